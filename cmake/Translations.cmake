@@ -1,0 +1,18 @@
+# The .ts sources live in res/translate; the .qm files are build outputs,
+# served from ":/res/res/translate/" through a generated resource file.
+file(GLOB QV_TS_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/translate/*.ts)
+if(QV_TS_FILES)
+    set_source_files_properties(${QV_TS_FILES} PROPERTIES OUTPUT_LOCATION ${CMAKE_BINARY_DIR}/translate)
+    qt5_add_translation(QV_QM_FILES ${QV_TS_FILES})
+    set(QV_QM_QRC ${CMAKE_BINARY_DIR}/translate/translate.qrc)
+    set(_qrc "<RCC>\n  <qresource prefix=\"/res/res/translate\">\n")
+    foreach(_qm ${QV_QM_FILES})
+        get_filename_component(_name ${_qm} NAME)
+        string(APPEND _qrc "    <file alias=\"${_name}\">${_qm}</file>\n")
+    endforeach()
+    string(APPEND _qrc "  </qresource>\n</RCC>\n")
+    file(GENERATE OUTPUT ${QV_QM_QRC} CONTENT "${_qrc}")
+    add_custom_target(quorvane_translations DEPENDS ${QV_QM_FILES})
+    target_sources(quorvane_gui PRIVATE ${QV_QM_QRC})
+    add_dependencies(quorvane_gui quorvane_translations)
+endif()

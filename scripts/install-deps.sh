@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, every Debian package the build, the tests and the demo need
+# that is not there yet. Needs root on a Debian 12 machine.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config
+    qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
+    libcurl4-openssl-dev
+    clang libclang-rt-14-dev
+    iproute2 util-linux openssh-server openssl
+    xvfb xauth imagemagick fonts-wqy-microhei
+    curl
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
