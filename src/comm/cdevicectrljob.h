@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include "comm/sdevicedata.h"
+#include "model/sdeviceinfo.h"
+
+class CNodeListModel;
+
+// One operation per node command. Each packs its frame through the process-wide
+// command sender, sends it over UDP or TCP and blocks the calling thread until
+// the send is done. Results follow one rule: 0x1000 is success; otherwise
+// success means neither 0x1001 nor below 1.
+class CDeviceCtrlJob final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CDeviceCtrlJob)
+
+public:
+    // model may be null; then the settings operations find no node.
+    explicit CDeviceCtrlJob(CNodeListModel *model, QObject *parent = nullptr);
+
+    bool scanNodes();                          // empties both stores, then broadcasts 1006
+    bool scanNode(const QByteArray &ip);       // 1006 unicast, stores kept
+    bool setDecoder(const QString &ip, int64_t nodeId);
+    bool setEncoder(const QString &ip, int64_t nodeId);
+    bool rebootNodes(const SelectedNodeList &nodes);
+    bool factoryResetNodes(const SelectedNodeList &nodes);
+    bool syncTime(const QString &ip, int64_t timeBase);
+    bool setProxyLogLevel(int level);
+    bool switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed);
+    bool setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
+                    const QStringList &currentIps);
+    bool exportDecoderData(const QByteArray &ip);
+    bool exportEncoderData(const QByteArray &ip);
+    bool importDecoderData(const QByteArray &ip, const sDeviceData &data);
+    bool importEncoderData(const QByteArray &ip, const sDeviceData &data);
+    bool closeLink(const QString &ip);
+    QJsonObject packDataEntry(const sDeviceData &data) const;
+    bool importDataEntry(const QJsonObject &entry, QString &ip);
+    void readJsonFile(const QString &path, QJsonObject &out) const;
+    bool writeJsonFile(const QString &path, const QByteArray &bytes) const;
+
+private:
+    CNodeListModel *m_model = nullptr;
+};

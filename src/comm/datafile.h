@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include "comm/sdevicedata.h"
+
+// Data files: one JSON object per node, written by export and read back by import.
+namespace DataFile {
+
+// The entry object of one node ({"devData", "version", "data"}).
+QJsonObject packEntry(const sDeviceData &data);
+// Reads an entry; version numbers under "main"/"major"/"minor", or the longer
+// "mainVersion"/"majorVersion"/"minorVersion" of older files.
+void readEntry(const QJsonObject &entry, sDeviceData &out);
+
+// Parses the file; a parse error gives an empty object, a file that cannot be
+// opened leaves out unchanged. Returns whether a JSON object was read.
+bool readJsonFile(const QString &path, QJsonObject &out);
+// Replaces the file atomically. Returns whether it was written.
+bool writeJsonFile(const QString &path, const QByteArray &bytes);
+
+} // namespace DataFile

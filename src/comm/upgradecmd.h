@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+// The 217-byte body of the upgrade command.
+namespace UpgradeCmd {
+
+// The package file name: the path's text after its last "/".
+QString fileNameOf(const QString &packagePath);
+// 'QVa' when the name holds "decoder", else 'QVA' for "encoder", else 'QV'.
+uint32_t packageKindOf(const QByteArray &localName);
+// The text between the last "_" before the last "." and that ".".
+QByteArray versionTextOf(const QByteArray &localName);
+// Byte 1, type, kind, version (16), MD5 hex (32), name (128), zeros (32).
+QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex);
+
+} // namespace UpgradeCmd
+
+// Command 1008's value: local wall-clock time counted as UTC, in milliseconds.
+int64_t timeBaseValue();
