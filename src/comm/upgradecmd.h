@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+class QDateTime;
+
 // The 217-byte body of the upgrade command.
 namespace UpgradeCmd {
 
@@ -20,3 +22,5 @@ QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteA
 
 // Command 1008's value: local wall-clock time counted as UTC, in milliseconds.
 int64_t timeBaseValue();
+// The same for a given moment (UTC).
+int64_t timeBaseValue(const QDateTime &utcNow);

@@ -1,0 +1,74 @@
+#include "comm/upgradecmd.h"
+
+#include <QDateTime>
+#include <QtEndian>
+#include <cstring>
+
+#include "comm/protocol.h"
+
+namespace {
+
+// Copies at most size bytes of text to offset; the rest stays zero.
+void putText(QByteArray &body, int offset, int size, const QByteArray &text)
+{
+    const int n = qMin(size, text.size());
+    if (n > 0)
+        memcpy(body.data() + offset, text.constData(), size_t(n));
+}
+
+} // namespace
+
+namespace UpgradeCmd {
+
+QString fileNameOf(const QString &packagePath)
+{
+    const int slash = packagePath.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? packagePath : packagePath.mid(slash + 1);
+}
+
+uint32_t packageKindOf(const QByteArray &localName)
+{
+    if (localName.contains("decoder"))
+        return Protocol::kPackageDecoder;
+    if (localName.contains("encoder"))
+        return Protocol::kPackageEncoder;
+    return Protocol::kPackageOther;
+}
+
+QByteArray versionTextOf(const QByteArray &localName)
+{
+    const int dot = localName.lastIndexOf('.');
+    if (dot < 0)
+        return QByteArray();
+    const int underscore = localName.lastIndexOf('_', dot);
+    if (underscore < 0)
+        return QByteArray();
+    return localName.mid(underscore + 1, dot - underscore - 1);
+}
+
+QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex)
+{
+    const QByteArray localName = fileName.toLocal8Bit();
+    QByteArray body(Protocol::kUpgradeBodySize, '\0');
+    body[0] = 1;
+    qToLittleEndian<quint32>(upgradeType, body.data() + 1);
+    qToLittleEndian<quint32>(packageKindOf(localName), body.data() + 5);
+    putText(body, 9, 16, versionTextOf(localName));
+    putText(body, 25, 32, md5Hex);
+    putText(body, 57, 128, localName);
+    return body; // bytes 185..216 stay zero
+}
+
+} // namespace UpgradeCmd
+
+int64_t timeBaseValue(const QDateTime &utcNow)
+{
+    // The local wall-clock time, labelled as UTC.
+    const QDateTime local = utcNow.toLocalTime();
+    return QDateTime(local.date(), local.time(), Qt::UTC).toMSecsSinceEpoch();
+}
+
+int64_t timeBaseValue()
+{
+    return timeBaseValue(QDateTime::currentDateTimeUtc());
+}

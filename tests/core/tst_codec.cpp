@@ -1,0 +1,471 @@
+#include <QtTest>
+
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <cstdlib>
+#include <ctime>
+
+#include "comm/cobserverlist.h"
+#include "comm/cprotocolpacker.h"
+#include "comm/cprotocolparser.h"
+#include "comm/frame.h"
+#include "comm/protocol.h"
+#include "comm/upgradecmd.h"
+
+namespace {
+
+// Expected documents are written by hand. Keep "//" and backslash-quote out of the raw
+// strings: moc's lexer misreads them and silently drops the test functions after them.
+QJsonObject json(const char *text)
+{
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &err);
+    if (err.error != QJsonParseError::NoError || !doc.isObject())
+        qFatal("bad expected JSON in test: %s", qPrintable(err.errorString()));
+    return doc.object();
+}
+
+QJsonObject payloadOf(const QByteArray &frame)
+{
+    return QJsonDocument::fromJson(frame.mid(8)).object();
+}
+
+// Keeps a copy of every record announced to it.
+struct Recorder final : IObserver
+{
+    struct Call
+    {
+        int cmdType, result, nodeType;
+    };
+    QVector<Call> calls;
+    sDecoderInfo decoder;
+    sEncoderInfo encoder;
+    sDeviceData deviceData;
+    sImportDataRes importRes;
+    sUpdateRes update;
+
+    void onResult(int cmdType, void *record, int result, int nodeType) override
+    {
+        calls.append({cmdType, result, nodeType});
+        if (cmdType == Protocol::AnsScan && nodeType == 1)
+            decoder = *static_cast<sDecoderInfo *>(record);
+        else if (cmdType == Protocol::AnsScan && nodeType == 2)
+            encoder = *static_cast<sEncoderInfo *>(record);
+        else if (cmdType == 13533 || cmdType == 14017)
+            deviceData = *static_cast<sDeviceData *>(record);
+        else if (cmdType == 13532 || cmdType == 14016)
+            importRes = *static_cast<sImportDataRes *>(record);
+        else if (cmdType == 14501 || cmdType == 14502)
+            update = *static_cast<sUpdateRes *>(record);
+    }
+    void onTransEnd(const sTransAnswer *) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+};
+
+void feed(int cmdType, const QByteArray &payload, const QByteArray &ip = QByteArray())
+{
+    CProtocolParser().parse(cmdType, payload.constData(), size_t(payload.size()), ip);
+}
+
+} // namespace
+
+class TestCodec final : public QObject
+{
+    Q_OBJECT
+
+    Recorder m_rec;
+
+private slots:
+    void init()
+    {
+        m_rec = Recorder();
+        CObserverList::instance().add(&m_rec);
+    }
+    void cleanup() { CObserverList::instance().remove(&m_rec); }
+
+    void frameHeaderByteByByte()
+    {
+        QByteArray frame;
+        CProtocolPacker().packScan(frame);
+        // 1006 = 0x03EE; the empty object "{\n}\n" makes 12 bytes in all.
+        QCOMPARE(frame, QByteArray("\xEE\x03\x00\x00\x0C\x00\x00\x00{\n}\n", 12));
+
+        CProtocolPacker().packLogLevel(3, frame);
+        const QByteArray text("{\n    \"logLevel\": 3\n}\n");
+        QCOMPARE(frame.mid(8), text);
+        QCOMPARE(frame.left(8), QByteArray("\xF6\x03\x00\x00\x1E\x00\x00\x00", 8)); // 1014, 30 bytes
+        QCOMPARE(Frame::build(0x1234, "xy", 0xABCD).left(8), QByteArray("\x34\x12\xCD\xAB\x0A\x00\x00\x00", 8));
+    }
+
+    void frameCheckOnReceipt()
+    {
+        const QByteArray good = Frame::build(11006, "abc");
+        uint16_t cmd = 0;
+        QVERIFY(Frame::check(good.constData(), size_t(good.size()), cmd));
+        QCOMPARE(cmd, uint16_t(11006));
+        QVERIFY(!Frame::check(good.constData(), 7, cmd));                     // short
+        QVERIFY(!Frame::check(good.constData(), size_t(good.size() - 1), cmd)); // length larger than received
+        const QByteArray longer = good + "x";
+        QVERIFY(!Frame::check(longer.constData(), size_t(longer.size()), cmd));
+    }
+
+    void simplePackers()
+    {
+        CProtocolPacker p;
+        QByteArray f;
+        p.packNetwork("10.0.0.7", "255.255.0.0", "10.0.0.1", f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(1007));
+        QCOMPARE(payloadOf(f), json(R"({"ip":"10.0.0.7","mask":"255.255.0.0","getway":"10.0.0.1"})"));
+        p.packTimeBase(1700000000123, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(1008));
+        QCOMPARE(payloadOf(f), json(R"({"ptsBase":1700000000123})"));
+        p.packReboot(1099511627777, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(1011));
+        QCOMPARE(payloadOf(f), json(R"({"deviceID":1099511627777})"));
+        p.packFactoryReset(42, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(1012));
+        QCOMPARE(payloadOf(f), json(R"({"deviceID":42})"));
+        p.packNodeType(2, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(1013));
+        QCOMPARE(payloadOf(f), json(R"({"deviceType":2})"));
+        for (auto [pack, code] : {std::pair{&CProtocolPacker::packDecoderExport, 3533},
+                                  std::pair{&CProtocolPacker::packEncoderExport, 4017}}) {
+            (p.*pack)(f);
+            QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(code));
+            QCOMPARE(f.mid(8), QByteArray("{\n}\n"));
+            QCOMPARE(Frame::lengthOf(f.constData()), uint32_t(f.size()));
+        }
+        sDeviceData d;
+        d.id = 8589934593;
+        d.ip = "10.0.0.8";
+        d.type = 2;
+        d.model = 9;
+        d.mainVer = 3;
+        d.majorVer = 4;
+        d.minorVer = 5;
+        d.data = "{'opaque': [1, 2]}";
+        const QJsonObject entry = json(R"({"devData":{"id":8589934593,"ip":"10.0.0.8","model":9,"type":2},
+            "version":{"main":3,"major":4,"minor":5},"data":"{'opaque': [1, 2]}"})");
+        p.packDecoderImport(d, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(3532));
+        QCOMPARE(payloadOf(f), entry);
+        p.packEncoderImport(d, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(4016));
+        QCOMPARE(payloadOf(f), entry);
+    }
+
+    void decoderSettings()
+    {
+        sDecoderInfo d;
+        d.id = 1099511627777; // above 32 bits
+        d.ip = "10.0.0.5";
+        d.mask = "255.255.255.0";
+        d.getway = "10.0.0.1";
+        d.macAddr = "AA:BB:CC:DD:EE:01";
+        d.name = "解码器一";
+        d.model = 7;
+        d.mainVer = 1;
+        d.majorVer = 2;
+        d.minorVer = 3;
+        d.managerIP = "10.0.0.2";
+        d.w = 1920;
+        d.h = 1080;
+        d.frameRate = 59.5f;
+        d.audioOutput = 1;
+        d.mode = 2;
+        d.version = "V9";
+        d.logLevel = 4;
+        QByteArray f;
+        CProtocolPacker().packDecoderSettings(d, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(3501));
+        QCOMPARE(payloadOf(f), json(R"({"id":1099511627777,"ip":"10.0.0.5","mask":"255.255.255.0",
+            "getway":"10.0.0.1","macAddr":"AA:BB:CC:DD:EE:01","name":"解码器一","model":7,"mainVer":1,
+            "majorVer":2,"minorVer":3,"managerIP":"10.0.0.2","w":1920,"h":1080,"frameRate":59.5,
+            "audioOutput":1,"mode":2,"logLevel":4})"));
+    }
+
+    void encoderSettings()
+    {
+        sEncoderInfo e;
+        e.id = 4294967297; e.ip = "10.0.1.5"; e.mask = "255.0.0.0"; e.getway = "10.0.1.1";
+        e.macAddr = "AA:BB:CC:DD:EE:02"; e.name = "enc"; e.model = 77; e.mainVer = 1; e.majorVer = 2;
+        e.minorVer = 3; e.managerIP = "10.0.1.2"; e.enableUSB = true; e.version = "V1"; e.logLevel = 1;
+        e.signalID = 5000000001; e.sourceID = 99; e.signalName = "cam"; e.signalType = 4; e.status = 5;
+        e.streamUrl = "rtsp://x"; e.sourceWidth = 3840; e.sourceHeight = 2160; e.clipEnable = true;
+        e.x = 11; e.y = 12; e.w = 13; e.h = 14; e.audioType = 15; e.a35Volume = 16; e.hdmiVolume = 17;
+        e.streamSignalID = 6000000001; e.username = "u"; e.password = "p"; e.enablePassword = true;
+        e.videoIP = "239.0.0.1"; e.audioIP = "239.0.0.2"; e.defaultPort = 5000; e.backupPort = 5002;
+        e.videoFormat = "h265"; e.audioFormat = "aac"; e.streamIndex = 21; e.channel = 22; e.mode = 23;
+        e.width = 1280; e.height = 720; e.frameRate = 25.0f; e.bitRate = 4096.5f; e.level = 24;
+        e.audioGain = 25; e.interval = 26;
+        QByteArray f;
+        CProtocolPacker().packEncoderSettings(e, f);
+        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(4001));
+        // sourceID, streamUrl, clipEnable, model and version are not sent.
+        QCOMPARE(payloadOf(f), json(R"({
+            "basicInfo":{"encoderID":4294967297,"encoderIP":"10.0.1.5","subMask":"255.0.0.0",
+                "getway":"10.0.1.1","macAddr":"AA:BB:CC:DD:EE:02","name":"enc","mainVer":1,"majorVer":2,
+                "minorVer":3,"managerIP":"10.0.1.2","enableUSB":true,"logLevel":1,"signalID":5000000001},
+            "signalInfo":{"signalID":5000000001,"name":"cam","type":4,"status":5,"srcWidth":3840,
+                "srcHeight":2160,"clipX":11,"clipY":12,"clipW":13,"clipH":14,"audioType":15,
+                "a35Volume":16,"hdmiVolume":17},
+            "signalStream":{"signalID":6000000001,"username":"u","password":"p","pswEnable":true,
+                "videoIP":"239.0.0.1","audioIP":"239.0.0.2","defaultPort":5000,"backupPort":5002,
+                "videoEncodeFmt":"h265","audioEncodeFmt":"aac","streamIndex":21,"channel":22,
+                "transtionMode":23,"width":1280,"height":720,"frameRate":25,"bitRate":4096.5,"level":24,
+                "audioGain":25,"keyFrameInterval":26}})"));
+    }
+
+    void decoderAnswer()
+    {
+        feed(11006, R"({"res":3,"data":{"nodeType":1,"nodeData":{"id":1099511627777,"ip":"10.0.0.5",
+            "mask":"255.255.255.0","getway":"10.0.0.1","macAddr":"M1","name":"解码器一","model":7,
+            "mainVer":1,"majorVer":2,"minorVer":3,"managerIP":"10.0.0.2","w":1920,"h":1080,
+            "frameRate":59.5,"audioOutput":1,"mode":2,"version":"V1.2.3","logLevel":5}}})");
+        QCOMPARE(m_rec.calls.size(), 1);
+        QCOMPARE(m_rec.calls[0].cmdType, 11006);
+        QCOMPARE(m_rec.calls[0].result, 3);
+        QCOMPARE(m_rec.calls[0].nodeType, 1);
+        const sDecoderInfo &d = m_rec.decoder;
+        QCOMPARE(d.id, int64_t(1099511627777));
+        QCOMPARE(d.ip, QByteArray("10.0.0.5"));
+        QCOMPARE(d.mask, QByteArray("255.255.255.0"));
+        QCOMPARE(d.getway, QByteArray("10.0.0.1"));
+        QCOMPARE(d.macAddr, QByteArray("M1"));
+        QCOMPARE(QString::fromUtf8(d.name), QStringLiteral("解码器一"));
+        QCOMPARE(d.model, 7);
+        QCOMPARE(d.mainVer, 1);
+        QCOMPARE(d.majorVer, 2);
+        QCOMPARE(d.minorVer, 3);
+        QCOMPARE(d.managerIP, QByteArray("10.0.0.2"));
+        QCOMPARE(d.w, 1920);
+        QCOMPARE(d.h, 1080);
+        QCOMPARE(d.frameRate, 59.5f);
+        QCOMPARE(d.audioOutput, 1);
+        QCOMPARE(d.mode, 2);
+        QCOMPARE(d.version, QByteArray("V1.2.3"));
+        QCOMPARE(d.logLevel, 5);
+    }
+
+    void decoderAnswerMissingAndWrongTypes()
+    {
+        // No "logLevel": the default 2 stays; no "model": 0, not the default 16;
+        // an id sent as a string reads 0; no "res" gives 0.
+        feed(11006, R"({"data":{"nodeType":1,"nodeData":{"id":"12345","ip":7,"w":"wide"}}})");
+        QCOMPARE(m_rec.calls.size(), 1);
+        QCOMPARE(m_rec.calls[0].result, 0);
+        QCOMPARE(m_rec.decoder.id, int64_t(0));
+        QCOMPARE(m_rec.decoder.logLevel, 2);
+        QCOMPARE(m_rec.decoder.model, 0);
+        QCOMPARE(m_rec.decoder.ip, QByteArray());
+        QCOMPARE(m_rec.decoder.w, 0);
+        // A huge id clamps instead of overflowing the conversion.
+        feed(11006, R"({"data":{"nodeType":1,"nodeData":{"id":1e300}}})");
+        QCOMPARE(m_rec.decoder.id, std::numeric_limits<int64_t>::max());
+    }
+
+    void encoderAnswer()
+    {
+        feed(11006, R"({"res":0,"data":{"nodeType":2,"nodeData":{
+            "deviceInfo":{"id":4294967297,"ip":"10.0.1.5","mask":"255.0.0.0","getway":"10.0.1.1",
+                "macAddr":"M2","name":"enc","model":77,"mainVersion":1,"majorVersion":2,"minorVersion":3,
+                "managerIP":"10.0.1.2","enableUSB":true,"version":"V1","logLevel":0},
+            "signalInfo":{"signalID":5000000001,"sourceID":99,"signalName":"cam","signalType":4,
+                "status":5,"streamUrl":"rtsp:\/\/x","sourceWidth":3840,"sourceHeight":2160,"clipEnable":true,
+                "x":11,"y":12,"w":13,"h":14,"audioType":15,"a35Volume":16,"hdmiVolume":17},
+            "streamInfo":{"signalID":6000000001,"username":"u","password":"p","enablePassword":true,
+                "videoIP":"239.0.0.1","audioIP":"239.0.0.2","defaultPort":5000,"backupPort":5002,
+                "videoFormat":"h265","audioFormat":"aac","streamIndex":21,"channel":22,"mode":23,
+                "width":1280,"height":720,"frameRate":29.5,"bitRate":4096.5,"level":24,"audioGain":25,
+                "interval":26}}}})");
+        QCOMPARE(m_rec.calls.size(), 1);
+        QCOMPARE(m_rec.calls[0].nodeType, 2);
+        const sEncoderInfo &e = m_rec.encoder;
+        QCOMPARE(e.id, int64_t(4294967297));
+        QCOMPARE(e.ip, QByteArray("10.0.1.5"));
+        QCOMPARE(e.mask, QByteArray("255.0.0.0"));
+        QCOMPARE(e.getway, QByteArray("10.0.1.1"));
+        QCOMPARE(e.macAddr, QByteArray("M2"));
+        QCOMPARE(e.name, QByteArray("enc"));
+        QCOMPARE(e.model, 77);
+        QCOMPARE(e.mainVer, 1);
+        QCOMPARE(e.majorVer, 2);
+        QCOMPARE(e.minorVer, 3);
+        QCOMPARE(e.managerIP, QByteArray("10.0.1.2"));
+        QVERIFY(e.enableUSB);
+        QCOMPARE(e.version, QByteArray("V1"));
+        QCOMPARE(e.logLevel, 0);
+        QCOMPARE(e.signalID, int64_t(5000000001));
+        QCOMPARE(e.sourceID, int64_t(99));
+        QCOMPARE(e.signalName, QByteArray("cam"));
+        QCOMPARE(e.signalType, 4);
+        QCOMPARE(e.status, 5);
+        QCOMPARE(e.streamUrl, QByteArray("rtsp://x"));
+        QCOMPARE(e.sourceWidth, 3840);
+        QCOMPARE(e.sourceHeight, 2160);
+        QVERIFY(e.clipEnable);
+        QCOMPARE(e.x, 11);
+        QCOMPARE(e.y, 12);
+        QCOMPARE(e.w, 13);
+        QCOMPARE(e.h, 14);
+        QCOMPARE(e.audioType, 15);
+        QCOMPARE(e.a35Volume, 16);
+        QCOMPARE(e.hdmiVolume, 17);
+        QCOMPARE(e.streamSignalID, int64_t(6000000001));
+        QCOMPARE(e.username, QByteArray("u"));
+        QCOMPARE(e.password, QByteArray("p"));
+        QVERIFY(e.enablePassword);
+        QCOMPARE(e.videoIP, QByteArray("239.0.0.1"));
+        QCOMPARE(e.audioIP, QByteArray("239.0.0.2"));
+        QCOMPARE(e.defaultPort, 5000);
+        QCOMPARE(e.backupPort, 5002);
+        QCOMPARE(e.videoFormat, QByteArray("h265"));
+        QCOMPARE(e.audioFormat, QByteArray("aac"));
+        QCOMPARE(e.streamIndex, 21);
+        QCOMPARE(e.channel, 22);
+        QCOMPARE(e.mode, 23);
+        QCOMPARE(e.width, 1280);
+        QCOMPARE(e.height, 720);
+        QCOMPARE(e.frameRate, 29.5f); // the parser does not snap; the store does
+        QCOMPARE(e.bitRate, 4096.5f);
+        QCOMPARE(e.level, 24);
+        QCOMPARE(e.audioGain, 25);
+        QCOMPARE(e.interval, 26);
+    }
+
+    void exportAndImportAnswers()
+    {
+        feed(13533, R"({"res":1,"data":{"devData":{"id":8589934593,"ip":"10.0.0.8","type":1,"model":9},
+            "version":{"main":3,"major":4,"minor":5},"data":"opaque text"}})");
+        QCOMPARE(m_rec.calls.size(), 1);
+        QCOMPARE(m_rec.calls[0].cmdType, 13533);
+        QCOMPARE(m_rec.calls[0].result, 1);
+        QCOMPARE(m_rec.calls[0].nodeType, -1);
+        QCOMPARE(m_rec.deviceData.id, int64_t(8589934593));
+        QCOMPARE(m_rec.deviceData.ip, QByteArray("10.0.0.8"));
+        QCOMPARE(m_rec.deviceData.type, 1);
+        QCOMPARE(m_rec.deviceData.model, 9);
+        QCOMPARE(m_rec.deviceData.mainVer, 3);
+        QCOMPARE(m_rec.deviceData.majorVer, 4);
+        QCOMPARE(m_rec.deviceData.minorVer, 5);
+        QCOMPARE(m_rec.deviceData.data, QByteArray("opaque text"));
+        feed(14017, R"({"res":0,"data":{}})");
+        QCOMPARE(m_rec.calls.size(), 2);
+        QCOMPARE(m_rec.calls[1].cmdType, 14017);
+
+        feed(14016, R"({"res":2,"data":{"ip":"10.0.0.9","name":"n","result":6}})");
+        QCOMPARE(m_rec.calls.size(), 3);
+        QCOMPARE(m_rec.calls[2].cmdType, 14016);
+        QCOMPARE(m_rec.calls[2].result, 2);
+        QCOMPARE(m_rec.importRes.result, 6);
+        QCOMPARE(m_rec.importRes.ip, QByteArray("10.0.0.9"));
+        QCOMPARE(m_rec.importRes.name, QByteArray("n"));
+        feed(13532, R"({"data":{}})");
+        QCOMPARE(m_rec.calls.size(), 4);
+    }
+
+    void upgradeAnswers()
+    {
+        feed(14501, QByteArray("\x14\x00\x00\x21\xFF", 5), "10.0.0.9");
+        QCOMPARE(m_rec.calls.size(), 1);
+        QCOMPARE(m_rec.calls[0].cmdType, 14501);
+        QCOMPARE(m_rec.calls[0].result, 1);
+        QCOMPARE(m_rec.calls[0].nodeType, -1);
+        QCOMPARE(m_rec.update.value, Protocol::kUpgradeMd5Mismatch);
+        QCOMPARE(m_rec.update.ip, QByteArray("10.0.0.9"));
+        feed(14502, QByteArray("\x32\x00\x00\x00", 4), "10.0.0.9");
+        QCOMPARE(m_rec.calls.size(), 2);
+        QCOMPARE(m_rec.update.value, 50u);
+        feed(14501, QByteArray("\x01\x00\x00", 3), "10.0.0.9"); // too short: dropped
+        CProtocolParser().parse(14502, nullptr, 0, "10.0.0.9");
+        QCOMPARE(m_rec.calls.size(), 2);
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<int>("cmdType");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<bool>("parseError");
+        QTest::newRow("data is a string") << 11006 << QByteArray(R"({"res":1,"data":"x"})") << false;
+        QTest::newRow("data missing") << 13533 << QByteArray(R"({"res":1})") << false;
+        QTest::newRow("top level array") << 14016 << QByteArray(R"([{"res":1,"data":{}}])") << false;
+        QTest::newRow("not JSON") << 11006 << QByteArray("{\"res\":1,") << true;
+        QTest::newRow("empty") << 13532 << QByteArray() << true;
+        QTest::newRow("node type 3") << 11006 << QByteArray(R"({"data":{"nodeType":3,"nodeData":{}}})") << false;
+        QTest::newRow("unknown code") << 11007 << QByteArray(R"({"data":{"nodeType":1,"nodeData":{}}})") << false;
+        QTest::newRow("request code") << 1006 << QByteArray(R"({"data":{"nodeType":1,"nodeData":{}}})") << false;
+    }
+
+    void refusals()
+    {
+        QFETCH(int, cmdType);
+        QFETCH(QByteArray, payload);
+        QFETCH(bool, parseError);
+        if (parseError)
+            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^json error! "));
+        feed(cmdType, payload);
+        QCOMPARE(m_rec.calls.size(), 0);
+    }
+
+    void upgradePackage()
+    {
+        const QByteArray md5("0123456789abcdef0123456789abcdef");
+        const QByteArray body = UpgradeCmd::buildBody(1, "vela_decoder_1.2.3.bin", md5);
+        QCOMPARE(body.size(), 217);
+        QCOMPARE(body.mid(0, 1), QByteArray("\x01", 1));
+        QCOMPARE(body.mid(1, 4), QByteArray("\x01\x00\x00\x00", 4));
+        QCOMPARE(body.mid(5, 4), QByteArray("aVQ\x00", 4));
+        QCOMPARE(body.mid(9, 16), QByteArray("1.2.3") + QByteArray(11, '\0'));
+        QCOMPARE(body.mid(25, 32), md5);
+        QCOMPARE(body.mid(57, 128), QByteArray("vela_decoder_1.2.3.bin") + QByteArray(106, '\0'));
+        QCOMPARE(body.mid(185), QByteArray(32, '\0'));
+
+        QCOMPARE(UpgradeCmd::buildBody(0, "x_encoder_2.0.bin", md5).mid(1, 8),
+                 QByteArray("\x00\x00\x00\x00" "AVQ\x00", 8));
+        QCOMPARE(UpgradeCmd::buildBody(0, "fw_3.1.img", md5).mid(5, 4), QByteArray("VQ\x00\x00", 4));
+        QCOMPARE(UpgradeCmd::packageKindOf("encoder_decoder_1.bin"), Protocol::kPackageDecoder);
+        QCOMPARE(UpgradeCmd::versionTextOf("a_b_1.2.3.bin"), QByteArray("1.2.3"));
+        QCOMPARE(UpgradeCmd::versionTextOf("nounderscore.bin"), QByteArray());
+        QCOMPARE(UpgradeCmd::fileNameOf("/tmp/pkgs/vela_decoder_1.2.3.bin"), QString("vela_decoder_1.2.3.bin"));
+        QCOMPARE(UpgradeCmd::fileNameOf("plain.bin"), QString("plain.bin"));
+
+        // Version text and file name cut at 16 and 128 bytes without spilling over.
+        const QString longName = QString(140, 'n') + "_ABCDEFGHIJKLMNOPQRSTU.bin";
+        const QByteArray cut = UpgradeCmd::buildBody(0, longName, md5);
+        QCOMPARE(cut.size(), 217);
+        QCOMPARE(cut.mid(9, 16), QByteArray("ABCDEFGHIJKLMNOP"));
+        QCOMPARE(cut.mid(25, 32), md5);
+        QCOMPARE(cut.mid(57, 128), QByteArray(128, 'n'));
+        QCOMPARE(cut.mid(185), QByteArray(32, '\0'));
+
+        QByteArray frame;
+        CProtocolPacker().packUpgrade(body, frame);
+        QCOMPARE(frame.size(), 225);
+        QCOMPARE(frame.left(8), QByteArray("\x95\x11\x00\x00\xE1\x00\x00\x00", 8));
+        QCOMPARE(frame.mid(8), body);
+    }
+
+    void timeBaseEastAndWestOfUtc()
+    {
+        const QByteArray oldTz = qgetenv("TZ");
+        const QDateTime utc(QDate(2024, 1, 15), QTime(12, 0), Qt::UTC);
+        const int64_t ms = utc.toMSecsSinceEpoch();
+        qputenv("TZ", "UTC-8"); // POSIX: eight hours east
+        tzset();
+        QCOMPARE(timeBaseValue(utc), ms + 8 * 3600 * 1000);
+        qputenv("TZ", "EST5"); // five hours west
+        tzset();
+        QCOMPARE(timeBaseValue(utc), ms - 5 * 3600 * 1000);
+        const int64_t before = QDateTime::currentMSecsSinceEpoch() - 5 * 3600 * 1000;
+        const int64_t now = timeBaseValue();
+        QVERIFY(now >= before && now <= before + 60000);
+        if (oldTz.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldTz);
+        tzset();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCodec)
+#include "tst_codec.moc"
