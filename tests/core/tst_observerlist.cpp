@@ -1,0 +1,132 @@
+#include <QtTest>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "comm/cobserverlist.h"
+#include "comm/cprotocolparser.h"
+#include "transfer/stransinfo.h"
+
+namespace {
+
+struct Counter final : IObserver
+{
+    std::atomic<int> results{0};
+    std::atomic<int> ends{0};
+    QString lastIp;
+    uint32_t lastSize = 0;
+    std::function<void()> onCall;
+
+    void onResult(int, void *, int, int) override
+    {
+        ++results;
+        if (onCall)
+            onCall();
+    }
+    void onTransEnd(const sTransAnswer *a) override
+    {
+        ++ends;
+        lastIp = QString::fromUtf8(a->ip);
+    }
+    void onTransProgress(const QString &ip, uint32_t size) override
+    {
+        lastIp = ip;
+        lastSize = size;
+    }
+};
+
+void announce() { CObserverList::instance().announceResult(11006, nullptr, 0, 1); }
+
+} // namespace
+
+class TestObserverList final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addRemoveAndDuplicates()
+    {
+        CObserverList &list = CObserverList::instance();
+        Counter a, b;
+        list.add(&a);
+        list.add(&b);
+        list.add(&a); // present twice: called twice
+        announce();
+        QCOMPARE(a.results.load(), 2);
+        QCOMPARE(b.results.load(), 1);
+        list.remove(&a); // every occurrence
+        announce();
+        QCOMPARE(a.results.load(), 2);
+        QCOMPARE(b.results.load(), 2);
+        list.remove(&b);
+        announce();
+        QCOMPARE(b.results.load(), 2);
+    }
+
+    void transferEventsThroughTheParser()
+    {
+        Counter c;
+        CObserverList::instance().add(&c);
+        sTransAnswer answer;
+        answer.ip = "10.0.0.3";
+        CProtocolParser().transEnd(&answer);
+        QCOMPARE(c.ends.load(), 1);
+        QCOMPARE(c.lastIp, QString("10.0.0.3"));
+        CProtocolParser().transProgress("10.0.0.4", 4096);
+        QCOMPARE(c.lastIp, QString("10.0.0.4"));
+        QCOMPARE(c.lastSize, 4096u);
+        CObserverList::instance().remove(&c);
+    }
+
+    void changesDuringAnAnnouncement()
+    {
+        CObserverList &list = CObserverList::instance();
+        Counter first, second, added;
+        // The first removes the second (which may then be gone) and adds another.
+        first.onCall = [&] {
+            list.remove(&second);
+            list.add(&added);
+            list.remove(&first);
+        };
+        list.add(&first);
+        list.add(&second);
+        announce();
+        QCOMPARE(first.results.load(), 1);
+        QCOMPARE(second.results.load(), 0); // removed before its turn: skipped
+        QCOMPARE(added.results.load(), 0);  // not in the copy
+        announce();
+        QCOMPARE(added.results.load(), 1);
+        QCOMPARE(first.results.load(), 1);
+        list.remove(&added);
+    }
+
+    void concurrentAnnounceAndChange()
+    {
+        // Link threads announce while the GUI thread adds and removes observers.
+        CObserverList &list = CObserverList::instance();
+        Counter stable;
+        list.add(&stable);
+        std::atomic<bool> stop{false};
+        std::thread announcer([&] {
+            while (!stop)
+                announce();
+        });
+        Counter churn[8];
+        for (int round = 0; round < 2000; ++round) {
+            for (Counter &c : churn)
+                list.add(&c);
+            for (Counter &c : churn)
+                list.remove(&c);
+        }
+        stop = true;
+        announcer.join();
+        const int before = stable.results;
+        announce();
+        QCOMPARE(stable.results.load(), before + 1);
+        list.remove(&stable);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestObserverList)
+#include "tst_observerlist.moc"
