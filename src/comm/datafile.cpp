@@ -1,0 +1,81 @@
+#include "comm/datafile.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+
+#include "comm/cprotocolpacker.h"
+#include "comm/jsonvalue.h"
+
+using namespace JsonValue;
+
+namespace {
+
+// The tool writes "main"; files written the older way carry "mainVersion".
+int versionNumber(const QJsonObject &version, const char *key, const char *legacyKey)
+{
+    const QLatin1String k(key);
+    return toInt(version.contains(k) ? version.value(k) : version.value(QLatin1String(legacyKey)));
+}
+
+} // namespace
+
+namespace DataFile {
+
+QJsonObject packEntry(const sDeviceData &data)
+{
+    return CProtocolPacker::dataImportObject(data);
+}
+
+void readEntry(const QJsonObject &entry, sDeviceData &out)
+{
+    const QJsonObject devData = entry.value(QLatin1String("devData")).toObject();
+    const QJsonObject version = entry.value(QLatin1String("version")).toObject();
+    out.id = toInt64(devData.value(QLatin1String("id")));
+    out.model = toInt(devData.value(QLatin1String("model")));
+    out.ip = toUtf8(devData.value(QLatin1String("ip")));
+    out.type = toInt(devData.value(QLatin1String("type")));
+    out.mainVer = versionNumber(version, "main", "mainVersion");
+    out.majorVer = versionNumber(version, "major", "majorVersion");
+    out.minorVer = versionNumber(version, "minor", "minorVersion");
+    out.data = toUtf8(entry.value(QLatin1String("data")));
+}
+
+bool readJsonFile(const QString &path, QJsonObject &out)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "can't open error!";
+        return false;
+    }
+    const QByteArray text = file.readAll();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+    if (error.error != QJsonParseError::NoError) {
+        qDebug() << "Json格式错误！" << error.error;
+        out = QJsonObject();
+        return false;
+    }
+    out = doc.isObject() ? doc.object() : QJsonObject();
+    return doc.isObject();
+}
+
+bool writeJsonFile(const QString &path, const QByteArray &bytes)
+{
+    // Written beside the target and renamed over it: a crash never leaves half a file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        qDebug() << "can't open error!";
+        return false;
+    }
+    // A short write is left uncommitted: the old file stays as it was.
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        qDebug() << "write error!" << path;
+        return false;
+    }
+    return true;
+}
+
+} // namespace DataFile
