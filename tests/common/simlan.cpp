@@ -1,0 +1,235 @@
+#include "simlan.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QThread>
+
+namespace {
+
+// Reads one line from a child's stdout within the deadline.
+bool readLine(QProcess &p, QDeadlineTimer deadline, QByteArray *line)
+{
+    while (!p.canReadLine()) {
+        if (p.state() == QProcess::NotRunning || deadline.hasExpired())
+            return false;
+        p.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 200)));
+    }
+    *line = p.readLine().trimmed();
+    return true;
+}
+
+// Ends a child that follows its stdin: close it, then TERM, then KILL.
+void endChild(QProcess &p)
+{
+    if (p.state() == QProcess::NotRunning)
+        return;
+    p.closeWriteChannel();
+    if (!p.waitForFinished(5000)) {
+        p.terminate();
+        if (!p.waitForFinished(3000)) {
+            p.kill();
+            p.waitForFinished(3000);
+        }
+    }
+}
+
+} // namespace
+
+SimLan::SimLan() = default;
+
+SimLan::~SimLan()
+{
+    stop();
+}
+
+QString SimLan::nodesimPath()
+{
+    const QByteArray env = qgetenv("QV_NODESIM_PATH");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+#ifdef QV_NODESIM_PATH
+    return QStringLiteral(QV_NODESIM_PATH);
+#else
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/quorvane-nodesim");
+#endif
+}
+
+QString SimLan::sourceDir()
+{
+    const QByteArray env = qgetenv("QV_SOURCE_DIR");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+#ifdef QV_SOURCE_DIR
+    return QStringLiteral(QV_SOURCE_DIR);
+#else
+    return QStringLiteral(".");
+#endif
+}
+
+bool SimLan::fail(const QString &error)
+{
+    m_error = error;
+    stop();
+    return false;
+}
+
+bool SimLan::start(const QStringList &args, bool withSftp, int timeoutMs)
+{
+    stop();
+    m_error.clear();
+    if (qgetenv("QV_IN_NETNS") != "1")
+        return fail(QStringLiteral("not inside the private namespace: run through scripts/netns.sh"));
+    m_dir = std::make_unique<QTemporaryDir>();
+    if (!m_dir->isValid())
+        return fail(QStringLiteral("no temporary folder"));
+    m_recordPath = m_dir->filePath(QStringLiteral("record.jsonl"));
+    m_statePath = m_dir->filePath(QStringLiteral("state.json"));
+    const QDeadlineTimer deadline(timeoutMs);
+
+    QStringList simArgs = args;
+    if (withSftp) {
+        // The node addresses come from the same options, without opening sockets.
+        QProcess dump;
+        dump.start(nodesimPath(), QStringList(args) << QStringLiteral("--dump"));
+        if (!dump.waitForFinished(int(deadline.remainingTime())) || dump.exitCode() != 0)
+            return fail(QStringLiteral("nodesim --dump failed: %1").arg(QString::fromLocal8Bit(dump.readAllStandardError())));
+        QStringList addrs;
+        const QJsonArray nodes = QJsonDocument::fromJson(dump.readAllStandardOutput()).object().value(QStringLiteral("nodes")).toArray();
+        for (const QJsonValue &n : nodes)
+            addrs << n.toObject().value(QStringLiteral("ip")).toString();
+        addrs.removeDuplicates();
+        if (addrs.isEmpty())
+            return fail(QStringLiteral("no node addresses for the SFTP servers"));
+        if (!startSftp(addrs, int(deadline.remainingTime())))
+            return false;
+        simArgs << QStringLiteral("--sftp-root") << m_sftpRoot;
+    }
+    simArgs << QStringLiteral("--record") << m_recordPath << QStringLiteral("--state") << m_statePath;
+
+    m_sim.setProcessChannelMode(QProcess::SeparateChannels);
+    m_sim.setStandardErrorFile(m_dir->filePath(QStringLiteral("nodesim.log")));
+    m_sim.start(nodesimPath(), simArgs);
+    if (!m_sim.waitForStarted(int(deadline.remainingTime())))
+        return fail(QStringLiteral("cannot start %1: %2").arg(nodesimPath(), m_sim.errorString()));
+    QByteArray line;
+    if (!readLine(m_sim, deadline, &line) || line != "ready")
+        return fail(QStringLiteral("nodesim did not get ready: %1").arg(simulatorLog()));
+    return true;
+}
+
+void SimLan::stop()
+{
+    endChild(m_sim);
+    stopSftp();
+}
+
+bool SimLan::isRunning() const
+{
+    return m_sim.state() == QProcess::Running;
+}
+
+bool SimLan::startSftp(const QStringList &addresses, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    m_sshd.setProcessChannelMode(QProcess::SeparateChannels);
+    m_sshd.setStandardErrorFile(m_dir->filePath(QStringLiteral("lan-sshd.log")));
+    m_sshd.start(sourceDir() + QStringLiteral("/scripts/lan-sshd.sh"), addresses);
+    if (!m_sshd.waitForStarted(int(deadline.remainingTime())))
+        return fail(QStringLiteral("cannot start lan-sshd.sh: %1").arg(m_sshd.errorString()));
+    QByteArray line;
+    if (!readLine(m_sshd, deadline, &line) || line.isEmpty()) {
+        QFile log(m_dir->filePath(QStringLiteral("lan-sshd.log")));
+        log.open(QIODevice::ReadOnly);
+        return fail(QStringLiteral("lan-sshd.sh failed: %1").arg(QString::fromLocal8Bit(log.readAll())));
+    }
+    m_sftpRoot = QString::fromLocal8Bit(line);
+    return true;
+}
+
+void SimLan::stopSftp()
+{
+    endChild(m_sshd);
+    m_sftpRoot.clear();
+}
+
+QString SimLan::workDir() const
+{
+    return m_dir ? m_dir->path() : QString();
+}
+
+QString SimLan::simulatorLog() const
+{
+    if (!m_dir)
+        return QString();
+    QFile f(m_dir->filePath(QStringLiteral("nodesim.log")));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll());
+}
+
+QList<QJsonObject> SimLan::records() const
+{
+    QList<QJsonObject> out;
+    QFile f(m_recordPath);
+    if (m_recordPath.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return out;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine();
+        // A line still being written has no newline yet.
+        if (!line.endsWith('\n'))
+            break;
+        const QJsonDocument doc = QJsonDocument::fromJson(line);
+        if (doc.isObject())
+            out << doc.object();
+    }
+    return out;
+}
+
+QList<QJsonObject> SimLan::records(int cmd) const
+{
+    QList<QJsonObject> out;
+    const QList<QJsonObject> all = records();
+    for (const QJsonObject &r : all)
+        if (r.value(QStringLiteral("cmd")).toInt(-1) == cmd)
+            out << r;
+    return out;
+}
+
+bool SimLan::waitForRecords(int cmd, int count, int timeoutMs) const
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    forever {
+        if (records(cmd).size() >= count)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        // Keep the caller's event loop turning (answers may be queued to it).
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(10);
+    }
+}
+
+QJsonObject SimLan::state() const
+{
+    QFile f(m_statePath);
+    if (m_statePath.isEmpty() || !f.open(QIODevice::ReadOnly))
+        return QJsonObject();
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+QJsonObject SimLan::node(int index) const
+{
+    return state().value(QStringLiteral("nodes")).toArray().at(index).toObject();
+}
+
+QStringList SimLan::addresses() const
+{
+    QStringList out;
+    const QJsonArray nodes = state().value(QStringLiteral("nodes")).toArray();
+    for (const QJsonValue &n : nodes)
+        out << n.toObject().value(QStringLiteral("ip")).toString();
+    return out;
+}
