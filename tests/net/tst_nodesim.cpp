@@ -301,18 +301,27 @@ void TestNodeSim::settingsChangeTheNextAnswer()
 void TestNodeSim::networkCommandMovesNodeAndItsTcp()
 {
     SimLan lan;
-    QVERIFY2(lan.start({"--decoders", "2"}), qPrintable(lan.errorString()));
-    udpExchange(QHostAddress("127.0.1.2"), 1007, {{"ip", "127.0.1.50"}, {"mask", "255.255.0.0"}, {"getway", "127.0.0.1"}});
-    QVERIFY(lan.waitForRecords(1007, 1));
-    QCOMPARE(lan.addresses(), QStringList({"127.0.1.1", "127.0.1.50"}));
+    QVERIFY2(lan.start({"--decoders", "3"}), qPrintable(lan.errorString()));
+    // Consecutive re-addressing, one node after the other, as the tool does it:
+    // a node moving onto a taken address does not capture it.
+    const qint64 id1 = qint64(lan.node(1).value("id").toDouble());
+    for (const char *ip : {"127.0.1.1", "127.0.1.2", "127.0.1.3"}) {
+        const QString to = QHostAddress(QHostAddress(ip).toIPv4Address() + 1).toString();
+        udpExchange(QHostAddress(ip), 1007, {{"ip", to}, {"mask", "255.255.0.0"}, {"getway", "127.0.0.1"}});
+    }
+    QVERIFY(lan.waitForRecords(1007, 3));
+    QCOMPARE(lan.addresses(), QStringList({"127.0.1.2", "127.0.1.3", "127.0.1.4"}));
 
+    udpExchange(QHostAddress("127.0.1.3"), 1007, {{"ip", "127.0.1.50"}, {"mask", "255.255.0.0"}, {"getway", "127.0.0.1"}});
+    QVERIFY(lan.waitForRecords(1007, 4));
     const QList<Frame> answers = scan();
-    QCOMPARE(answers.size(), 2);
+    QCOMPARE(answers.size(), 3);
     const Frame *moved = answerFrom(answers, "127.0.1.50");
     QVERIFY(moved);
     QCOMPARE(moved->from, QString("127.0.1.50"));
+    QCOMPARE(qint64(moved->data().value("nodeData").toObject().value("id").toDouble()), id1);
     QCOMPARE(moved->data().value("nodeData").toObject().value("getway").toString(), QString("127.0.0.1"));
-    QVERIFY(scan("127.0.1.2").isEmpty());
+    QVERIFY(scan("127.0.1.3").isEmpty());
     QCOMPARE(scan("127.0.1.50").size(), 1);
 
     const QList<Frame> exp = tcpExchange("127.0.1.50", 9988, packJson(3533, {}));
@@ -321,7 +330,7 @@ void TestNodeSim::networkCommandMovesNodeAndItsTcp()
     QCOMPARE(exp[0].data().value("devData").toObject().value("ip").toString(), QString("127.0.1.50"));
     // Nothing listens on the old address any more.
     QTcpSocket old;
-    old.connectToHost("127.0.1.2", 9988);
+    old.connectToHost("127.0.1.3", 9988);
     QVERIFY(!old.waitForConnected(1000));
 }
 

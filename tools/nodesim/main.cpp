@@ -90,7 +90,11 @@ int main(int argc, char *argv[])
     QCommandLineParser p;
     p.setApplicationDescription(QStringLiteral(
         "Simulated encoder/decoder nodes on 127.x addresses. Run only inside scripts/netns.sh.\n"
-        "Prints \"ready\" once every socket is bound; ends on SIGTERM, SIGINT or when stdin closes."));
+        "Prints \"ready\" once every socket is bound; ends on SIGTERM, SIGINT or when stdin closes.\n"
+        "Fault modes: silent offline twice dup-ip dup-mac short-frame bad-length huge not-json\n"
+        "data-not-object bad-node-type delay=MS tcp-silent tcp-refuse tcp-split tcp-two-frames\n"
+        "tcp-len8 tcp-len-below-8 tcp-huge-length import-fail upgrade-code=VALUE upgrade-silent.\n"
+        "See tools/nodesim/README.md."));
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("config"), QStringLiteral("JSON configuration file (options below win)."), QStringLiteral("file")},

@@ -6,8 +6,14 @@
 
 QString addressAfter(const QString &ip, quint32 steps)
 {
-    const QHostAddress a(ip);
-    return QHostAddress(a.toIPv4Address() + steps).toString();
+    // Host addresses only: a /24's .0 and .255 are skipped, as a LAN would.
+    quint32 v = QHostAddress(ip).toIPv4Address();
+    for (quint32 i = 0; i < steps; ++i) {
+        ++v;
+        while ((v & 0xFF) == 0 || (v & 0xFF) == 0xFF)
+            ++v;
+    }
+    return QHostAddress(v).toString();
 }
 
 static bool isLoopbackV4(const QString &ip)
@@ -127,12 +133,12 @@ bool SimConfig::buildNodes(std::vector<SimNode> *out, QString *error) const
     }
     const QString managerIp = manager.isEmpty() ? base : manager;
     int index = 0;
-    for (int i = 0; i < decoders; ++i, ++index)
-        out->push_back(SimNodeFactory::generate(1, index, seed, addressAfter(base, quint32(index)), managerIp));
-    for (int i = 0; i < encoders; ++i, ++index)
-        out->push_back(SimNodeFactory::generate(2, index, seed, addressAfter(base, quint32(index)), managerIp));
+    QString nextIp = base;
+    for (int i = 0; i < decoders + encoders; ++i, ++index) {
+        out->push_back(SimNodeFactory::generate(i < decoders ? 1 : 2, index, seed, nextIp, managerIp));
+        nextIp = addressAfter(nextIp, 1);
+    }
 
-    QString nextIp = addressAfter(base, quint32(index));
     for (const QJsonValue &v : nodes) {
         const QJsonObject spec = v.toObject();
         const QJsonValue typeValue = spec.value(QStringLiteral("type"));

@@ -165,10 +165,13 @@ bool SimLanServer::reachable(const SimNode &node) const
 
 int SimLanServer::nodeAt(const QString &ip) const
 {
+    // A node that just moved onto a taken address does not capture it, so
+    // re-addressing a row of nodes one after the other works as planned.
+    int best = -1;
     for (const SimNode &n : m_nodes)
-        if (n.ip() == ip)
-            return n.index;
-    return -1;
+        if (n.ip() == ip && (best < 0 || n.addressSeq < m_nodes[size_t(best)].addressSeq))
+            best = n.index;
+    return best;
 }
 
 // ---------------------------------------------------------------- UDP
@@ -438,6 +441,8 @@ bool SimLanServer::moveNode(SimNode &node, const QString &newIp)
 {
     if (!isIPv4Text(newIp))
         return false;
+    if (newIp != node.ip())
+        node.addressSeq = ++m_addressSeq;
     node.setCommon(QStringLiteral("ip"), newIp);
     return true;
 }

@@ -38,7 +38,7 @@ private:
     void onTcpFrame(SimTcpSession *session, quint16 cmd, const QByteArray &payload);
     void onTcpStreamError(SimTcpSession *session, const QString &error);
 
-    // Node at a unicast address: the first one that claims it.
+    // Node at a unicast address: of several, the one that has held it longest.
     int nodeAt(const QString &ip) const;
     bool reachable(const SimNode &node) const;
     void sendScanAnswer(int index, const QHostAddress &to, quint16 port, int delayMs);
@@ -60,6 +60,7 @@ private:
     QUdpSocket m_udpLogLevel;
     QHash<QString, QList<QTcpServer *>> m_listeners;
     std::mt19937 m_rng;
+    quint64 m_addressSeq = 0;
     bool m_hasProxyLogLevel = false;
     int m_proxyLogLevel = 0;
 };

@@ -63,6 +63,7 @@ public:
     int importCount = 0;
     QJsonObject importedVersion;
     qint64 silentUntilMs = 0;
+    quint64 addressSeq = 0; // when the node took its address; 0 from the start
 
     // Common fields by their decoder key; encoders keep them in "deviceInfo"
     // (the three version numbers under other names there).
