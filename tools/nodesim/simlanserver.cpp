@@ -602,7 +602,16 @@ void SimLanServer::onTcpFrame(SimTcpSession *session, quint16 cmd, const QByteAr
     }
     SimNode &node = m_nodes[size_t(index)];
 
-    if (cmd == kUpgrade && session->port() == kTcpUpgradePort) {
+    if (cmd == kUpgrade && session->port() != kTcpUpgradePort) {
+        // Only the upgrade service on 7780 acts on it.
+        UpgradeCmd up;
+        if (decodeUpgrade(payload, &up))
+            rec.insert(QStringLiteral("payload"), up.toJson());
+        rec.insert(QStringLiteral("ignored"), QStringLiteral("upgrade command on the data port"));
+        record(rec);
+        return;
+    }
+    if (cmd == kUpgrade) {
         const quint32 code = upgradeResult(node, payload, &rec);
         record(rec);
         saveState();
