@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+#include <QSharedPointer>
+#include <QString>
+
+class CTcpclient;
+
+// All TCP links, at most one per node address. Process-wide; any thread may send.
+// A link stays alive while a send is using it, even when it is removed meanwhile.
+class CTcpManager final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CTcpManager)
+
+public:
+    static constexpr int kConnectPolls = 25;
+    static constexpr int kConnectPollMs = 200;
+
+    static CTcpManager &instance();
+
+    // 0x1000 when the frame was handed to a connected link, 0x1001 otherwise. Blocks the
+    // caller while a link is being brought up (about 5 s at most).
+    int sendFrame(const QString &ip, int port, const char *frame, qint64 length);
+    int sendFrame(const QString &ip, int port, const QByteArray &frame)
+    {
+        return sendFrame(ip, port, frame.constData(), frame.size());
+    }
+    void addLink(const QString &ip);
+    bool hasLink(const QString &ip) const;
+    int linkCount() const;
+
+    // Ends every link and waits for their threads (application shutdown).
+    void removeAll();
+
+public slots:
+    void removeTcp(QString ip);
+
+private:
+    CTcpManager();
+    QSharedPointer<CTcpclient> link(const QString &ip);
+
+    mutable QMutex m_mutex;
+    QHash<QString, QSharedPointer<CTcpclient>> m_links;
+};

@@ -1,0 +1,111 @@
+#include "comm/cudpclient.h"
+
+#include <QDebug>
+#include <cstdio>
+#include <vector>
+
+#include "comm/frame.h"
+#include "comm/protocol.h"
+#include "comm/socketlayer.h"
+
+namespace {
+
+const QByteArray kBroadcastAddress = QByteArrayLiteral("255.255.255.255");
+
+// Closes the socket on every way out of a send.
+class SocketGuard final
+{
+public:
+    explicit SocketGuard(SocketLayer::Handle handle) : m_handle(handle) {}
+    ~SocketGuard() { SocketLayer::close(m_handle); }
+    SocketLayer::Handle get() const { return m_handle; }
+
+private:
+    Q_DISABLE_COPY_MOVE(SocketGuard)
+    SocketLayer::Handle m_handle = SocketLayer::kInvalid;
+};
+
+} // namespace
+
+CUdpClient::CUdpClient(QObject *parent) : QObject(parent)
+{
+    if (!SocketLayer::start())
+        SocketLayer::cleanup();
+}
+
+CUdpClient::~CUdpClient()
+{
+    SocketLayer::cleanup();
+}
+
+int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port,
+                               const QString &mode)
+{
+    SocketLayer::Handle handle = SocketLayer::kInvalid;
+    for (int attempt = 0; attempt < kSocketAttempts && handle == SocketLayer::kInvalid; ++attempt) {
+        handle = SocketLayer::openUdp();
+        if (handle == SocketLayer::kInvalid) {
+            printf("socket error:%d\n", SocketLayer::lastError());
+            fflush(stdout);
+            SocketLayer::restart();
+        }
+    }
+    if (handle == SocketLayer::kInvalid)
+        return Protocol::kUdpFailed;
+    SocketGuard socket(handle);
+
+    SocketLayer::enableBroadcast(handle);
+    SocketLayer::setReceiveBuffer(handle, kReceiveBuffer);
+
+    QByteArray destination;
+    if (mode == QLatin1String("broadcast"))
+        destination = kBroadcastAddress;
+    else if (mode == QLatin1String("unicast") && !target.isEmpty())
+        destination = target;
+    else
+        return Protocol::kUdpFailed;
+    if (port == 0)
+        port = Protocol::kUdpCommandPort;
+
+    int error = 0;
+    if (!SocketLayer::sendTo(handle, destination, port, frame.constData(), size_t(frame.size()), error)) {
+        printf("sendto error:%d\n", error);
+        fflush(stdout);
+        return Protocol::kUdpFailed;
+    }
+    qDebug() << "sendto udp data" << QByteArray(frame.constData()) << "/length: " << frame.size();
+
+    SocketLayer::sleepMs(kSettleMs);
+    SocketLayer::setNonBlocking(handle);
+
+    // Each poll waits up to 10 ms and then takes every datagram waiting, so a burst of
+    // answers never piles up in the socket; 10 empty polls in a row close the window.
+    std::vector<char> buffer(kMaxDatagram);
+    int emptyPolls = 0;
+    while (emptyPolls < kSilencePolls) {
+        SocketLayer::waitReadable(handle, kPollMs);
+        bool any = false;
+        for (;;) {
+            const int n = SocketLayer::recvOne(handle, buffer.data(), kMaxDatagram);
+            if (n == SocketLayer::RecvNone)
+                break;
+            any = true;
+            if (n == SocketLayer::RecvTooLarge)
+                continue;
+            deliverDatagram(buffer.data(), size_t(n));
+            qDebug() << "receive udp data len" << n;
+        }
+        emptyPolls = any ? 0 : emptyPolls + 1;
+    }
+    return Protocol::kUdpSent;
+}
+
+void CUdpClient::deliverDatagram(const char *data, size_t size) const
+{
+    uint16_t cmdType = 0;
+    if (!Frame::check(data, size, cmdType))
+        return;
+    // The parser gets a buffer of its own, freed when it returns.
+    const QByteArray payload(data + Protocol::kHeaderSize, int(size - Protocol::kHeaderSize));
+    m_parser.parse(cmdType, payload.constData(), size_t(payload.size()), QByteArray());
+}
