@@ -71,6 +71,16 @@ int CTcpManager::linkCount() const
     return m_links.size();
 }
 
+int CTcpManager::linkState(const QString &ip) const
+{
+    QSharedPointer<CTcpclient> client;
+    {
+        QMutexLocker lock(&m_mutex);
+        client = m_links.value(ip);
+    }
+    return client ? client->state() : -1;
+}
+
 int CTcpManager::sendFrame(const QString &ip, int port, const char *frame, qint64 length)
 {
     const QSharedPointer<CTcpclient> client = link(ip);

@@ -32,6 +32,8 @@ public:
     void addLink(const QString &ip);
     bool hasLink(const QString &ip) const;
     int linkCount() const;
+    // The link state of the address's link (0, 1, 2), -1 when it has none.
+    int linkState(const QString &ip) const;
 
     // Ends every link and waits for their threads (application shutdown).
     void removeAll();

@@ -64,8 +64,9 @@ void CTcpSocket::connected()
 
 void CTcpSocket::disconnected()
 {
+    // The assembler is reset when the next connection starts: this may run from inside
+    // a frame's delivery (a receiver closing the link).
     m_state.store(StateDisconnected);
-    m_assembler.reset();
     emit sigDisconnected();
     qDebug() << "QTcpSocket::connected  break";
 }

@@ -1,0 +1,320 @@
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "comm/cdevicectrljob.h"
+#include "comm/ctcpclient.h"
+#include "comm/ctcpmanager.h"
+#include "comm/ctcpsocket.h"
+#include "netfakes.h"
+
+using namespace NetFakes;
+
+namespace {
+
+QByteArray exportRequest()
+{
+    return Frame::build(Protocol::CmdDecoderExport, "{\n}\n");
+}
+
+// A node's TCP side, driven by the test: accepts, reads requests, writes exact pieces.
+class Peer final
+{
+public:
+    Peer(const QString &ip, quint16 port = Protocol::kTcpDataPort) : m_ip(ip)
+    {
+        m_listening = m_server.listen(QHostAddress(ip), port);
+    }
+    bool listening() const { return m_listening; }
+
+    // The next accepted connection, or null.
+    QTcpSocket *accept(int ms = 3000)
+    {
+        if (!m_server.hasPendingConnections() && !m_server.waitForNewConnection(ms))
+            return nullptr;
+        m_socket = m_server.nextPendingConnection();
+        return m_socket;
+    }
+    bool hasNewConnection(int ms) { return m_server.hasPendingConnections() || m_server.waitForNewConnection(ms); }
+
+    // Reads one whole request frame from the current connection.
+    QByteArray readFrame(int ms = 3000)
+    {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            if (m_buffer.size() >= 8) {
+                const uint32_t len = Frame::lengthOf(m_buffer.constData());
+                if (uint32_t(m_buffer.size()) >= len) {
+                    const QByteArray f = m_buffer.left(int(len));
+                    m_buffer.remove(0, int(len));
+                    return f;
+                }
+            }
+            if (m_socket->bytesAvailable() > 0 || m_socket->waitForReadyRead(50))
+                m_buffer += m_socket->readAll();
+        }
+        return QByteArray();
+    }
+
+    void write(const QByteArray &bytes, int pauseMs = 0)
+    {
+        m_socket->write(bytes);
+        m_socket->waitForBytesWritten(1000);
+        if (pauseMs > 0)
+            QTest::qWait(pauseMs);
+    }
+
+    QTcpSocket *socket() const { return m_socket; }
+
+private:
+    QString m_ip;
+    QTcpServer m_server;
+    bool m_listening = false;
+    QTcpSocket *m_socket = nullptr;
+    QByteArray m_buffer;
+};
+
+int linkState(const QString &ip)
+{
+    return CTcpManager::instance().linkState(ip);
+}
+
+} // namespace
+
+class TestTcpLink : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        CTcpManager::instance().removeAll();
+        QTRY_COMPARE(CTcpclient::instances(), 0);
+    }
+
+    void exportAnswerInThreePieces()
+    {
+        const QString ip = QStringLiteral("127.0.2.1");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+
+        const QByteArray answer = exportAnswer(Protocol::AnsDecoderExport, 77, ip, "opaque config ✓");
+        peer.write(answer.left(5), 60);
+        peer.write(answer.mid(5, 3), 60);
+        QCOMPARE(observer.count(), 0);
+        peer.write(answer.mid(8));
+        QTRY_COMPARE(observer.count(), 1);
+        QTest::qWait(100);
+        QCOMPARE(observer.count(), 1);
+        const auto e = observer.entries().first();
+        QCOMPARE(e.cmdType, int(Protocol::AnsDecoderExport));
+        QCOMPARE(e.id, int64_t(77));
+        QCOMPARE(e.data, QByteArray("opaque config ✓"));
+        QCOMPARE(e.nodeType, -1);
+        // Announced on the link's thread, not on ours.
+        QVERIFY(e.thread != QThread::currentThreadId());
+    }
+
+    // Frames back to back in one segment, an empty 8-byte frame among them, and bad
+    // payloads: the good ones arrive in order and the link goes on.
+    void framesInOneSegment()
+    {
+        const QString ip = QStringLiteral("127.0.2.2");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        const QByteArray segment = exportAnswer(Protocol::AnsDecoderExport, 1, ip, "one")
+            + Frame::build(Protocol::AnsDecoderExport, QByteArray())
+            + Frame::build(Protocol::AnsDecoderExport, "not json")
+            + Frame::build(Protocol::AnsEncoderExport, "{\"res\": 0, \"data\": [1]}")
+            + exportAnswer(Protocol::AnsEncoderExport, 2, ip, "two");
+        peer.write(segment);
+        QTRY_COMPARE(observer.count(), 2);
+        const auto entries = observer.entries();
+        QCOMPARE(entries.at(0).id, int64_t(1));
+        QCOMPARE(entries.at(1).id, int64_t(2));
+        QCOMPARE(entries.at(1).cmdType, int(Protocol::AnsEncoderExport));
+        QCOMPARE(linkState(ip), int(CTcpSocket::StateConnected));
+    }
+
+    void upgradeAnswerCarriesTheLinkAddress()
+    {
+        const QString ip = QStringLiteral("127.0.2.3");
+        Peer peer(ip, Protocol::kTcpUpgradePort);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        const QByteArray request = Frame::build(Protocol::CmdUpgrade, QByteArray(Protocol::kUpgradeBodySize, '\1'));
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpUpgradePort, request), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), request);
+        peer.write(Frame::build(Protocol::AnsUpgradeProgress, QByteArray("\x32\0\0\0", 4))
+                   + Frame::build(Protocol::AnsUpgradeResult, QByteArray("\x14\0\0\x21", 4)));
+        QTRY_COMPARE(observer.count(), 2);
+        const auto entries = observer.entries();
+        QCOMPARE(entries.at(0).cmdType, int(Protocol::AnsUpgradeProgress));
+        QCOMPARE(entries.at(0).value, 50);
+        QCOMPARE(entries.at(1).value, int(Protocol::kUpgradeMd5Mismatch));
+        QCOMPARE(entries.at(1).ip, ip.toUtf8());
+        QCOMPARE(entries.at(1).result, 1);
+    }
+
+    // A connected link is reused whatever port the caller names.
+    void secondSendReusesTheLink()
+    {
+        const QString ip = QStringLiteral("127.0.2.4");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+        const QByteArray upgrade = Frame::build(Protocol::CmdUpgrade, QByteArray(Protocol::kUpgradeBodySize, '\0'));
+        // Nothing listens on 7780 at this address: only the existing connection can carry it.
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpUpgradePort, upgrade), Protocol::kTcpSent);
+        QCOMPARE(peer.readFrame(), upgrade);
+        QVERIFY(!peer.hasNewConnection(100));
+        QCOMPARE(CTcpManager::instance().linkCount(), 1);
+    }
+
+    void droppedLinkReconnectsOnTheNextSend()
+    {
+        const QString ip = QStringLiteral("127.0.2.5");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QTcpSocket *first = peer.accept();
+        QVERIFY(first);
+        first->close();
+        QTRY_COMPARE(linkState(ip), int(CTcpSocket::StateDisconnected));
+        QVERIFY(CTcpManager::instance().hasLink(ip));
+
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+        peer.write(exportAnswer(Protocol::AnsDecoderExport, 9, ip, "again"));
+        QTRY_COMPARE(observer.count(), 1);
+    }
+
+    // A length field below 8 or past the cap: the link drops what it had and disconnects,
+    // and the next send brings up a fresh connection that works.
+    void badLengthDropsTheLink_data()
+    {
+        QTest::addColumn<uint32_t>("length");
+        QTest::newRow("zero") << 0u;
+        QTest::newRow("four") << 4u;
+        QTest::newRow("huge") << 0x7fffffffu;
+    }
+
+    void badLengthDropsTheLink()
+    {
+        QFETCH(uint32_t, length);
+        const QString ip = QStringLiteral("127.0.2.6");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QTcpSocket *first = peer.accept();
+        QVERIFY(first);
+        const QByteArray partial = exportAnswer(Protocol::AnsDecoderExport, 5, ip, "lost");
+        peer.write(partial.left(20), 50);
+        peer.write(partial.mid(20) + rawHeader(Protocol::AnsDecoderExport, length) + QByteArray(100, 'x'));
+        QTRY_COMPARE(linkState(ip), int(CTcpSocket::StateDisconnected));
+        QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(observer.count(), 1); // the frame before the bad header
+
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+        peer.write(exportAnswer(Protocol::AnsDecoderExport, 6, ip, "fresh"));
+        QTRY_COMPARE(observer.count(), 2);
+        QCOMPARE(observer.entries().at(1).id, int64_t(6));
+    }
+
+    void nobodyListening()
+    {
+        const QString ip = QStringLiteral("127.0.2.7");
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpNoLink);
+        QVERIFY(timer.elapsed() >= 4900);
+        QVERIFY(CTcpManager::instance().hasLink(ip));
+        // The node comes up: the same link object connects on the next send.
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+    }
+
+    // The export receiver closes the link from inside the answer, on the link's own thread.
+    void linkClosedFromItsOwnAnswer()
+    {
+        const QString ip = QStringLiteral("127.0.2.8");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        RecordingObserver observer;
+        CDeviceCtrlJob job(nullptr);
+        observer.onEntry = [&](const RecordingObserver::Entry &e) { job.closeLink(QString::fromUtf8(e.ip)); };
+        QVERIFY(job.exportDecoderData(ip.toUtf8()));
+        QVERIFY(peer.accept());
+        peer.write(exportAnswer(Protocol::AnsDecoderExport, 3, ip, "bye"));
+        QTRY_COMPARE(observer.count(), 1);
+        QTRY_VERIFY(!CTcpManager::instance().hasLink(ip));
+        QTRY_COMPARE(CTcpclient::instances(), 0);
+        QTRY_COMPARE(peer.socket()->state(), QAbstractSocket::UnconnectedState);
+        observer.onEntry = nullptr;
+        // A new send makes a new link.
+        QVERIFY(job.exportDecoderData(ip.toUtf8()));
+        QVERIFY(peer.accept());
+        QCOMPARE(peer.readFrame(), exportRequest());
+    }
+
+    void removeWithoutLinkDoesNothing()
+    {
+        CTcpManager::instance().removeTcp(QStringLiteral("127.0.2.250"));
+        QCOMPARE(CTcpManager::instance().linkCount(), 0);
+    }
+
+    // Links used from several threads at once: one link per address, every send delivered.
+    void sendsFromManyThreads()
+    {
+        const QString ip = QStringLiteral("127.0.2.9");
+        Peer peer(ip);
+        QVERIFY(peer.listening());
+        QList<QThread *> threads;
+        std::atomic<int> sent{0};
+        for (int i = 0; i < 8; ++i) {
+            threads.append(QThread::create([&, i] {
+                const QByteArray f = Frame::build(Protocol::CmdDecoderExport, QByteArray::number(i));
+                if (CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, f) == Protocol::kTcpSent)
+                    ++sent;
+                if (i % 2)
+                    CTcpManager::instance().removeTcp(QStringLiteral("127.0.2.251"));
+            }));
+            threads.last()->start();
+        }
+        QVERIFY(peer.accept());
+        for (QThread *t : threads) {
+            QVERIFY(t->wait(10000));
+            delete t;
+        }
+        QCOMPARE(sent.load(), 8);
+        QSet<QByteArray> got;
+        for (int i = 0; i < 8; ++i)
+            got.insert(peer.readFrame().mid(8));
+        QCOMPARE(got.size(), 8);
+        QCOMPARE(CTcpManager::instance().linkCount(), 1);
+        QVERIFY(!peer.hasNewConnection(100));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTcpLink)
+#include "tst_tcplink.moc"
