@@ -1,0 +1,442 @@
+#include <QtTest>
+
+#include "comm/ccommandsender.h"
+#include "comm/cdevicectrljob.h"
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "comm/ctcpclient.h"
+#include "comm/ctcpmanager.h"
+#include "comm/ctcpsocket.h"
+#include "comm/protocol.h"
+#include "model/cdecoderlist.h"
+#include "model/cencoderlist.h"
+#include "model/cnodelistmodel.h"
+#include "simlan.h"
+
+namespace {
+
+// The table page's observer: registered for the test's life, like the page's.
+class StoreObserver final
+{
+public:
+    StoreObserver() { CObserverList::instance().add(&observer); }
+    ~StoreObserver() { CObserverList::instance().remove(&observer); }
+    CDeviceCtrlObserver observer;
+};
+
+QSet<QString> ipsOf(const QJsonArray &nodes, int type = 0)
+{
+    QSet<QString> out;
+    for (const QJsonValue &v : nodes) {
+        const QJsonObject o = v.toObject();
+        if (type == 0 || o.value("type").toInt() == type)
+            out.insert(o.value("ip").toString());
+    }
+    return out;
+}
+
+template <typename Store>
+QSet<QString> storeIps(const Store &store)
+{
+    QSet<QString> out;
+    for (const auto &r : store.nodes())
+        out.insert(QString::fromUtf8(r.ip));
+    return out;
+}
+
+sSelectedNode selected(const QJsonObject &node)
+{
+    sSelectedNode s;
+    s.id = int64_t(node.value("id").toDouble());
+    s.ip = node.value("ip").toString().toUtf8();
+    s.nodeType = node.value("type").toInt();
+    return s;
+}
+
+} // namespace
+
+class TestDeviceCtrl : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { registerCommMetaTypes(); }
+
+    void cleanup()
+    {
+        CTcpManager::instance().removeAll();
+        QTRY_COMPARE(CTcpclient::instances(), 0);
+        CDecoderList::instance().clearNodes();
+        CEncoderList::instance().clearNodes();
+    }
+
+    void scanFindsEveryNode()
+    {
+        SimLan lan({"--decoders", "30", "--encoders", "20", "--seed", "11", "--spread", "80"});
+        QVERIFY(lan.ready());
+        StoreObserver page;
+        CDeviceCtrlJob job(nullptr);
+        // Left-overs of an earlier scan are cleared first.
+        sDecoderInfo stale;
+        stale.id = 999;
+        stale.ip = "127.9.9.9";
+        CDecoderList::instance().addNode(stale);
+
+        QVERIFY(job.scanNodes());
+        const QJsonArray nodes = lan.nodes();
+        QCOMPARE(nodes.size(), 50);
+        QCOMPARE(CDecoderList::instance().nodes().size(), 30);
+        QCOMPARE(CEncoderList::instance().nodes().size(), 20);
+        QCOMPARE(storeIps(CDecoderList::instance()), ipsOf(nodes, 1));
+        QCOMPARE(storeIps(CEncoderList::instance()), ipsOf(nodes, 2));
+        // Fields come through: the first encoder's name and MAC.
+        const QJsonObject enc = lan.node(30);
+        bool found = false;
+        for (const sEncoderInfo &e : CEncoderList::instance().nodes()) {
+            if (e.ip == enc.value("ip").toString().toUtf8()) {
+                found = true;
+                QCOMPARE(QString::fromUtf8(e.name), enc.value("name").toString());
+                QCOMPARE(QString::fromUtf8(e.macAddr), enc.value("macAddr").toString());
+                QCOMPARE(e.id, int64_t(enc.value("id").toDouble()));
+            }
+        }
+        QVERIFY(found);
+        // One broadcast went out, to the command port.
+        const auto sent = lan.records(1006);
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(sent.first().value("broadcast").toBool());
+        QCOMPARE(sent.first().value("port").toInt(), 7788);
+    }
+
+    void emptyLanGivesEmptyStores()
+    {
+        StoreObserver page;
+        CDeviceCtrlJob job(nullptr);
+        QVERIFY(job.scanNodes());
+        QVERIFY(CDecoderList::instance().nodes().isEmpty());
+        QVERIFY(CEncoderList::instance().nodes().isEmpty());
+    }
+
+    // Broken answers cost nothing but themselves; a node answering twice is there twice.
+    void faultyNodesInAScan()
+    {
+        SimLan lan({"--decoders", "12", "--seed", "3", "--spread", "30",
+                    "--fault", "silent@0", "--fault", "short-frame@1", "--fault", "bad-length@2",
+                    "--fault", "huge@3", "--fault", "not-json@4", "--fault", "data-not-object@5",
+                    "--fault", "bad-node-type@6", "--fault", "twice@7"});
+        QVERIFY(lan.ready());
+        StoreObserver page;
+        CDeviceCtrlJob job(nullptr);
+        QVERIFY(job.scanNodes());
+        const QJsonArray nodes = lan.nodes();
+        QStringList ips;
+        for (const sDecoderInfo &d : CDecoderList::instance().nodes())
+            ips.append(QString::fromUtf8(d.ip));
+        const QString twice = nodes.at(7).toObject().value("ip").toString();
+        QCOMPARE(ips.count(twice), 2);
+        QSet<QString> expected;
+        for (int i = 7; i < 12; ++i)
+            expected.insert(nodes.at(i).toObject().value("ip").toString());
+        QCOMPARE(QSet<QString>(ips.begin(), ips.end()), expected);
+        QCOMPARE(ips.size(), 6);
+    }
+
+    void twoObserversInsertTwice()
+    {
+        SimLan lan({"--decoders", "3", "--seed", "5"});
+        QVERIFY(lan.ready());
+        StoreObserver page;
+        StoreObserver exportDialog;
+        CDeviceCtrlJob job(nullptr);
+        QVERIFY(job.scanNodes());
+        QCOMPARE(CDecoderList::instance().nodes().size(), 6);
+    }
+
+    void probeFindsOneNodeAndKeepsTheStores()
+    {
+        SimLan lan({"--decoders", "3", "--encoders", "2", "--seed", "9"});
+        QVERIFY(lan.ready());
+        StoreObserver page;
+        CDeviceCtrlJob job(nullptr);
+        sDecoderInfo known;
+        known.id = 4242;
+        known.ip = "127.0.7.7";
+        CDecoderList::instance().addNode(known);
+
+        const QJsonObject enc = lan.node(4);
+        QVERIFY(job.scanNode(enc.value("ip").toString().toUtf8()));
+        QCOMPARE(CDecoderList::instance().nodes().size(), 1);
+        QCOMPARE(CDecoderList::instance().nodes().first().id, int64_t(4242));
+        QCOMPARE(CEncoderList::instance().nodes().size(), 1);
+        QCOMPARE(QString::fromUtf8(CEncoderList::instance().nodes().first().ip), enc.value("ip").toString());
+        const auto sent = lan.records(1006);
+        QCOMPARE(sent.size(), 1);
+        QVERIFY(!sent.first().value("broadcast").toBool());
+    }
+
+    void settingsCommandsChangeTheNodes()
+    {
+        SimLan lan({"--decoders", "2", "--encoders", "2", "--seed", "21"});
+        QVERIFY(lan.ready());
+        StoreObserver page;
+        CNodeListModel model;
+        CDeviceCtrlJob job(&model);
+        QVERIFY(job.scanNodes());
+        model.refreshSnapshot();
+
+        // Decoder settings: a new name and display mode.
+        const QJsonObject dec = lan.node(0);
+        const int64_t decId = int64_t(dec.value("id").toDouble());
+        sDecoderInfo d;
+        model.findById(d, decId);
+        QCOMPARE(d.id, decId);
+        d.name = "大厅-左屏";
+        d.mode = 2;
+        model.updateById(d, decId);
+        QVERIFY(job.setDecoder(dec.value("ip").toString(), decId));
+        QTRY_COMPARE(lan.node(0).value("nodeData").toObject().value("name").toString(), QStringLiteral("大厅-左屏"));
+        QCOMPARE(lan.node(0).value("nodeData").toObject().value("mode").toInt(), 2);
+
+        // Encoder settings: stream bit rate and signal name.
+        const QJsonObject enc = lan.node(2);
+        const int64_t encId = int64_t(enc.value("id").toDouble());
+        sEncoderInfo e;
+        model.findById(e, encId);
+        QCOMPARE(e.id, encId);
+        e.bitRate = 6.5f;
+        e.signalName = "camera 7";
+        model.updateById(e, encId);
+        QVERIFY(job.setEncoder(enc.value("ip").toString(), encId));
+        QTRY_COMPARE(lan.node(2).value("nodeData").toObject().value("streamInfo").toObject().value("bitRate").toDouble(), 6.5);
+        QCOMPARE(lan.node(2).value("nodeData").toObject().value("signalInfo").toObject().value("signalName").toString(),
+                 QStringLiteral("camera 7"));
+
+        // Unknown ids and a missing model send nothing.
+        const int before = lan.records().size();
+        QVERIFY(!job.setDecoder(dec.value("ip").toString(), 123456789));
+        QVERIFY(!job.setEncoder(enc.value("ip").toString(), decId));
+        CDeviceCtrlJob noModel(nullptr);
+        QVERIFY(!noModel.setDecoder(dec.value("ip").toString(), decId));
+        QTest::qWait(50);
+        QCOMPARE(lan.records().size(), before);
+    }
+
+    void restartResetTimeAndLogLevel()
+    {
+        SimLan lan({"--decoders", "3", "--encoders", "1", "--seed", "2"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlJob job(nullptr);
+
+        SelectedNodeList reboot{selected(lan.node(0)), selected(lan.node(3))};
+        QVERIFY(job.rebootNodes(reboot));
+        QTRY_COMPARE(lan.node(0).value("rebootCount").toInt(), 1);
+        QCOMPARE(lan.node(3).value("rebootCount").toInt(), 1);
+        QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
+
+        // Two failing sends before a good one: the last decides.
+        sSelectedNode bad1 = selected(lan.node(1));
+        bad1.ip = "not-an-address";
+        sSelectedNode bad2 = selected(lan.node(1));
+        bad2.ip.clear();
+        QVERIFY(job.rebootNodes({bad1, bad2, selected(lan.node(2))}));
+        QTRY_COMPARE(lan.node(2).value("rebootCount").toInt(), 1);
+        QVERIFY(!job.rebootNodes({selected(lan.node(2)), bad1}));
+        sSelectedNode noId = selected(lan.node(1));
+        noId.id = 0;
+        QVERIFY(!job.rebootNodes({noId, noId}));
+        QVERIFY(!job.rebootNodes({}));
+        QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
+
+        // Factory reset: ids of 0 are skipped; the result is true whatever the sends gave.
+        QVERIFY(job.factoryResetNodes({noId, selected(lan.node(1))}));
+        QTRY_COMPARE(lan.node(1).value("resetCount").toInt(), 1);
+        QVERIFY(job.factoryResetNodes({bad1}));
+        QCOMPARE(lan.records(1012).size(), 1);
+        QCOMPARE(lan.node(0).value("resetCount").toInt(), 0);
+
+        QVERIFY(job.syncTime(QStringLiteral("127.0.1.1"), 1234567890123));
+        QTRY_COMPARE(lan.node(0).value("ptsBase").toDouble(), 1234567890123.0);
+        QCOMPARE(lan.node(3).value("ptsBase").toDouble(), 1234567890123.0);
+        QVERIFY(lan.records(1008).first().value("broadcast").toBool());
+
+        QVERIFY(job.setProxyLogLevel(4));
+        QTRY_COMPARE(lan.state().value("proxyLogLevel").toInt(), 4);
+        QCOMPARE(lan.records(1014).first().value("port").toInt(), 7799);
+    }
+
+    void switchNodeTypes()
+    {
+        SimLan lan({"--decoders", "2", "--encoders", "1", "--seed", "4"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlJob job(nullptr);
+        auto info = [&](int i) {
+            sDeviceInfo n;
+            n.id = int64_t(lan.node(i).value("id").toDouble());
+            n.ip = lan.node(i).value("ip").toString().toUtf8();
+            n.nodeType = lan.node(i).value("type").toInt();
+            return n;
+        };
+        sDeviceInfo skipped = info(1);
+        skipped.id = 0;
+        sDeviceInfo broken = info(1);
+        broken.ip = "nowhere";
+        QList<sDeviceInfo> failed;
+        QVERIFY(job.switchNodeType({info(0), skipped, broken, info(2)}, failed));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().ip, QByteArray("nowhere"));
+        QTRY_COMPARE(lan.node(0).value("type").toInt(), 2);
+        QCOMPARE(lan.node(2).value("type").toInt(), 1);
+        QCOMPARE(lan.node(1).value("type").toInt(), 1);
+        QCOMPARE(lan.records(1013).size(), 2);
+    }
+
+    void networkPlanMovesTheNodes()
+    {
+        SimLan lan({"--decoders", "4", "--seed", "8", "--base", "127.0.4.10"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlJob job(nullptr);
+        QStringList current;
+        for (int i = 0; i < 4; ++i)
+            current.append(lan.node(i).value("ip").toString());
+
+        // An invalid start sends nothing.
+        QVERIFY(job.setNetwork(QStringLiteral("127.0.5.256"), "255.255.0.0", "127.0.0.254", current));
+        QVERIFY(job.setNetwork(QString(), "255.255.0.0", "127.0.0.254", current));
+        QTest::qWait(50);
+        QCOMPARE(lan.records(1007).size(), 0);
+
+        // From .253 only two addresses are left: the third and fourth node keep theirs.
+        QVERIFY(job.setNetwork(QStringLiteral("127.0.5.253"), "255.255.0.0", "127.0.0.254", current));
+        QTRY_COMPARE(lan.records(1007).size(), 2);
+        QCOMPARE(lan.node(0).value("ip").toString(), QStringLiteral("127.0.5.253"));
+        QCOMPARE(lan.node(1).value("ip").toString(), QStringLiteral("127.0.5.254"));
+        QCOMPARE(lan.node(2).value("ip").toString(), current.at(2));
+        QCOMPARE(lan.node(3).value("ip").toString(), current.at(3));
+        QCOMPARE(lan.node(0).value("nodeData").toObject().value("getway").toString(), QStringLiteral("127.0.0.254"));
+
+        // Empty and invalid current addresses are skipped without using up an address.
+        QVERIFY(job.setNetwork(QStringLiteral("127.0.6.1"), "255.255.0.0", "127.0.0.254",
+                               {QString(), "127.0.4.999", current.at(2), current.at(3)}));
+        QTRY_COMPARE(lan.node(3).value("ip").toString(), QStringLiteral("127.0.6.2"));
+        QCOMPARE(lan.node(2).value("ip").toString(), QStringLiteral("127.0.6.1"));
+
+        // A moved node answers the next scan from its new address.
+        StoreObserver page;
+        QVERIFY(job.scanNodes());
+        QCOMPARE(storeIps(CDecoderList::instance()),
+                 (QSet<QString>{"127.0.5.253", "127.0.5.254", "127.0.6.1", "127.0.6.2"}));
+    }
+
+    void exportAndImportOverTcp()
+    {
+        SimLan lan({"--decoders", "1", "--encoders", "1", "--seed", "13"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlObserver observer;
+        CObserverList::instance().add(&observer);
+        QList<sDeviceData> exported;
+        QList<sImportDataRes> imported;
+        connect(&observer, &CDeviceCtrlObserver::sigExportData, this,
+                [&](sDeviceData *d) { exported.append(*d); }, Qt::DirectConnection);
+        connect(&observer, &CDeviceCtrlObserver::sigImportRes, this,
+                [&](sImportDataRes *r) { imported.append(*r); }, Qt::DirectConnection);
+        CDeviceCtrlJob job(nullptr);
+        const QByteArray decIp = lan.node(0).value("ip").toString().toUtf8();
+        const QByteArray encIp = lan.node(1).value("ip").toString().toUtf8();
+
+        QVERIFY(job.exportDecoderData(decIp));
+        QVERIFY(job.exportEncoderData(encIp));
+        QTRY_COMPARE(exported.size(), 2);
+        const sDeviceData dec = exported.at(0).ip == decIp ? exported.at(0) : exported.at(1);
+        QCOMPARE(QString::fromUtf8(dec.data), lan.node(0).value("data").toString());
+        QCOMPARE(dec.id, int64_t(lan.node(0).value("id").toDouble()));
+        QCOMPARE(dec.type, 1);
+
+        // The entry written to a file goes back through importDataEntry.
+        sDeviceData changed = dec;
+        changed.data = "{\"layout\":\"2x2\",\"名称\":\"左\"}";
+        const QJsonObject entry = job.packDataEntry(changed);
+        QString ip;
+        QVERIFY(job.importDataEntry(entry, ip));
+        QCOMPARE(ip.toUtf8(), decIp);
+        QTRY_COMPARE(imported.size(), 1);
+        QCOMPARE(imported.first().result, 0);
+        QCOMPARE(imported.first().ip, decIp);
+        QTRY_COMPARE(lan.node(0).value("data").toString(), QString::fromUtf8(changed.data));
+        QCOMPARE(lan.node(0).value("importCount").toInt(), 1);
+
+        // Decoder data sent as an encoder import: the node refuses it.
+        QVERIFY(job.importEncoderData(decIp, changed));
+        QTRY_COMPARE(imported.size(), 2);
+        QCOMPARE(imported.at(1).result, 1);
+
+        // An entry of another type sends nothing.
+        QJsonObject other = entry;
+        QJsonObject devData = other.value("devData").toObject();
+        devData.insert("type", 3);
+        other.insert("devData", devData);
+        const int tcpBefore = lan.records(3532).size() + lan.records(4016).size();
+        QVERIFY(job.importDataEntry(other, ip));
+        QTest::qWait(100);
+        QCOMPARE(lan.records(3532).size() + lan.records(4016).size(), tcpBefore);
+
+        QVERIFY(job.closeLink(QString::fromUtf8(decIp)));
+        QVERIFY(!CTcpManager::instance().hasLink(QString::fromUtf8(decIp)));
+        CObserverList::instance().remove(&observer);
+    }
+
+    // The simulator's stream faults, end to end.
+    void tcpStreamFaults()
+    {
+        SimLan lan({"--decoders", "5", "--seed", "17", "--fault", "tcp-split@0", "--fault", "tcp-two-frames@1",
+                    "--fault", "tcp-len8@2", "--fault", "tcp-len-below-8@3", "--fault", "tcp-huge-length@4"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlObserver observer;
+        CObserverList::instance().add(&observer);
+        QStringList from;
+        connect(&observer, &CDeviceCtrlObserver::sigExportData, this,
+                [&](sDeviceData *d) { from.append(QString::fromUtf8(d->ip)); }, Qt::DirectConnection);
+        CDeviceCtrlJob job(nullptr);
+        QStringList ips;
+        for (int i = 0; i < 5; ++i) {
+            ips.append(lan.node(i).value("ip").toString());
+            QVERIFY(job.exportDecoderData(ips.last().toUtf8()));
+        }
+        QTRY_COMPARE(from.count(ips.at(1)), 2);
+        QTRY_COMPARE(from.count(ips.at(0)), 1);
+        QTRY_COMPARE(from.count(ips.at(2)), 1);
+        // A bad length field drops the link before the answer behind it.
+        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(3)), int(CTcpSocket::StateDisconnected));
+        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(4)), int(CTcpSocket::StateDisconnected));
+        QTest::qWait(100);
+        QCOMPARE(from.count(ips.at(0)), 1);
+        QCOMPARE(from.count(ips.at(3)), 0);
+        QCOMPARE(from.count(ips.at(4)), 0);
+        // The next send reconnects.
+        QVERIFY(job.exportDecoderData(ips.at(3).toUtf8()));
+        QTRY_COMPARE(lan.records(3533).size(), 6);
+        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(3)), int(CTcpSocket::StateDisconnected));
+        CObserverList::instance().remove(&observer);
+    }
+
+    void upgradeCommandAnswer()
+    {
+        SimLan lan({"--decoders", "1", "--seed", "23", "--fault", "upgrade-code=0x21000015@0"});
+        QVERIFY(lan.ready());
+        CDeviceCtrlObserver observer;
+        CObserverList::instance().add(&observer);
+        QList<sUpdateRes> results;
+        connect(&observer, &CDeviceCtrlObserver::sigUpdateRes, this,
+                [&](sUpdateRes *r) { results.append(*r); }, Qt::DirectConnection);
+        const QByteArray ip = lan.node(0).value("ip").toString().toUtf8();
+        QByteArray body(Protocol::kUpgradeBodySize, '\0');
+        body[0] = 1;
+        QCOMPARE(CCommandSender::instance().sendUpgrade(ip, body), Protocol::kTcpSent);
+        QTRY_COMPARE(results.size(), 1);
+        QCOMPARE(results.first().ip, ip);
+        QCOMPARE(results.first().value, Protocol::kUpgradeModelMismatch);
+        CObserverList::instance().remove(&observer);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeviceCtrl)
+#include "tst_devicectrl.moc"
