@@ -11,7 +11,7 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
-#include "simlan.h"
+#include "simlan.h" // tests/common
 
 namespace {
 
@@ -72,8 +72,8 @@ private slots:
 
     void scanFindsEveryNode()
     {
-        SimLan lan({"--decoders", "30", "--encoders", "20", "--seed", "11", "--spread", "80"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "30", "--encoders", "20", "--seed", "11", "--spread", "80"}), qPrintable(lan.errorString()));
         StoreObserver page;
         CDeviceCtrlJob job(nullptr);
         // Left-overs of an earlier scan are cleared first.
@@ -83,7 +83,7 @@ private slots:
         CDecoderList::instance().addNode(stale);
 
         QVERIFY(job.scanNodes());
-        const QJsonArray nodes = lan.nodes();
+        const QJsonArray nodes = lan.state().value("nodes").toArray();
         QCOMPARE(nodes.size(), 50);
         QCOMPARE(CDecoderList::instance().nodes().size(), 30);
         QCOMPARE(CEncoderList::instance().nodes().size(), 20);
@@ -120,15 +120,15 @@ private slots:
     // Broken answers cost nothing but themselves; a node answering twice is there twice.
     void faultyNodesInAScan()
     {
-        SimLan lan({"--decoders", "12", "--seed", "3", "--spread", "30",
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "12", "--seed", "3", "--spread", "30",
                     "--fault", "silent@0", "--fault", "short-frame@1", "--fault", "bad-length@2",
                     "--fault", "huge@3", "--fault", "not-json@4", "--fault", "data-not-object@5",
-                    "--fault", "bad-node-type@6", "--fault", "twice@7"});
-        QVERIFY(lan.ready());
+                    "--fault", "bad-node-type@6", "--fault", "twice@7"}), qPrintable(lan.errorString()));
         StoreObserver page;
         CDeviceCtrlJob job(nullptr);
         QVERIFY(job.scanNodes());
-        const QJsonArray nodes = lan.nodes();
+        const QJsonArray nodes = lan.state().value("nodes").toArray();
         QStringList ips;
         for (const sDecoderInfo &d : CDecoderList::instance().nodes())
             ips.append(QString::fromUtf8(d.ip));
@@ -143,8 +143,8 @@ private slots:
 
     void twoObserversInsertTwice()
     {
-        SimLan lan({"--decoders", "3", "--seed", "5"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "3", "--seed", "5"}), qPrintable(lan.errorString()));
         StoreObserver page;
         StoreObserver exportDialog;
         CDeviceCtrlJob job(nullptr);
@@ -154,8 +154,8 @@ private slots:
 
     void probeFindsOneNodeAndKeepsTheStores()
     {
-        SimLan lan({"--decoders", "3", "--encoders", "2", "--seed", "9"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "3", "--encoders", "2", "--seed", "9"}), qPrintable(lan.errorString()));
         StoreObserver page;
         CDeviceCtrlJob job(nullptr);
         sDecoderInfo known;
@@ -176,8 +176,8 @@ private slots:
 
     void settingsCommandsChangeTheNodes()
     {
-        SimLan lan({"--decoders", "2", "--encoders", "2", "--seed", "21"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "2", "--encoders", "2", "--seed", "21"}), qPrintable(lan.errorString()));
         StoreObserver page;
         CNodeListModel model;
         CDeviceCtrlJob job(&model);
@@ -223,8 +223,8 @@ private slots:
 
     void restartResetTimeAndLogLevel()
     {
-        SimLan lan({"--decoders", "3", "--encoders", "1", "--seed", "2"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "3", "--encoders", "1", "--seed", "2"}), qPrintable(lan.errorString()));
         CDeviceCtrlJob job(nullptr);
 
         SelectedNodeList reboot{selected(lan.node(0)), selected(lan.node(3))};
@@ -266,8 +266,8 @@ private slots:
 
     void switchNodeTypes()
     {
-        SimLan lan({"--decoders", "2", "--encoders", "1", "--seed", "4"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "2", "--encoders", "1", "--seed", "4"}), qPrintable(lan.errorString()));
         CDeviceCtrlJob job(nullptr);
         auto info = [&](int i) {
             sDeviceInfo n;
@@ -292,8 +292,8 @@ private slots:
 
     void networkPlanMovesTheNodes()
     {
-        SimLan lan({"--decoders", "4", "--seed", "8", "--base", "127.0.4.10"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "4", "--seed", "8", "--base", "127.0.4.10"}), qPrintable(lan.errorString()));
         CDeviceCtrlJob job(nullptr);
         QStringList current;
         for (int i = 0; i < 4; ++i)
@@ -329,8 +329,8 @@ private slots:
 
     void exportAndImportOverTcp()
     {
-        SimLan lan({"--decoders", "1", "--encoders", "1", "--seed", "13"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1", "--encoders", "1", "--seed", "13"}), qPrintable(lan.errorString()));
         CDeviceCtrlObserver observer;
         CObserverList::instance().add(&observer);
         QList<sDeviceData> exported;
@@ -387,9 +387,9 @@ private slots:
     // The simulator's stream faults, end to end.
     void tcpStreamFaults()
     {
-        SimLan lan({"--decoders", "5", "--seed", "17", "--fault", "tcp-split@0", "--fault", "tcp-two-frames@1",
-                    "--fault", "tcp-len8@2", "--fault", "tcp-len-below-8@3", "--fault", "tcp-huge-length@4"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "5", "--seed", "17", "--fault", "tcp-split@0", "--fault", "tcp-two-frames@1",
+                    "--fault", "tcp-len8@2", "--fault", "tcp-len-below-8@3", "--fault", "tcp-huge-length@4"}), qPrintable(lan.errorString()));
         CDeviceCtrlObserver observer;
         CObserverList::instance().add(&observer);
         QStringList from;
@@ -420,8 +420,8 @@ private slots:
 
     void upgradeCommandAnswer()
     {
-        SimLan lan({"--decoders", "1", "--seed", "23", "--fault", "upgrade-code=0x21000015@0"});
-        QVERIFY(lan.ready());
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1", "--seed", "23", "--fault", "upgrade-code=0x21000015@0"}), qPrintable(lan.errorString()));
         CDeviceCtrlObserver observer;
         CObserverList::instance().add(&observer);
         QList<sUpdateRes> results;
