@@ -107,25 +107,25 @@ private slots:
     void malformedAnswersAreDropped()
     {
         RecordingObserver observer;
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [](const QByteArray &) {
-            const QByteArray good = decoderAnswer(42, "127.0.1.42");
-            QByteArray longer = good;
-            longer.append("xyz"); // length field smaller than the datagram
-            QByteArray nineOfTwelve = rawHeader(Protocol::AnsScan, 9) + "abcd";
-            return QList<FakeUdpNode::Answer>{
-                {0, QByteArray("\xee\x2a\x00", 3)},                             // shorter than a header
-                {0, nineOfTwelve},                                               // says 9, has 12
-                {0, good.left(good.size() - 1)},                                 // length field larger
-                {0, longer},
-                {0, Frame::build(Protocol::AnsScan, "this is not json")},
-                {0, Frame::build(Protocol::AnsScan, "{\"res\": 1, \"data\": \"text\"}")},
-                {0, Frame::build(Protocol::AnsScan, "{\"res\": 1}")},
-                {0, Frame::build(Protocol::AnsScan, "[1, 2]")},
-                {0, envelope(Protocol::AnsScan, QJsonObject{{"nodeType", 3}, {"nodeData", QJsonObject{{"id", 5}}}})},
-                {0, envelope(11007, QJsonObject{{"ip", "127.0.1.9"}})},         // not an answer we handle
-                {30, good},
-            };
-        });
+        const QByteArray good = decoderAnswer(42, "127.0.1.42");
+        QByteArray longer = good;
+        longer.append("xyz"); // length field smaller than the datagram
+        QByteArray nineOfTwelve = rawHeader(Protocol::AnsScan, 9) + "abcd";
+        const QList<FakeUdpNode::Answer> answers{
+            {0, QByteArray("\xee\x2a\x00", 3)},                             // shorter than a header
+            {0, nineOfTwelve},                                               // says 9, has 12
+            {0, good.left(good.size() - 1)},                                 // length field larger
+            {0, longer},
+            {0, Frame::build(Protocol::AnsScan, "this is not json")},
+            {0, Frame::build(Protocol::AnsScan, "{\"res\": 1, \"data\": \"text\"}")},
+            {0, Frame::build(Protocol::AnsScan, "{\"res\": 1}")},
+            {0, Frame::build(Protocol::AnsScan, "[1, 2]")},
+            {0, envelope(Protocol::AnsScan, QJsonObject{{"nodeType", 3}, {"nodeData", QJsonObject{{"id", 5}}}})},
+            {0, envelope(11007, QJsonObject{{"ip", "127.0.1.9"}})},         // not an answer we handle
+            {30, good},
+        };
+        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
+                         [answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
         const auto entries = observer.entries();
@@ -155,12 +155,12 @@ private slots:
     void burstOfAThousandAnswers()
     {
         RecordingObserver observer;
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [](const QByteArray &) {
-            QList<FakeUdpNode::Answer> answers;
-            for (int i = 0; i < 1000; ++i)
-                answers.append({0, decoderAnswer(i + 1, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250))});
-            return answers;
-        });
+        // Built beforehand: the node must answer at once, not after the window has closed.
+        QList<FakeUdpNode::Answer> answers;
+        for (int i = 0; i < 1000; ++i)
+            answers.append({0, decoderAnswer(i + 1, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250))});
+        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
+                         [answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
         QElapsedTimer timer;
         timer.start();
