@@ -1,0 +1,216 @@
+#include "appevent.h"
+#include "cappconfig.h"
+#include "platform/uilanguage.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+class TestAppConfig : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void configFolderIsCreated();
+    void unknownLanguageFallsBackToSystemAndIsSaved();
+    void languageRuleMapsChinesePrcOnly();
+    void missingOrBrokenConfigGivesEmptyLanguage();
+    void versionFileGivesNameAndCode();
+    void versionFileMissingKeepsLabel();
+    void saveReplacesFileAtomically();
+    void saveFailureIsReported();
+    void appEventIsSingleAndSignals();
+
+private:
+    void writeConfig(const QByteArray &content);
+    QJsonObject readConfig() const;
+
+    QTemporaryDir *m_dir = nullptr;
+    QString m_oldCwd;
+};
+
+void TestAppConfig::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+    m_oldCwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    CAppConfig::instance().setConfigDirOverride(m_dir->filePath(QStringLiteral("config")));
+    CAppConfig::instance().setLanguage(QString());
+    CAppConfig::instance().setSoftVersion(QStringLiteral("Quorvane"));
+}
+
+void TestAppConfig::cleanup()
+{
+    QDir::setCurrent(m_oldCwd);
+    CAppConfig::instance().setConfigDirOverride(QString());
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void TestAppConfig::writeConfig(const QByteArray &content)
+{
+    QFile f(CAppConfig::instance().configFilePath());
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+}
+
+QJsonObject TestAppConfig::readConfig() const
+{
+    QFile f(CAppConfig::instance().configFilePath());
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+void TestAppConfig::configFolderIsCreated()
+{
+    const QString dir = m_dir->filePath(QStringLiteral("deep/er/config"));
+    CAppConfig::instance().setConfigDirOverride(dir);
+    QCOMPARE(CAppConfig::instance().configFilePath(), dir + QStringLiteral("/config.json"));
+    QVERIFY(QDir(dir).exists());
+
+    CAppConfig::instance().setConfigDirOverride(QString());
+    QVERIFY(CAppConfig::instance().configDir().endsWith(QStringLiteral("/Orvanta/Quorvane/config")));
+}
+
+void TestAppConfig::unknownLanguageFallsBackToSystemAndIsSaved()
+{
+    // main() of this test runs the process with a zh_CN locale.
+    writeConfig(R"({"language": "FR"})");
+    CAppConfig &config = CAppConfig::instance();
+    config.load();
+    QCOMPARE(config.language(), QStringLiteral("FR"));
+    config.resolveLanguage();
+    QCOMPARE(config.language(), QStringLiteral("CN"));
+    QVERIFY(config.save());
+    QCOMPARE(readConfig().value(QStringLiteral("language")).toString(), QStringLiteral("CN"));
+
+    // A valid code is kept as it is.
+    writeConfig(R"({"language": "EN"})");
+    config.load();
+    config.resolveLanguage();
+    QCOMPARE(config.language(), QStringLiteral("EN"));
+}
+
+void TestAppConfig::languageRuleMapsChinesePrcOnly()
+{
+    QCOMPARE(Platform::userDefaultUiLanguageId(), Platform::kLangChinesePrc);
+    QCOMPARE(CAppConfig::languageForUiLanguageId(0x0804), QStringLiteral("CN"));
+    QCOMPARE(CAppConfig::languageForUiLanguageId(0x0404), QStringLiteral("EN"));
+    QCOMPARE(CAppConfig::languageForUiLanguageId(0x040C), QStringLiteral("EN"));
+    QCOMPARE(Platform::uiLanguageIdForLocaleName(QStringLiteral("zh_CN.UTF-8")), Platform::kLangChinesePrc);
+    QCOMPARE(Platform::uiLanguageIdForLocaleName(QStringLiteral("zh_CN")), Platform::kLangChinesePrc);
+    QVERIFY(Platform::uiLanguageIdForLocaleName(QStringLiteral("zh_TW.UTF-8")) != Platform::kLangChinesePrc);
+    QVERIFY(Platform::uiLanguageIdForLocaleName(QStringLiteral("fr_FR")) != Platform::kLangChinesePrc);
+    QVERIFY(Platform::uiLanguageIdForLocaleName(QStringLiteral("C")) != Platform::kLangChinesePrc);
+}
+
+void TestAppConfig::missingOrBrokenConfigGivesEmptyLanguage()
+{
+    CAppConfig &config = CAppConfig::instance();
+    config.setLanguage(QStringLiteral("EN"));
+    config.load(); // no file yet
+    QCOMPARE(config.language(), QString());
+
+    config.setLanguage(QStringLiteral("EN"));
+    writeConfig("{\"language\": ");
+    config.load();
+    QCOMPARE(config.language(), QString());
+
+    writeConfig(R"({"other": 1})");
+    config.setLanguage(QStringLiteral("EN"));
+    config.load();
+    QCOMPARE(config.language(), QString());
+}
+
+void TestAppConfig::versionFileGivesNameAndCode()
+{
+    QVERIFY(QDir().mkpath(QStringLiteral("softversion")));
+    QFile f(QStringLiteral("softversion/softVersion.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("softname:\"Box\"\nsoftcode:\"V1.2\"\n");
+    f.close();
+
+    CAppConfig::instance().load();
+    QCOMPARE(CAppConfig::instance().softVersion(), QStringLiteral("Box_V1.2"));
+}
+
+void TestAppConfig::versionFileMissingKeepsLabel()
+{
+    CAppConfig::instance().load();
+    QCOMPARE(CAppConfig::instance().softVersion(), QStringLiteral("Quorvane"));
+    QVERIFY(QDir(QStringLiteral("softversion")).exists());
+}
+
+void TestAppConfig::saveReplacesFileAtomically()
+{
+    CAppConfig &config = CAppConfig::instance();
+    writeConfig("{\n    \"language\": \"EN\",\n    \"padding\": \"" + QByteArray(4096, 'x') + "\"\n}\n");
+#ifdef Q_OS_UNIX
+    struct stat before {};
+    QCOMPARE(::stat(QFile::encodeName(config.configFilePath()).constData(), &before), 0);
+#endif
+    config.setLanguage(QStringLiteral("CN"));
+    QVERIFY(config.save());
+
+    QFile f(config.configFilePath());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray written = f.readAll();
+    QVERIFY(written.contains('\n')); // indented
+    const QJsonObject o = QJsonDocument::fromJson(written).object();
+    QCOMPARE(o.keys(), QStringList{QStringLiteral("language")});
+    QCOMPARE(o.value(QStringLiteral("language")).toString(), QStringLiteral("CN"));
+#ifdef Q_OS_UNIX
+    // A new file renamed into place, not the old one truncated and rewritten.
+    struct stat after {};
+    QCOMPARE(::stat(QFile::encodeName(config.configFilePath()).constData(), &after), 0);
+    QVERIFY(before.st_ino != after.st_ino);
+#endif
+    // No temporary left behind.
+    QCOMPARE(QDir(config.configDir()).entryList(QDir::Files), QStringList{QStringLiteral("config.json")});
+}
+
+void TestAppConfig::saveFailureIsReported()
+{
+    CAppConfig &config = CAppConfig::instance();
+    // A folder where the file should be: nothing can be written there.
+    QVERIFY(QDir().mkpath(config.configFilePath()));
+    config.setLanguage(QStringLiteral("EN"));
+    QVERIFY(!config.save());
+    QVERIFY(QFileInfo(config.configFilePath()).isDir());
+}
+
+void TestAppConfig::appEventIsSingleAndSignals()
+{
+    AppEvent *event = AppEvent::instance();
+    QCOMPARE(AppEvent::instance(), event);
+    QSignalSpy spy(event, &AppEvent::changeLanguge);
+    emit event->changeLanguge(QStringLiteral("EN"));
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("EN"));
+}
+
+int main(int argc, char *argv[])
+{
+    // The operating-system language is read from the locale on Linux.
+    qputenv("LC_ALL", "zh_CN.UTF-8");
+    qputenv("LANG", "zh_CN.UTF-8");
+    QCoreApplication app(argc, argv);
+    TestAppConfig test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_cappconfig.moc"
