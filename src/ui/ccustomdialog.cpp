@@ -19,7 +19,7 @@ QWidget *findMainWindow()
     QWidget *found = nullptr;
     const auto topLevels = QApplication::topLevelWidgets();
     for (QWidget *w : topLevels) {
-        if (w->inherits("MainWindow"))
+        if (w->inherits("MainWindow") || w->objectName() == QLatin1String("MainWindow"))
             found = w;
     }
     return found;

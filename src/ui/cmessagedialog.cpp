@@ -52,7 +52,7 @@ CMessageDialog::CMessageDialog(int switchedCount, const QList<sDeviceInfo> &fail
         failedText(failed),
     };
     QFont f = font();
-    f.setPixelSize(14);
+    f.setPixelSize(12);
     for (int row = 0; row < names.size(); ++row) {
         auto *name = new QLabel(names.at(row), contentWidget());
         auto *value = new QLabel(values.at(row), contentWidget());
