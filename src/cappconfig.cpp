@@ -27,11 +27,11 @@ QString valueAfterColon(const QString &line)
 }
 } // namespace
 
-CAppConfig &CAppConfig::instance()
+CAppConfig *CAppConfig::instance()
 {
     // Never destroyed: widgets may still ask for it while statics are torn down.
     static CAppConfig *config = new CAppConfig;
-    return *config;
+    return config;
 }
 
 QString CAppConfig::softVersion() const

@@ -9,7 +9,7 @@ class CAppConfig final
     Q_DISABLE_COPY_MOVE(CAppConfig)
 
 public:
-    static CAppConfig &instance();
+    static CAppConfig *instance();
 
     QString softVersion() const;
     void setSoftVersion(const QString &version);

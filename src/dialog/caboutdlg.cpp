@@ -136,8 +136,8 @@ void CAboutDialog::retranslate()
 {
     m_titleLabel->setText(tr("关于"));
     m_productLabel->setText(tr("分布式配置软件"));
-    m_versionLabel->setText(CAppConfig::instance().softVersion());
-    const bool english = CAppConfig::instance().language() == QLatin1String("EN");
+    m_versionLabel->setText(CAppConfig::instance()->softVersion());
+    const bool english = CAppConfig::instance()->language() == QLatin1String("EN");
     m_companyLabel->setText(english && !m_owner.companyNameEn.isEmpty() ? m_owner.companyNameEn : m_owner.companyName);
     const QString url = m_owner.webSite.toHtmlEscaped();
     m_linkLabel->setText(

@@ -46,29 +46,29 @@ void TestAppConfig::init()
     QVERIFY(m_dir->isValid());
     m_oldCwd = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
-    CAppConfig::instance().setConfigDirOverride(m_dir->filePath(QStringLiteral("config")));
-    CAppConfig::instance().setLanguage(QString());
-    CAppConfig::instance().setSoftVersion(QStringLiteral("Quorvane"));
+    CAppConfig::instance()->setConfigDirOverride(m_dir->filePath(QStringLiteral("config")));
+    CAppConfig::instance()->setLanguage(QString());
+    CAppConfig::instance()->setSoftVersion(QStringLiteral("Quorvane"));
 }
 
 void TestAppConfig::cleanup()
 {
     QDir::setCurrent(m_oldCwd);
-    CAppConfig::instance().setConfigDirOverride(QString());
+    CAppConfig::instance()->setConfigDirOverride(QString());
     delete m_dir;
     m_dir = nullptr;
 }
 
 void TestAppConfig::writeConfig(const QByteArray &content)
 {
-    QFile f(CAppConfig::instance().configFilePath());
+    QFile f(CAppConfig::instance()->configFilePath());
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(content);
 }
 
 QJsonObject TestAppConfig::readConfig() const
 {
-    QFile f(CAppConfig::instance().configFilePath());
+    QFile f(CAppConfig::instance()->configFilePath());
     if (!f.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(f.readAll()).object();
@@ -77,19 +77,19 @@ QJsonObject TestAppConfig::readConfig() const
 void TestAppConfig::configFolderIsCreated()
 {
     const QString dir = m_dir->filePath(QStringLiteral("deep/er/config"));
-    CAppConfig::instance().setConfigDirOverride(dir);
-    QCOMPARE(CAppConfig::instance().configFilePath(), dir + QStringLiteral("/config.json"));
+    CAppConfig::instance()->setConfigDirOverride(dir);
+    QCOMPARE(CAppConfig::instance()->configFilePath(), dir + QStringLiteral("/config.json"));
     QVERIFY(QDir(dir).exists());
 
-    CAppConfig::instance().setConfigDirOverride(QString());
-    QVERIFY(CAppConfig::instance().configDir().endsWith(QStringLiteral("/Orvanta/Quorvane/config")));
+    CAppConfig::instance()->setConfigDirOverride(QString());
+    QVERIFY(CAppConfig::instance()->configDir().endsWith(QStringLiteral("/Orvanta/Quorvane/config")));
 }
 
 void TestAppConfig::unknownLanguageFallsBackToSystemAndIsSaved()
 {
     // main() of this test runs the process with a zh_CN locale.
     writeConfig(R"({"language": "FR"})");
-    CAppConfig &config = CAppConfig::instance();
+    CAppConfig &config = *CAppConfig::instance();
     config.load();
     QCOMPARE(config.language(), QStringLiteral("FR"));
     config.resolveLanguage();
@@ -119,7 +119,7 @@ void TestAppConfig::languageRuleMapsChinesePrcOnly()
 
 void TestAppConfig::missingOrBrokenConfigGivesEmptyLanguage()
 {
-    CAppConfig &config = CAppConfig::instance();
+    CAppConfig &config = *CAppConfig::instance();
     config.setLanguage(QStringLiteral("EN"));
     config.load(); // no file yet
     QCOMPARE(config.language(), QString());
@@ -143,20 +143,20 @@ void TestAppConfig::versionFileGivesNameAndCode()
     f.write("softname:\"Box\"\nsoftcode:\"V1.2\"\n");
     f.close();
 
-    CAppConfig::instance().load();
-    QCOMPARE(CAppConfig::instance().softVersion(), QStringLiteral("Box_V1.2"));
+    CAppConfig::instance()->load();
+    QCOMPARE(CAppConfig::instance()->softVersion(), QStringLiteral("Box_V1.2"));
 }
 
 void TestAppConfig::versionFileMissingKeepsLabel()
 {
-    CAppConfig::instance().load();
-    QCOMPARE(CAppConfig::instance().softVersion(), QStringLiteral("Quorvane"));
+    CAppConfig::instance()->load();
+    QCOMPARE(CAppConfig::instance()->softVersion(), QStringLiteral("Quorvane"));
     QVERIFY(QDir(QStringLiteral("softversion")).exists());
 }
 
 void TestAppConfig::saveReplacesFileAtomically()
 {
-    CAppConfig &config = CAppConfig::instance();
+    CAppConfig &config = *CAppConfig::instance();
     writeConfig("{\n    \"language\": \"EN\",\n    \"padding\": \"" + QByteArray(4096, 'x') + "\"\n}\n");
 #ifdef Q_OS_UNIX
     struct stat before {};
@@ -184,7 +184,7 @@ void TestAppConfig::saveReplacesFileAtomically()
 
 void TestAppConfig::saveFailureIsReported()
 {
-    CAppConfig &config = CAppConfig::instance();
+    CAppConfig &config = *CAppConfig::instance();
     // A folder where the file should be: nothing can be written there.
     QVERIFY(QDir().mkpath(config.configFilePath()));
     config.setLanguage(QStringLiteral("EN"));

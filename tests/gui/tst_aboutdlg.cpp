@@ -33,8 +33,8 @@ void TestAboutDialog::ownerDataComesFromTheResource()
 
 void TestAboutDialog::showsProductVersionAndMaker()
 {
-    CAppConfig::instance().setLanguage(QStringLiteral("CN"));
-    CAppConfig::instance().setSoftVersion(QStringLiteral("Box_V1.2"));
+    CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
+    CAppConfig::instance()->setSoftVersion(QStringLiteral("Box_V1.2"));
     CAboutDialog dlg;
     dlg.setFixedWidth(420);
     const CAboutDialog::sOwnerInfo owner = CAboutDialog::ownerInfo();
@@ -53,16 +53,16 @@ void TestAboutDialog::showsProductVersionAndMaker()
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QCOMPARE(dlg.findChild<QWidget *>(QStringLiteral("aboutDialogTop"))->height(), 40);
     saveScreenshot(&dlg, QStringLiteral("about_dialog"));
-    CAppConfig::instance().setSoftVersion(QStringLiteral("Quorvane"));
+    CAppConfig::instance()->setSoftVersion(QStringLiteral("Quorvane"));
 }
 
 void TestAboutDialog::englishShowsEnglishCompanyName()
 {
-    CAppConfig::instance().setLanguage(QStringLiteral("EN"));
+    CAppConfig::instance()->setLanguage(QStringLiteral("EN"));
     CAboutDialog dlg;
     QCOMPARE(dlg.findChild<QLabel *>(QStringLiteral("aboutCompany"))->text(), CAboutDialog::ownerInfo().companyNameEn);
     QCOMPARE(dlg.findChild<QLabel *>(QStringLiteral("softVersion"))->text(), QStringLiteral("Quorvane"));
-    CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+    CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
 }
 
 void TestAboutDialog::closesAndDrags()
