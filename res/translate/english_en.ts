@@ -1,0 +1,939 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CAboutDialog</name>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>分布式配置软件</source>
+        <translation>Quorvane</translation>
+    </message>
+    <message>
+        <source>欧凡塔视讯科技有限公司</source>
+        <translation>Orvanta Visual Systems Co., Ltd.</translation>
+    </message>
+</context>
+<context>
+    <name>CAddNodeDlg</name>
+    <message>
+        <source>添加节点</source>
+        <translation>Add node</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+</context>
+<context>
+    <name>CCustomDialog</name>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CDataExportWidget</name>
+    <message>
+        <source>数据导出</source>
+        <translation>Export data</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CDataImportWidget</name>
+    <message>
+        <source>数据导入</source>
+        <translation>Import data</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CDecoderSettingDlg</name>
+    <message>
+        <source>解码节点</source>
+        <translation>Decoder</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>基础设置</source>
+        <translation>Basic settings</translation>
+    </message>
+    <message>
+        <source>高级设置</source>
+        <translation>Advanced settings</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>设备型号</source>
+        <translation>Device model</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>名称不能为空，请重新输入</source>
+        <translation>Name cannot be empty. Please enter a valid name.</translation>
+    </message>
+    <message>
+        <source>IP地址不能为空，请重新输入</source>
+        <translation>IP adress cannot be empty.</translation>
+    </message>
+    <message>
+        <source>IP地址与其他节点冲突，请重新输入</source>
+        <translation>IP address conflicts with another node. Please try a different address.</translation>
+    </message>
+    <message>
+        <source>MAC地址与其他节点冲突，请重新输入</source>
+        <translation>MAC address conflicts with another node. Please try a different address.</translation>
+    </message>
+    <message>
+        <source>名称已重复，请重新输入</source>
+        <translation>Name already exists. Please enter a different name.</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>音频输出模式</source>
+        <translation>Audio output mode</translation>
+    </message>
+    <message>
+        <source>设备模式</source>
+        <translation>Device mode</translation>
+    </message>
+    <message>
+        <source>大屏</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>坐席</source>
+        <translation>KVM</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>输出分辨率</source>
+        <translation>Output resolution</translation>
+    </message>
+    <message>
+        <source>日志导出</source>
+        <translation>Export logs</translation>
+    </message>
+    <message>
+        <source>日志等级</source>
+        <translation>Log level</translation>
+    </message>
+    <message>
+        <source>修改未保存，请确定是否退出？</source>
+        <translation>Your changes have not been saved. Are you sure you want to exit?</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Select folder</translation>
+    </message>
+</context>
+<context>
+    <name>CDeviceManage</name>
+    <message>
+        <source>设备升级</source>
+        <translation>Device upgrade</translation>
+    </message>
+    <message>
+        <source>app升级</source>
+        <translation>App upgrade</translation>
+    </message>
+    <message>
+        <source>设备重启</source>
+        <translation>Device restart</translation>
+    </message>
+    <message>
+        <source>是否重启设备？</source>
+        <translation>Are you sure you want to restart the selected device(s)?</translation>
+    </message>
+    <message>
+        <source>请选择需要切换的设备</source>
+        <translation>Please select the device for type switching.</translation>
+    </message>
+    <message>
+        <source>请选择需要配置网络的设备</source>
+        <translation>Please select the device for network configuration.</translation>
+    </message>
+    <message>
+        <source>请选择需要升级的设备</source>
+        <translation>Please select the device you want to upgrade.</translation>
+    </message>
+    <message>
+        <source>请选择需要重启的设备</source>
+        <translation>Please select the device(s) to restart.</translation>
+    </message>
+    <message>
+        <source>重启成功</source>
+        <translation>Restart successful.</translation>
+    </message>
+    <message>
+        <source>重启失败</source>
+        <translation>Restart failed.</translation>
+    </message>
+    <message>
+        <source>请选择需要恢复出厂设置的设备</source>
+        <translation>Please select the device(s) for factory reset.</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>是否恢复出厂设置？</source>
+        <translation>Are you sure you want to reset the selected device(s) to factory settings?</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>请选择需要导出数据的设备</source>
+        <translation>Please select the device to export data.</translation>
+    </message>
+    <message>
+        <source>切换成功</source>
+        <translation>Switched successfully.</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Select folder</translation>
+    </message>
+    <message>
+        <source>同步系统时间</source>
+        <translation>Synchronize system time</translation>
+    </message>
+    <message>
+        <source>是否同步当前系统时间到所有设备？</source>
+        <translation>Do you want to synchronize the current system time to all devices?</translation>
+    </message>
+</context>
+<context>
+    <name>CDeviceRestartDlg</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>是否重启设备？</source>
+        <translation>Are you sure you want to restart this device?</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+</context>
+<context>
+    <name>CDeviceUpdateWidget</name>
+    <message>
+        <source>设备升级</source>
+        <translation>Device upgrade</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>确定要取消升级吗？</source>
+        <translation>Are you sure you want to cancel the upgrade?</translation>
+    </message>
+</context>
+<context>
+    <name>CEncoderSettingDlg</name>
+    <message>
+        <source>编码节点</source>
+        <translation>Encoder</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>基础设置</source>
+        <translation>Basic settings</translation>
+    </message>
+    <message>
+        <source>高级设置</source>
+        <translation>Advanced settings</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>设备型号</source>
+        <translation>Device model</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>信号源分辨率</source>
+        <translation>Signal resolution</translation>
+    </message>
+    <message>
+        <source>编码分辨率</source>
+        <translation>Encode resolution</translation>
+    </message>
+    <message>
+        <source>编码帧率</source>
+        <translation>Encode frame rate</translation>
+    </message>
+    <message>
+        <source>视频编码</source>
+        <translation>Video encoding</translation>
+    </message>
+    <message>
+        <source>码率</source>
+        <translation>Bitrate</translation>
+    </message>
+    <message>
+        <source>编码级别</source>
+        <translation>Encoding profile</translation>
+    </message>
+    <message>
+        <source>音频编码</source>
+        <translation>Audio encoding</translation>
+    </message>
+    <message>
+        <source>音频增益</source>
+        <translation>Audio gain</translation>
+    </message>
+    <message>
+        <source>启用</source>
+        <translation>Enable</translation>
+    </message>
+    <message>
+        <source>禁用</source>
+        <translation>Disable</translation>
+    </message>
+    <message>
+        <source>日志等级</source>
+        <translation>Log level</translation>
+    </message>
+    <message>
+        <source>日志导出</source>
+        <translation>Export logs</translation>
+    </message>
+    <message>
+        <source>音频输入</source>
+        <translation>Audio input</translation>
+    </message>
+    <message>
+        <source>名称不能为空，请重新输入</source>
+        <translation>Name cannot be empty. Please enter a valid name.</translation>
+    </message>
+    <message>
+        <source>IP地址不能为空，请重新输入</source>
+        <translation>IP adress cannot be empty.</translation>
+    </message>
+    <message>
+        <source>IP地址与其他节点冲突，请重新输入</source>
+        <translation>IP address conflicts with another node. Please try a different address.</translation>
+    </message>
+    <message>
+        <source>MAC地址与其他节点冲突，请重新输入</source>
+        <translation>MAC address conflicts with another node. Please try a different address.</translation>
+    </message>
+    <message>
+        <source>名称已重复，请重新输入</source>
+        <translation>Name already exists. Please enter a different name.</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Select folder</translation>
+    </message>
+    <message>
+        <source>修改未保存，请确定是否退出？</source>
+        <translation>Your changes have not been saved. Are you sure you want to exit?</translation>
+    </message>
+</context>
+<context>
+    <name>CLogExportWidget</name>
+    <message>
+        <source>日志导出</source>
+        <translation>Export logs</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CMainShowWidget</name>
+    <message>
+        <source>所有版本</source>
+        <translation>All versions</translation>
+    </message>
+    <message>
+        <source>所有模式</source>
+        <translation>All modes</translation>
+    </message>
+</context>
+<context>
+    <name>CMainTitleBar</name>
+    <message>
+        <source>分布式配置软件</source>
+        <translation>Quorvane</translation>
+    </message>
+    <message>
+        <source>扫描节点</source>
+        <translation>Scan node</translation>
+    </message>
+    <message>
+        <source>网络配置</source>
+        <translation>Network config</translation>
+    </message>
+    <message>
+        <source>添加节点</source>
+        <translation>Add node</translation>
+    </message>
+    <message>
+        <source>设备升级</source>
+        <translation>Device upgrade</translation>
+    </message>
+    <message>
+        <source>app升级</source>
+        <translation>App upgrade</translation>
+    </message>
+    <message>
+        <source>设备重启</source>
+        <translation>Device restart</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置</source>
+        <translation>Factory reset</translation>
+    </message>
+    <message>
+        <source>数据导入</source>
+        <translation>Import data</translation>
+    </message>
+    <message>
+        <source>数据导出</source>
+        <translation>Export data</translation>
+    </message>
+    <message>
+        <source>一键替换</source>
+        <translation>Replace node</translation>
+    </message>
+    <message>
+        <source>解码节点模式切换</source>
+        <translation>Switch mode</translation>
+    </message>
+    <message>
+        <source>代理节点日志等级</source>
+        <translation>Proxy log level</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>中文(Chinese)</source>
+        <translation>Chinese</translation>
+    </message>
+    <message>
+        <source>英语(English)</source>
+        <translation>English</translation>
+    </message>
+    <message>
+        <source>类型切换</source>
+        <translation>Switch type</translation>
+    </message>
+    <message>
+        <source>同步系统时间</source>
+        <translation>Sync system time</translation>
+    </message>
+</context>
+<context>
+    <name>CMessageDialog</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>总共切换节点</source>
+        <translation>Total switched</translation>
+    </message>
+    <message>
+        <source>切换成功</source>
+        <translation>Succeeded</translation>
+    </message>
+    <message>
+        <source>切换失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CModelSwitch</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>解码节点模式切换</source>
+        <translation>Decoder mode switching</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>所有模式</source>
+        <translation>All modes</translation>
+    </message>
+    <message>
+        <source>大屏</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>坐席</source>
+        <translation>KVM</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>切换模式选择</source>
+        <translation>Modes for switching</translation>
+    </message>
+    <message>
+        <source>请选择需要切换的设备</source>
+        <translation>Please select the device for mode switching.</translation>
+    </message>
+</context>
+<context>
+    <name>CNetConfigDlg</name>
+    <message>
+        <source>网络配置</source>
+        <translation>Network config</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>自动配置</source>
+        <translation>Auto config</translation>
+    </message>
+    <message>
+        <source>起始IP</source>
+        <translation>Start IP</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>路径</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>导入</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>导出</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP</source>
+        <translation>The IP address of the node you are configuring conflicts with an exsiting IP address of an unselected node. Please configure a different IP address.</translation>
+    </message>
+</context>
+<context>
+    <name>CNodeHeaderView</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>信号源名称</source>
+        <translation>Signal name</translation>
+    </message>
+    <message>
+        <source>固件1版本</source>
+        <translation>Firmware 1 version</translation>
+    </message>
+    <message>
+        <source>固件2版本</source>
+        <translation>Firmware 2 version</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+</context>
+<context>
+    <name>CNodeTableDelegate</name>
+    <message>
+        <source>大屏</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>坐席</source>
+        <translation>KVM</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>解码节点</source>
+        <translation>Decoder</translation>
+    </message>
+    <message>
+        <source>编码节点</source>
+        <translation>Encoder</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+</context>
+<context>
+    <name>CProgressListItem</name>
+    <message>
+        <source>重试</source>
+        <translation>Retry</translation>
+    </message>
+    <message>
+        <source>正在导入</source>
+        <translation>Importing...</translation>
+    </message>
+    <message>
+        <source>正在导出</source>
+        <translation>Exporting...</translation>
+    </message>
+    <message>
+        <source>正在升级</source>
+        <translation>Upgrading...</translation>
+    </message>
+    <message>
+        <source>导入成功</source>
+        <translation>Imported successfully</translation>
+    </message>
+    <message>
+        <source>类型不匹配</source>
+        <translation>Type mismatch</translation>
+    </message>
+    <message>
+        <source>导入失败</source>
+        <translation>Import failed</translation>
+    </message>
+    <message>
+        <source>设备不在线</source>
+        <translation>This device is offline.</translation>
+    </message>
+    <message>
+        <source>导出成功</source>
+        <translation>Exported successfully</translation>
+    </message>
+    <message>
+        <source>导出失败</source>
+        <translation>Export failed</translation>
+    </message>
+    <message>
+        <source>升级成功</source>
+        <translation>Upgraded successfully</translation>
+    </message>
+    <message>
+        <source>杀掉App进程失败</source>
+        <translation>Failed to kill the App process</translation>
+    </message>
+    <message>
+        <source>移除App进程失败</source>
+        <translation>Removal process failed</translation>
+    </message>
+    <message>
+        <source>写入App进程失败</source>
+        <translation>Writing process failed</translation>
+    </message>
+    <message>
+        <source>MD5匹配失败</source>
+        <translation>MD5 matching failed</translation>
+    </message>
+    <message>
+        <source>设备型号不匹配</source>
+        <translation>Device model mismatch</translation>
+    </message>
+    <message>
+        <source>当前版本过低</source>
+        <translation>The current version is too low.</translation>
+    </message>
+    <message>
+        <source>帧编号不匹配</source>
+        <translation>Frame number mismatch</translation>
+    </message>
+    <message>
+        <source>升级文件错误</source>
+        <translation>Upgrade file error</translation>
+    </message>
+    <message>
+        <source>其它错误</source>
+        <translation>Other errors</translation>
+    </message>
+    <message>
+        <source>升级失败</source>
+        <translation>Upgrade failed</translation>
+    </message>
+</context>
+<context>
+    <name>CProxyLogLevel</name>
+    <message>
+        <source>代理节点日志等级设置</source>
+        <translation>Proxy log level settings</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>日志等级</source>
+        <translation>Log level</translation>
+    </message>
+    <message>
+        <source>日志导出</source>
+        <translation>Export logs</translation>
+    </message>
+    <message>
+        <source>确认</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>选择文件夹</source>
+        <translation>Select folder</translation>
+    </message>
+</context>
+<context>
+    <name>CSoftwareUpdateWidget</name>
+    <message>
+        <source>app升级</source>
+        <translation>App upgrade</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>确定要取消升级吗？</source>
+        <translation>Are you sure you want to cancel the upgrade?</translation>
+    </message>
+</context>
+<context>
+    <name>CTypeSwitchWidget</name>
+    <message>
+        <source>待切换列表</source>
+        <translation>Switch list</translation>
+    </message>
+    <message>
+        <source>切换类型</source>
+        <translation>Switch type</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>当前类型</source>
+        <translation>Current type</translation>
+    </message>
+    <message>
+        <source>编码节点</source>
+        <translation>Encoder</translation>
+    </message>
+    <message>
+        <source>解码节点</source>
+        <translation>Decoder</translation>
+    </message>
+    <message>
+        <source>切换成功的节点:</source>
+        <translation>Succeeded:</translation>
+    </message>
+    <message>
+        <source>待切换列表不能为空</source>
+        <translation>Switch list cannot be empty.</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>CUpdateDlg</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>路径</source>
+        <translation>Path</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>请选择有效的升级路径</source>
+        <translation>Please select a valid upgrade path.</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+</context>
+<context>
+    <name>ListItemDelegate</name>
+    <message>
+        <source>待切换列表</source>
+        <translation>Switch list</translation>
+    </message>
+    <message>
+        <source>是否将此节点移出待切换列表？</source>
+        <translation>Are you sure you want to remove this node from the switch list?</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Quorvane</source>
+        <translation>Quorvane</translation>
+    </message>
+</context>
+</TS>
