@@ -1,5 +1,7 @@
 # The .ts sources live in res/translate; the .qm files are build outputs,
 # served from ":/res/res/translate/" through a generated resource file.
+# rcc runs as an explicit step that depends on the .qm files: AUTORCC would
+# not wait for lrelease and fails on a clean build folder.
 file(GLOB QV_TS_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/translate/*.ts)
 if(QV_TS_FILES)
     set_source_files_properties(${QV_TS_FILES} PROPERTIES OUTPUT_LOCATION ${CMAKE_BINARY_DIR}/translate)
@@ -12,7 +14,14 @@ if(QV_TS_FILES)
     endforeach()
     string(APPEND _qrc "  </qresource>\n</RCC>\n")
     file(GENERATE OUTPUT ${QV_QM_QRC} CONTENT "${_qrc}")
+    set(QV_QM_CPP ${CMAKE_BINARY_DIR}/translate/qrc_translate.cpp)
+    add_custom_command(OUTPUT ${QV_QM_CPP}
+        COMMAND Qt5::rcc -name translate -o ${QV_QM_CPP} ${QV_QM_QRC}
+        DEPENDS ${QV_QM_QRC} ${QV_QM_FILES}
+        COMMENT "Compiling the translations into a resource"
+        VERBATIM)
+    set_source_files_properties(${QV_QM_CPP} PROPERTIES GENERATED ON SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
     add_custom_target(quorvane_translations DEPENDS ${QV_QM_FILES})
-    target_sources(quorvane_gui PRIVATE ${QV_QM_QRC})
+    target_sources(quorvane_gui PRIVATE ${QV_QM_CPP})
     add_dependencies(quorvane_gui quorvane_translations)
 endif()
