@@ -1,7 +1,74 @@
 #include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QScreen>
+#include <QTranslator>
+
+#include "cappconfig.h"
+#include "csingleinstance.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/mainwindow.h"
+
+namespace {
+
+void installStyleSheet(QApplication &app)
+{
+    QFile file(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    QByteArray bytes = file.readAll();
+    const int zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    app.setStyleSheet(QString::fromUtf8(bytes));
+    file.close();
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
-    return 0;
+
+    installStyleSheet(app);
+
+    CAppConfig &config = CAppConfig::instance();
+    config.load();
+
+    QFont font(QStringLiteral("Microsoft YaHei"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+
+    config.resolveLanguage();
+
+    QTranslator translator;
+    translator.load(config.language() == QLatin1String("EN") ? QStringLiteral(":/res/res/translate/english_en.qm")
+                                                             : QStringLiteral(":/res/res/translate/chinese_cn.qm"));
+    QApplication::installTranslator(&translator);
+
+    CSingleInstance instance;
+    if (instance.notifyRunning())
+        return 0;
+    instance.listen();
+
+    auto *window = new MainWindow;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize s = screen->size();
+        window->move((s.width() - window->width()) / 2, (s.height() - window->height()) / 2);
+    }
+    // Connected before the first scan: its busy wait already runs the event loop.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { CAppConfig::instance().save(); });
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged,
+                     [](Qt::ApplicationState) { CAppConfig::instance().save(); });
+    QObject::connect(&instance, &CSingleInstance::sigActivate, window, &MainWindow::raiseFromSecondInstance);
+    window->show();
+    window->deviceManage()->scanNodes();
+
+
+    const int code = QApplication::exec();
+    delete window;
+    return code;
 }

@@ -1,0 +1,149 @@
+#include "dialog/cdevicemanage.h"
+
+#include <QVBoxLayout>
+#include <curl/curl.h>
+
+#include "comm/cdevicectrljob.h"
+#include "dialog/caboutdlg.h"
+#include "dialog/cmainshowwidget.h"
+#include "ui/cmessagedialog.h"
+#include "ui/cprogressdialog.h"
+
+namespace {
+// Texts of the hub, collected for the translator.
+const char *const kNeedTypeSwitch = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要切换的设备");
+const char *const kNeedNetConfig = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要配置网络的设备");
+const char *const kNeedUpgrade = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要升级的设备");
+const char *const kNeedRestart = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要重启的设备");
+const char *const kNeedReset = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要恢复出厂设置的设备");
+const char *const kNeedExport = QT_TRANSLATE_NOOP("CDeviceManage", "请选择需要导出数据的设备");
+} // namespace
+
+CDeviceManage::CommandRule CDeviceManage::ruleFor(menuType type)
+{
+    switch (type) {
+    case MenuTypeSwitch:
+        return {Need::AnyNode, kNeedTypeSwitch};
+    case MenuNetConfig:
+        return {Need::NodeWithAddress, kNeedNetConfig};
+    case MenuDeviceUpdate:
+    case MenuAppUpdate:
+        return {Need::AnyNode, kNeedUpgrade};
+    case MenuDeviceRestart:
+        return {Need::AnyNode, kNeedRestart};
+    case MenuResumeFactorySet:
+        return {Need::AnyNode, kNeedReset};
+    case MenuDataExport:
+        return {Need::AnyNode, kNeedExport};
+    default:
+        return {};
+    }
+}
+
+CDeviceManage::CDeviceManage(QWidget *parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("deviceManage"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x11, 0x11, 0x11));
+    setPalette(pal);
+
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_page = new CMainShowWidget(this);
+    m_layout->addWidget(m_page);
+
+    m_busy = new CProgressDialog(this);
+    m_job = new CDeviceCtrlJob(m_page->nodeListModel());
+
+    connect(m_page, &CMainShowWidget::sigSelectRows, this, &CDeviceManage::nodeSetting);
+
+    curl_global_init(CURL_GLOBAL_ALL);
+}
+
+CDeviceManage::~CDeviceManage()
+{
+    delete m_job;
+    curl_global_cleanup();
+}
+
+void CDeviceManage::scanNodes()
+{
+    m_job->scanNodes();
+    m_page->updateDeviceInfo();
+    if (m_busyMs > 0) {
+        m_busy->startWaiting(m_busyMs);
+        m_busy->exec();
+    }
+}
+
+void CDeviceManage::showMessage(const QString &text)
+{
+    CMessageDialog box(text, this);
+    box.exec();
+}
+
+bool CDeviceManage::checkPrecondition(menuType type)
+{
+    const CommandRule rule = ruleFor(type);
+    bool met = true;
+    if (rule.need == Need::AnyNode)
+        met = !m_page->selectedNodes().isEmpty();
+    else if (rule.need == Need::NodeWithAddress)
+        met = !m_page->selectedAddresses().selected.isEmpty();
+    if (!met)
+        showMessage(tr(rule.message));
+    return met;
+}
+
+void CDeviceManage::switch2SettingWidget(menuType type)
+{
+    if (!checkPrecondition(type))
+        return;
+    emit sigCommandAccepted(type);
+
+    // Each command's dialog plugs in here; a command without one yet does nothing.
+    switch (type) {
+    case MenuScanNode:
+        scanNodes();
+        break;
+    case MenuAbout:
+        showAbout();
+        break;
+    case MenuTypeSwitch:       // CTypeSwitchWidget, then switchNodeType and a rescan
+    case MenuNetConfig:        // CNetConfigDlg, then setNetwork and a rescan
+    case MenuAddNode:          // CAddNodeDlg, then scanNode and a rescan
+    case MenuDeviceUpdate:     // CUpdateDlg + CDeviceUpdateWidget, then a rescan
+    case MenuAppUpdate:        // CUpdateDlg + CSoftwareUpdateWidget, then a rescan
+    case MenuDeviceRestart:    // CDeviceRestartDlg, rebootNodes, result message
+    case MenuResumeFactorySet: // CDeviceRestartDlg, factoryResetNodes, rescan
+    case MenuDataImport:       // file dialog + CDataImportWidget, then a rescan
+    case MenuDataExport:       // folder dialog + CDataExportWidget, then a rescan
+    case MenuSetDeviceTime:    // CDeviceRestartDlg, rescan, syncTime
+    case MenuModelSwitch:      // CModelSwitch, setDecoder per record
+    case MenuProxyLogLevel:    // CProxyLogLevel
+    case MenuOneKeyReplace:    // hidden, no function
+        break;
+    }
+}
+
+void CDeviceManage::showAbout()
+{
+    CAboutDialog about(this);
+    about.setFixedWidth(420);
+    about.exec();
+}
+
+void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
+{
+    // CDecoderSettingDlg / CEncoderSettingDlg open here, then setDecoder/setEncoder and a rescan.
+    Q_UNUSED(type)
+    Q_UNUSED(nodeID)
+}
+
+void CDeviceManage::updateTitleBar(const QString &curLang)
+{
+    m_page->updateCombox(curLang);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include "dialog/menutype.h"
+#include "model/sdeviceinfo.h"
+
+class QVBoxLayout;
+class CMainShowWidget;
+class CProgressDialog;
+class CDeviceCtrlJob;
+
+// The hub below the title bar: owns the node table page, the busy indicator and the
+// control job; turns each command of the title bar into its dialog and a rescan.
+class CDeviceManage final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CDeviceManage)
+
+public:
+    // What a command needs marked in the table before its dialog opens.
+    enum class Need { Nothing, AnyNode, NodeWithAddress };
+    struct CommandRule
+    {
+        Need need = Need::Nothing;
+        const char *message = nullptr; // shown when the need is not met
+    };
+    static CommandRule ruleFor(menuType type);
+
+    explicit CDeviceManage(QWidget *parent = nullptr);
+    ~CDeviceManage() override;
+
+    CMainShowWidget *mainShowWidget() const { return m_page; }
+    CDeviceCtrlJob *job() const { return m_job; }
+    CProgressDialog *busyIndicator() const { return m_busy; }
+    // How long the busy indicator stays after a scan; tests shorten it.
+    void setBusyMs(int ms) { m_busyMs = ms; }
+
+    void scanNodes();
+
+signals:
+    // Every command that passed its precondition, before its own handling.
+    void sigCommandAccepted(menuType type);
+
+public slots:
+    void switch2SettingWidget(menuType type);
+    void nodeSetting(ENodeType type, int64_t nodeID);
+    void updateTitleBar(const QString &curLang);
+
+private:
+    bool checkPrecondition(menuType type);
+    void showMessage(const QString &text);
+    void showAbout();
+
+    QVBoxLayout *m_layout = nullptr;
+    CMainShowWidget *m_page = nullptr;
+    CProgressDialog *m_busy = nullptr;
+    CDeviceCtrlJob *m_job = nullptr;
+    int m_busyMs = 300;
+};

@@ -1,0 +1,303 @@
+#include "dialog/mainwindow.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPropertyAnimation>
+#include <QScreen>
+#include <QTranslator>
+#include <QVBoxLayout>
+
+#include "cappconfig.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cmaintitlebar.h"
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#include <windowsx.h>
+#endif
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , m_translator(new QTranslator(this))
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    resize(800, 600);
+    setWindowTitle(tr("Quorvane"));
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowMaximizeButtonHint);
+    setMinimumSize(1366, 768);
+    setContentsMargins(4, 4, 4, 4);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0x2c, 0x2e, 0x33));
+    setPalette(pal);
+
+    m_central = new QWidget(this);
+    m_central->setObjectName(QStringLiteral("centralWidget"));
+    m_titleBar = new CMainTitleBar(this);
+    m_deviceManage = new CDeviceManage(m_central);
+    auto *layout = new QVBoxLayout(m_central);
+    layout->setSpacing(0);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_titleBar);
+    layout->addWidget(m_deviceManage, 1);
+    setCentralWidget(m_central);
+
+    setMouseTracking(true);
+    m_central->setMouseTracking(true);
+    m_titleBar->setMouseTracking(true);
+
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        m_screen = screen;
+        m_availableSize = screen->availableSize();
+    }
+
+    connect(m_titleBar, &CMainTitleBar::sigSwitch2SettingWidget, m_deviceManage,
+            &CDeviceManage::switch2SettingWidget);
+    connect(m_titleBar, &CMainTitleBar::sigLanguageChange, this, &MainWindow::onLanguageChange);
+    connect(m_titleBar, &CMainTitleBar::LanguageChange, m_deviceManage, &CDeviceManage::updateTitleBar);
+    connect(m_titleBar, &CMainTitleBar::sigWindowSizeChange, this, &MainWindow::onWindowSizeChange);
+
+    setWindowOpacity(0.0);
+    auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
+    fade->setDuration(1000);
+    fade->setStartValue(0.0);
+    fade->setEndValue(1.0);
+    fade->setEasingCurve(QEasingCurve::OutCurve);
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+MainWindow::~MainWindow()
+{
+    QApplication::removeTranslator(m_translator);
+}
+
+void MainWindow::onLanguageChange(const QString &Lang)
+{
+    QApplication::removeTranslator(m_translator);
+    if (Lang == QLatin1String("EN")) {
+        CAppConfig::instance().setLanguage(Lang);
+        m_translator->load(QStringLiteral(":/res/res/translate/english_en.qm"));
+    } else if (Lang == QLatin1String("CN")) {
+        CAppConfig::instance().setLanguage(Lang);
+        m_translator->load(QStringLiteral(":/res/res/translate/chinese_cn.qm"));
+    }
+    QApplication::installTranslator(m_translator);
+}
+
+void MainWindow::onWindowSizeChange(bool isMax)
+{
+    m_pendingRestore = isMax;
+    m_maximizedByTitleBar = isMax;
+}
+
+void MainWindow::raiseFromSecondInstance()
+{
+    // Un-minimise but keep a maximised window maximised.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::LanguageChange) {
+        setWindowTitle(tr("Quorvane"));
+        m_titleBar->retranslateUi();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+MainWindow::EResizeDir MainWindow::directionAt(const QPoint &global, const QRect &r, int border)
+{
+    const int x = global.x();
+    const int y = global.y();
+    const bool left = x >= r.left() && x < r.left() + border;
+    const bool right = x <= r.right() && x > r.right() - border;
+    const bool top = y >= r.top() && y < r.top() + border;
+    const bool bottom = y <= r.bottom() && y > r.bottom() - border;
+    if (top && left)
+        return ResizeTopLeft;
+    if (bottom && right)
+        return ResizeBottomRight;
+    if (bottom && left)
+        return ResizeBottomLeft;
+    if (top && right)
+        return ResizeTopRight;
+    const bool insideX = x >= r.left() && x <= r.right();
+    const bool insideY = y >= r.top() && y <= r.bottom();
+    if (left && insideY)
+        return ResizeLeft;
+    if (right && insideY)
+        return ResizeRight;
+    if (top && insideX)
+        return ResizeTop;
+    if (bottom && insideX)
+        return ResizeBottom;
+    return ResizeNone;
+}
+
+QRect MainWindow::resizedGeometry(const QRect &start, EResizeDir dir, const QPoint &global, const QSize &minimum)
+{
+    QRect g = start;
+    const bool left = dir == ResizeLeft || dir == ResizeTopLeft || dir == ResizeBottomLeft;
+    const bool right = dir == ResizeRight || dir == ResizeTopRight || dir == ResizeBottomRight;
+    const bool top = dir == ResizeTop || dir == ResizeTopLeft || dir == ResizeTopRight;
+    const bool bottom = dir == ResizeBottom || dir == ResizeBottomLeft || dir == ResizeBottomRight;
+    // The opposite edge stays where it is.
+    if (left)
+        g.setLeft(qMin(global.x(), g.right() - minimum.width() + 1));
+    if (right)
+        g.setRight(qMax(global.x(), g.left() + minimum.width() - 1));
+    if (top)
+        g.setTop(qMin(global.y(), g.bottom() - minimum.height() + 1));
+    if (bottom)
+        g.setBottom(qMax(global.y(), g.top() + minimum.height() - 1));
+    return g;
+}
+
+void MainWindow::updateCursorShape(const QPoint &global)
+{
+    m_dir = directionAt(global, QRect(mapToGlobal(QPoint(0, 0)), size()));
+    switch (m_dir) {
+    case ResizeTopLeft:
+    case ResizeBottomRight:
+        setCursor(Qt::SizeFDiagCursor);
+        break;
+    case ResizeBottomLeft:
+    case ResizeTopRight:
+        setCursor(Qt::SizeBDiagCursor);
+        break;
+    case ResizeLeft:
+    case ResizeRight:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case ResizeTop:
+    case ResizeBottom:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    default:
+        setCursor(Qt::ArrowCursor);
+        break;
+    }
+    m_resizing = m_dir != ResizeNone;
+}
+
+void MainWindow::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QMainWindow::mousePressEvent(event);
+        return;
+    }
+    event->accept();
+    m_pressed = true;
+    m_dragOffset = event->globalPos() - frameGeometry().topLeft();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (isMaximized() || isFullScreen()) {
+        QMainWindow::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint global = event->globalPos();
+    if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        updateCursorShape(global);
+        return;
+    }
+    if (m_resizing) {
+        setGeometry(resizedGeometry(geometry(), m_dir, global, minimumSize()));
+    } else {
+        move(global - m_dragOffset);
+        trackScreen(global);
+    }
+    event->accept();
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_pressed = false;
+    if (m_dir != ResizeNone) {
+        releaseMouse();
+        setCursor(Qt::ArrowCursor);
+        m_dir = ResizeNone;
+        m_resizing = false;
+    }
+    QMainWindow::mouseReleaseEvent(event);
+}
+
+void MainWindow::leaveEvent(QEvent *event)
+{
+    if (!m_pressed)
+        setCursor(Qt::ArrowCursor);
+    QMainWindow::leaveEvent(event);
+}
+
+void MainWindow::trackScreen(const QPoint &global)
+{
+    QScreen *screen = QGuiApplication::screenAt(global);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    if (m_screen && screen != m_screen && screen->geometry().size() != m_screen->geometry().size()) {
+        m_screen = screen;
+        m_availableSize = screen->availableSize();
+        m_maximizedByTitleBar = false;
+        resize(m_availableSize.width() / 2, m_availableSize.height() / 2);
+        return;
+    }
+    m_screen = screen;
+    m_availableSize = screen->availableSize();
+    const QSize screenSize = screen->geometry().size();
+    if (width() > screenSize.width() || height() > screenSize.height())
+        resize(m_availableSize);
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    m_lastSize = size();
+    if (m_pendingRestore) {
+        m_pendingRestore = false;
+        m_maximizedByTitleBar = false;
+        if (!m_availableSize.isEmpty())
+            resize(m_availableSize);
+    }
+    QMainWindow::resizeEvent(event);
+}
+
+#ifdef Q_OS_WIN
+bool MainWindow::nativeEvent(const QByteArray &eventType, void *message, long *result)
+{
+    MSG *msg = static_cast<MSG *>(message);
+    switch (msg->message) {
+    case WM_SETCURSOR:
+        // A click on the window while a modal dialog is open.
+        if (!isActiveWindow() && static_cast<short>(LOWORD(msg->lParam)) == HTERROR
+            && HIWORD(msg->lParam) == WM_LBUTTONUP)
+            activateWindow();
+        break;
+    case WM_GETMINMAXINFO:
+        if (isMaximized()) {
+            QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+            if (!screen)
+                screen = QGuiApplication::primaryScreen();
+            if (screen) {
+                auto *info = reinterpret_cast<MINMAXINFO *>(msg->lParam);
+                const qreal ratio = screen->devicePixelRatio();
+                const QSize avail = screen->availableSize();
+                info->ptMaxSize.x = qRound(avail.width() * ratio);
+                info->ptMaxSize.y = qRound(avail.height() * ratio);
+                info->ptMaxPosition.x = 0;
+                info->ptMaxPosition.y = 0;
+            }
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+#endif

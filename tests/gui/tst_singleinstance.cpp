@@ -1,0 +1,141 @@
+#include <QElapsedTimer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "csingleinstance.h"
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_runtime;
+
+    static QLocalSocket *connectClient(const QString &name, QObject *parent)
+    {
+        auto *socket = new QLocalSocket(parent);
+        socket->connectToServer(name);
+        if (!socket->waitForConnected(1000)) {
+            delete socket;
+            return nullptr;
+        }
+        return socket;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The server name lives in the user's runtime folder; keep it private to this test.
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    }
+
+    void serverNameIsPerUser()
+    {
+        CSingleInstance instance;
+#ifndef Q_OS_WIN
+        QCOMPARE(instance.serverName(), m_runtime.path() + QStringLiteral("/my_local_server"));
+#else
+        QCOMPARE(instance.serverName(), QStringLiteral("my_local_server"));
+#endif
+    }
+
+    void secondStartActivatesFirst()
+    {
+        CSingleInstance first(QStringLiteral("qv_test_activate"));
+        QVERIFY(first.listen());
+        QSignalSpy activate(&first, &CSingleInstance::sigActivate);
+
+        // notifyRunning blocks, so it runs in a thread of its own while the server's loop turns.
+        bool running = false;
+        QThread *thread = QThread::create([&running] {
+            CSingleInstance second(QStringLiteral("qv_test_activate"));
+            running = second.notifyRunning();
+        });
+        thread->start();
+        QTRY_VERIFY(thread->isFinished());
+        delete thread;
+        QVERIFY(running);
+        QTRY_COMPARE(activate.count(), 1);
+    }
+
+    void nobodyListening()
+    {
+        CSingleInstance lone(QStringLiteral("qv_test_nobody"));
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!lone.notifyRunning(200));
+        QVERIFY(timer.elapsed() < 2000);
+    }
+
+    void silentClientDoesNotBlock()
+    {
+        CSingleInstance first(QStringLiteral("qv_test_silent"));
+        first.setReadDeadlineMs(300);
+        QVERIFY(first.listen());
+        QSignalSpy activate(&first, &CSingleInstance::sigActivate);
+
+        QLocalSocket *silent = connectClient(first.serverName(), this);
+        QVERIFY(silent);
+        // The event loop keeps turning while the client says nothing.
+        QElapsedTimer timer;
+        timer.start();
+        int ticks = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        tick.start(10);
+        QTRY_COMPARE_WITH_TIMEOUT(silent->state(), QLocalSocket::UnconnectedState, 3000);
+        QVERIFY(ticks >= 10);
+        QVERIFY(timer.elapsed() < 2500);
+        QCOMPARE(activate.count(), 0);
+
+        // A real second start still works afterwards.
+        QLocalSocket *real = connectClient(first.serverName(), this);
+        QVERIFY(real);
+        real->write("activate");
+        real->flush();
+        QTest::qWait(50);
+        real->write("Window");
+        real->flush();
+        QTRY_COMPARE(activate.count(), 1);
+        delete silent;
+        delete real;
+    }
+
+    void wrongMessageIsDropped()
+    {
+        CSingleInstance first(QStringLiteral("qv_test_wrong"));
+        QVERIFY(first.listen());
+        QSignalSpy activate(&first, &CSingleInstance::sigActivate);
+        QLocalSocket *a = connectClient(first.serverName(), this);
+        QVERIFY(a);
+        a->write("activateWindowX");
+        a->flush();
+        QLocalSocket *b = connectClient(first.serverName(), this);
+        QVERIFY(b);
+        b->write("hello");
+        b->flush();
+        QTRY_COMPARE(a->state(), QLocalSocket::UnconnectedState);
+        QTRY_COMPARE(b->state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(activate.count(), 0);
+        delete a;
+        delete b;
+    }
+
+    void staleNameIsTakenOver()
+    {
+        // A server name left behind by a crashed instance: nobody answers, so the new one takes it.
+        const QString name = CSingleInstance::defaultServerName(QStringLiteral("qv_test_stale"));
+        QFile stale(name);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        CSingleInstance next(QStringLiteral("qv_test_stale"));
+        QVERIFY(!next.notifyRunning(200));
+        QVERIFY(next.listen());
+        QVERIFY(next.isListening());
+    }
+};
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"

@@ -1,0 +1,124 @@
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "cappconfig.h"
+#include "dialog/cmaintitlebar.h"
+
+class TestTitleBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<menuType>();
+        CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+    }
+
+    void commandRow()
+    {
+        QWidget window;
+        CMainTitleBar bar(&window);
+        window.resize(1366, 120);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        const QList<QPushButton *> &buttons = bar.commandButtons();
+        QCOMPARE(buttons.size(), 14);
+        QCOMPARE(bar.widthButtons().size(), 12);
+        const QStringList labels = {"扫描节点", "类型切换", "网络配置", "添加节点", "设备升级", "app升级", "设备重启",
+                                    "恢复出厂设置", "数据导入", "数据导出", "一键替换", "同步系统时间",
+                                    "解码节点模式切换", "代理节点日志等级"};
+        QSignalSpy spy(&bar, &CMainTitleBar::sigSwitch2SettingWidget);
+        for (int i = 0; i < buttons.size(); ++i) {
+            QPushButton *b = buttons.at(i);
+            QCOMPARE(b->objectName(), QStringLiteral("pushButtonMenu"));
+            QCOMPARE(b->text(), labels.at(i));
+            const bool hidden = i == 3 || i == 5 || i == 10;
+            QCOMPARE(b->isVisible(), !hidden);
+            if (hidden)
+                b->click(); // still wired: the hub decides what a hidden command does
+            else
+                QTest::mouseClick(b, Qt::LeftButton);
+            QCOMPARE(spy.count(), i + 1);
+            QCOMPARE(spy.last().at(0).value<menuType>(), menuType(i));
+        }
+        bar.onAbout();
+        QCOMPARE(spy.last().at(0).value<menuType>(), MenuAbout);
+        QCOMPARE(bar.titleLabel()->text(), QStringLiteral("分布式配置软件"));
+    }
+
+    void widthsPerLanguage()
+    {
+        QWidget window;
+        CMainTitleBar bar(&window);
+        const QList<QPushButton *> &buttons = bar.widthButtons();
+        const auto check = [&](const QStringList &labels, int extra) {
+            for (int i = 0; i < buttons.size(); ++i) {
+                const int expected = buttons.at(i)->fontMetrics().horizontalAdvance(labels.at(i)) + extra;
+                QCOMPARE(buttons.at(i)->width(), expected);
+                QCOMPARE(buttons.at(i)->minimumWidth(), expected);
+                QCOMPARE(buttons.at(i)->maximumWidth(), expected);
+            }
+        };
+        check(bar.chineseLabels(), 30);
+        bar.setButtonWidths(QStringLiteral("EN"));
+        QCOMPARE(bar.englishLabels().first(), QStringLiteral("Scan node"));
+        QCOMPARE(bar.englishLabels().at(4), QStringLiteral("App upgrade"));
+        check(bar.englishLabels(), 20);
+        // The English labels are wider than the Chinese ones for the long commands.
+        QVERIFY(buttons.at(1)->width() != bar.fontMetrics().horizontalAdvance("类型切换") + 30);
+        bar.setButtonWidths(QStringLiteral("FR"));
+        check(bar.englishLabels(), 20);
+        bar.setButtonWidths(QStringLiteral("CN"));
+        check(bar.chineseLabels(), 30);
+        // The two hidden commands without an English label keep their first size.
+        QCOMPARE(bar.commandButtons().at(3)->width(), 86);
+        QCOMPARE(bar.commandButtons().at(10)->width(), 86);
+    }
+
+    void languageChoiceOrder()
+    {
+        QWidget window;
+        CMainTitleBar bar(&window);
+        QStringList order;
+        connect(&bar, &CMainTitleBar::LanguageChange, this, [&](const QString &code) {
+            // The widths are already those of the new language.
+            const int w = bar.widthButtons().first()->width();
+            order << "table:" + code + ":" + QString::number(w);
+        });
+        connect(&bar, &CMainTitleBar::sigLanguageChange, this,
+                [&](const QString &code) { order << "window:" + code; });
+        bar.onLanguageSelected(QStringLiteral("EN"));
+        const int enWidth = bar.widthButtons().first()->fontMetrics().horizontalAdvance("Scan node") + 20;
+        QCOMPARE(order, (QStringList{"table:EN:" + QString::number(enWidth), "window:EN"}));
+    }
+
+    void maximiseFromTopRowOnly()
+    {
+        QWidget window;
+        window.setMinimumSize(800, 200);
+        CMainTitleBar bar(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QSignalSpy size(&bar, &CMainTitleBar::sigWindowSizeChange);
+
+        QTest::mouseDClick(bar.commandRow(), Qt::LeftButton, Qt::NoModifier, QPoint(bar.commandRow()->width() - 5, 20));
+        QCOMPARE(size.count(), 0);
+
+        QTest::mouseDClick(bar.topRow(), Qt::LeftButton, Qt::NoModifier, QPoint(300, 20));
+        QCOMPARE(size.count(), 1);
+        QCOMPARE(size.last().at(0).toBool(), true);
+        QVERIFY(bar.maxButton()->styleSheet().contains("normal.svg"));
+        QTRY_VERIFY(window.isMaximized());
+
+        QTest::mouseClick(bar.maxButton(), Qt::LeftButton);
+        QCOMPARE(size.count(), 2);
+        QCOMPARE(size.last().at(0).toBool(), false);
+        QVERIFY(bar.maxButton()->styleSheet().contains("max.svg"));
+    }
+};
+
+QTEST_MAIN(TestTitleBar)
+#include "tst_titlebar.moc"
