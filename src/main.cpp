@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QFile>
 #include <QFont>
 #include <QScreen>
 #include <QTranslator>
@@ -7,24 +6,8 @@
 #include "cappconfig.h"
 #include "csingleinstance.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"
-
-namespace {
-
-void installStyleSheet(QApplication &app)
-{
-    QFile file(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    QByteArray bytes = file.readAll();
-    const int zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    app.setStyleSheet(QString::fromUtf8(bytes));
-    file.close();
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -32,8 +15,9 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
     QApplication app(argc, argv);
+    initGuiResources();
 
-    installStyleSheet(app);
+    installAppStyleSheet(app);
 
     CAppConfig &config = CAppConfig::instance();
     config.load();

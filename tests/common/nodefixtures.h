@@ -22,6 +22,7 @@ sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, co
 // Empties both stores.
 void clearStores();
 
+#ifdef QV_BUILD_DIR
 // Saves a grab of the widget as QV_BUILD_DIR/screenshots/NAME.png and returns the path.
 inline QString saveScreenshot(QWidget *widget, const QString &name)
 {
@@ -31,6 +32,7 @@ inline QString saveScreenshot(QWidget *widget, const QString &name)
     widget->grab().save(path);
     return path;
 }
+#endif
 
 // Counts pixels within `tolerance` of `colour` in rect.
 int countColour(const QImage &image, const QRect &rect, const QColor &colour, int tolerance = 40);

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "dialog/guiresources.h"
+
 #include "cappconfig.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdevicemanage.h"
@@ -15,6 +17,7 @@
 #include "dialog/cmaintitlebar.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/cnodescanui/cnodetableview.h"
+#include "dialog/cnodescanui/customcheckbox.h"
 #include "dialog/mainwindow.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -61,27 +64,6 @@ struct ModalCatcher
     }
 };
 
-class LanguageProbe : public QObject
-{
-public:
-    explicit LanguageProbe(CNodeHeaderView *header)
-        : m_header(header)
-    {
-    }
-    QString typeItemAtLanguageChange;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::LanguageChange && typeItemAtLanguageChange.isEmpty())
-            typeItemAtLanguageChange = m_header->typeBox()->itemText(0);
-        return false;
-    }
-
-private:
-    CNodeHeaderView *m_header;
-};
-
 } // namespace
 
 class TestMainWindow : public QObject
@@ -102,9 +84,14 @@ private:
 private slots:
     void initTestCase()
     {
+        initGuiResources();
+        installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         qRegisterMetaType<menuType>();
         CAppConfig::instance().setConfigDirOverride(m_configDir.path());
+        QFont font(QStringLiteral("Microsoft YaHei"));
+        font.setPixelSize(12);
+        QApplication::setFont(font);
     }
 
     void init()
@@ -150,17 +137,23 @@ private slots:
 
     void languageSwitch()
     {
-        LanguageProbe probe(page()->headerView());
-        m_window->installEventFilter(&probe);
+        // Runs after the table has heard the new language and before the window swaps its translator.
+        QString typeItem;
+        QString configured;
+        const auto probe = connect(m_window->titleBar(), &CMainTitleBar::LanguageChange, this, [&] {
+            typeItem = page()->headerView()->typeBox()->itemText(0);
+            configured = CAppConfig::instance().language();
+        });
         m_window->titleBar()->onLanguageSelected(QStringLiteral("EN"));
-        QCOMPARE(probe.typeItemAtLanguageChange, QStringLiteral("All types"));
+        disconnect(probe);
+        QCOMPARE(typeItem, QStringLiteral("All types"));
+        QCOMPARE(configured, QStringLiteral("CN"));
         QCOMPARE(CAppConfig::instance().language(), QStringLiteral("EN"));
         QCOMPARE(page()->headerView()->modeBox()->itemText(0), QStringLiteral("All modes"));
         QCOMPARE(page()->headerView()->versionBox()->itemText(0), QStringLiteral("All versions"));
         QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("No."));
         QCOMPARE(page()->rows().size(), 7);
         saveScreenshot(m_window, QStringLiteral("mainwindow_en"));
-        m_window->removeEventFilter(&probe);
 
         m_window->titleBar()->onLanguageSelected(QStringLiteral("CN"));
         QCOMPARE(CAppConfig::instance().language(), QStringLiteral("CN"));

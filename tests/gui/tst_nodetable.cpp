@@ -6,6 +6,8 @@
 #include <QStandardItemModel>
 #include <QtTest>
 
+#include "dialog/guiresources.h"
+
 #include "cappconfig.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
@@ -80,6 +82,8 @@ private:
 private slots:
     void initTestCase()
     {
+        initGuiResources();
+        installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         CAppConfig::instance().setLanguage(QStringLiteral("CN"));
     }
@@ -296,8 +300,8 @@ private slots:
 
     void paintedRows()
     {
-        const QImage image = view()->viewport()->grab().toImage();
         saveScreenshot(m_page, QStringLiteral("nodetable"));
+        const QImage image = view()->viewport()->grab().toImage();
         const int x = 134 + 5 * ((view()->viewport()->width() - 168) / 6); // the IP column
         for (int row = 0; row < 5; ++row) {
             const sDeviceInfo info = m_page->rows().at(row);

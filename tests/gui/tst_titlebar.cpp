@@ -2,8 +2,11 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "dialog/guiresources.h"
+
 #include "cappconfig.h"
 #include "dialog/cmaintitlebar.h"
+#include "ui/gradienttextlabel.h"
 
 class TestTitleBar : public QObject
 {
@@ -12,6 +15,8 @@ class TestTitleBar : public QObject
 private slots:
     void initTestCase()
     {
+        initGuiResources();
+        installAppStyleSheet(*qApp);
         qRegisterMetaType<menuType>();
         CAppConfig::instance().setLanguage(QStringLiteral("CN"));
     }

@@ -83,11 +83,11 @@ QComboBox *CNodeHeaderView::makeBox()
 
 ENodeType CNodeHeaderView::typeForText(const QString &text)
 {
-    if (text == QLatin1String("所有类型") || text == QLatin1String("All Types"))
+    if (text == QStringLiteral("所有类型") || text == QLatin1String("All Types"))
         return AllNodeTypes;
-    if (text == QLatin1String("解码节点") || text == QLatin1String("Decoder"))
+    if (text == QStringLiteral("解码节点") || text == QLatin1String("Decoder"))
         return DecoderNode;
-    if (text == QLatin1String("编码节点") || text == QLatin1String("Encoder"))
+    if (text == QStringLiteral("编码节点") || text == QLatin1String("Encoder"))
         return EncoderNode;
     return AllNodeTypes;
 }

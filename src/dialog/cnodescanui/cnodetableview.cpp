@@ -18,7 +18,6 @@ CNodeTableView::CNodeTableView(QWidget *parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFrameShape(QFrame::NoFrame);
-    setUniformItemSizes(true);
     setMouseTracking(true);
     installEventFilter(this);
     verticalScrollBar()->installEventFilter(this);
