@@ -22,19 +22,38 @@ struct ConflictEntry
     QByteArray macAddr;
 };
 
-// 2 when another node has the same IP, else 1 when another has the same MAC, else 0.
-int conflictOf(const sDeviceInfo &node, const QVector<ConflictEntry> &entries)
+// Who holds an address: the first id seen and whether a different id holds it too.
+struct Holders
 {
-    int state = 0;
-    for (const ConflictEntry &e : entries) {
-        if (e.id == node.id)
-            continue;
-        if (!e.ip.isEmpty() && e.ip == node.ip)
-            return 2;
-        if (!e.macAddr.isEmpty() && e.macAddr == node.macAddr)
-            state = 1;
-    }
-    return state;
+    int64_t firstId = 0;
+    bool several = false;
+};
+
+void addHolder(QHash<QByteArray, Holders> &table, const QByteArray &key, int64_t id)
+{
+    if (key.isEmpty())
+        return;
+    auto it = table.find(key);
+    if (it == table.end())
+        table.insert(key, {id, false});
+    else if (it->firstId != id)
+        it->several = true;
+}
+
+bool heldByAnother(const QHash<QByteArray, Holders> &table, const QByteArray &key, int64_t id)
+{
+    if (key.isEmpty())
+        return false;
+    const auto it = table.constFind(key);
+    return it != table.constEnd() && (it->several || it->firstId != id);
+}
+
+// 2 when another node has the same IP, else 1 when another has the same MAC, else 0.
+int conflictOf(const sDeviceInfo &node, const QHash<QByteArray, Holders> &ips, const QHash<QByteArray, Holders> &macs)
+{
+    if (heldByAnother(ips, node.ip, node.id))
+        return 2;
+    return heldByAnother(macs, node.macAddr, node.id) ? 1 : 0;
 }
 
 bool isAllModes(const QString &mode) { return mode == kAllModesCn || mode == kAllModesEn; }
@@ -56,25 +75,40 @@ CNodeListModel::CNodeListModel(QObject *parent)
 void CNodeListModel::refreshSnapshot()
 {
     QVector<ConflictEntry> conflicts;
+    // The check marks go back to the stores in one pass each; a later record of an id wins.
+    QHash<int64_t, bool> marks;
 
     CDecoderList &decoders = CDecoderList::instance();
     for (const sDecoderInfo &d : qAsConst(m_decoders))
-        decoders.setSelected(d.id, d.selected);
+        marks.insert(d.id, d.selected);
+    decoders.setSelected(marks);
     m_decoders = decoders.nodes();
     for (const sDecoderInfo &d : qAsConst(m_decoders))
         conflicts.append({d.id, d.ip, d.macAddr});
 
+    marks.clear();
     CEncoderList &encoders = CEncoderList::instance();
     for (const sEncoderInfo &e : qAsConst(m_encoders))
-        encoders.setSelected(e.id, e.selected);
+        marks.insert(e.id, e.selected);
+    encoders.setSelected(marks);
     m_encoders = encoders.nodes();
     for (const sEncoderInfo &e : qAsConst(m_encoders))
         conflicts.append({e.id, e.ip, e.macAddr});
 
+    QHash<QByteArray, Holders> ips;
+    QHash<QByteArray, Holders> macs;
+    ips.reserve(conflicts.size());
+    macs.reserve(conflicts.size());
+    for (const ConflictEntry &entry : qAsConst(conflicts)) {
+        addHolder(ips, entry.ip, entry.id);
+        addHolder(macs, entry.macAddr, entry.id);
+    }
     for (sDecoderInfo &d : m_decoders)
-        d.conflictState = conflictOf(d, conflicts);
+        d.conflictState = conflictOf(d, ips, macs);
     for (sEncoderInfo &e : m_encoders)
-        e.conflictState = conflictOf(e, conflicts);
+        e.conflictState = conflictOf(e, ips, macs);
+    conflicts.clear();
+    rebuildPositions();
 
     m_index.clear();
     m_index.reserve(m_decoders.size() + m_encoders.size());
@@ -90,9 +124,8 @@ bool CNodeListModel::passesFilter(int64_t id, int type, const QString &modeText,
                                   const QString &versionText, sDeviceInfo &out) const
 {
     if (type == AllNodeTypes || type == DecoderNode) {
-        for (const sDecoderInfo &d : m_decoders) {
-            if (d.id != id)
-                continue;
+        for (const int pos : m_decoderPos.value(id)) {
+            const sDecoderInfo &d = m_decoders.at(pos);
             const bool modeOk = isAllModes(modeText)
                 || (d.mode >= 0 && d.mode <= 2
                     && (modeName(d.mode, QStringLiteral("CN")) == modeText
@@ -107,8 +140,9 @@ bool CNodeListModel::passesFilter(int64_t id, int type, const QString &modeText,
         // A particular display mode is a decoder setting: it hides every encoder.
         if (!isAllModes(modeText))
             return false;
-        for (const sEncoderInfo &e : m_encoders) {
-            if (e.id == id && versionPasses(e, versionText)) {
+        for (const int pos : m_encoderPos.value(id)) {
+            const sEncoderInfo &e = m_encoders.at(pos);
+            if (versionPasses(e, versionText)) {
                 out = e;
                 return true;
             }
@@ -121,6 +155,7 @@ void CNodeListModel::fillItemModel(int type, const QString &modeText, const QStr
 {
     m_items.clear();
     QSet<int64_t> shown;
+    QList<QStandardItem *> rows;
     for (const IndexEntry &entry : qAsConst(m_index)) {
         if (shown.contains(entry.id))
             continue;
@@ -131,9 +166,22 @@ void CNodeListModel::fillItemModel(int type, const QString &modeText, const QStr
         auto *item = new QStandardItem;
         item->setEditable(false);
         item->setData(QVariant::fromValue(info), NodeRole);
-        m_items.appendRow(item);
+        rows.append(item);
         shown.insert(entry.id);
     }
+    // One insertion for all rows: the attached view lays out once.
+    if (!rows.isEmpty())
+        m_items.appendColumn(rows);
+}
+
+void CNodeListModel::rebuildPositions()
+{
+    m_decoderPos.clear();
+    m_encoderPos.clear();
+    for (int i = 0; i < m_decoders.size(); ++i)
+        m_decoderPos[m_decoders.at(i).id].append(i);
+    for (int i = 0; i < m_encoders.size(); ++i)
+        m_encoderPos[m_encoders.at(i).id].append(i);
 }
 
 void CNodeListModel::findById(sDecoderInfo &out, int64_t id) const
@@ -156,32 +204,30 @@ void CNodeListModel::updateById(const sDecoderInfo &record, int64_t id)
 {
     auto it = std::find_if(m_decoders.begin(), m_decoders.end(),
                            [id](const sDecoderInfo &d) { return d.id == id; });
-    if (it != m_decoders.end())
+    if (it != m_decoders.end()) {
         *it = record;
+        rebuildPositions();
+    }
 }
 
 void CNodeListModel::updateById(const sEncoderInfo &record, int64_t id)
 {
     auto it = std::find_if(m_encoders.begin(), m_encoders.end(),
                            [id](const sEncoderInfo &e) { return e.id == id; });
-    if (it != m_encoders.end())
+    if (it != m_encoders.end()) {
         *it = record;
+        rebuildPositions();
+    }
 }
 
 void CNodeListModel::setSelected(int64_t id, bool flag)
 {
-    for (sDecoderInfo &d : m_decoders) {
-        if (d.id == id) {
-            d.selected = flag;
-            return;
-        }
+    if (const auto it = m_decoderPos.constFind(id); it != m_decoderPos.constEnd()) {
+        m_decoders[it->first()].selected = flag;
+        return;
     }
-    for (sEncoderInfo &e : m_encoders) {
-        if (e.id == id) {
-            e.selected = flag;
-            return;
-        }
-    }
+    if (const auto it = m_encoderPos.constFind(id); it != m_encoderPos.constEnd())
+        m_encoders[it->first()].selected = flag;
 }
 
 void CNodeListModel::selectAll(bool flag)
@@ -209,9 +255,11 @@ QStringList CNodeListModel::modeList(const QString &lang)
 QStringList CNodeListModel::versionList(const QString &lang) const
 {
     QStringList list{lang == QLatin1String("CN") ? kAllVersionsCn : kAllVersionsEn};
-    auto addVersion = [&list](const QByteArray &version) {
-        if (version.isEmpty())
+    QSet<QByteArray> seen;
+    auto addVersion = [&list, &seen](const QByteArray &version) {
+        if (version.isEmpty() || seen.contains(version))
             return;
+        seen.insert(version);
         const QString text = QString::fromUtf8(version);
         if (!list.contains(text, Qt::CaseSensitive))
             list.append(text);
@@ -237,20 +285,14 @@ QString CNodeListModel::modeName(int mode, const QString &lang)
 
 const sDecoderInfo *CNodeListModel::decoderById(int64_t id) const
 {
-    for (const sDecoderInfo &d : m_decoders) {
-        if (d.id == id)
-            return &d;
-    }
-    return nullptr;
+    const auto it = m_decoderPos.constFind(id);
+    return it == m_decoderPos.constEnd() ? nullptr : &m_decoders.at(it->first());
 }
 
 const sEncoderInfo *CNodeListModel::encoderById(int64_t id) const
 {
-    for (const sEncoderInfo &e : m_encoders) {
-        if (e.id == id)
-            return &e;
-    }
-    return nullptr;
+    const auto it = m_encoderPos.constFind(id);
+    return it == m_encoderPos.constEnd() ? nullptr : &m_encoders.at(it->first());
 }
 
 #include "moc_cnodelistmodel.cpp"

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QStandardItemModel>
 #include <QString>
@@ -57,8 +58,13 @@ private:
         uint32_t ipValue = 0;
     };
 
+    void rebuildPositions();
+
     QVector<sDecoderInfo> m_decoders;
     QVector<sEncoderInfo> m_encoders;
+    // Snapshot positions of every id, in snapshot order: lookups stay cheap with many nodes.
+    QHash<int64_t, QVector<int>> m_decoderPos;
+    QHash<int64_t, QVector<int>> m_encoderPos;
     QVector<IndexEntry> m_index;
     QStandardItemModel m_items;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QVector>
@@ -42,6 +43,19 @@ public:
         for (Record &r : m_nodes) {
             if (r.id == id)
                 r.selected = flag;
+        }
+    }
+
+    // Many check marks in one pass under the lock; the same as setSelected(id, flag) per entry.
+    void setSelected(const QHash<int64_t, bool> &flags)
+    {
+        if (flags.isEmpty())
+            return;
+        QMutexLocker lock(&m_mutex);
+        for (Record &r : m_nodes) {
+            const auto it = flags.constFind(r.id);
+            if (it != flags.constEnd())
+                r.selected = it.value();
         }
     }
 
