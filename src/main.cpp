@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
 
     installAppStyleSheet(app);
 
-    CAppConfig &config = CAppConfig::instance();
+    CAppConfig &config = *CAppConfig::instance();
     config.load();
 
     QFont font(QStringLiteral("Microsoft YaHei"));
@@ -44,9 +44,9 @@ int main(int argc, char *argv[])
         window->move((s.width() - window->width()) / 2, (s.height() - window->height()) / 2);
     }
     // Connected before the first scan: its busy wait already runs the event loop.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { CAppConfig::instance().save(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { CAppConfig::instance()->save(); });
     QObject::connect(&app, &QGuiApplication::applicationStateChanged,
-                     [](Qt::ApplicationState) { CAppConfig::instance().save(); });
+                     [](Qt::ApplicationState) { CAppConfig::instance()->save(); });
     QObject::connect(&instance, &CSingleInstance::sigActivate, window, &MainWindow::raiseFromSecondInstance);
     window->show();
     window->deviceManage()->scanNodes();

@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     initGuiResources();
     installAppStyleSheet(app);
     registerNodeMetaTypes();
-    CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+    CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
 
     measure(100); // warm-up: fonts, style sheet, SVG renderers
     const Figures small = measure(100);

@@ -53,7 +53,7 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
     connect(AppEvent::instance(), &AppEvent::changeLanguge, this, &CMainShowWidget::updateCombox);
     connect(this, &CMainShowWidget::allSelect, m_header, &CNodeHeaderView::allSelectState);
 
-    rebuildFilterLists(CAppConfig::instance().language());
+    rebuildFilterLists(CAppConfig::instance()->language());
 }
 
 CMainShowWidget::~CMainShowWidget()
@@ -82,7 +82,7 @@ void CMainShowWidget::updateDeviceInfo()
     m_model->refreshSnapshot();
     emit allSelect(false);
     m_header->setSelectedCount(0);
-    rebuildFilterLists(CAppConfig::instance().language());
+    rebuildFilterLists(CAppConfig::instance()->language());
     m_header->setCurrentFilters(m_typeFilter, m_modeFilter, m_versionFilter);
     refill();
 }

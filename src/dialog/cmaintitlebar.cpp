@@ -124,7 +124,7 @@ CMainTitleBar::CMainTitleBar(QWidget *mainWindow)
     layout->addWidget(m_commandRow);
 
     retranslateUi();
-    setButtonWidths(CAppConfig::instance().language());
+    setButtonWidths(CAppConfig::instance()->language());
 
     connect(m_moreButton, &QPushButton::clicked, this, &CMainTitleBar::onMoreButton);
     connect(m_minButton, &QPushButton::clicked, this, &CMainTitleBar::onPushButtonMin);

@@ -77,10 +77,10 @@ void MainWindow::onLanguageChange(const QString &Lang)
 {
     QApplication::removeTranslator(m_translator);
     if (Lang == QLatin1String("EN")) {
-        CAppConfig::instance().setLanguage(Lang);
+        CAppConfig::instance()->setLanguage(Lang);
         m_translator->load(QStringLiteral(":/res/res/translate/english_en.qm"));
     } else if (Lang == QLatin1String("CN")) {
-        CAppConfig::instance().setLanguage(Lang);
+        CAppConfig::instance()->setLanguage(Lang);
         m_translator->load(QStringLiteral(":/res/res/translate/chinese_cn.qm"));
     }
     QApplication::installTranslator(m_translator);

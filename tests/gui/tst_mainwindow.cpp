@@ -88,7 +88,7 @@ private slots:
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         qRegisterMetaType<menuType>();
-        CAppConfig::instance().setConfigDirOverride(m_configDir.path());
+        CAppConfig::instance()->setConfigDirOverride(m_configDir.path());
         QFont font(QStringLiteral("Microsoft YaHei"));
         font.setPixelSize(12);
         QApplication::setFont(font);
@@ -96,7 +96,7 @@ private slots:
 
     void init()
     {
-        CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+        CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
         clearStores();
         CDecoderList::instance().addNode(decoder(11, "127.0.1.11", "00:aa:00:00:00:11", 0, "V1.2.0", "大厅拼接屏"));
         CDecoderList::instance().addNode(decoder(12, "127.0.1.12", "00:aa:00:00:00:12", 1, "V1.2.0", "坐席-1"));
@@ -142,13 +142,13 @@ private slots:
         QString configured;
         const auto probe = connect(m_window->titleBar(), &CMainTitleBar::LanguageChange, this, [&] {
             typeItem = page()->headerView()->typeBox()->itemText(0);
-            configured = CAppConfig::instance().language();
+            configured = CAppConfig::instance()->language();
         });
         m_window->titleBar()->onLanguageSelected(QStringLiteral("EN"));
         disconnect(probe);
         QCOMPARE(typeItem, QStringLiteral("All types"));
         QCOMPARE(configured, QStringLiteral("CN"));
-        QCOMPARE(CAppConfig::instance().language(), QStringLiteral("EN"));
+        QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("EN"));
         QCOMPARE(page()->headerView()->modeBox()->itemText(0), QStringLiteral("All modes"));
         QCOMPARE(page()->headerView()->versionBox()->itemText(0), QStringLiteral("All versions"));
         QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("No."));
@@ -156,7 +156,7 @@ private slots:
         saveScreenshot(m_window, QStringLiteral("mainwindow_en"));
 
         m_window->titleBar()->onLanguageSelected(QStringLiteral("CN"));
-        QCOMPARE(CAppConfig::instance().language(), QStringLiteral("CN"));
+        QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("CN"));
         QCOMPARE(page()->headerView()->typeBox()->itemText(0), QStringLiteral("所有类型"));
         QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("序号"));
     }

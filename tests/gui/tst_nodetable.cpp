@@ -85,7 +85,7 @@ private slots:
         initGuiResources();
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
-        CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+        CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
     }
 
     void init()

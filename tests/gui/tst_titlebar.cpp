@@ -18,7 +18,7 @@ private slots:
         initGuiResources();
         installAppStyleSheet(*qApp);
         qRegisterMetaType<menuType>();
-        CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+        CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
     }
 
     void commandRow()

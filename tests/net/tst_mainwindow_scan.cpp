@@ -56,8 +56,8 @@ private slots:
         QFont font(QStringLiteral("Microsoft YaHei"));
         font.setPixelSize(12);
         QApplication::setFont(font);
-        CAppConfig::instance().setConfigDirOverride(m_home.path());
-        CAppConfig::instance().setLanguage(QStringLiteral("CN"));
+        CAppConfig::instance()->setConfigDirOverride(m_home.path());
+        CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
         qputenv("XDG_RUNTIME_DIR", m_home.path().toLocal8Bit());
     }
 

@@ -59,7 +59,7 @@ CNodeHeaderView::CNodeHeaderView(QWidget *parent)
             [this](int) { emit sigVersionIndexChanged(); });
     connect(AppEvent::instance(), &AppEvent::changeLanguge, this, &CNodeHeaderView::ChangeLangue);
 
-    ChangeLangue(CAppConfig::instance().language());
+    ChangeLangue(CAppConfig::instance()->language());
 }
 
 QLabel *CNodeHeaderView::makeTitle()
