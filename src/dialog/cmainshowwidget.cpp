@@ -48,8 +48,9 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
     connect(m_header, &CNodeHeaderView::sigStateChanged, this, &CMainShowWidget::selectOrCancelAll);
     connect(m_table, &CNodeTableView::sigItemCheck, this, &CMainShowWidget::singleSelectOrCancel);
     connect(m_table, &CNodeTableView::sigDoubleClickItem, this, &CMainShowWidget::sigSelectRows);
+    // Fires again while the page is torn down, so it must not go through `this`.
     connect(m_table, &CNodeTableView::sigShowScrollBar, m_header,
-            [this](bool shown) { m_header->setScrollBarAllowance(shown ? 8 : 0); });
+            [header = m_header](bool shown) { header->setScrollBarAllowance(shown ? 8 : 0); });
     connect(AppEvent::instance(), &AppEvent::changeLanguge, this, &CMainShowWidget::updateCombox);
     connect(this, &CMainShowWidget::allSelect, m_header, &CNodeHeaderView::allSelectState);
 
