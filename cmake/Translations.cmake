@@ -23,5 +23,7 @@ if(QV_TS_FILES)
     set_source_files_properties(${QV_QM_CPP} PROPERTIES GENERATED ON SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
     add_custom_target(quorvane_translations DEPENDS ${QV_QM_FILES})
     target_sources(quorvane_gui PRIVATE ${QV_QM_CPP})
+    # initGuiResources() registers them: nothing else pulls them out of the static library.
+    target_compile_definitions(quorvane_gui PRIVATE QV_HAS_TRANSLATIONS)
     add_dependencies(quorvane_gui quorvane_translations)
 endif()

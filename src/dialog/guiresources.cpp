@@ -6,6 +6,9 @@
 void initGuiResources()
 {
     Q_INIT_RESOURCE(res);
+#ifdef QV_HAS_TRANSLATIONS
+    Q_INIT_RESOURCE(translate);
+#endif
 }
 
 bool installAppStyleSheet(QApplication &app)

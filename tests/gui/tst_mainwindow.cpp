@@ -23,6 +23,7 @@
 #include "model/cencoderlist.h"
 #include "nodefixtures.h"
 #include "ui/cmessagedialog.h"
+#include "ui/gradienttextlabel.h"
 
 using namespace fixtures;
 
@@ -153,12 +154,18 @@ private slots:
         QCOMPARE(page()->headerView()->versionBox()->itemText(0), QStringLiteral("All versions"));
         QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("No."));
         QCOMPARE(page()->rows().size(), 7);
+        // The window's own translator now speaks English (the language change events are posted).
+        QTRY_COMPARE(m_window->titleBar()->commandButtons().first()->text(), QStringLiteral("Scan node"));
+        QCOMPARE(m_window->titleBar()->titleLabel()->text(), QStringLiteral("Quorvane"));
+        QCOMPARE(m_window->titleBar()->commandButtons().at(12)->text(), QStringLiteral("Switch mode"));
         saveScreenshot(m_window, QStringLiteral("mainwindow_en"));
 
         m_window->titleBar()->onLanguageSelected(QStringLiteral("CN"));
         QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("CN"));
         QCOMPARE(page()->headerView()->typeBox()->itemText(0), QStringLiteral("所有类型"));
+        QTRY_COMPARE(m_window->titleBar()->commandButtons().first()->text(), QStringLiteral("扫描节点"));
         QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("序号"));
+        QCOMPARE(page()->headerView()->ipTitleText(), QStringLiteral("IP地址"));
     }
 
     void edgeDirections()

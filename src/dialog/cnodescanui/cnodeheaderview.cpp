@@ -130,6 +130,7 @@ void CNodeHeaderView::resetOtherBoxes(Box changed)
 QString CNodeHeaderView::currentModeText() const { return m_modeBox->currentText(); }
 QString CNodeHeaderView::currentVersionText() const { return m_versionBox->currentText(); }
 int CNodeHeaderView::currentTypeIndex() const { return m_typeBox->currentIndex(); }
+QString CNodeHeaderView::ipTitleText() const { return m_ipTitle->text(); }
 
 void CNodeHeaderView::setSelectedCount(int count)
 {

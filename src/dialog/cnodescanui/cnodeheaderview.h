@@ -42,6 +42,7 @@ public:
     QString currentVersionText() const;
     int currentTypeIndex() const;
     int scrollBarAllowance() const { return m_scrollAllowance; }
+    QString ipTitleText() const;
 
     CustomCheckBox *selectAllBox() const { return m_selectAll; }
     QComboBox *typeBox() const { return m_typeBox; }
