@@ -1,6 +1,7 @@
 #include "comm/cudpclient.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 #include <cstdio>
 #include <vector>
 
@@ -81,11 +82,16 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
     // Each poll waits up to 10 ms and then takes every datagram waiting, so a burst of
     // answers never piles up in the socket; 10 empty polls in a row close the window.
     std::vector<char> buffer(kMaxDatagram);
+    QElapsedTimer window;
+    window.start();
+    const int limitMs = m_windowLimitMs.load();
     int emptyPolls = 0;
     while (emptyPolls < kSilencePolls) {
         SocketLayer::waitReadable(handle, kPollMs);
         bool any = false;
         for (;;) {
+            if (window.hasExpired(limitMs))
+                return Protocol::kUdpSent;
             const int n = SocketLayer::recvOne(handle, buffer.data(), kMaxDatagram);
             if (n == SocketLayer::RecvNone)
                 break;

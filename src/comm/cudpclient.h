@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,6 +24,8 @@ public:
     static constexpr int kSilencePolls = 10;      // about 100 ms without an answer
     // Room for a thousand answers arriving at once.
     static constexpr int kReceiveBuffer = 8 * 1024 * 1024;
+    // A node that never stops answering must not freeze the caller for good.
+    static constexpr int kWindowLimitMs = 30000;
 
     explicit CUdpClient(QObject *parent = nullptr);
     ~CUdpClient() override;
@@ -35,6 +38,10 @@ public:
     // The datagram check: drops short frames and length mismatches, parses the rest.
     void deliverDatagram(const char *data, size_t size) const;
 
+    // Longest a receive window may stay open however many answers keep coming.
+    void setWindowLimitMs(int ms) { m_windowLimitMs = ms; }
+
 private:
     CProtocolParser m_parser;
+    std::atomic<int> m_windowLimitMs{kWindowLimitMs};
 };

@@ -94,6 +94,30 @@ private slots:
         QVERIFY2(elapsed < 900, qPrintable(QString::number(elapsed)));
     }
 
+    // A node that never falls silent cannot hold the caller past the window limit.
+    void endlessAnswersHitTheWindowLimit()
+    {
+        RecordingObserver observer;
+        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [](const QByteArray &) {
+            QList<FakeUdpNode::Answer> answers;
+            for (int i = 0; i < 60; ++i)
+                answers.append({i * 20, decoderAnswer(1, QStringLiteral("127.0.1.1"))});
+            return answers;
+        });
+        QVERIFY(node.startAndWait());
+        m_client.setWindowLimitMs(300);
+        QElapsedTimer timer;
+        timer.start();
+        const int result = m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast");
+        const qint64 elapsed = timer.elapsed();
+        m_client.setWindowLimitMs(CUdpClient::kWindowLimitMs);
+        QCOMPARE(result, 1);
+        // The answers keep coming for 1.2 s; the window ends at its limit.
+        QVERIFY2(elapsed >= 300 && elapsed < 900, qPrintable(QString::number(elapsed)));
+        QVERIFY(observer.count() >= 5);
+        QVERIFY(observer.count() < 60);
+    }
+
     void silenceClosesTheWindow()
     {
         QElapsedTimer timer;
