@@ -24,6 +24,43 @@ public:
     CDeviceCtrlObserver observer;
 };
 
+// An observer for the answer signals. Its links are stopped before it leaves the list,
+// so no link thread can still be inside it when it goes, even after a failed check.
+class SignalObserver final
+{
+public:
+    SignalObserver() { CObserverList::instance().add(&observer); }
+    ~SignalObserver()
+    {
+        CTcpManager::instance().removeAll();
+        CObserverList::instance().remove(&observer);
+    }
+    CDeviceCtrlObserver observer;
+};
+
+// Filled on link threads while the test reads it: every access under one lock.
+template <typename T>
+class Collected final
+{
+public:
+    void append(const T &item)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_items.append(item);
+    }
+    QList<T> items() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_items;
+    }
+    int size() const { return items().size(); }
+    int count(const T &item) const { return items().count(item); }
+
+private:
+    mutable QMutex m_mutex;
+    QList<T> m_items;
+};
+
 QSet<QString> ipsOf(const QJsonArray &nodes, int type = 0)
 {
     QSet<QString> out;
@@ -331,13 +368,12 @@ private slots:
     {
         SimLan lan;
         QVERIFY2(lan.start({"--decoders", "1", "--encoders", "1", "--seed", "13"}), qPrintable(lan.errorString()));
-        CDeviceCtrlObserver observer;
-        CObserverList::instance().add(&observer);
-        QList<sDeviceData> exported;
-        QList<sImportDataRes> imported;
-        connect(&observer, &CDeviceCtrlObserver::sigExportData, this,
+        Collected<sDeviceData> exported;
+        Collected<sImportDataRes> imported;
+        SignalObserver answers;
+        connect(&answers.observer, &CDeviceCtrlObserver::sigExportData, this,
                 [&](sDeviceData *d) { exported.append(*d); }, Qt::DirectConnection);
-        connect(&observer, &CDeviceCtrlObserver::sigImportRes, this,
+        connect(&answers.observer, &CDeviceCtrlObserver::sigImportRes, this,
                 [&](sImportDataRes *r) { imported.append(*r); }, Qt::DirectConnection);
         CDeviceCtrlJob job(nullptr);
         const QByteArray decIp = lan.node(0).value("ip").toString().toUtf8();
@@ -346,7 +382,8 @@ private slots:
         QVERIFY(job.exportDecoderData(decIp));
         QVERIFY(job.exportEncoderData(encIp));
         QTRY_COMPARE(exported.size(), 2);
-        const sDeviceData dec = exported.at(0).ip == decIp ? exported.at(0) : exported.at(1);
+        const QList<sDeviceData> both = exported.items();
+        const sDeviceData dec = both.at(0).ip == decIp ? both.at(0) : both.at(1);
         QCOMPARE(QString::fromUtf8(dec.data), lan.node(0).value("data").toString());
         QCOMPARE(dec.id, int64_t(lan.node(0).value("id").toDouble()));
         QCOMPARE(dec.type, 1);
@@ -359,15 +396,15 @@ private slots:
         QVERIFY(job.importDataEntry(entry, ip));
         QCOMPARE(ip.toUtf8(), decIp);
         QTRY_COMPARE(imported.size(), 1);
-        QCOMPARE(imported.first().result, 0);
-        QCOMPARE(imported.first().ip, decIp);
+        QCOMPARE(imported.items().first().result, 0);
+        QCOMPARE(imported.items().first().ip, decIp);
         QTRY_COMPARE(lan.node(0).value("data").toString(), QString::fromUtf8(changed.data));
         QCOMPARE(lan.node(0).value("importCount").toInt(), 1);
 
         // Decoder data sent as an encoder import: the node refuses it.
         QVERIFY(job.importEncoderData(decIp, changed));
         QTRY_COMPARE(imported.size(), 2);
-        QCOMPARE(imported.at(1).result, 1);
+        QCOMPARE(imported.items().at(1).result, 1);
 
         // An entry of another type sends nothing.
         QJsonObject other = entry;
@@ -381,7 +418,6 @@ private slots:
 
         QVERIFY(job.closeLink(QString::fromUtf8(decIp)));
         QVERIFY(!CTcpManager::instance().hasLink(QString::fromUtf8(decIp)));
-        CObserverList::instance().remove(&observer);
     }
 
     // The simulator's stream faults, end to end.
@@ -390,10 +426,9 @@ private slots:
         SimLan lan;
         QVERIFY2(lan.start({"--decoders", "5", "--seed", "17", "--fault", "tcp-split@0", "--fault", "tcp-two-frames@1",
                     "--fault", "tcp-len8@2", "--fault", "tcp-len-below-8@3", "--fault", "tcp-huge-length@4"}), qPrintable(lan.errorString()));
-        CDeviceCtrlObserver observer;
-        CObserverList::instance().add(&observer);
-        QStringList from;
-        connect(&observer, &CDeviceCtrlObserver::sigExportData, this,
+        Collected<QString> from;
+        SignalObserver answers;
+        connect(&answers.observer, &CDeviceCtrlObserver::sigExportData, this,
                 [&](sDeviceData *d) { from.append(QString::fromUtf8(d->ip)); }, Qt::DirectConnection);
         CDeviceCtrlJob job(nullptr);
         QStringList ips;
@@ -415,26 +450,23 @@ private slots:
         QVERIFY(job.exportDecoderData(ips.at(3).toUtf8()));
         QTRY_COMPARE(lan.records(3533).size(), 6);
         QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(3)), int(CTcpSocket::StateDisconnected));
-        CObserverList::instance().remove(&observer);
     }
 
     void upgradeCommandAnswer()
     {
         SimLan lan;
         QVERIFY2(lan.start({"--decoders", "1", "--seed", "23", "--fault", "upgrade-code=0x21000015@0"}), qPrintable(lan.errorString()));
-        CDeviceCtrlObserver observer;
-        CObserverList::instance().add(&observer);
-        QList<sUpdateRes> results;
-        connect(&observer, &CDeviceCtrlObserver::sigUpdateRes, this,
+        Collected<sUpdateRes> results;
+        SignalObserver answers;
+        connect(&answers.observer, &CDeviceCtrlObserver::sigUpdateRes, this,
                 [&](sUpdateRes *r) { results.append(*r); }, Qt::DirectConnection);
         const QByteArray ip = lan.node(0).value("ip").toString().toUtf8();
         QByteArray body(Protocol::kUpgradeBodySize, '\0');
         body[0] = 1;
         QCOMPARE(CCommandSender::instance().sendUpgrade(ip, body), Protocol::kTcpSent);
         QTRY_COMPARE(results.size(), 1);
-        QCOMPARE(results.first().ip, ip);
-        QCOMPARE(results.first().value, Protocol::kUpgradeModelMismatch);
-        CObserverList::instance().remove(&observer);
+        QCOMPARE(results.items().first().ip, ip);
+        QCOMPARE(results.items().first().value, Protocol::kUpgradeModelMismatch);
     }
 };
 
