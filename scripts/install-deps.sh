@@ -8,7 +8,8 @@ packages=(
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
     libcurl4-openssl-dev
     clang libclang-rt-14-dev
-    iproute2 util-linux openssh-server openssl
+    # netns.sh: unshare, ip; lan-sshd.sh: mount, sshd, ssh-keygen, openssl
+    iproute2 util-linux mount openssh-server openssh-client openssl
     xvfb xauth imagemagick fonts-wqy-microhei
     curl
 )
