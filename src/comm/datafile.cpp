@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include "comm/cprotocolpacker.h"
+#include "comm/cprotocolparser.h"
 #include "comm/jsonvalue.h"
 
 using namespace JsonValue;
@@ -31,16 +32,12 @@ QJsonObject packEntry(const sDeviceData &data)
 
 void readEntry(const QJsonObject &entry, sDeviceData &out)
 {
-    const QJsonObject devData = entry.value(QLatin1String("devData")).toObject();
+    // The same object as an export answer's "data", but older files name the versions differently.
+    CProtocolParser::readDeviceData(entry, out);
     const QJsonObject version = entry.value(QLatin1String("version")).toObject();
-    out.id = toInt64(devData.value(QLatin1String("id")));
-    out.model = toInt(devData.value(QLatin1String("model")));
-    out.ip = toUtf8(devData.value(QLatin1String("ip")));
-    out.type = toInt(devData.value(QLatin1String("type")));
     out.mainVer = versionNumber(version, "main", "mainVersion");
     out.majorVer = versionNumber(version, "major", "majorVersion");
     out.minorVer = versionNumber(version, "minor", "minorVersion");
-    out.data = toUtf8(entry.value(QLatin1String("data")));
 }
 
 bool readJsonFile(const QString &path, QJsonObject &out)
