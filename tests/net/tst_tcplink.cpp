@@ -76,6 +76,32 @@ private:
     QByteArray m_buffer;
 };
 
+// Counts one debug text from any thread while alive; every message still goes on to the
+// previous handler.
+class DebugCounter final
+{
+public:
+    explicit DebugCounter(const QString &text)
+    {
+        s_text = text;
+        s_count = 0;
+        s_previous = qInstallMessageHandler(handler);
+    }
+    ~DebugCounter() { qInstallMessageHandler(s_previous); }
+    int count() const { return s_count; }
+
+private:
+    static void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+    {
+        if (message == s_text)
+            ++s_count;
+        s_previous(type, context, message);
+    }
+    static inline QString s_text;
+    static inline std::atomic<int> s_count{0};
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
 int linkState(const QString &ip)
 {
     return CTcpManager::instance().linkState(ip);
@@ -105,13 +131,17 @@ private slots:
         QCOMPARE(peer.readFrame(), exportRequest());
 
         const QByteArray answer = exportAnswer(Protocol::AnsDecoderExport, 77, ip, "opaque config ✓");
-        peer.write(answer.left(5), 60);
+        const DebugCounter partialHeader(QStringLiteral("receive len error"));
+        peer.write(answer.left(5));
+        // Each piece is read on its own before the next goes out.
+        QTRY_COMPARE(partialHeader.count(), 1);
         peer.write(answer.mid(5, 3), 60);
         QCOMPARE(observer.count(), 0);
         peer.write(answer.mid(8));
         QTRY_COMPARE(observer.count(), 1);
         QTest::qWait(100);
         QCOMPARE(observer.count(), 1);
+        QCOMPARE(partialHeader.count(), 1); // for the 5-byte piece only
         const auto e = observer.entries().first();
         QCOMPARE(e.cmdType, int(Protocol::AnsDecoderExport));
         QCOMPARE(e.id, int64_t(77));
