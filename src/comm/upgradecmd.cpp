@@ -1,6 +1,7 @@
 #include "comm/upgradecmd.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QtEndian>
 #include <cstring>
 
@@ -22,8 +23,8 @@ namespace UpgradeCmd {
 
 QString fileNameOf(const QString &packagePath)
 {
-    const int slash = packagePath.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? packagePath : packagePath.mid(slash + 1);
+    // QFileInfo also takes Windows' own separators there, so no folder name reaches the body.
+    return QFileInfo(packagePath).fileName();
 }
 
 uint32_t packageKindOf(const QByteArray &localName)

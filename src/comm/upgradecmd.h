@@ -9,7 +9,7 @@ class QDateTime;
 // The 217-byte body of the upgrade command.
 namespace UpgradeCmd {
 
-// The package file name: the path's text after its last "/".
+// The package file name without its folder.
 QString fileNameOf(const QString &packagePath);
 // 'QVa' when the name holds "decoder", else 'QVA' for "encoder", else 'QV'.
 uint32_t packageKindOf(const QByteArray &localName);

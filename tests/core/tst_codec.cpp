@@ -428,6 +428,11 @@ private slots:
         QCOMPARE(UpgradeCmd::versionTextOf("nounderscore.bin"), QByteArray());
         QCOMPARE(UpgradeCmd::fileNameOf("/tmp/pkgs/vela_decoder_1.2.3.bin"), QString("vela_decoder_1.2.3.bin"));
         QCOMPARE(UpgradeCmd::fileNameOf("plain.bin"), QString("plain.bin"));
+        // A folder's name never decides the kind.
+        QCOMPARE(UpgradeCmd::fileNameOf("/fw/decoder/vela_1.0.bin"), QString("vela_1.0.bin"));
+#ifdef Q_OS_WIN
+        QCOMPARE(UpgradeCmd::fileNameOf("C:\\fw\\decoder\\vela_1.0.bin"), QString("vela_1.0.bin"));
+#endif
 
         // Version text and file name cut at 16 and 128 bytes without spilling over.
         const QString longName = QString(140, 'n') + "_ABCDEFGHIJKLMNOPQRSTU.bin";
