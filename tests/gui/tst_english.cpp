@@ -1,0 +1,282 @@
+// The English interface: the compiled translations in the program's resources, the
+// switch from the more menu, and the texts dialogs show afterwards.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QtTest>
+
+#include "cappconfig.h"
+#include "comm/protocol.h"
+#include "dialog/caboutdlg.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cmainshowwidget.h"
+#include "dialog/cmaintitlebar.h"
+#include "dialog/cnodescanui/cnodeheaderview.h"
+#include "dialog/cnodescanui/customcheckbox.h"
+#include "dialog/guiresources.h"
+#include "dialog/mainwindow.h"
+#include "model/cdecoderlist.h"
+#include "model/cencoderlist.h"
+#include "nodefixtures.h"
+#include "ui/cmessagedialog.h"
+#include "ui/gradienttextlabel.h"
+#include "ui/cprogreslistitem.h"
+
+using namespace fixtures;
+
+namespace
+{
+const QString kEnglishQm = QStringLiteral(":/res/res/translate/english_en.qm");
+const QString kChineseQm = QStringLiteral(":/res/res/translate/chinese_cn.qm");
+
+QStringList buttonTexts(const QList<QPushButton *> &buttons)
+{
+    QStringList texts;
+    for (const QPushButton *b : buttons)
+        texts << b->text();
+    return texts;
+}
+
+QStringList items(const QComboBox *box)
+{
+    QStringList list;
+    for (int i = 0; i < box->count(); ++i)
+        list << box->itemText(i);
+    return list;
+}
+
+QString labelText(const QWidget *parent, const char *objectName)
+{
+    const auto *label = parent->findChild<QLabel *>(QString::fromLatin1(objectName));
+    return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(objectName));
+}
+
+const QStringList kChineseCommands{
+    QStringLiteral("扫描节点"), QStringLiteral("类型切换"), QStringLiteral("网络配置"), QStringLiteral("添加节点"),
+    QStringLiteral("设备升级"), QStringLiteral("app升级"), QStringLiteral("设备重启"), QStringLiteral("恢复出厂设置"),
+    QStringLiteral("数据导入"), QStringLiteral("数据导出"), QStringLiteral("一键替换"), QStringLiteral("同步系统时间"),
+    QStringLiteral("解码节点模式切换"), QStringLiteral("代理节点日志等级")};
+const QStringList kEnglishCommands{
+    QStringLiteral("Scan node"), QStringLiteral("Switch type"), QStringLiteral("Network config"),
+    QStringLiteral("Add node"), QStringLiteral("Device upgrade"), QStringLiteral("App upgrade"),
+    QStringLiteral("Device restart"), QStringLiteral("Factory reset"), QStringLiteral("Import data"),
+    QStringLiteral("Export data"), QStringLiteral("Replace node"), QStringLiteral("Sync system time"),
+    QStringLiteral("Switch mode"), QStringLiteral("Proxy log level")};
+} // namespace
+
+class TestEnglish final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void programResourcesHoldBothTranslations();
+    void moreMenuSwitchesEveryOpenText();
+    void dialogsOpenedAfterTheSwitch();
+    void upgradeRowShowsItsResultInEnglish();
+    void switchResultTitleStaysChinese();
+    void aboutDialogNamesTheMakerInEnglish();
+
+private:
+    // Picks an entry of the language submenu the way the operator does.
+    void chooseLanguage(const QString &entry);
+    void useTranslation(const QString &qm);
+    CMainShowWidget *page() const { return m_window->deviceManage()->mainShowWidget(); }
+
+    QTemporaryDir m_configDir;
+    QTranslator m_startup; // installed once, beneath the window's own
+    QTranslator m_extra;   // for widgets tested without a window
+    MainWindow *m_window = nullptr;
+};
+
+void TestEnglish::initTestCase()
+{
+    initGuiResources();
+    installAppStyleSheet(*qApp);
+    registerNodeMetaTypes();
+    QFont font(QStringLiteral("Microsoft YaHei"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+    QVERIFY(m_configDir.isValid());
+    CAppConfig::instance()->setConfigDirOverride(m_configDir.path());
+    QVERIFY(m_startup.load(kChineseQm));
+    QApplication::installTranslator(&m_startup);
+}
+
+void TestEnglish::init()
+{
+    CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
+    QFile::remove(CAppConfig::instance()->configFilePath());
+    clearStores();
+    CDecoderList::instance().addNode(decoder(11, "127.0.1.11", "00:aa:00:00:00:11", 0, "V1.2.0", "大厅拼接屏"));
+    CDecoderList::instance().addNode(decoder(12, "127.0.1.12", "00:aa:00:00:00:12", 1, "V1.2.0", "坐席-1"));
+    CDecoderList::instance().addNode(decoder(13, "127.0.1.13", "00:aa:00:00:00:13", 2, "V1.1.5", "矩阵输出"));
+    CEncoderList::instance().addNode(encoder(21, "127.0.1.21", "00:aa:00:00:00:21", "摄像机-1", "V2.0.1", "前门摄像"));
+    CEncoderList::instance().addNode(encoder(22, "127.0.1.22", "00:aa:00:00:00:22", "", "V2.0.1", "机房电脑"));
+    m_window = new MainWindow;
+    m_window->deviceManage()->setBusyMs(0);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    page()->updateDeviceInfo();
+}
+
+void TestEnglish::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    QApplication::removeTranslator(&m_extra);
+    clearStores();
+}
+
+void TestEnglish::chooseLanguage(const QString &entry)
+{
+    bool picked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (QAction *top : menu->actions()) {
+            if (!top->menu())
+                continue;
+            for (QAction *action : top->menu()->actions()) {
+                if (action->text() == entry) {
+                    action->trigger();
+                    picked = true;
+                }
+            }
+        }
+        menu->close();
+    });
+    m_window->titleBar()->moreButton()->click();
+    QVERIFY2(picked, qPrintable(entry));
+    // Installing a translator posts the language change events.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    QCoreApplication::processEvents(); // lay the new widths out before anything is grabbed
+}
+
+void TestEnglish::useTranslation(const QString &qm)
+{
+    QApplication::removeTranslator(&m_extra);
+    QVERIFY(m_extra.load(qm));
+    QApplication::installTranslator(&m_extra);
+}
+
+void TestEnglish::programResourcesHoldBothTranslations()
+{
+    // What the program itself loads at start-up and on a switch, not the build folder's files.
+    QTranslator english;
+    QVERIFY(english.load(kEnglishQm));
+    QCOMPARE(english.translate("CMainTitleBar", "扫描节点"), QStringLiteral("Scan node"));
+    QTranslator chinese;
+    QVERIFY(chinese.load(kChineseQm));
+    QCOMPARE(chinese.translate("CMainTitleBar", "扫描节点"), QStringLiteral("扫描节点"));
+}
+
+void TestEnglish::moreMenuSwitchesEveryOpenText()
+{
+    CMainTitleBar *bar = m_window->titleBar();
+    CNodeHeaderView *header = page()->headerView();
+    QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
+    QCOMPARE(buttonTexts(bar->commandButtons()), kChineseCommands);
+    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("序号"));
+    saveScreenshot(m_window, QStringLiteral("english_mainwindow_cn"));
+
+    chooseLanguage(QStringLiteral("英语(English)"));
+
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvane"));
+    QCOMPARE(bar->titleLabel()->text(), QStringLiteral("Quorvane"));
+    QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("Scan node"));
+    QCOMPARE(buttonTexts(bar->commandButtons()), kEnglishCommands);
+    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("No."));
+    QCOMPARE(items(header->typeBox()),
+             (QStringList{QStringLiteral("All types"), QStringLiteral("Decoder"), QStringLiteral("Encoder")}));
+    QCOMPARE(header->modeBox()->itemText(0), QStringLiteral("All modes"));
+    QCOMPARE(header->versionBox()->itemText(0), QStringLiteral("All versions"));
+    QCOMPARE(page()->rows().size(), 5);
+    // The choice is kept in memory and written at the next application state change.
+    QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("EN"));
+    QVERIFY(!QFile::exists(CAppConfig::instance()->configFilePath()));
+    saveScreenshot(m_window, QStringLiteral("english_mainwindow_en"));
+
+    // The menu itself now reads in English, and leads back.
+    chooseLanguage(QStringLiteral("Chinese"));
+    QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("CN"));
+    QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
+    QCOMPARE(buttonTexts(bar->commandButtons()), kChineseCommands);
+    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("序号"));
+    QCOMPARE(header->typeBox()->itemText(0), QStringLiteral("所有类型"));
+}
+
+void TestEnglish::dialogsOpenedAfterTheSwitch()
+{
+    chooseLanguage(QStringLiteral("英语(English)"));
+
+    CMessageDialog message(QStringLiteral("x"), m_window);
+    QCOMPARE(message.okButton()->text(), QStringLiteral("OK"));
+    message.setConfirm();
+    QCOMPARE(message.okButton()->text(), QStringLiteral("OK"));
+    QCOMPARE(message.cancelButton()->text(), QStringLiteral("Cancel"));
+
+    CAboutDialog about(m_window);
+    QCOMPARE(labelText(&about, "aboutTitle"), QStringLiteral("About"));
+    QCOMPARE(labelText(&about, "aboutProduct"), QStringLiteral("Quorvane"));
+}
+
+void TestEnglish::upgradeRowShowsItsResultInEnglish()
+{
+    useTranslation(kEnglishQm);
+    CProgressListItem row(QStringLiteral("127.0.1.11"), true);
+    row.setKind(ProgressKind::Upgrade);
+    row.startRow();
+    QCOMPARE(row.resultLabel()->text(), QStringLiteral("Upgrading..."));
+    row.setResultCode(int(Protocol::kUpgradeOtherError));
+    QCOMPARE(Protocol::kUpgradeOtherError, 0x21000018u);
+    row.showResult();
+    QCOMPARE(row.resultLabel()->text(), QStringLiteral("Other errors"));
+    row.setResultCode(int(Protocol::kUpgradeMd5Mismatch));
+    row.showResult();
+    QCOMPARE(row.resultLabel()->text(), QStringLiteral("MD5 matching failed"));
+}
+
+void TestEnglish::switchResultTitleStaysChinese()
+{
+    useTranslation(kEnglishQm);
+    sDeviceInfo failed;
+    failed.ip = "127.0.1.12";
+    CMessageDialog summary(3, {failed});
+    QCOMPARE(summary.titleLabel()->text(), QStringLiteral("切换结果"));
+    QCOMPARE(summary.okButton()->text(), QStringLiteral("OK"));
+    QStringList texts;
+    for (const QLabel *label : summary.findChildren<QLabel *>())
+        texts << label->text();
+    QVERIFY2(texts.contains(QStringLiteral("Total switched")), qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY2(texts.contains(QStringLiteral("Succeeded")), qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY2(texts.contains(QStringLiteral("Failed")), qPrintable(texts.join(QLatin1Char('|'))));
+}
+
+void TestEnglish::aboutDialogNamesTheMakerInEnglish()
+{
+    const CAboutDialog::sOwnerInfo owner = CAboutDialog::ownerInfo();
+    QVERIFY(!owner.companyName.isEmpty());
+    QVERIFY(!owner.companyNameEn.isEmpty());
+    // The translation entry for the company name must match the owner data.
+    QTranslator english;
+    QVERIFY(english.load(kEnglishQm));
+    QCOMPARE(english.translate("CAboutDialog", owner.companyName.toUtf8().constData()), owner.companyNameEn);
+
+    chooseLanguage(QStringLiteral("英语(English)"));
+    CAboutDialog about(m_window);
+    QCOMPARE(labelText(&about, "aboutCompany"), owner.companyNameEn);
+}
+
+QTEST_MAIN(TestEnglish)
+#include "tst_english.moc"
