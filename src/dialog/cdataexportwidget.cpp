@@ -1,0 +1,93 @@
+#include "dialog/cdataexportwidget.h"
+
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "dialog/cexportworker.h"
+#include "dialog/progressrows.h"
+#include "ui/cprogreslistitem.h"
+
+#include <QListWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+CDataExportWidget::CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent)
+    : CCustomDialog(parent)
+    , m_job(job)
+    , m_observer(new CDeviceCtrlObserver(this))
+    , m_thread(new QThread(this))
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setFixedSize(650, 465);
+    setTitle(tr("数据导出"));
+    setOkText(tr("确定"));
+    hideCancelButton();
+
+    m_list = ProgressRows::makeList(contentWidget());
+    auto *layout = new QVBoxLayout(contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_list);
+
+    registerCommMetaTypes();
+    CObserverList::instance().add(m_observer);
+}
+
+CDataExportWidget::~CDataExportWidget()
+{
+    finish();
+}
+
+CProgressListItem *CDataExportWidget::row(int index) const
+{
+    return ProgressRows::row(m_list, index);
+}
+
+void CDataExportWidget::startExport(const QString &folder, const SelectedNodeList &nodes)
+{
+    if (m_worker)
+        return;
+    m_folder = folder;
+
+    for (const sSelectedNode &node : nodes) {
+        CProgressListItem *item = ProgressRows::addRow(m_list, QString::fromUtf8(node.ip),
+                                                       ProgressKind::Export);
+        connect(item, &CProgressListItem::sigRetry, this, [this, item](const QString &ip) {
+            ProgressRows::start(item, ProgressRows::ExportFailed);
+            emit retrySignal(ip);
+        });
+        // Failed until the node's data is on disk.
+        ProgressRows::start(item, ProgressRows::ExportFailed);
+    }
+
+    m_worker = new CExportWorker(nodes, m_job, folder);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::started, m_worker, &CExportWorker::process);
+    connect(this, &CDataExportWidget::retrySignal, m_worker, &CExportWorker::retry);
+    connect(m_observer, &CDeviceCtrlObserver::sigExportData, m_worker, &CExportWorker::exportDataSave,
+            Qt::DirectConnection);
+    connect(m_worker, &CExportWorker::setExportResult, this, &CDataExportWidget::setImportResult,
+            Qt::QueuedConnection);
+    m_thread->start(QThread::InheritPriority);
+}
+
+void CDataExportWidget::setImportResult(QString ip, int res)
+{
+    ProgressRows::setResult(m_list, ip, res);
+}
+
+void CDataExportWidget::finish()
+{
+    if (m_observer) {
+        // No answer may reach the worker once it starts going away.
+        CObserverList::instance().remove(m_observer);
+        m_observer->disconnect();
+    }
+    if (m_worker)
+        m_worker->requestStop();
+    if (m_thread->isRunning()) {
+        m_thread->requestInterruption();
+        m_thread->quit();
+        m_thread->wait();
+    }
+    delete m_worker;
+    m_worker = nullptr;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include "model/sdeviceinfo.h"
+#include "ui/ccustomdialog.h"
+
+class CDeviceCtrlJob;
+class CDeviceCtrlObserver;
+class CExportWorker;
+class CProgressListItem;
+class QListWidget;
+class QThread;
+
+// Exports the data of the selected nodes, one JSON file per node, one row per node.
+class CDataExportWidget final : public CCustomDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CDataExportWidget)
+
+public:
+    explicit CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent = nullptr);
+    ~CDataExportWidget() override;
+
+    void startExport(const QString &folder, const SelectedNodeList &nodes);
+
+    QListWidget *rowList() const { return m_list; }
+    CProgressListItem *row(int index) const;
+
+signals:
+    void retrySignal(QString ip);
+
+public slots:
+    void setImportResult(QString ip, int res);
+    void onOkClicked() override { finish(); }
+    void onCancelClicked() override { finish(); }
+
+private:
+    void finish();
+
+    QString m_folder;
+    QListWidget *m_list = nullptr;
+    CDeviceCtrlJob *m_job = nullptr;
+    CDeviceCtrlObserver *m_observer = nullptr;
+    QThread *m_thread = nullptr;
+    CExportWorker *m_worker = nullptr;
+};

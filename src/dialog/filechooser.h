@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// Qt's own file dialogs, so the labels can carry the program's (translated) texts.
+namespace FileChooser {
+
+struct Labels
+{
+    QString fileName; // "文件名:"
+    QString accept;   // "选择文件夹" or "打开"
+    QString reject;   // "取消"
+};
+
+// Empty when the operator cancels.
+QString chooseFolder(QWidget *parent, const QString &title, const QString &startDir, const Labels &labels);
+// Existing files matching filter; empty when the operator cancels.
+QStringList chooseFiles(QWidget *parent, const QString &title, const QString &filter, const Labels &labels);
+
+} // namespace FileChooser
