@@ -1,0 +1,192 @@
+// Network configuration (address plan and its check) and add node, headless.
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "dialog/caddnodedlg.h"
+#include "dialog/cnetconfigdlg.h"
+#include "modalwatch.h"
+#include "ui/cipaddredit.h"
+#include "ui/cmessagedialog.h"
+
+using modalwatch::Watch;
+
+namespace {
+
+const QString kConflict = QStringLiteral("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP");
+
+QString messageFrom(const std::function<void()> &action)
+{
+    QString text;
+    Watch watch = Watch::arm<CMessageDialog>([&](CMessageDialog *box) {
+        text = box->messageLabel()->text();
+        box->accept();
+    });
+    action();
+    return text;
+}
+
+CIpAddrEdit *edit(QWidget *dlg, const char *name)
+{
+    auto *e = dlg->findChild<CIpAddrEdit *>(QString::fromLatin1(name));
+    if (!e)
+        qFatal("no editor %s", name);
+    return e;
+}
+
+void saveShot(QWidget *w, const QString &name)
+{
+    const QString dir = QStringLiteral(QV_BUILD_DIR "/screenshots");
+    QDir().mkpath(dir);
+    QVERIFY(w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+} // namespace
+
+class TestNetConfig : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void nextAddress_data();
+    void nextAddress();
+    void planCheck_data();
+    void planCheck();
+    void editorsPrefilled();
+    void addNodePassesTextAsTyped();
+    void screenshots();
+};
+
+void TestNetConfig::initTestCase()
+{
+    QFile qss(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
+    if (qss.open(QIODevice::ReadOnly))
+        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+}
+
+void TestNetConfig::nextAddress_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("plain") << "192.168.1.10" << "192.168.1.11";
+    QTest::newRow("253") << "192.168.1.253" << "192.168.1.254";
+    QTest::newRow("254 ends the plan") << "192.168.1.254" << "";
+    QTest::newRow("octets above never change") << "10.0.9.99" << "10.0.9.100";
+    QTest::newRow("incomplete") << "192.168..10" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("out of range") << "192.168.1.300" << "";
+}
+
+void TestNetConfig::nextAddress()
+{
+    QFETCH(QString, ip);
+    QFETCH(QString, next);
+    QCOMPARE(CNetConfigDlg::nextPlanAddress(ip), next);
+}
+
+void TestNetConfig::planCheck_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("unselected");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("unselected at .12") << "192.168.1.10" << 3 << QStringList{"192.168.1.12"} << true;
+    QTest::newRow("unselected at .13") << "192.168.1.10" << 3 << QStringList{"192.168.1.13"} << false;
+    QTest::newRow("unselected at the start") << "192.168.1.10" << 1 << QStringList{"192.168.1.10"} << true;
+    QTest::newRow("other subnet") << "192.168.1.10" << 3 << QStringList{"192.168.2.11"} << false;
+    QTest::newRow("from .253") << "192.168.1.253" << 3 << QStringList{"192.168.1.1", "192.168.1.255"} << false;
+    QTest::newRow("from .253, an unselected node without address")
+        << "192.168.1.253" << 3 << QStringList{""} << true;
+    QTest::newRow("from .253, two nodes") << "192.168.1.253" << 2 << QStringList{""} << false;
+    QTest::newRow("nothing selected") << "192.168.1.10" << 0 << QStringList{"192.168.1.10"} << false;
+}
+
+void TestNetConfig::planCheck()
+{
+    QFETCH(QString, start);
+    QFETCH(int, count);
+    QFETCH(QStringList, unselected);
+    QFETCH(bool, refused);
+
+    CNetConfigDlg dlg(start, QStringLiteral("192.168.1.1"), QStringLiteral("255.255.255.0"));
+    dlg.setSelectedCount(count);
+    dlg.setUnselectedIps(unselected);
+    dlg.show();
+    QSignalSpy accepted(&dlg, &QDialog::accepted);
+    // Through the OK button, as the operator does it.
+    const QString message = messageFrom([&] { dlg.okButton()->click(); });
+    if (refused) {
+        QCOMPARE(message, kConflict);
+        QCOMPARE(accepted.count(), 0);
+        QVERIFY(dlg.isVisible());
+    } else {
+        QCOMPARE(message, QString());
+        QCOMPARE(accepted.count(), 1);
+    }
+}
+
+void TestNetConfig::editorsPrefilled()
+{
+    CNetConfigDlg dlg(QStringLiteral("192.168.1.10"), QStringLiteral("192.168.1.1"), QStringLiteral("255.255.0.0"));
+    QCOMPARE(dlg.startIp(), QStringLiteral("192.168.1.10"));
+    QCOMPARE(dlg.gateway(), QStringLiteral("192.168.1.1"));
+    QCOMPARE(dlg.mask(), QStringLiteral("255.255.0.0"));
+    QVERIFY(edit(&dlg, "maskEdit")->maskMode());
+    QVERIFY(!edit(&dlg, "startIpEdit")->maskMode());
+    QVERIFY(!edit(&dlg, "gatewayEdit")->maskMode());
+
+    // A text that is not an address leaves the editor empty; the plan from it is refused
+    // only by a node without address.
+    CNetConfigDlg bad(QStringLiteral("not an ip"), QString(), QString());
+    QCOMPARE(bad.startIp(), QStringLiteral("..."));
+    bad.setSelectedCount(2);
+    bad.setUnselectedIps({QStringLiteral("192.168.1.11")});
+    bad.show();
+    QSignalSpy accepted(&bad, &QDialog::accepted);
+    QCOMPARE(messageFrom([&] { bad.okButton()->click(); }), QString());
+    QCOMPARE(accepted.count(), 1);
+
+    // The operator's own start address is what is checked.
+    CNetConfigDlg typed(QStringLiteral("192.168.1.10"), QString(), QString());
+    typed.setSelectedCount(2);
+    typed.setUnselectedIps({QStringLiteral("10.0.0.6")});
+    typed.show();
+    edit(&typed, "startIpEdit")->setText(QStringLiteral("10.0.0.5"));
+    QCOMPARE(messageFrom([&] { typed.okButton()->click(); }), kConflict);
+    QCOMPARE(typed.startIp(), QStringLiteral("10.0.0.5"));
+}
+
+void TestNetConfig::addNodePassesTextAsTyped()
+{
+    CAddNodeDlg dlg;
+    dlg.show();
+    auto *ip = edit(&dlg, "ipEdit");
+    ip->field(0)->setText(QStringLiteral("192"));
+    ip->field(1)->setText(QStringLiteral("168"));
+    QCOMPARE(dlg.ipText(), QStringLiteral("192.168.."));
+    QSignalSpy accepted(&dlg, &QDialog::accepted);
+    dlg.okButton()->click();
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(dlg.ipText(), QStringLiteral("192.168.."));
+}
+
+void TestNetConfig::screenshots()
+{
+    CNetConfigDlg net(QStringLiteral("192.168.1.10"), QStringLiteral("192.168.1.1"), QStringLiteral("255.255.255.0"));
+    net.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&net));
+    saveShot(&net, QStringLiteral("netconfig"));
+    CAddNodeDlg add;
+    add.setFixedSize(480, 218);
+    add.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&add));
+    saveShot(&add, QStringLiteral("addnode"));
+}
+
+QTEST_MAIN(TestNetConfig)
+#include "tst_netconfig.moc"
