@@ -9,6 +9,7 @@
 
 #include "dialog/caddnodedlg.h"
 #include "dialog/cnetconfigdlg.h"
+#include "guitestutil.h"
 #include "modalwatch.h"
 #include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
@@ -38,13 +39,6 @@ CIpAddrEdit *edit(QWidget *dlg, const char *name)
     return e;
 }
 
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = QStringLiteral(QV_BUILD_DIR "/screenshots");
-    QDir().mkpath(dir);
-    QVERIFY(w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
-}
-
 } // namespace
 
 class TestNetConfig : public QObject
@@ -64,9 +58,7 @@ private slots:
 
 void TestNetConfig::initTestCase()
 {
-    QFile qss(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
-    if (qss.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    applyAppStyle();
 }
 
 void TestNetConfig::nextAddress_data()
@@ -180,12 +172,12 @@ void TestNetConfig::screenshots()
     CNetConfigDlg net(QStringLiteral("192.168.1.10"), QStringLiteral("192.168.1.1"), QStringLiteral("255.255.255.0"));
     net.show();
     QVERIFY(QTest::qWaitForWindowExposed(&net));
-    saveShot(&net, QStringLiteral("netconfig"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&net, QStringLiteral("netconfig"))));
     CAddNodeDlg add;
     add.setFixedSize(480, 218);
     add.show();
     QVERIFY(QTest::qWaitForWindowExposed(&add));
-    saveShot(&add, QStringLiteral("addnode"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&add, QStringLiteral("addnode"))));
 }
 
 QTEST_MAIN(TestNetConfig)

@@ -12,6 +12,7 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
+#include "guitestutil.h"
 #include "modalwatch.h"
 #include "ui/cbanwheelcombobox.h"
 #include "ui/cipaddredit.h"
@@ -100,13 +101,6 @@ QStringList items(QComboBox *combo)
     return list;
 }
 
-void saveShot(QWidget *w, const QString &name)
-{
-    const QString dir = QStringLiteral(QV_BUILD_DIR "/screenshots");
-    QDir().mkpath(dir);
-    QVERIFY(w->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
-}
-
 } // namespace
 
 class TestNodeSettings : public QObject
@@ -146,9 +140,7 @@ private:
 
 void TestNodeSettings::initTestCase()
 {
-    QFile qss(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
-    if (qss.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    applyAppStyle();
     m_model = new CNodeListModel(this);
 }
 
@@ -658,15 +650,15 @@ void TestNodeSettings::screenshots()
     CDecoderSettingDlg dec(m_model, 1);
     dec.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dec));
-    saveShot(&dec, QStringLiteral("decodersetting_basic"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&dec, QStringLiteral("decodersetting_basic"))));
     dec.onAdvance();
-    saveShot(&dec, QStringLiteral("decodersetting_advanced"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&dec, QStringLiteral("decodersetting_advanced"))));
     CEncoderSettingDlg enc(m_model, 2);
     enc.show();
     QVERIFY(QTest::qWaitForWindowExposed(&enc));
-    saveShot(&enc, QStringLiteral("encodersetting_basic"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&enc, QStringLiteral("encodersetting_basic"))));
     enc.onAdvance();
-    saveShot(&enc, QStringLiteral("encodersetting_advanced"));
+    QVERIFY(QFileInfo::exists(saveScreenshot(&enc, QStringLiteral("encodersetting_advanced"))));
 }
 
 QTEST_MAIN(TestNodeSettings)
