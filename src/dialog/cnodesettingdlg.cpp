@@ -1,5 +1,6 @@
 #include "dialog/cnodesettingdlg.h"
 
+#include <QDebug>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -348,4 +349,10 @@ void CNodeSettingDlg::onClickExportLog()
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     runLogExport(chosen.first());
+}
+
+void CNodeSettingDlg::runLogExport(const QString &folder)
+{
+    // Wired to the log export dialog once it is part of the program.
+    qDebug() << "log export not available yet:" << folder;
 }
