@@ -5,7 +5,11 @@
 
 #include "comm/cdevicectrljob.h"
 #include "dialog/caboutdlg.h"
+#include "dialog/caddnodedlg.h"
+#include "dialog/cdecodersettingdlg.h"
+#include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
+#include "dialog/cnetconfigdlg.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 
@@ -112,9 +116,30 @@ void CDeviceManage::switch2SettingWidget(menuType type)
     case MenuAbout:
         showAbout();
         break;
+    case MenuNetConfig: {
+        const sSelectedAddresses addresses = m_page->selectedAddresses();
+        CNetConfigDlg dlg(addresses.selected.first(), addresses.gateway, addresses.mask, this);
+        dlg.setSelectedCount(addresses.selected.size());
+        dlg.setUnselectedIps(addresses.others);
+        if (dlg.exec() != QDialog::Accepted)
+            break;
+        m_job->setNetwork(dlg.startIp(), dlg.mask(), dlg.gateway(), addresses.selected);
+        scanNodes();
+        break;
+    }
+    case MenuAddNode: {
+        CAddNodeDlg dlg(this);
+        dlg.setFixedSize(480, 218);
+        if (dlg.exec() != QDialog::Accepted)
+            break;
+        // A rescan starts from empty stores: probing first would lose the node again
+        // unless it also answers the broadcast.
+        scanNodes();
+        m_job->scanNode(dlg.ipText().toUtf8());
+        m_page->updateDeviceInfo();
+        break;
+    }
     case MenuTypeSwitch:       // CTypeSwitchWidget, then switchNodeType and a rescan
-    case MenuNetConfig:        // CNetConfigDlg, then setNetwork and a rescan
-    case MenuAddNode:          // CAddNodeDlg, then scanNode and a rescan
     case MenuDeviceUpdate:     // CUpdateDlg + CDeviceUpdateWidget, then a rescan
     case MenuAppUpdate:        // CUpdateDlg + CSoftwareUpdateWidget, then a rescan
     case MenuDeviceRestart:    // CDeviceRestartDlg, rebootNodes, result message
@@ -138,9 +163,22 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
-    // CDecoderSettingDlg / CEncoderSettingDlg open here, then setDecoder/setEncoder and a rescan.
-    Q_UNUSED(type)
-    Q_UNUSED(nodeID)
+    CNodeListModel *model = m_page->nodeListModel();
+    if (type == DecoderNode) {
+        CDecoderSettingDlg dlg(model, nodeID, this);
+        if (dlg.exec() != QDialog::Accepted)
+            return;
+        // To where the node was: the saved record may carry its new address.
+        m_job->setDecoder(dlg.openingIp(), nodeID);
+    } else if (type == EncoderNode) {
+        CEncoderSettingDlg dlg(model, nodeID, this);
+        if (dlg.exec() != QDialog::Accepted)
+            return;
+        m_job->setEncoder(dlg.openingIp(), nodeID);
+    } else {
+        return;
+    }
+    scanNodes();
 }
 
 void CDeviceManage::updateTitleBar(const QString &curLang)
