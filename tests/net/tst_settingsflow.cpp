@@ -1,0 +1,304 @@
+// Settings, network configuration and add node end to end: the hub opens the dialogs,
+// the test drives them like the operator, the simulated nodes take the commands.
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+
+#include "comm/cdevicectrljob.h"
+#include "dialog/caddnodedlg.h"
+#include "dialog/cdecodersettingdlg.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cencodersettingdlg.h"
+#include "dialog/cmainshowwidget.h"
+#include "dialog/cnetconfigdlg.h"
+#include "dialog/cnodescanui/cnodetableview.h"
+#include "dialog/menutype.h"
+#include "modalwatch.h"
+#include "model/cdecoderlist.h"
+#include "model/cencoderlist.h"
+#include "model/cnodelistmodel.h"
+#include "simlan.h"
+#include "ui/cbanwheelcombobox.h"
+#include "ui/cipaddredit.h"
+#include "ui/clineedit.h"
+#include "ui/cmessagedialog.h"
+
+using modalwatch::Watch;
+
+namespace {
+
+template <typename T>
+T *child(QWidget *dlg, const char *name)
+{
+    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no child %s", name);
+    return w;
+}
+
+} // namespace
+
+class TestSettingsFlow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void renameDecoderAndChangeMode();
+    void encoderSettingsReachNode();
+    void consecutiveAddresses();
+    void addNodeFindsNodeByAddress();
+
+private:
+    bool startHub(const QStringList &simArgs, bool withSftp = false);
+    CMainShowWidget *page() const { return m_hub->mainShowWidget(); }
+    CNodeListModel *model() const { return page()->nodeListModel(); }
+    int rowOf(int64_t id) const;
+    QRect rowRect(int row) const;
+    void sendMouse(QEvent::Type type, const QPoint &pos);
+    void doubleClickRow(int row);
+    void checkRow(int row);
+
+    std::unique_ptr<SimLan> m_lan;
+    std::unique_ptr<CDeviceManage> m_hub;
+};
+
+void TestSettingsFlow::init()
+{
+    m_lan = std::make_unique<SimLan>();
+}
+
+void TestSettingsFlow::cleanup()
+{
+    m_hub.reset();
+    m_lan.reset();
+}
+
+bool TestSettingsFlow::startHub(const QStringList &simArgs, bool withSftp)
+{
+    if (!m_lan->start(simArgs, withSftp)) {
+        qWarning() << m_lan->errorString();
+        return false;
+    }
+    m_hub = std::make_unique<CDeviceManage>();
+    m_hub->setBusyMs(0);
+    m_hub->resize(1366, 700);
+    m_hub->show();
+    if (!QTest::qWaitForWindowExposed(m_hub.get()))
+        return false;
+    m_hub->scanNodes();
+    return true;
+}
+
+int TestSettingsFlow::rowOf(int64_t id) const
+{
+    const QList<sDeviceInfo> rows = page()->rows();
+    for (int i = 0; i < rows.size(); ++i) {
+        if (rows.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+QRect TestSettingsFlow::rowRect(int row) const
+{
+    return page()->tableView()->visualRect(model()->itemModel()->index(row, 0));
+}
+
+void TestSettingsFlow::sendMouse(QEvent::Type type, const QPoint &pos)
+{
+    QWidget *viewport = page()->tableView()->viewport();
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, pos, viewport->mapToGlobal(pos), Qt::LeftButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &event);
+}
+
+// What a real double-click on the row's name delivers.
+void TestSettingsFlow::doubleClickRow(int row)
+{
+    const QRect r = rowRect(row);
+    const QPoint pos(r.left() + 200, r.center().y());
+    sendMouse(QEvent::MouseButtonPress, pos);
+    sendMouse(QEvent::MouseButtonRelease, pos);
+    sendMouse(QEvent::MouseButtonDblClick, pos);
+    sendMouse(QEvent::MouseButtonRelease, pos);
+}
+
+void TestSettingsFlow::checkRow(int row)
+{
+    const QRect r = rowRect(row);
+    QTest::mouseClick(page()->tableView()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(r.left() + 30, r.center().y()));
+}
+
+void TestSettingsFlow::renameDecoderAndChangeMode()
+{
+    QVERIFY(startHub({"--decoders", "2", "--encoders", "1"}));
+    QCOMPARE(model()->decoders().size(), 2);
+    const sDecoderInfo before = model()->decoders().at(1);
+    const int64_t id = before.id;
+    const int newMode = before.mode == 2 ? 1 : 2;
+    const int row = rowOf(id);
+    QVERIFY(row >= 0);
+
+    QString openedFor;
+    Watch watch = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
+        openedFor = dlg->openingIp();
+        child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("大厅二号"));
+        dlg->onAdvance();
+        child<CBanWheelComboBox>(dlg, "modeCombo")->setCurrentIndex(newMode);
+        dlg->okButton()->click();
+    });
+    doubleClickRow(row);
+    QVERIFY(watch.ran());
+    QCOMPARE(openedFor, QString::fromUtf8(before.ip));
+
+    // Sent once, to the node's address; the rescan after it shows both changes.
+    const QList<QJsonObject> sent = m_lan->records(3501);
+    QCOMPARE(sent.size(), 1);
+    QCOMPARE(sent.first().value("node").toString(), QString::fromUtf8(before.ip));
+    const sDecoderInfo *after = model()->decoderById(id);
+    QVERIFY(after);
+    QCOMPARE(QString::fromUtf8(after->name), QStringLiteral("大厅二号"));
+    QCOMPARE(after->mode, newMode);
+    QCOMPARE(after->ip, before.ip);
+    QCOMPARE(page()->rows().at(rowOf(id)).name, QStringLiteral("大厅二号").toUtf8());
+    // The other decoder was left alone.
+    const sDecoderInfo *other = model()->decoderById(model()->decoders().at(0).id);
+    QVERIFY(other && other->name != after->name);
+}
+
+void TestSettingsFlow::encoderSettingsReachNode()
+{
+    QVERIFY(startHub({"--decoders", "1", "--encoders", "1"}));
+    QCOMPARE(model()->encoders().size(), 1);
+    const sEncoderInfo before = model()->encoders().first();
+    const QString bits = before.bitRate == 20.f ? QStringLiteral("30Mbps") : QStringLiteral("20Mbps");
+    const float frameRate = before.frameRate;
+
+    Watch watch = Watch::arm<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) {
+        child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam-East"));
+        dlg->onAdvance();
+        child<CBanWheelComboBox>(dlg, "bitRateCombo")->setCurrentText(bits);
+        dlg->okButton()->click();
+    });
+    doubleClickRow(rowOf(before.id));
+    QVERIFY(watch.ran());
+    QCOMPARE(m_lan->records(4001).size(), 1);
+    QCOMPARE(m_lan->records(4001).first().value("node").toString(), QString::fromUtf8(before.ip));
+    const sEncoderInfo *after = model()->encoderById(before.id);
+    QVERIFY(after);
+    QCOMPARE(after->name, QByteArray("Cam-East"));
+    QCOMPARE(after->bitRate, bits.chopped(4).toFloat());
+    // Untouched, the frame rate comes back as it was.
+    QCOMPARE(after->frameRate, frameRate);
+}
+
+void TestSettingsFlow::consecutiveAddresses()
+{
+    QVERIFY(startHub({"--decoders", "2", "--encoders", "2"}));
+    QCOMPARE(page()->rows().size(), 4);
+    const QStringList old = m_lan->addresses();
+    // Three marked, the fourth (127.0.1.4) is not.
+    for (int row = 0; row < 3; ++row)
+        checkRow(row);
+    QCOMPARE(page()->selectedAddresses().selected.size(), 3);
+
+    QString refusal;
+    QString prefilled;
+    Watch watch = Watch::arm<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
+        prefilled = dlg->startIp();
+        auto *start = child<CIpAddrEdit>(dlg, "startIpEdit");
+        // From .2 the plan would hand out .4, which belongs to the unmarked node.
+        start->setText(QStringLiteral("127.0.1.2"));
+        {
+            Watch box = Watch::arm<CMessageDialog>([&](CMessageDialog *m) {
+                refusal = m->messageLabel()->text();
+                m->accept();
+            });
+            dlg->okButton()->click();
+        }
+        if (!dlg->isVisible())
+            return;
+        start->setText(QStringLiteral("127.0.2.10"));
+        child<CIpAddrEdit>(dlg, "maskEdit")->setText(QStringLiteral("255.255.0.0"));
+        dlg->okButton()->click();
+    });
+    m_hub->switch2SettingWidget(MenuNetConfig);
+    QVERIFY(watch.ran());
+    QCOMPARE(prefilled, old.first());
+    QCOMPARE(refusal, QStringLiteral("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP"));
+
+    const QList<QJsonObject> sent = m_lan->records(1007);
+    QCOMPARE(sent.size(), 3);
+    const QStringList planned = {"127.0.2.10", "127.0.2.11", "127.0.2.12"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(sent.at(i).value("node").toString(), old.at(i));
+        QCOMPARE(sent.at(i).value("payload").toObject().value("ip").toString(), planned.at(i));
+        QCOMPARE(sent.at(i).value("payload").toObject().value("mask").toString(), QStringLiteral("255.255.0.0"));
+    }
+
+    // The rescan lists them on their new addresses...
+    QStringList listed;
+    for (const sDeviceInfo &r : page()->rows())
+        listed << QString::fromUtf8(r.ip);
+    QCOMPARE(listed, QStringList{old.at(3)} + planned);
+    // ... and each answers a probe sent there.
+    for (const QString &ip : planned) {
+        CDecoderList::instance().clearNodes();
+        CEncoderList::instance().clearNodes();
+        QVERIFY(m_hub->job()->scanNode(ip.toUtf8()));
+        const int found = CDecoderList::instance().nodes().size() + CEncoderList::instance().nodes().size();
+        QCOMPARE(found, 1);
+        const QByteArray answered = CDecoderList::instance().nodes().isEmpty()
+            ? CEncoderList::instance().nodes().first().ip
+            : CDecoderList::instance().nodes().first().ip;
+        QCOMPARE(QString::fromUtf8(answered), ip);
+    }
+}
+
+void TestSettingsFlow::addNodeFindsNodeByAddress()
+{
+    QVERIFY(startHub({"--decoders", "2"}));
+    const QString target = m_lan->addresses().at(1);
+    Watch watch = Watch::arm<CAddNodeDlg>([&](CAddNodeDlg *dlg) {
+        child<CIpAddrEdit>(dlg, "ipEdit")->setText(target);
+        dlg->okButton()->click();
+    });
+    m_hub->switch2SettingWidget(MenuAddNode);
+    QVERIFY(watch.ran());
+
+    // The probe goes out after the rescan's broadcast, so its answer stays listed.
+    const QList<QJsonObject> scans = m_lan->records(1006);
+    QVERIFY(scans.size() >= 3);
+    QCOMPARE(scans.last().value("node").toString(), target);
+    QCOMPARE(scans.at(scans.size() - 2).value("node").toString(), QStringLiteral("255.255.255.255"));
+    int copies = 0;
+    for (const sDecoderInfo &r : CDecoderList::instance().nodes())
+        copies += r.ip == target.toUtf8() ? 1 : 0;
+    QCOMPARE(copies, 2); // once from the broadcast, once from the probe
+    QStringList listed;
+    for (const sDeviceInfo &r : page()->rows())
+        listed << QString::fromUtf8(r.ip);
+    QCOMPARE(listed, m_lan->addresses());
+    // Listed once and not marked as a conflict with itself.
+    QCOMPARE(page()->rows().at(1).conflictState, 0);
+
+    // An incomplete address goes to the job as typed and harms nothing.
+    Watch partial = Watch::arm<CAddNodeDlg>([&](CAddNodeDlg *dlg) {
+        auto *ip = child<CIpAddrEdit>(dlg, "ipEdit");
+        ip->field(0)->setText(QStringLiteral("127"));
+        dlg->okButton()->click();
+    });
+    m_hub->switch2SettingWidget(MenuAddNode);
+    QVERIFY(partial.ran());
+    QCOMPARE(page()->rows().size(), 2);
+}
+
+QTEST_MAIN(TestSettingsFlow)
+#include "tst_settingsflow.moc"
