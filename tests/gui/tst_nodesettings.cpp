@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest>
 
 #include "dialog/cdecodersettingdlg.h"
@@ -130,6 +131,7 @@ private slots:
     void encoderLeaveConfirmation();
     void encoderSaveWritesRecord();
 
+    void englishTexts();
     void screenshots();
 
 private:
@@ -602,6 +604,27 @@ void TestNodeSettings::encoderSaveWritesRecord()
     QCOMPARE(stored.audioGain, 50);
     // Fields the dialog does not show are kept.
     QCOMPARE(stored.sourceWidth, 3840);
+}
+
+void TestNodeSettings::englishTexts()
+{
+    fillStores({decoder(1, "192.168.1.10", "AA:AA:AA:AA:AA:01", "Hall-1")},
+               {encoder(2, "192.168.1.20", "AA:AA:AA:AA:AA:02", "Cam-1")});
+    Q_INIT_RESOURCE(translate);
+    QTranslator english;
+    QVERIFY(english.load(QStringLiteral(":/res/res/translate/english_en.qm")));
+    QCoreApplication::installTranslator(&english);
+    {
+        CDecoderSettingDlg dlg(m_model, 1);
+        dlg.show();
+        QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("Decoder"));
+        child<CIpAddrEdit>(&dlg, "ipEdit")->field(0)->clear();
+        QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP adress cannot be empty."));
+        CEncoderSettingDlg enc(m_model, 2);
+        QCOMPARE(enc.titleLabel()->text(), QStringLiteral("Encoder"));
+        QCOMPARE(child<CBanWheelComboBox>(&enc, "usbCombo")->itemText(1), QStringLiteral("Disable"));
+    }
+    QCoreApplication::removeTranslator(&english);
 }
 
 void TestNodeSettings::screenshots()
