@@ -153,6 +153,9 @@ void CNodeSettingDlg::buildFrame(const char *title)
         f.setPixelSize(12);
         f.setWeight(75);
         b->setFont(f);
+        // A longer page name (English) widens its button instead of being cut off.
+        b->ensurePolished();
+        b->setFixedWidth(qMax(b->width(), b->sizeHint().width()));
     }
     stripLayout->addWidget(m_basicButton);
     stripLayout->addWidget(m_advanceButton);
