@@ -14,6 +14,7 @@
 #include "cappconfig.h"
 #include "comm/protocol.h"
 #include "dialog/caboutdlg.h"
+#include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmaintitlebar.h"
@@ -24,6 +25,7 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "nodefixtures.h"
+#include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
 #include "ui/gradienttextlabel.h"
 #include "ui/cprogreslistitem.h"
@@ -49,6 +51,23 @@ QStringList items(const QComboBox *box)
     for (int i = 0; i < box->count(); ++i)
         list << box->itemText(i);
     return list;
+}
+
+// Runs action and returns the text of the message box it opened (empty when none did).
+QString messageFrom(const std::function<void()> &action)
+{
+    QString text;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<CMessageDialog *>(QApplication::activeModalWidget())) {
+            text = box->messageLabel()->text();
+            box->accept();
+        }
+    });
+    poll.start();
+    action();
+    return text;
 }
 
 QString labelText(const QWidget *parent, const char *objectName)
@@ -82,6 +101,7 @@ private slots:
     void programResourcesHoldBothTranslations();
     void moreMenuSwitchesEveryOpenText();
     void dialogsOpenedAfterTheSwitch();
+    void decoderDialogAfterTheSwitch();
     void upgradeRowShowsItsResultInEnglish();
     void switchResultTitleStaysChinese();
     void aboutDialogNamesTheMakerInEnglish();
@@ -229,6 +249,48 @@ void TestEnglish::dialogsOpenedAfterTheSwitch()
     CAboutDialog about(m_window);
     QCOMPARE(labelText(&about, "aboutTitle"), QStringLiteral("About"));
     QCOMPARE(labelText(&about, "aboutProduct"), QStringLiteral("Quorvane"));
+}
+
+void TestEnglish::decoderDialogAfterTheSwitch()
+{
+    {
+        CDecoderSettingDlg dlg(page()->nodeListModel(), 11, m_window);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("解码节点"));
+        saveScreenshot(&dlg, QStringLiteral("english_decodersetting_cn"));
+        dlg.onAdvance();
+        saveScreenshot(&dlg, QStringLiteral("english_decodersetting_advanced_cn"));
+    }
+
+    chooseLanguage(QStringLiteral("英语(English)"));
+    CDecoderSettingDlg dlg(page()->nodeListModel(), 11, m_window);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("Decoder"));
+    QCOMPARE(dlg.okButton()->text(), QStringLiteral("Save"));
+    QCOMPARE(dlg.cancelButton()->text(), QStringLiteral("Cancel"));
+    QStringList labels;
+    for (const QLabel *label : dlg.findChildren<QLabel *>(QStringLiteral("settingLabel")))
+        labels << label->text();
+    for (const char *english : {"Device type", "Device model", "Node name", "IP address", "Subnet mask", "Gateway",
+                                "Audio output mode", "Device mode", "Output resolution", "Log level"})
+        QVERIFY2(labels.contains(QLatin1String(english)), qPrintable(labels.join(QLatin1Char('|'))));
+    // The page names fit their buttons.
+    for (const char *name : {"basicButton", "advanceButton"}) {
+        auto *page = dlg.findChild<QPushButton *>(QLatin1String(name));
+        QVERIFY(page);
+        QVERIFY2(page->fontMetrics().horizontalAdvance(page->text()) < page->width(), name);
+    }
+    saveScreenshot(&dlg, QStringLiteral("english_decodersetting_en"));
+    dlg.onAdvance();
+    saveScreenshot(&dlg, QStringLiteral("english_decodersetting_advanced_en"));
+
+    auto *ip = dlg.findChild<CIpAddrEdit *>(QStringLiteral("ipEdit"));
+    QVERIFY(ip);
+    ip->field(0)->clear();
+    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP adress cannot be empty."));
+    QVERIFY(dlg.isVisible()); // refused, not saved
 }
 
 void TestEnglish::upgradeRowShowsItsResultInEnglish()
