@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QStyleOptionComboBox>
 #include <QtTest>
 
 #include "dialog/guiresources.h"
@@ -296,6 +297,77 @@ private slots:
         // Each column gives up 8/6 pixels so the titles stay above the narrower rows.
         QCOMPARE(header()->typeBox()->x(), first + (w - 158 - 8) / 6);
         QCOMPARE(header()->versionBox()->x(), first + 3 * ((w - 158 - 8) / 6));
+    }
+
+    void headerLinesUpWithRows()
+    {
+        // Vertical span of the pixels in columns [x0, x1) that stand out from the header's own colour.
+        const auto span = [](const QImage &image, int x0, int x1, int threshold) {
+            const QColor bg = image.pixelColor(image.width() / 2 + 37, 2);
+            int top = -1;
+            int bottom = -1;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = x0; x < x1; ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    if (qAbs(c.red() - bg.red()) + qAbs(c.green() - bg.green()) + qAbs(c.blue() - bg.blue())
+                        > threshold) {
+                        if (top < 0)
+                            top = y;
+                        bottom = y;
+                        break;
+                    }
+                }
+            }
+            return qMakePair(top, bottom);
+        };
+        const QImage image = header()->grab().toImage();
+        const auto icon = span(image, 24, 40, 30);
+        const auto text = span(image, 46, 80, 200);
+        QVERIFY(icon.first >= 0 && text.first >= 0);
+        const double iconCentre = (icon.first + icon.second) / 2.0;
+        const double textCentre = (text.first + text.second) / 2.0;
+        // The select-all mark sits beside its text, at the height of the rows' marks (mid-row).
+        QVERIFY2(qAbs(iconCentre - textCentre) <= 2, qPrintable(QStringLiteral("%1 %2").arg(iconCentre).arg(textCentre)));
+        QVERIFY(qAbs(iconCentre - CNodeHeaderView::HeaderHeight / 2.0) <= 2);
+
+        // Below the last row the list is the rows' colour, not a lighter band.
+        const QImage rows = view()->viewport()->grab().toImage();
+        const int below = view()->visualRect(m_page->nodeListModel()->itemModel()->index(4, 0)).bottom() + 10;
+        QVERIFY(below < rows.height() - 10);
+        const QRect empty(0, below, rows.width(), rows.height() - below);
+        QCOMPARE(countColour(rows, empty, QColor(0x11, 0x11, 0x11), 2), empty.width() * empty.height());
+    }
+
+    void englishFilterTextsFit()
+    {
+        const auto fits = [this](QComboBox *box) {
+            QStyleOptionComboBox option;
+            option.initFrom(box);
+            option.editable = false;
+            const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                             QStyle::SC_ComboBoxEditField, box);
+            for (int i = 0; i < box->count(); ++i) {
+                const int need = box->fontMetrics().horizontalAdvance(box->itemText(i));
+                if (need > field.width()) {
+                    qWarning() << box->itemText(i) << need << field.width();
+                    return false;
+                }
+            }
+            return true;
+        };
+        const int c = (header()->width() - 158 - header()->scrollBarAllowance()) / 6;
+        for (const char *lang : {"EN", "CN"}) {
+            m_page->updateCombox(QString::fromLatin1(lang));
+            for (QComboBox *box : {header()->typeBox(), header()->modeBox(), header()->versionBox()}) {
+                QVERIFY2(fits(box), lang);
+                QVERIFY(box->width() >= 100);
+                // Never into the next column.
+                QVERIFY(box->width() <= c - 10);
+            }
+        }
+        // In Chinese every filter text fits the usual 100 pixels.
+        QCOMPARE(header()->versionBox()->width(), 100);
+        QCOMPARE(header()->modeBox()->width(), 100);
     }
 
     void paintedRows()

@@ -16,6 +16,7 @@ namespace {
 constexpr int ElementHeight = CNodeHeaderView::HeaderHeight * 8 / 10;
 constexpr int TitleWidth = 150;
 constexpr int BoxWidth = 100;
+constexpr int CheckSize = 16;
 
 QFont headerFont(const QFont &base)
 {
@@ -36,7 +37,8 @@ CNodeHeaderView::CNodeHeaderView(QWidget *parent)
     m_selectAll->setFixedSize(TitleWidth, ElementHeight);
     m_selectAll->setFont(headerFont(font()));
     m_selectAll->setFontPixelSize(14);
-    m_selectAll->setIconRect(0, 5, 16);
+    // Centred like the text beside it and the row check marks below it.
+    m_selectAll->setIconRect(0, (ElementHeight - CheckSize) / 2, CheckSize);
     m_selectAll->setStyleSheet(QStringLiteral("QCheckBox::indicator {width: 16px; height: 16px;}"));
 
     m_nameTitle = makeTitle();
@@ -77,6 +79,8 @@ QComboBox *CNodeHeaderView::makeBox()
     auto *box = new QComboBox(this);
     box->setObjectName(QStringLiteral("tableBox"));
     box->setFixedSize(BoxWidth, ElementHeight);
+    // The size hint follows the items, so an English "All versions" can be given room.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     box->setView(new QListView(box));
     return box;
 }
@@ -99,9 +103,23 @@ void CNodeHeaderView::setItems(QComboBox *box, const QStringList &items)
     box->addItems(items);
 }
 
-void CNodeHeaderView::setTypeItems(const QStringList &items) { setItems(m_typeBox, items); }
-void CNodeHeaderView::setModeItems(const QStringList &items) { setItems(m_modeBox, items); }
-void CNodeHeaderView::setVersionItems(const QStringList &items) { setItems(m_versionBox, items); }
+void CNodeHeaderView::setTypeItems(const QStringList &items)
+{
+    setItems(m_typeBox, items);
+    layoutColumns();
+}
+
+void CNodeHeaderView::setModeItems(const QStringList &items)
+{
+    setItems(m_modeBox, items);
+    layoutColumns();
+}
+
+void CNodeHeaderView::setVersionItems(const QStringList &items)
+{
+    setItems(m_versionBox, items);
+    layoutColumns();
+}
 
 void CNodeHeaderView::setCurrentFilters(int typeIndex, const QString &modeText, const QString &versionText)
 {
@@ -202,6 +220,12 @@ void CNodeHeaderView::layoutColumns()
 {
     const int c = (width() - FirstColumnWidth - LeftMargin - RightMargin - ColumnGap - m_scrollAllowance) / 6;
     const auto centred = [](QWidget *w) { return (HeaderHeight - w->height()) / 2; };
+    // 100 wide, wider only when an item would be cut off, never into the next column.
+    const int widest = qMax(BoxWidth, c - ColumnGap);
+    for (QComboBox *box : {m_typeBox, m_modeBox, m_versionBox}) {
+        box->ensurePolished();
+        box->setFixedWidth(qBound(BoxWidth, box->sizeHint().width(), widest));
+    }
 
     m_selectAll->move(LeftMargin, centred(m_selectAll));
     const int first = LeftMargin + FirstColumnWidth + ColumnGap;
