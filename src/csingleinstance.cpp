@@ -56,6 +56,10 @@ bool CSingleInstance::listen()
 {
     if (m_server)
         return m_server->isListening();
+    // Qt makes a user-only socket aside and renames it over the name, which would silently
+    // take the name from an instance that started at the same moment: ask first.
+    if (isAnswering())
+        return false;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::onNewConnection);
@@ -67,6 +71,15 @@ bool CSingleInstance::listen()
         return true;
     qDebug() << "local server listen failed:" << m_server->errorString();
     return false;
+}
+
+bool CSingleInstance::isAnswering() const
+{
+    QLocalSocket probe;
+    probe.connectToServer(m_serverName, QIODevice::ReadWrite);
+    const bool answered = probe.waitForConnected(500);
+    probe.abort();
+    return answered;
 }
 
 bool CSingleInstance::isListening() const

@@ -29,7 +29,8 @@ public:
 
     // True when another instance is listening; it has then been sent the activation message.
     bool notifyRunning(int connectTimeoutMs = 500, int writeTimeoutMs = 30000);
-    // Starts listening; false when the name cannot be taken (the program goes on without it).
+    // Starts listening; false when the name cannot be taken (the program goes on without it)
+    // or when another instance listening on it answers.
     bool listen();
     bool isListening() const;
 
@@ -42,6 +43,7 @@ signals:
 
 private:
     void onNewConnection();
+    bool isAnswering() const;
     void finish(QLocalSocket *socket);
 
     QString m_serverName;

@@ -34,9 +34,9 @@ int main(int argc, char *argv[])
     QApplication::installTranslator(&translator);
 
     CSingleInstance instance;
-    if (instance.notifyRunning())
+    // A second look when the name is taken: an instance that started at the same moment won.
+    if (instance.notifyRunning() || (!instance.listen() && instance.notifyRunning()))
         return 0;
-    instance.listen();
 
     auto *window = new MainWindow;
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {

@@ -123,6 +123,25 @@ private slots:
         delete b;
     }
 
+    void liveServerIsNotTakenOver()
+    {
+        // Two starts at the same moment: both found nobody, the first got the name.
+        CSingleInstance first(QStringLiteral("qv_test_race"));
+        QVERIFY(first.listen());
+        QSignalSpy activate(&first, &CSingleInstance::sigActivate);
+        CSingleInstance second(QStringLiteral("qv_test_race"));
+        QVERIFY(!second.listen());
+        QVERIFY(!second.isListening());
+        QVERIFY(first.isListening());
+        // The name still leads to the first, so the second can hand over and leave.
+        QLocalSocket *client = connectClient(first.serverName(), this);
+        QVERIFY(client);
+        client->write(CSingleInstance::ActivateMessage);
+        client->flush();
+        QTRY_COMPARE(activate.count(), 1);
+        delete client;
+    }
+
     void staleNameIsTakenOver()
     {
         // A server name left behind by a crashed instance: nobody answers, so the new one takes it.
