@@ -151,31 +151,19 @@ void CAboutDialog::openUrl(const QString &url)
 
 void CAboutDialog::mousePressEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::LeftButton && event->pos().y() < kDragBandHeight) {
-        m_dragging = true;
-        const QPoint press = event->screenPos().toPoint();
-        m_offsetX = press.x() - pos().x();
-        m_offsetY = press.y() - pos().y();
-        event->accept();
-        return;
-    }
-    QDialog::mousePressEvent(event);
+    if (!m_drag.press(this, event))
+        QDialog::mousePressEvent(event);
 }
 
 void CAboutDialog::mouseMoveEvent(QMouseEvent *event)
 {
-    if (m_dragging) {
-        const QPoint at = event->screenPos().toPoint();
-        move(at.x() - m_offsetX, at.y() - m_offsetY);
-        event->accept();
-        return;
-    }
-    QDialog::mouseMoveEvent(event);
+    if (!m_drag.move(this, event))
+        QDialog::mouseMoveEvent(event);
 }
 
 void CAboutDialog::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_dragging = false;
+    m_drag.release();
     QDialog::mouseReleaseEvent(event);
 }
 

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "ui/cframedrag.h"
+
 class QLabel;
 class CToolButton;
 
@@ -46,7 +48,5 @@ private:
     QLabel *m_companyLabel = nullptr;
     QLabel *m_linkLabel = nullptr;
     CToolButton *m_closeButton = nullptr;
-    bool m_dragging = false;
-    int m_offsetX = 0;
-    int m_offsetY = 0;
+    CFrameDrag m_drag{kDragBandHeight};
 };

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "ui/cframedrag.h"
+
 class QLabel;
 class QPushButton;
 class QWidget;
@@ -40,7 +42,7 @@ public:
     void setSelfClosing(bool on) { m_selfClosing = on; }
     bool selfClosing() const { return m_selfClosing; }
 
-    bool isDragging() const { return m_dragging; }
+    bool isDragging() const { return m_drag.isDragging(); }
 
 public slots:
     virtual void onOkClicked() = 0;
@@ -67,7 +69,5 @@ private:
     QLabel *m_titleLabel = nullptr;
     bool m_keepOpenOnOk = false;
     bool m_selfClosing = false;
-    bool m_dragging = false;
-    int m_offsetX = 0;
-    int m_offsetY = 0;
+    CFrameDrag m_drag{kDragBandHeight};
 };
