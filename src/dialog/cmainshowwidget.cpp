@@ -85,6 +85,9 @@ void CMainShowWidget::updateDeviceInfo()
     m_header->setSelectedCount(0);
     rebuildFilterLists(CAppConfig::instance()->language());
     m_header->setCurrentFilters(m_typeFilter, m_modeFilter, m_versionFilter);
+    // A version no longer listed after the scan shows as "all" in its box; filter the same way,
+    // or the table would stay empty under a box that promises every node.
+    m_versionFilter = m_header->currentVersionText();
     refill();
 }
 

@@ -247,6 +247,15 @@ private slots:
         m_page->updateDeviceInfo();
         QCOMPARE(rowIds(), (QList<int64_t>{202}));
         QCOMPARE(header()->versionBox()->currentText(), QStringLiteral("V2.0.0"));
+
+        // The only V2.0.0 node is gone at the next scan: the box falls back to all versions, and so do the rows.
+        CEncoderList::instance().clearNodes();
+        CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
+        m_page->updateDeviceInfo();
+        QCOMPARE(header()->versionBox()->currentIndex(), 0);
+        QCOMPARE(rowIds(), (QList<int64_t>{201, 102, 101, 103}));
+        activate(header()->versionBox(), QStringLiteral("V1.0.0"));
+        QCOMPARE(rowIds(), (QList<int64_t>{201, 101}));
     }
 
     void languageRebuildsFilterLists()
