@@ -1,0 +1,441 @@
+#include "transfer/csftpclient.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QUrl>
+#include <cstdio>
+#include <memory>
+
+#include "comm/cprotocolparser.h"
+#include "comm/ctcpmanager.h"
+#include "comm/frame.h"
+#include "comm/protocol.h"
+#include "comm/upgradecmd.h"
+#include "model/sdeviceinfo.h"
+#include "transfer/cprogressthrottle.h"
+#include "transfer/filemd5.h"
+
+namespace {
+
+struct CurlCleanup
+{
+    void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
+};
+using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+
+struct FileCloser
+{
+    void operator()(FILE *file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+FILE *openLocal(const QString &path, const char *mode)
+{
+    return std::fopen(QFile::encodeName(path).constData(), mode);
+}
+
+int64_t fileSize(FILE *file)
+{
+#ifdef Q_OS_WIN
+    if (_fseeki64(file, 0, SEEK_END) != 0)
+        return 0;
+    const int64_t size = _ftelli64(file);
+    _fseeki64(file, 0, SEEK_SET);
+#else
+    if (fseeko(file, 0, SEEK_END) != 0)
+        return 0;
+    const int64_t size = ftello(file);
+    fseeko(file, 0, SEEK_SET);
+#endif
+    return size < 0 ? 0 : size;
+}
+
+// Lives for one transfer; the progress callback's user pointer.
+struct sTransContext
+{
+    CProtocolParser parser;
+    QString ip;
+    std::atomic<int32_t> *transEnable = nullptr;
+    CProgressThrottle throttle;
+    QElapsedTimer clock;
+    bool stopLogged = false;
+
+    bool stopRequested()
+    {
+        if (!transEnable || transEnable->load() != 0)
+            return false;
+        if (!stopLogged) {
+            stopLogged = true;
+            qDebug() << "sftp Transmission stoped";
+        }
+        return true;
+    }
+};
+
+// One transfer, built by the routine that performs it.
+struct sTransTask
+{
+    int32_t tag = -1; // upgradeType for uploads, -1 for downloads and listings
+    QString ip;
+    std::atomic<int32_t> *transEnable = nullptr;
+    QString url;
+    QString localPath;
+    QString login = QString::fromLatin1(csftpclient::kLogin);
+    FilePtr file;
+    sTransContext context;
+};
+
+// Entry names of a listing; the library may hand over a name and its line break
+// in one piece or in several.
+struct sListing
+{
+    QByteArray pending;
+    QList<QByteArray> names;
+
+    void take(QByteArray line)
+    {
+        const int nul = line.indexOf('\0');
+        if (nul >= 0)
+            line.truncate(nul);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty() || line == "." || line == "..")
+            return;
+        names.append(line);
+    }
+    void feed(const char *data, size_t size)
+    {
+        pending.append(data, int(size));
+        int eol;
+        while ((eol = pending.indexOf('\n')) >= 0) {
+            take(pending.left(eol));
+            pending.remove(0, eol + 1);
+        }
+    }
+    void finish()
+    {
+        take(pending);
+        pending.clear();
+    }
+};
+
+size_t readCallback(char *buffer, size_t size, size_t items, void *userp)
+{
+    auto *task = static_cast<sTransTask *>(userp);
+    if (task->context.stopRequested())
+        return CURL_READFUNC_ABORT;
+    if (!task->file)
+        return CURL_READFUNC_ABORT;
+    const size_t got = std::fread(buffer, size, items, task->file.get());
+    if (got == 0 && std::ferror(task->file.get()))
+        return CURL_READFUNC_ABORT;
+    return got;
+}
+
+size_t fileWriteCallback(char *data, size_t size, size_t items, void *userp)
+{
+    auto *task = static_cast<sTransTask *>(userp);
+    if (!task->file) {
+        task->file.reset(openLocal(task->localPath, "wb"));
+        if (!task->file)
+            return 0; // the library ends the transfer with a write error
+    }
+    return std::fwrite(data, size, items, task->file.get());
+}
+
+size_t nameCallback(char *data, size_t size, size_t items, void *userp)
+{
+    static_cast<sListing *>(userp)->feed(data, size * items);
+    return items;
+}
+
+int progressCallback(void *clientp, curl_off_t, curl_off_t, curl_off_t ultotal, curl_off_t ulnow)
+{
+    auto *context = static_cast<sTransContext *>(clientp);
+    // Non-zero ends the transfer at once, also while nothing is being read.
+    if (context->stopRequested())
+        return 1;
+    const bool final = ultotal > 0 && ulnow >= ultotal;
+    if (context->throttle.pass(context->clock.elapsed(), uint64_t(ulnow), final))
+        context->parser.transProgress(context->ip, uint32_t(ulnow * 995 / 1000));
+    return 0;
+}
+
+// The part every transfer shares; announces the end and returns the result.
+CURLcode performTransfer(CURL *handle, sTransTask &task)
+{
+    curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD));
+    task.context.ip = task.ip;
+    task.context.transEnable = task.transEnable;
+    task.context.clock.start();
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, progressCallback);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &task.context);
+
+    const CURLcode res = curl_easy_perform(handle);
+    long responseCode = -1;
+    if (res == CURLE_OK)
+        curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &responseCode);
+    else
+        std::fprintf(stderr, "curl told us %d\n", int(res));
+
+    sTransAnswer answer;
+    answer.tag = task.tag;
+    answer.ip = task.ip.toUtf8();
+    answer.code = res;
+    answer.responseCode = int32_t(responseCode);
+    task.context.parser.transEnd(&answer);
+    return res;
+}
+
+void setCommonStart(CURL *handle, const sTransTask &task, QByteArray &url, QByteArray &login)
+{
+    url = task.url.toUtf8();
+    login = task.login.toUtf8();
+    curl_easy_setopt(handle, CURLOPT_URL, url.constData());
+    curl_easy_setopt(handle, CURLOPT_USERPWD, login.constData());
+}
+
+void uploadFile(sTransTask task)
+{
+    CurlHandle handle(curl_easy_init());
+    if (!handle)
+        return;
+    QByteArray url, login;
+    setCommonStart(handle.get(), task, url, login);
+
+    task.file.reset(openLocal(task.localPath, "rb"));
+    const int64_t size = task.file ? fileSize(task.file.get()) : 0;
+    curl_easy_setopt(handle.get(), CURLOPT_READFUNCTION, readCallback);
+    curl_easy_setopt(handle.get(), CURLOPT_READDATA, &task);
+    curl_easy_setopt(handle.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, 0L);
+    curl_easy_setopt(handle.get(), CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(handle.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+    performTransfer(handle.get(), task);
+}
+
+CURLcode downloadFile(sTransTask task)
+{
+    CurlHandle handle(curl_easy_init());
+    if (!handle)
+        return CURLE_FAILED_INIT;
+    QByteArray url, login;
+    setCommonStart(handle.get(), task, url, login);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, fileWriteCallback);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &task);
+    CURLcode res = performTransfer(handle.get(), task);
+    // An empty file never reaches the write callback; it still belongs on disk.
+    if (res == CURLE_OK && !task.file) {
+        task.file.reset(openLocal(task.localPath, "wb"));
+        if (!task.file)
+            res = CURLE_WRITE_ERROR;
+    }
+    if (task.file && std::fclose(task.file.release()) != 0 && res == CURLE_OK)
+        res = CURLE_WRITE_ERROR;
+    return res;
+}
+
+CURLcode listNames(const QString &ip, const QString &url, std::atomic<int32_t> *stopFlag,
+                   QList<QByteArray> &names)
+{
+    CurlHandle handle(curl_easy_init());
+    if (!handle)
+        return CURLE_FAILED_INIT;
+    sTransTask task;
+    task.ip = ip;
+    task.url = url;
+    task.transEnable = stopFlag;
+    QByteArray urlBytes, login;
+    setCommonStart(handle.get(), task, urlBytes, login);
+    sListing listing;
+    curl_easy_setopt(handle.get(), CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, nameCallback);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &listing);
+    const CURLcode res = performTransfer(handle.get(), task);
+    listing.finish();
+    if (res == CURLE_OK)
+        names = listing.names;
+    return res;
+}
+
+} // namespace
+
+csftpclient::csftpclient(QObject *parent) : QObject(parent) {}
+
+csftpclient::~csftpclient()
+{
+    joinTransfer();
+}
+
+bool csftpclient::setTransInfo(const sTransInfo &info)
+{
+    m_ip = info.ip;
+    m_localPath = info.localPath;
+    m_upgradeType = info.upgradeType;
+    m_transEnable = info.transEnable;
+    return !m_ip.isEmpty();
+}
+
+QString csftpclient::packageFileName(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+static QString urlName(const QByteArray &utf8Name)
+{
+    // Unreserved characters stay as they are; '#', '?', '%' and blanks would
+    // otherwise change which file the URL names.
+    return QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(utf8Name)));
+}
+
+QString csftpclient::uploadUrl(const QString &ip, const QString &fileName, bool toApp)
+{
+    const QString folder = toApp ? QStringLiteral("/app/") : QStringLiteral("/userdata/");
+    return QStringLiteral("sftp://%1:22%2%3").arg(ip, folder, urlName(fileName.toUtf8()));
+}
+
+QString csftpclient::logListingUrl(const QString &ip)
+{
+    return QStringLiteral("sftp://%1:22/userdata/logs/").arg(ip);
+}
+
+QString csftpclient::logFileUrl(const QString &ip, const QByteArray &name)
+{
+    return logListingUrl(ip) + urlName(name);
+}
+
+QString csftpclient::logFolderName(const QByteArray &nodeName, const QString &ip, bool proxy)
+{
+    QString folder = QString::fromUtf8(nodeName) + QLatin1Char('_') + ip
+            + (proxy ? QStringLiteral("_log_proxy") : QStringLiteral("_log"));
+    // Names come from the node: one component, never a way out of the chosen folder.
+    for (QChar &c : folder) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    }
+    return folder;
+}
+
+bool csftpclient::isSafeLogName(const QByteArray &name)
+{
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/')
+            && !name.contains('\\');
+}
+
+template<typename F> void csftpclient::startThread(F &&routine)
+{
+    std::lock_guard<std::mutex> lock(m_threadMutex);
+    // Never two threads on one client: the previous one is waited for first.
+    if (m_thread.joinable())
+        m_thread.join();
+    m_thread = std::thread(std::forward<F>(routine));
+}
+
+void csftpclient::joinTransfer()
+{
+    std::lock_guard<std::mutex> lock(m_threadMutex);
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+bool csftpclient::upload(bool toApp)
+{
+    const QString fileName = packageFileName(m_localPath);
+    if (fileName.isEmpty()) {
+        qDebug() << "Null fileName";
+        return false;
+    }
+    sTransTask task;
+    task.tag = m_upgradeType;
+    task.ip = m_ip;
+    task.transEnable = m_transEnable;
+    task.url = uploadUrl(m_ip, fileName, toApp);
+    task.localPath = m_localPath;
+    startThread([task = std::move(task)]() mutable { uploadFile(std::move(task)); });
+    return true;
+}
+
+bool csftpclient::uploadToUserdata()
+{
+    return upload(false);
+}
+
+bool csftpclient::uploadToApp()
+{
+    return upload(true);
+}
+
+bool csftpclient::sendUpgradeCommand()
+{
+    const QString fileName = packageFileName(m_localPath);
+    if (fileName.isEmpty()) {
+        qDebug() << "Null fileName";
+        return false;
+    }
+    QByteArray md5;
+    if (!fileMd5(m_localPath.toUtf8(), md5)) {
+        // A command with no digest could only fail on the node.
+        qDebug() << "can't open error!";
+        return false;
+    }
+    const QByteArray body = UpgradeCmd::buildBody(uint32_t(m_upgradeType), fileName, md5);
+    const QByteArray frame = Frame::build(Protocol::CmdUpgrade, body);
+    CTcpManager &links = CTcpManager::instance();
+    const int res = links.sendFrame(m_ip, Protocol::kTcpUpgradePort, frame.constData(), frame.size());
+    if (Protocol::sendSucceeded(res))
+        return true;
+    links.removeTcp(m_ip);
+    return false;
+}
+
+bool csftpclient::downloadNodeLogs(const sDeviceInfo &node)
+{
+    return downloadLogs(node, false);
+}
+
+bool csftpclient::downloadProxyLogs(const sDeviceInfo &node)
+{
+    return downloadLogs(node, true);
+}
+
+bool csftpclient::downloadLogs(const sDeviceInfo &node, bool proxy)
+{
+    const QString listingUrl = logListingUrl(m_ip);
+    QList<QByteArray> names;
+    if (listNames(m_ip, listingUrl, m_transEnable, names) != CURLE_OK)
+        return false;
+
+    const QString folder = m_localPath + QLatin1Char('/') + logFolderName(node.name, m_ip, proxy)
+            + QLatin1Char('/');
+    bool allWritten = true;
+    for (const QByteArray &name : qAsConst(names)) {
+        if (proxy && !name.contains("log_proxy"))
+            continue;
+        if (!isSafeLogName(name)) {
+            qDebug() << "log name refused:" << name;
+            allWritten = false;
+            continue;
+        }
+        if (m_transEnable && m_transEnable->load() == 0)
+            return false;
+        if (!QDir().mkpath(folder)) {
+            allWritten = false;
+            continue;
+        }
+        sTransTask task;
+        task.tag = -1;
+        task.ip = m_ip;
+        task.transEnable = m_transEnable;
+        task.url = logFileUrl(m_ip, name);
+        task.localPath = folder + QString::fromUtf8(name);
+        CURLcode res = CURLE_FAILED_INIT;
+        startThread([task = std::move(task), &res]() mutable { res = downloadFile(std::move(task)); });
+        joinTransfer();
+        if (res != CURLE_OK)
+            allWritten = false;
+    }
+    return allWritten;
+}

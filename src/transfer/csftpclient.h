@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <thread>
+
+#include "transfer/stransinfo.h"
+
+struct sDeviceInfo;
+
+// One node, one job: uploads an upgrade package, sends the upgrade command that
+// names it, or fetches the node's log files, all over SFTP through libcurl's easy
+// interface. Uploads run on a thread of their own; progress and the end of every
+// transfer go to the observer list.
+class csftpclient final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(csftpclient)
+
+public:
+    // The same login for every node and every transfer.
+    static constexpr const char *kLogin = "svc1:k7m2q";
+
+    explicit csftpclient(QObject *parent = nullptr);
+    ~csftpclient() override; // waits for a running transfer
+
+    // Called once, before the client is shared; false for an empty IP.
+    bool setTransInfo(const sTransInfo &info);
+    QString ip() const { return m_ip; }
+
+    // Start the upload on a new thread and return at once; false when the
+    // package path names no file.
+    bool uploadToUserdata();
+    bool uploadToApp();
+
+    // Command 4501 naming the package, over TCP 7780, in the calling thread.
+    bool sendUpgradeCommand();
+
+    // List the node's log folder and fetch the files one after the other, in the
+    // calling thread. True only when the listing worked and every file that was
+    // to be fetched was written.
+    bool downloadNodeLogs(const sDeviceInfo &node);
+    bool downloadProxyLogs(const sDeviceInfo &node);
+
+    // Waits for the current transfer thread, if any.
+    void joinTransfer();
+
+    // URLs (dotted IP; the file name is percent-encoded where it holds URL syntax).
+    static QString uploadUrl(const QString &ip, const QString &fileName, bool toApp);
+    static QString logListingUrl(const QString &ip);
+    static QString logFileUrl(const QString &ip, const QByteArray &name);
+    // The package file name: the path's text after its last "/".
+    static QString packageFileName(const QString &path);
+    // "<name>_<ip>_log" or "<name>_<ip>_log_proxy", made safe as one path component.
+    static QString logFolderName(const QByteArray &nodeName, const QString &ip, bool proxy);
+    // A listed name that may become a local file name.
+    static bool isSafeLogName(const QByteArray &name);
+
+private:
+    bool upload(bool toApp);
+    bool downloadLogs(const sDeviceInfo &node, bool proxy);
+    template<typename F> void startThread(F &&routine);
+
+    // Set once by setTransInfo before the client is shared, then only read.
+    QString m_ip;
+    QString m_localPath;
+    int32_t m_upgradeType = 0;
+    std::atomic<int32_t> *m_transEnable = nullptr;
+
+    std::mutex m_threadMutex; // the worker and the GUI thread may both join
+    std::thread m_thread;
+};
