@@ -1,0 +1,109 @@
+#include "dialog/clogexportwidget.h"
+
+#include <QListWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "dialog/clogexportworker.h"
+#include "ui/cprogreslistitem.h"
+
+CLogExportWidget::CLogExportWidget(QWidget *parent) : CCustomDialog(parent)
+{
+    setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
+    setFixedSize(650, 465);
+    setTitle(tr("日志导出"));
+    setOkText(tr("确定"));
+    hideCancelButton();
+    setSelfClosing(true);
+
+    m_rowList = new QListWidget(contentWidget());
+    m_rowList->setObjectName(QStringLiteral("importData"));
+    m_rowList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_rowList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_rowList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto *layout = new QVBoxLayout(contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_rowList);
+
+    m_thread = new QThread(this);
+}
+
+CLogExportWidget::~CLogExportWidget()
+{
+    if (m_worker) {
+        m_worker->requestStop();
+        m_worker->deleteLater();
+        m_worker = nullptr;
+    }
+    m_thread->requestInterruption();
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &node, bool proxyMode)
+{
+    if (m_worker)
+        return;
+    m_worker = new CLogExportWorker(folder, node);
+    m_worker->moveToThread(m_thread);
+    if (proxyMode)
+        connect(m_thread, &QThread::started, m_worker, &CLogExportWorker::exportProxyLog);
+    else
+        connect(m_thread, &QThread::started, m_worker, &CLogExportWorker::exportAllLog);
+    connect(this, &CLogExportWidget::retrySignal, m_worker, &CLogExportWorker::retry);
+    connect(m_worker, &CLogExportWorker::sigExportResult, this, &CLogExportWidget::onExportResult);
+    m_thread->start(QThread::InheritPriority);
+
+    m_row = new CProgressListItem(QString::fromUtf8(node.ip), false);
+    m_row->setKind(ProgressKind::Export);
+    auto *item = new QListWidgetItem(m_rowList);
+    item->setSizeHint(QSize(586, 80));
+    m_rowList->setItemWidget(item, m_row);
+    m_row->startRow();
+    m_row->setResultCode(kExportPending);
+    connect(m_row, &CProgressListItem::sigRetry, this, [this](const QString &ip) {
+        if (m_closing)
+            return;
+        emit retrySignal(ip);
+        m_row->startRow();
+        m_row->setResultCode(kExportPending);
+    });
+}
+
+void CLogExportWidget::onExportResult(QString ip, bool ok)
+{
+    if (!m_row || m_row->ip() != ip)
+        return;
+    m_row->setResultCode(ok ? kExportOk : kExportFailed);
+    // While the bar still runs, its end shows the result.
+    if (!m_row->isAnimating())
+        m_row->showResult();
+}
+
+void CLogExportWidget::onOkClicked()
+{
+    finish(QDialog::Accepted);
+}
+
+void CLogExportWidget::onCancelClicked()
+{
+    finish(QDialog::Rejected);
+}
+
+void CLogExportWidget::finish(int result)
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    done(result);
+    if (m_worker) {
+        // Ends a fetch in progress at once instead of when the library gives up.
+        m_worker->requestStop();
+        m_thread->requestInterruption();
+        m_worker->deleteLater();
+        m_worker = nullptr;
+    }
+    m_thread->quit();
+    m_thread->wait();
+}

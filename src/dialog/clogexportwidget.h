@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include "model/sdeviceinfo.h"
+#include "ui/ccustomdialog.h"
+
+class CLogExportWorker;
+class CProgressListItem;
+class QListWidget;
+class QThread;
+
+// Fetches one node's logs (or the proxy node's proxy logs) into a folder and
+// shows one row that ends in the real outcome.
+class CLogExportWidget final : public CCustomDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CLogExportWidget)
+
+public:
+    // The row's result code while the fetch is still running: the export kind
+    // has no text for it, so the animation's end keeps "正在导出" on show.
+    static constexpr int kExportPending = 1;
+    static constexpr int kExportOk = 0;
+    static constexpr int kExportFailed = 2;
+
+    explicit CLogExportWidget(QWidget *parent = nullptr);
+    ~CLogExportWidget() override;
+
+    void startLogExport(const QString &folder, const sDeviceInfo &node, bool proxyMode);
+
+    CProgressListItem *row() const { return m_row; }
+    QListWidget *rowList() const { return m_rowList; }
+
+signals:
+    void retrySignal(QString ip);
+
+public slots:
+    void onOkClicked() override;
+    void onCancelClicked() override;
+
+private slots:
+    void onExportResult(QString ip, bool ok);
+
+private:
+    void finish(int result);
+
+    QListWidget *m_rowList = nullptr;
+    CProgressListItem *m_row = nullptr;
+    QThread *m_thread = nullptr;
+    CLogExportWorker *m_worker = nullptr;
+    bool m_closing = false;
+};

@@ -1,0 +1,232 @@
+#include "dialog/cupgradewidget.h"
+
+#include <QCloseEvent>
+#include <algorithm>
+#include <QListWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "dialog/cupgradeworker.h"
+#include "transfer/cupdatemanagerctrl.h"
+#include "ui/cmessagedialog.h"
+#include "ui/cprogreslistitem.h"
+
+namespace {
+constexpr int kStartDelayMs = 100;
+const QSize kRowSize(586, 80);
+} // namespace
+
+CUpgradeWidget::CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent)
+    : CCustomDialog(parent), m_behaviour(behaviour)
+{
+    registerCommMetaTypes();
+    setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
+    setFixedSize(660, 465);
+    hideCancelButton();
+    // Every way out runs the closing handler, which may keep the dialog open.
+    setSelfClosing(true);
+
+    m_rowList = new QListWidget(contentWidget());
+    m_rowList->setObjectName(QStringLiteral("importData"));
+    m_rowList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_rowList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_rowList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_rowList->setSpacing(0);
+    auto *layout = new QVBoxLayout(contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_rowList);
+
+    m_manager = new CUpdateManagerCtrl(this);
+    m_observer = new CDeviceCtrlObserver(this);
+    CObserverList::instance().add(m_observer);
+    m_thread = new QThread(this);
+}
+
+CUpgradeWidget::~CUpgradeWidget()
+{
+    CObserverList::instance().remove(m_observer);
+    if (!m_closing)
+        stopAll();
+    if (m_worker) {
+        m_worker->deleteLater();
+        m_worker = nullptr;
+    }
+    // The worker may still be sending a command; it must be done before the
+    // manager and the observer it uses go.
+    m_thread->quit();
+    m_thread->wait();
+}
+
+void CUpgradeWidget::attachWorker(CUpgradeWorker *worker)
+{
+    m_worker = worker;
+    worker->moveToThread(m_thread);
+    connect(m_observer, &CDeviceCtrlObserver::sigTransProgress, worker, &CUpgradeWorker::updateTransProgress);
+    connect(m_observer, &CDeviceCtrlObserver::sigTransAnswer, worker, &CUpgradeWorker::onTransAnswer);
+    // The record dies when the emit returns: the link thread waits for the worker.
+    connect(m_observer, &CDeviceCtrlObserver::sigUpdateRes, worker, &CUpgradeWorker::updateOver,
+            Qt::BlockingQueuedConnection);
+    connect(worker, &CUpgradeWorker::setUpdateProgress, this, &CUpgradeWidget::setUpdateResult);
+    connect(this, &CUpgradeWidget::retrySignal, worker, &CUpgradeWorker::retry);
+    connect(this, &CUpgradeWidget::transStopSignal, worker, &CUpgradeWorker::SetTransStop);
+    m_thread->start(QThread::InheritPriority);
+}
+
+void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeList &nodes)
+{
+    m_path = packagePath;
+    m_ipList.clear();
+    for (const sSelectedNode &node : nodes) {
+        const QString ip = QString::fromUtf8(node.ip);
+        if (ip.isEmpty() && !m_behaviour.rowsForEmptyIp)
+            continue;
+        m_ipList.append(ip);
+        addRow(ip);
+    }
+}
+
+void CUpgradeWidget::addRow(const QString &ip)
+{
+    auto *row = new CProgressListItem(ip, true);
+    row->setKind(ProgressKind::Upgrade);
+    row->startRow();
+    row->setTransferredBytes(0);
+    auto *item = new QListWidgetItem(m_rowList);
+    item->setSizeHint(kRowSize);
+    m_rowList->setItemWidget(item, row);
+    m_rows.append(row);
+    m_rowDone.append(false);
+    connect(row, &CProgressListItem::sigRetry, this, [this, row](const QString &) { retryRow(row); });
+}
+
+int CUpgradeWidget::finishedCount() const
+{
+    return int(std::count(m_rowDone.cbegin(), m_rowDone.cend(), true));
+}
+
+void CUpgradeWidget::retryRow(CProgressListItem *row)
+{
+    const int index = m_rows.indexOf(row);
+    if (index < 0 || m_closing)
+        return;
+    row->setTransferredBytes(0);
+    row->startRow();
+    // The node is pending again: closing asks again, and OK reads cancel.
+    m_rowDone[index] = false;
+    m_inProgress = true;
+    setOkText(cancelText());
+    emit retrySignal(m_ipList.at(index));
+}
+
+void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
+{
+    bool any = false;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_ipList.at(i) != ip)
+            continue;
+        any = true;
+        if (isProgress) {
+            m_rows.at(i)->setTransferredBytes(qint64(uint(res)));
+        } else {
+            m_rows.at(i)->setResultCode(res);
+            m_rows.at(i)->showResult();
+            m_rowDone[i] = true;
+        }
+    }
+    if (isProgress || !any)
+        return;
+    if (finishedCount() == m_rows.size()) {
+        m_inProgress = false;
+        if (m_behaviour.okTextWhenDone)
+            setOkText(doneText());
+    }
+}
+
+void CUpgradeWidget::showEvent(QShowEvent *event)
+{
+    CCustomDialog::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        m_timerId = startTimer(kStartDelayMs, Qt::CoarseTimer);
+    }
+}
+
+void CUpgradeWidget::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_timerId) {
+        CCustomDialog::timerEvent(event);
+        return;
+    }
+    killTimer(m_timerId);
+    m_timerId = 0;
+    const qint64 size = CUpdateManagerCtrl::packageSize(m_path);
+    emit transStopSignal(false);
+    for (CProgressListItem *row : qAsConst(m_rows))
+        row->setTotalSize(qMax<qint64>(size - 1, 1));
+    emit startUpdateProgress(m_ipList, m_path);
+}
+
+void CUpgradeWidget::onOkClicked()
+{
+    closeRequested(QDialog::Accepted);
+}
+
+void CUpgradeWidget::onCancelClicked()
+{
+    closeRequested(QDialog::Rejected);
+}
+
+void CUpgradeWidget::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        CCustomDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    closeRequested(QDialog::Rejected);
+}
+
+void CUpgradeWidget::closeRequested(int result)
+{
+    if (m_closing)
+        return;
+    bool confirmedDuringUpgrade = false;
+    if (m_inProgress) {
+        CMessageDialog question(cancelQuestion(), this);
+        question.setConfirm();
+        if (question.exec() != QDialog::Accepted)
+            return;
+        confirmedDuringUpgrade = true;
+    } else if (m_behaviour.okTextWhenDone) {
+        setOkText(doneText());
+    }
+    m_closing = true;
+    if (m_timerId) {
+        killTimer(m_timerId);
+        m_timerId = 0;
+    }
+    // Out of sight first; the stop may wait for the transfer threads to end.
+    done(result);
+    stopAll();
+    if (confirmedDuringUpgrade && m_behaviour.interruptOnClose)
+        m_thread->requestInterruption();
+    if (m_worker) {
+        m_worker->deleteLater();
+        m_worker = nullptr;
+    }
+    m_thread->quit();
+}
+
+void CUpgradeWidget::stopAll()
+{
+    emit transStopSignal(true);
+    if (m_worker)
+        m_worker->requestStop();
+    for (const QString &ip : qAsConst(m_ipList)) {
+        if (!ip.isEmpty())
+            m_manager->finishClient(ip);
+    }
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "model/sdeviceinfo.h"
+#include "ui/ccustomdialog.h"
+
+class CDeviceCtrlObserver;
+class CProgressListItem;
+class CUpdateManagerCtrl;
+class CUpgradeWorker;
+class QListWidget;
+class QThread;
+
+// The part the firmware and application upgrade dialogs share: one progress
+// row per node, a worker thread doing the transfers, retry, and the closing
+// confirmation that stops everything.
+class CUpgradeWidget : public CCustomDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CUpgradeWidget)
+
+public:
+    ~CUpgradeWidget() override;
+
+    void startUpdate(const QString &packagePath, const SelectedNodeList &nodes);
+
+    QStringList ipList() const { return m_ipList; }
+    QListWidget *rowList() const { return m_rowList; }
+    CProgressListItem *row(int index) const { return m_rows.value(index); }
+    int rowCount() const { return m_rows.size(); }
+    int finishedCount() const;
+    bool inProgress() const { return m_inProgress; }
+
+signals:
+    void startUpdateProgress(QStringList ipList, QString fileName);
+    void transStopSignal(bool bStop);
+    void retrySignal(QString ip);
+
+public slots:
+    void setUpdateResult(bool isProgress, QString ip, int res);
+    void onOkClicked() override;
+    void onCancelClicked() override;
+
+protected:
+    struct sBehaviour
+    {
+        bool rowsForEmptyIp = false;     // a row, and a list entry, for an empty IP
+        bool okTextWhenDone = true;      // OK reads "确定" once every row has a result
+        bool interruptOnClose = true;    // late answers are ignored after a confirmed close
+    };
+
+    CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent);
+
+    // Called by the subclass constructor once its worker is made; starts the thread.
+    void attachWorker(CUpgradeWorker *worker);
+    CUpdateManagerCtrl *manager() const { return m_manager; }
+    CDeviceCtrlObserver *observer() const { return m_observer; }
+
+    // Texts in the subclass's own translation context.
+    virtual QString cancelText() const = 0;
+    virtual QString doneText() const = 0;
+    virtual QString cancelQuestion() const = 0;
+
+    void showEvent(QShowEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void addRow(const QString &ip);
+    void retryRow(CProgressListItem *row);
+    void closeRequested(int result);
+    void stopAll();
+
+    const sBehaviour m_behaviour;
+    int m_timerId = 0;
+    bool m_shownOnce = false;
+    QString m_path;
+    QStringList m_ipList;          // one entry per row, in row order
+    QList<CProgressListItem *> m_rows;
+    QVector<bool> m_rowDone;       // the row shows a result
+    QListWidget *m_rowList = nullptr;
+    CUpdateManagerCtrl *m_manager = nullptr;
+    CDeviceCtrlObserver *m_observer = nullptr;
+    bool m_inProgress = true;
+    bool m_closing = false;
+    QThread *m_thread = nullptr;
+    CUpgradeWorker *m_worker = nullptr;
+};
