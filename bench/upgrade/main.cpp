@@ -1,0 +1,310 @@
+// Firmware upgrade of eight simulated nodes with one large package, through the
+// upgrade dialog exactly as the program runs it, against eight parallel
+// `curl -T` uploads of the same file to the same server. Prints both aggregate
+// upload throughputs, their ratio, and the longest stall of the GUI thread's
+// event loop during the upgrade. Runs only inside scripts/netns.sh.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+
+#include "comm/cobserverlist.h"
+#include "comm/iobserver.h"
+#include "dialog/cdeviceupdatewidget.h"
+#include "transfer/stransinfo.h"
+#include "ui/cprogreslistitem.h"
+
+namespace {
+
+[[noreturn]] void die(const QString &message)
+{
+    std::fprintf(stderr, "bench-upgrade: %s\n", qPrintable(message));
+    std::exit(1);
+}
+
+// Notes when each successful upload ended (called on the transfer threads).
+class CUploadClock final : public IObserver
+{
+public:
+    void start()
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_clock.start();
+        m_ends = 0;
+        m_lastEndMs = 0;
+        m_failures = 0;
+    }
+    void onResult(int, void *, int, int) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+    void onTransEnd(const sTransAnswer *answer) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (answer->code == CURLE_OK) {
+            ++m_ends;
+            m_lastEndMs = m_clock.nsecsElapsed() / 1e6;
+        } else {
+            ++m_failures;
+        }
+    }
+    double lastEndMs() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_lastEndMs;
+    }
+    int ends() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_ends;
+    }
+    int failures() const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_failures;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QElapsedTimer m_clock;
+    int m_ends = 0;
+    int m_failures = 0;
+    double m_lastEndMs = 0;
+};
+
+// The longest gap between two ticks of a fast timer on the GUI thread.
+class CStallMeter final : public QObject
+{
+public:
+    void start()
+    {
+        m_max = 0;
+        m_clock.start();
+        m_last = 0;
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_max = std::max(m_max, now - m_last);
+            m_last = now;
+        });
+        m_timer.start();
+    }
+    double stopMs()
+    {
+        m_timer.stop();
+        m_timer.disconnect();
+        return m_max / 1e6;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_max = 0;
+};
+
+void removeUploads(const QString &nodesDir, const QStringList &ips)
+{
+    for (const QString &ip : ips) {
+        QDir dir(nodesDir + QLatin1Char('/') + ip + QStringLiteral("/userdata"));
+        for (const QString &f : dir.entryList(QDir::Files))
+            dir.remove(f);
+    }
+}
+
+double curlRound(const QString &package, const QStringList &ips, const QString &nodesDir, qint64 size)
+{
+    std::vector<std::unique_ptr<QProcess>> uploads;
+    QElapsedTimer clock;
+    clock.start();
+    for (const QString &ip : ips) {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        // -k: like the program, no host key check (there is no known_hosts entry).
+        p->start(QStringLiteral("curl"),
+                 {QStringLiteral("-sS"), QStringLiteral("-k"), QStringLiteral("-T"), package,
+                  QStringLiteral("-u"), QStringLiteral("svc1:k7m2q"),
+                  QStringLiteral("sftp://%1:22/userdata/curl_upload.bin").arg(ip)});
+        uploads.push_back(std::move(p));
+    }
+    for (auto &p : uploads) {
+        if (!p->waitForFinished(600000) || p->exitCode() != 0)
+            die(QStringLiteral("curl upload failed"));
+    }
+    const double ms = clock.nsecsElapsed() / 1e6;
+    for (const QString &ip : ips) {
+        if (QFileInfo(nodesDir + QLatin1Char('/') + ip + QStringLiteral("/userdata/curl_upload.bin")).size() != size)
+            die(QStringLiteral("curl upload of %1 incomplete").arg(ip));
+    }
+    return ms;
+}
+
+struct sAppRound
+{
+    double uploadMs = 0;
+    double totalMs = 0;
+    double stallMs = 0;
+};
+
+sAppRound appRound(const QString &package, const QStringList &ips, const QString &nodesDir, qint64 size,
+                   CUploadClock &uploadClock)
+{
+    SelectedNodeList nodes;
+    for (const QString &ip : ips) {
+        sSelectedNode n;
+        n.id = 1;
+        n.ip = ip.toUtf8();
+        n.nodeType = DecoderNode;
+        nodes.append(n);
+    }
+    CStallMeter stall;
+    QElapsedTimer total;
+    sAppRound round;
+    {
+        CDeviceUpdateWidget dialog;
+        dialog.startUpdate(package, nodes);
+        QObject::connect(&dialog, &CUpgradeWidget::startUpdateProgress, [&] { uploadClock.start(); });
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (dialog.finishedCount() == dialog.rowCount() || total.elapsed() > 600000)
+                loop.quit();
+        });
+        stall.start();
+        total.start();
+        dialog.show();
+        poll.start(20);
+        loop.exec();
+        round.stallMs = stall.stopMs();
+        round.totalMs = total.nsecsElapsed() / 1e6;
+        round.uploadMs = uploadClock.lastEndMs();
+        for (int i = 0; i < dialog.rowCount(); ++i) {
+            if (dialog.row(i)->resultCode() != 1)
+                die(QStringLiteral("row %1 ended with code %2").arg(i).arg(dialog.row(i)->resultCode()));
+        }
+        if (uploadClock.ends() != ips.size())
+            die(QStringLiteral("%1 uploads ended well, %2 failed").arg(uploadClock.ends()).arg(uploadClock.failures()));
+        dialog.onOkClicked();
+    }
+    for (const QString &ip : ips) {
+        const QString landed = nodesDir + QLatin1Char('/') + ip + QStringLiteral("/userdata/")
+                + QFileInfo(package).fileName();
+        if (QFileInfo(landed).size() != size)
+            die(QStringLiteral("package not on %1").arg(ip));
+    }
+    return round;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qgetenv("QV_IN_NETNS") != "1")
+        die(QStringLiteral("run inside scripts/netns.sh"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // libcurl's own verbose lines would drown the figures.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
+        if (type != QtDebugMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(msg));
+    });
+
+    const QString buildDir = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath();
+    QCommandLineParser p;
+    p.addHelpOption();
+    p.addOptions({
+        {QStringLiteral("source"), QStringLiteral("Source folder (for scripts/lan-sshd.sh)."), QStringLiteral("dir"),
+         QDir(buildDir + QStringLiteral("/..")).absolutePath()},
+        {QStringLiteral("nodesim"), QStringLiteral("quorvane-nodesim."), QStringLiteral("path"),
+         buildDir + QStringLiteral("/tools/nodesim/quorvane-nodesim")},
+        {QStringLiteral("nodes"), QStringLiteral("Simulated nodes."), QStringLiteral("n"), QStringLiteral("8")},
+        {QStringLiteral("size-mib"), QStringLiteral("Package size."), QStringLiteral("MiB"), QStringLiteral("64")},
+        {QStringLiteral("rounds"), QStringLiteral("Rounds of both kinds, alternating."), QStringLiteral("n"),
+         QStringLiteral("2")},
+    });
+    p.process(app);
+    const int nodeCount = p.value(QStringLiteral("nodes")).toInt();
+    const qint64 size = p.value(QStringLiteral("size-mib")).toLongLong() << 20;
+    const int rounds = std::max(1, p.value(QStringLiteral("rounds")).toInt());
+    if (nodeCount < 1 || nodeCount > 200 || size <= 0)
+        die(QStringLiteral("bad --nodes or --size-mib"));
+
+    QStringList ips;
+    for (int i = 1; i <= nodeCount; ++i)
+        ips << QStringLiteral("127.0.1.%1").arg(i);
+
+    curl_global_init(CURL_GLOBAL_ALL);
+
+    QProcess sshd;
+    sshd.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sshd.start(p.value(QStringLiteral("source")) + QStringLiteral("/scripts/lan-sshd.sh"), ips);
+    if (!sshd.waitForReadyRead(30000))
+        die(QStringLiteral("lan-sshd did not start"));
+    const QString nodesDir = QString::fromLocal8Bit(sshd.readLine()).trimmed();
+
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start(p.value(QStringLiteral("nodesim")),
+              {QStringLiteral("--decoders"), QString::number(nodeCount), QStringLiteral("--base"), ips.first(),
+               QStringLiteral("--sftp-root"), nodesDir});
+    if (!sim.waitForReadyRead(30000) || !sim.readLine().startsWith("ready"))
+        die(QStringLiteral("nodesim did not start"));
+
+    QTemporaryDir work;
+    const QString package = work.filePath(QStringLiteral("vela_decoder_bench_1.0.0.bin"));
+    {
+        QFile f(package);
+        if (!f.open(QIODevice::WriteOnly))
+            die(QStringLiteral("cannot write the package"));
+        QByteArray block(1 << 20, Qt::Uninitialized);
+        for (qint64 done = 0; done < size; done += block.size()) {
+            QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(block.data()), block.size() / 4);
+            f.write(block.constData(), std::min<qint64>(block.size(), size - done));
+        }
+    }
+
+    CUploadClock uploadClock;
+    CObserverList::instance().add(&uploadClock);
+    const double megabytes = double(size) * nodeCount / (1 << 20);
+    double bestCurl = 1e18, bestApp = 1e18, worstStall = 0;
+    for (int r = 0; r < rounds; ++r) {
+        const double curlMs = curlRound(package, ips, nodesDir, size);
+        removeUploads(nodesDir, ips);
+        const sAppRound app = appRound(package, ips, nodesDir, size, uploadClock);
+        removeUploads(nodesDir, ips);
+        std::printf("round %d: curl -T %.0f ms (%.1f MiB/s), quorvane uploads %.0f ms (%.1f MiB/s), "
+                    "whole upgrade %.0f ms, longest GUI stall %.1f ms\n",
+                    r + 1, curlMs, megabytes / (curlMs / 1000), app.uploadMs, megabytes / (app.uploadMs / 1000),
+                    app.totalMs, app.stallMs);
+        std::fflush(stdout);
+        bestCurl = std::min(bestCurl, curlMs);
+        bestApp = std::min(bestApp, app.uploadMs);
+        worstStall = std::max(worstStall, app.stallMs);
+    }
+    CObserverList::instance().remove(&uploadClock);
+
+    const double curlRate = megabytes / (bestCurl / 1000);
+    const double appRate = megabytes / (bestApp / 1000);
+    std::printf("upgrade bench: %d nodes x %lld MiB, best of %d rounds\n", nodeCount, size >> 20, rounds);
+    std::printf("  curl -T aggregate:        %8.1f MiB/s\n", curlRate);
+    std::printf("  quorvane aggregate:       %8.1f MiB/s\n", appRate);
+    std::printf("  ratio quorvane/curl:      %8.3f   (goal >= 0.9)\n", appRate / curlRate);
+    std::printf("  longest GUI event-loop stall: %.1f ms   (goal < 50 ms)\n", worstStall);
+
+    sim.closeWriteChannel();
+    sim.waitForFinished(5000);
+    sshd.closeWriteChannel();
+    sshd.waitForFinished(10000);
+    curl_global_cleanup();
+    return 0;
+}
