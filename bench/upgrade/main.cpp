@@ -87,13 +87,17 @@ public:
     void start()
     {
         m_max = 0;
+        m_maxAt = 0;
         m_clock.start();
         m_last = 0;
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
             const qint64 now = m_clock.nsecsElapsed();
-            m_max = std::max(m_max, now - m_last);
+            if (now - m_last > m_max) {
+                m_max = now - m_last;
+                m_maxAt = m_last;
+            }
             m_last = now;
         });
         m_timer.start();
@@ -104,12 +108,14 @@ public:
         m_timer.disconnect();
         return m_max / 1e6;
     }
+    double maxAtMs() const { return m_maxAt / 1e6; }
 
 private:
     QTimer m_timer;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_max = 0;
+    qint64 m_maxAt = 0;
 };
 
 void removeUploads(const QString &nodesDir, const QStringList &ips)
@@ -153,6 +159,7 @@ struct sAppRound
     double uploadMs = 0;
     double totalMs = 0;
     double stallMs = 0;
+    double stallAtMs = 0;
 };
 
 sAppRound appRound(const QString &package, const QStringList &ips, const QString &nodesDir, qint64 size,
@@ -185,6 +192,7 @@ sAppRound appRound(const QString &package, const QStringList &ips, const QString
         poll.start(20);
         loop.exec();
         round.stallMs = stall.stopMs();
+        round.stallAtMs = stall.maxAtMs();
         round.totalMs = total.nsecsElapsed() / 1e6;
         round.uploadMs = uploadClock.lastEndMs();
         for (int i = 0; i < dialog.rowCount(); ++i) {
@@ -283,9 +291,9 @@ int main(int argc, char *argv[])
         const sAppRound app = appRound(package, ips, nodesDir, size, uploadClock);
         removeUploads(nodesDir, ips);
         std::printf("round %d: curl -T %.0f ms (%.1f MiB/s), quorvane uploads %.0f ms (%.1f MiB/s), "
-                    "whole upgrade %.0f ms, longest GUI stall %.1f ms\n",
+                    "whole upgrade %.0f ms, longest GUI stall %.1f ms (at %.0f ms)\n",
                     r + 1, curlMs, megabytes / (curlMs / 1000), app.uploadMs, megabytes / (app.uploadMs / 1000),
-                    app.totalMs, app.stallMs);
+                    app.totalMs, app.stallMs, app.stallAtMs);
         std::fflush(stdout);
         bestCurl = std::min(bestCurl, curlMs);
         bestApp = std::min(bestApp, app.uploadMs);
