@@ -316,6 +316,9 @@ QString csftpclient::logFolderName(const QByteArray &nodeName, const QString &ip
         if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20)
             c = QLatin1Char('_');
     }
+    // Nor a hidden folder.
+    for (int i = 0; i < folder.size() && folder.at(i) == QLatin1Char('.'); ++i)
+        folder[i] = QLatin1Char('_');
     return folder;
 }
 

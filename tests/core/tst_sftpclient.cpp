@@ -75,6 +75,7 @@ private slots:
         QVERIFY(!folder.contains(QLatin1Char('/')));
         QVERIFY(!folder.contains(QLatin1Char('\\')));
         QVERIFY(folder.endsWith(QStringLiteral("_10.0.0.1_log")));
+        QVERIFY(!folder.startsWith(QLatin1Char('.')));
         for (QChar c : folder)
             QVERIFY(c.unicode() >= 0x20);
         // One component under the chosen folder, whatever the name was.

@@ -1,0 +1,351 @@
+#include <QtTest>
+
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QRandomGenerator>
+#include <curl/curl.h>
+#include <functional>
+#include <mutex>
+
+#include "comm/cobserverlist.h"
+#include "comm/iobserver.h"
+#include "model/sdeviceinfo.h"
+#include "simlan.h"
+#include "transfer/csftpclient.h"
+
+// The SFTP client against a real OpenSSH server serving three simulated nodes.
+namespace {
+
+// Collects the transfer events of the observer list (called on transfer threads).
+class CTransferProbe final : public IObserver
+{
+public:
+    struct sProgress
+    {
+        QString ip;
+        uint32_t bytes;
+    };
+
+    CTransferProbe() { CObserverList::instance().add(this); }
+    ~CTransferProbe() override { CObserverList::instance().remove(this); }
+
+    std::function<void(const QString &, uint32_t)> progressHook;
+
+    void onResult(int, void *, int, int) override {}
+    void onTransProgress(const QString &ip, uint32_t bytes) override
+    {
+        if (progressHook)
+            progressHook(ip, bytes);
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_progress.append({ip, bytes});
+    }
+    void onTransEnd(const sTransAnswer *answer) override
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_ends.append(*answer);
+    }
+    QList<sProgress> progress(const QString &ip) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        QList<sProgress> out;
+        for (const sProgress &p : m_progress)
+            if (p.ip == ip)
+                out.append(p);
+        return out;
+    }
+    QList<sTransAnswer> ends(const QString &ip) const
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        QList<sTransAnswer> out;
+        for (const sTransAnswer &a : m_ends)
+            if (a.ip == ip.toUtf8())
+                out.append(a);
+        return out;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    QList<sProgress> m_progress;
+    QList<sTransAnswer> m_ends;
+};
+
+// Debug lines, wherever they are written from.
+QStringList g_debug;
+std::mutex g_debugMutex;
+void captureDebug(QtMsgType, const QMessageLogContext &, const QString &msg)
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debug.append(msg);
+}
+int debugCount(const QString &line)
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    return int(g_debug.count(line));
+}
+
+QByteArray randomBytes(qint64 size)
+{
+    QByteArray data(int(size), Qt::Uninitialized);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(data.data()), int(size / 4));
+    return data;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+} // namespace
+
+class TestSftpTransfer final : public QObject
+{
+    Q_OBJECT
+
+    SimLan m_lan;
+    QTemporaryDir m_dir;
+    QString m_ip1, m_ip2, m_ip3;
+
+    QString nodeFile(const QString &ip, const QString &rel) const
+    {
+        return m_lan.sftpRoot() + QLatin1Char('/') + ip + QLatin1Char('/') + rel;
+    }
+
+    sTransInfo info(const QString &ip, const QString &path, int type, std::atomic<int32_t> *flag)
+    {
+        sTransInfo i;
+        i.ip = ip;
+        i.localPath = path;
+        i.upgradeType = type;
+        i.transEnable = flag;
+        return i;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        curl_global_init(CURL_GLOBAL_ALL);
+        QVERIFY(m_dir.isValid());
+        QVERIFY2(m_lan.start({QStringLiteral("--decoders"), QStringLiteral("3")}, true), qPrintable(m_lan.errorString()));
+        const QStringList ips = m_lan.addresses();
+        QCOMPARE(ips.size(), 3);
+        m_ip1 = ips.at(0);
+        m_ip2 = ips.at(1);
+        m_ip3 = ips.at(2);
+    }
+
+    void cleanupTestCase()
+    {
+        m_lan.stop();
+        curl_global_cleanup();
+    }
+
+    void uploadsLandWithBoundedThrottledProgress()
+    {
+        const qint64 size = 24 << 20;
+        const QByteArray data = randomBytes(size);
+        const QString path = m_dir.filePath(QStringLiteral("dec_decoder_V1.2.3.bin"));
+        QVERIFY(writeFile(path, data));
+
+        CTransferProbe probe;
+        std::atomic<int32_t> flag{1};
+        csftpclient firmware, app;
+        QVERIFY(firmware.setTransInfo(info(m_ip1, path, 0, &flag)));
+        QVERIFY(app.setTransInfo(info(m_ip2, path, 1, &flag)));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(firmware.uploadToUserdata());
+        QVERIFY(app.uploadToApp());
+        firmware.joinTransfer();
+        app.joinTransfer();
+        const qint64 elapsedMs = clock.elapsed();
+
+        QCOMPARE(readAll(nodeFile(m_ip1, QStringLiteral("userdata/dec_decoder_V1.2.3.bin"))), data);
+        QCOMPARE(readAll(nodeFile(m_ip2, QStringLiteral("app/dec_decoder_V1.2.3.bin"))), data);
+        QCOMPARE(probe.ends(m_ip1).size(), 1);
+        QCOMPARE(probe.ends(m_ip1).at(0).code, CURLE_OK);
+        QCOMPARE(probe.ends(m_ip1).at(0).tag, 0);
+        QCOMPARE(probe.ends(m_ip2).at(0).code, CURLE_OK);
+        QCOMPARE(probe.ends(m_ip2).at(0).tag, 1);
+
+        const uint32_t ceiling = uint32_t(size * 995 / 1000);
+        for (const QString &ip : {m_ip1, m_ip2}) {
+            const auto progress = probe.progress(ip);
+            QVERIFY(!progress.isEmpty());
+            uint32_t last = 0;
+            for (const auto &p : progress) {
+                QVERIFY2(p.bytes <= ceiling, qPrintable(QString::number(p.bytes)));
+                QVERIFY(p.bytes >= last);
+                last = p.bytes;
+            }
+            // The end always shows, and it is 99.5 % of the package.
+            QCOMPARE(last, ceiling);
+            // About 20 a second, plus the first and the last.
+            QVERIFY2(progress.size() <= elapsedMs / 50 + 3,
+                     qPrintable(QStringLiteral("%1 updates in %2 ms").arg(progress.size()).arg(elapsedMs)));
+        }
+    }
+
+    void hostKeyIsNotChecked()
+    {
+        // The server's key was made when it started and nobody knows it; even a
+        // known_hosts entry naming another key for the node changes nothing,
+        // because no host-key option is given to the library.
+        QTemporaryDir home;
+        QDir(home.path()).mkpath(QStringLiteral(".ssh"));
+        QVERIFY(writeFile(home.filePath(QStringLiteral(".ssh/known_hosts")),
+                          m_ip3.toUtf8() + " ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIOMqqnkVzrm0SdG6UOoqKLsabgH5C9okWi0dh2l9GKJl\n"));
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        const QString path = m_dir.filePath(QStringLiteral("vela_key_1.bin"));
+        QVERIFY(writeFile(path, "key check"));
+        CTransferProbe probe;
+        csftpclient client;
+        client.setTransInfo(info(m_ip3, path, 0, nullptr));
+        QVERIFY(client.uploadToUserdata());
+        client.joinTransfer();
+        qputenv("HOME", oldHome);
+        QCOMPARE(probe.ends(m_ip3).size(), 1);
+        QCOMPARE(probe.ends(m_ip3).at(0).code, CURLE_OK);
+        QCOMPARE(readAll(nodeFile(m_ip3, QStringLiteral("userdata/vela_key_1.bin"))), QByteArray("key check"));
+    }
+
+    void stopDuringUploadEndsIt()
+    {
+        const qint64 size = 96 << 20;
+        const QString path = m_dir.filePath(QStringLiteral("vela_big_2.bin"));
+        QVERIFY(writeFile(path, randomBytes(size)));
+        std::atomic<int32_t> flag{1};
+        CTransferProbe probe;
+        // The stop comes from another thread as soon as the first bytes went out.
+        probe.progressHook = [&flag](const QString &, uint32_t bytes) {
+            if (bytes > 0)
+                flag.store(0);
+        };
+        {
+            std::lock_guard<std::mutex> lock(g_debugMutex);
+            g_debug.clear();
+        }
+        const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
+        csftpclient client;
+        client.setTransInfo(info(m_ip1, path, 0, &flag));
+        QVERIFY(client.uploadToUserdata());
+        client.joinTransfer();
+        qInstallMessageHandler(previous);
+
+        QCOMPARE(probe.ends(m_ip1).size(), 1);
+        QVERIFY(probe.ends(m_ip1).at(0).code != CURLE_OK);
+        QCOMPARE(probe.ends(m_ip1).at(0).responseCode, -1);
+        QCOMPARE(debugCount(QStringLiteral("sftp Transmission stoped")), 1);
+        QVERIFY(QFileInfo(nodeFile(m_ip1, QStringLiteral("userdata/vela_big_2.bin"))).size() < size);
+    }
+
+    void unreadablePackageFailsTheUpload()
+    {
+        CTransferProbe probe;
+        csftpclient client;
+        client.setTransInfo(info(m_ip2, m_dir.filePath(QStringLiteral("vela_absent_1.bin")), 0, nullptr));
+        QVERIFY(client.uploadToUserdata());
+        client.joinTransfer();
+        QCOMPARE(probe.ends(m_ip2).size(), 1);
+        QVERIFY(probe.ends(m_ip2).at(0).code != CURLE_OK);
+    }
+
+    void nodeAndProxyLogs()
+    {
+        sDeviceInfo node;
+        node.name = "Hall-1";
+        node.ip = m_ip1.toUtf8();
+        const QString dest = m_dir.filePath(QStringLiteral("logs"));
+        QVERIFY(QDir().mkpath(dest));
+        csftpclient client;
+        client.setTransInfo(info(m_ip1, dest, 0, nullptr));
+
+        QVERIFY(client.downloadNodeLogs(node));
+        const QString nodeFolder = dest + QStringLiteral("/Hall-1_") + m_ip1 + QStringLiteral("_log/");
+        QCOMPARE(QDir(nodeFolder).entryList(QDir::Files),
+                 QStringList({QStringLiteral("a.log"), QStringLiteral("b.txt"), QStringLiteral("log_proxy.1")}));
+        for (const QString &f : QDir(nodeFolder).entryList(QDir::Files))
+            QCOMPARE(readAll(nodeFolder + f), readAll(nodeFile(m_ip1, QStringLiteral("userdata/logs/") + f)));
+
+        QVERIFY(client.downloadProxyLogs(node));
+        const QString proxyFolder = dest + QStringLiteral("/Hall-1_") + m_ip1 + QStringLiteral("_log_proxy/");
+        QCOMPARE(QDir(proxyFolder).entryList(QDir::Files), QStringList({QStringLiteral("log_proxy.1")}));
+    }
+
+    void oddAndHostileLogNames()
+    {
+        const QString logs = nodeFile(m_ip2, QStringLiteral("userdata/logs/"));
+        // A name that would leave the folder on Windows, one full of URL syntax,
+        // and an empty file.
+        QVERIFY(writeFile(logs + QStringLiteral("..\\..\\evil.log"), "evil"));
+        QVERIFY(writeFile(logs + QStringLiteral("x log#1?.txt"), "odd name"));
+        QVERIFY(writeFile(logs + QStringLiteral("empty.log"), QByteArray()));
+
+        QTemporaryDir outer;
+        const QString dest = outer.filePath(QStringLiteral("inner/dest"));
+        QVERIFY(QDir().mkpath(dest));
+        sDeviceInfo node;
+        node.name = "../../escape";
+        node.ip = m_ip2.toUtf8();
+        csftpclient client;
+        client.setTransInfo(info(m_ip2, dest, 0, nullptr));
+
+        // A listed file was refused, so the export is not complete.
+        QVERIFY(!client.downloadNodeLogs(node));
+
+        QStringList written;
+        QDirIterator it(outer.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            written << it.next();
+        QVERIFY(!written.isEmpty());
+        for (const QString &f : written)
+            QVERIFY2(f.startsWith(dest + QLatin1Char('/')), qPrintable(f));
+        const QStringList folders = QDir(dest).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(folders.size(), 1);
+        const QString folder = dest + QLatin1Char('/') + folders.first() + QLatin1Char('/');
+        QVERIFY(folders.first().endsWith(QLatin1Char('_') + m_ip2 + QStringLiteral("_log")));
+        QVERIFY(!folders.first().startsWith(QLatin1Char('.')));
+        QCOMPARE(readAll(folder + QStringLiteral("x log#1?.txt")), QByteArray("odd name"));
+        QVERIFY(QFileInfo::exists(folder + QStringLiteral("empty.log")));
+        QCOMPARE(QFileInfo(folder + QStringLiteral("empty.log")).size(), 0);
+        QVERIFY(!QDir(folder).entryList(QDir::Files).join(QLatin1Char(' ')).contains(QStringLiteral("evil")));
+
+        QFile::remove(logs + QStringLiteral("..\\..\\evil.log"));
+        QVERIFY(client.downloadNodeLogs(node));
+    }
+
+    void failedListingWritesNothing()
+    {
+        QTemporaryDir dest;
+        sDeviceInfo node;
+        node.name = "ghost";
+        node.ip = "127.0.9.9"; // served, but with no tree: the log folder is missing
+        csftpclient client;
+        client.setTransInfo(info(QStringLiteral("127.0.9.9"), dest.path(), 0, nullptr));
+        QVERIFY(!client.downloadNodeLogs(node));
+        QVERIFY(QDir(dest.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    void unwritableFolderFailsTheExport()
+    {
+        QTemporaryDir dest;
+        sDeviceInfo node;
+        node.name = "Hall-3";
+        node.ip = m_ip3.toUtf8();
+        // A file where the node's folder should go.
+        QVERIFY(writeFile(dest.filePath(QStringLiteral("Hall-3_") + m_ip3 + QStringLiteral("_log")), "in the way"));
+        csftpclient client;
+        client.setTransInfo(info(m_ip3, dest.path(), 0, nullptr));
+        QVERIFY(!client.downloadNodeLogs(node));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSftpTransfer)
+#include "tst_sftptransfer.moc"
