@@ -1,0 +1,414 @@
+#include <QtTest>
+
+#include <QApplication>
+#include <QJsonObject>
+#include <QLabel>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <curl/curl.h>
+#include <functional>
+#include <mutex>
+
+#include "comm/cobserverlist.h"
+#include "comm/iobserver.h"
+#include "dialog/cdeviceupdatewidget.h"
+#include "dialog/clogexportwidget.h"
+#include "dialog/csoftwareupdatewidget.h"
+#include "simlan.h"
+#include "transfer/stransinfo.h"
+#include "ui/cmessagedialog.h"
+#include "ui/cprogreslistitem.h"
+
+// Firmware and application upgrades and log export through their dialogs,
+// against simulated nodes with real SFTP servers and the simulator's MD5 check.
+namespace {
+
+SelectedNodeList selection(const QStringList &ips)
+{
+    SelectedNodeList list;
+    qint64 id = 1;
+    for (const QString &ip : ips) {
+        sSelectedNode n;
+        n.id = id++;
+        n.ip = ip.toUtf8();
+        n.nodeType = DecoderNode;
+        list.append(n);
+    }
+    return list;
+}
+
+QByteArray randomBytes(qint64 size, quint32 seed)
+{
+    QByteArray data(int(size), Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(data.data()), int(size / 4));
+    return data;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool allRowsDone(const CUpgradeWidget &dlg)
+{
+    return dlg.finishedCount() == dlg.rowCount();
+}
+
+// Calls back on every transfer end, on the transfer thread, before the worker
+// hears of it.
+class CEndHook final : public IObserver
+{
+public:
+    explicit CEndHook(std::function<void(const sTransAnswer &)> hook) : m_hook(std::move(hook))
+    {
+        CObserverList::instance().add(this);
+    }
+    ~CEndHook() override { CObserverList::instance().remove(this); }
+    void onResult(int, void *, int, int) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+    void onTransEnd(const sTransAnswer *answer) override { m_hook(*answer); }
+
+private:
+    std::function<void(const sTransAnswer &)> m_hook;
+};
+
+// Answers the next modal dialog that opens.
+void answerNextModal(bool accept, QString *text = nullptr)
+{
+    auto *timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, accept, text] {
+        auto *box = qobject_cast<CMessageDialog *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (text)
+            *text = box->messageLabel()->text();
+        accept ? box->accept() : box->reject();
+    });
+    timer->start(5);
+}
+
+QStringList g_debug;
+std::mutex g_debugMutex;
+void captureDebug(QtMsgType, const QMessageLogContext &, const QString &msg)
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debug.append(msg);
+}
+
+} // namespace
+
+class TestUpgradeFlow final : public QObject
+{
+    Q_OBJECT
+
+    SimLan m_lan;
+    QTemporaryDir m_dir;
+    QStringList m_ips;
+
+    QString nodeFile(const QString &ip, const QString &rel) const
+    {
+        return m_lan.sftpRoot() + QLatin1Char('/') + ip + QLatin1Char('/') + rel;
+    }
+
+    bool startLan(const QStringList &extra = {})
+    {
+        m_lan.stop();
+        if (!m_lan.start(QStringList({QStringLiteral("--decoders"), QStringLiteral("3")}) + extra, true))
+            return false;
+        m_ips = m_lan.addresses();
+        return m_ips.size() == 3;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        curl_global_init(CURL_GLOBAL_ALL);
+        QVERIFY(m_dir.isValid());
+        QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
+    }
+
+    void cleanupTestCase()
+    {
+        m_lan.stop();
+        curl_global_cleanup();
+    }
+
+    void threeNodesUpgradeEndToEnd()
+    {
+        const QByteArray data = randomBytes(6 << 20, 1);
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V2.4.1.bin"));
+        QVERIFY(writeFile(path, data));
+
+        CDeviceUpdateWidget dlg;
+        dlg.startUpdate(path, selection(m_ips));
+        QCOMPARE(dlg.rowCount(), 3);
+        int highest = 0;
+        for (int i = 0; i < 3; ++i) {
+            connect(dlg.row(i)->progressBar(), &QProgressBar::valueChanged, this, [&highest, &dlg, i](int v) {
+                if (dlg.row(i)->resultCode() != 1)
+                    highest = qMax(highest, v);
+            });
+        }
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(dlg.row(i)->resultLabel()->text(), QStringLiteral("升级成功"));
+            QCOMPARE(dlg.row(i)->progressBar()->value(), 1000);
+            QCOMPARE(readAll(nodeFile(m_ips.at(i), QStringLiteral("userdata/vela_decoder_V2.4.1.bin"))), data);
+        }
+        // During the transfer the bar stops at 99.5 %.
+        QVERIFY2(highest > 900 && highest <= 995, qPrintable(QString::number(highest)));
+        QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
+
+        const auto commands = m_lan.records(4501);
+        QCOMPARE(commands.size(), 3);
+        for (const QJsonObject &c : commands) {
+            const QJsonObject body = c.value(QStringLiteral("payload")).toObject();
+            QCOMPARE(body.value(QStringLiteral("upgradeType")).toInt(), 0);
+            QCOMPARE(body.value(QStringLiteral("packageKind")).toInt(), 0x515661);
+            QCOMPARE(body.value(QStringLiteral("version")).toString(), QStringLiteral("V2.4.1"));
+            QCOMPARE(body.value(QStringLiteral("fileName")).toString(), QStringLiteral("vela_decoder_V2.4.1.bin"));
+        }
+        dlg.onOkClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void emptyAddressGivesNoRow()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V2.4.2.bin"));
+        QVERIFY(writeFile(path, randomBytes(1 << 20, 2)));
+        CDeviceUpdateWidget dlg;
+        dlg.startUpdate(path, selection({m_ips.at(0), QString(), m_ips.at(1)}));
+        QCOMPARE(dlg.rowCount(), 2);
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+        QCOMPARE(dlg.finishedCount(), 2);
+        QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
+        QVERIFY(!dlg.inProgress());
+    }
+
+    void md5MismatchThenRetryRecovers()
+    {
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V3.0.bin"));
+        QVERIFY(writeFile(path, randomBytes(2 << 20, 3)));
+        // Once the first upload is done, the local package changes before the
+        // command reads its digest: the node holds other bytes than announced.
+        std::atomic<int> uploads{0};
+        CEndHook hook([&uploads, path](const sTransAnswer &answer) {
+            if (answer.code == CURLE_OK && uploads.fetch_add(1) == 0) {
+                QFile f(path);
+                if (f.open(QIODevice::Append))
+                    f.write("changed");
+            }
+        });
+        CDeviceUpdateWidget dlg;
+        dlg.startUpdate(path, selection({m_ips.at(2)}));
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+        CProgressListItem *row = dlg.row(0);
+        QCOMPARE(row->resultLabel()->text(), QStringLiteral("MD5匹配失败"));
+        QVERIFY(row->retryButton()->isVisibleTo(row));
+
+        QTest::mousePress(row->retryButton(), Qt::LeftButton);
+        QCOMPARE(row->resultLabel()->text(), QStringLiteral("正在升级"));
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+        QCOMPARE(row->resultLabel()->text(), QStringLiteral("升级成功"));
+        // The whole (changed) file went up again.
+        QCOMPARE(uploads.load(), 2);
+        QCOMPARE(readAll(nodeFile(m_ips.at(2), QStringLiteral("userdata/vela_decoder_V3.0.bin"))), readAll(path));
+    }
+
+    void applicationUpgradeGoesToTheAppFolder()
+    {
+        const QByteArray data = randomBytes(1 << 20, 4);
+        const QString path = m_dir.filePath(QStringLiteral("vela_encoder_A1.7.bin"));
+        QVERIFY(writeFile(path, data));
+        const int before = m_lan.records(4501).size();
+        CSoftwareUpdateWidget dlg;
+        dlg.startUpdate(path, selection({m_ips.at(0), m_ips.at(1)}));
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(dlg.row(i)->resultLabel()->text(), QStringLiteral("升级成功"));
+            QCOMPARE(readAll(nodeFile(m_ips.at(i), QStringLiteral("app/vela_encoder_A1.7.bin"))), data);
+        }
+        const auto commands = m_lan.records(4501).mid(before);
+        QCOMPARE(commands.size(), 2);
+        for (const QJsonObject &c : commands) {
+            const QJsonObject body = c.value(QStringLiteral("payload")).toObject();
+            QCOMPARE(body.value(QStringLiteral("upgradeType")).toInt(), 1);
+            QCOMPARE(body.value(QStringLiteral("packageKind")).toInt(), 0x515641);
+        }
+        QCOMPARE(dlg.okButton()->text(), QStringLiteral("取消"));
+        dlg.onOkClicked(); // no question once every node answered
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void decliningToCloseKeepsTheUpgradeGoing()
+    {
+        QVERIFY2(startLan({QStringLiteral("--upgrade-delay"), QStringLiteral("1500")}), qPrintable(m_lan.errorString()));
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V4.bin"));
+        QVERIFY(writeFile(path, randomBytes(1 << 20, 5)));
+        CDeviceUpdateWidget dlg;
+        dlg.startUpdate(path, selection({m_ips.at(0)}));
+        QSignalSpy stops(&dlg, &CUpgradeWidget::transStopSignal);
+        dlg.show();
+        QVERIFY(m_lan.waitForRecords(4501, 1, 20000)); // the node is now installing
+        QString asked;
+        answerNextModal(false, &asked);
+        dlg.onOkClicked();
+        QCOMPARE(asked, QStringLiteral("确定要取消升级吗？"));
+        QCOMPARE(stops.count(), 1); // only the start's transStopSignal(false)
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 20000);
+        QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级成功"));
+        dlg.onOkClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
+    }
+
+    void confirmingToCloseStopsTheUpload()
+    {
+        const qint64 size = 128 << 20;
+        const int commandsBefore = m_lan.records(4501).size();
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V5.bin"));
+        QVERIFY(writeFile(path, randomBytes(size, 6)));
+        {
+            std::lock_guard<std::mutex> lock(g_debugMutex);
+            g_debug.clear();
+        }
+        const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
+        QElapsedTimer clock;
+        {
+            CDeviceUpdateWidget dlg;
+            dlg.startUpdate(path, selection({m_ips.at(1)}));
+            dlg.show();
+            QTRY_VERIFY_WITH_TIMEOUT(dlg.row(0)->progressBar()->value() > 0, 20000);
+            answerNextModal(true);
+            clock.start();
+            dlg.onCancelClicked();
+            QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        }
+        const qint64 closeMs = clock.elapsed();
+        qInstallMessageHandler(previous);
+        std::lock_guard<std::mutex> lock(g_debugMutex);
+        QVERIFY(g_debug.contains(QStringLiteral("sftp Transmission stoped")));
+        QVERIFY2(closeMs < 3000, qPrintable(QString::number(closeMs)));
+        QVERIFY(QFileInfo(nodeFile(m_ips.at(1), QStringLiteral("userdata/vela_decoder_V5.bin"))).size() < size);
+        QTest::qWait(300);
+        QCOMPARE(m_lan.records(4501).size(), commandsBefore); // the cancelled node got no command
+    }
+
+    void undeliveredCommandFailsTheRow()
+    {
+        QVERIFY2(startLan({QStringLiteral("--fault"), QStringLiteral("tcp-refuse@0")}), qPrintable(m_lan.errorString()));
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V6.bin"));
+        QVERIFY(writeFile(path, randomBytes(1 << 20, 7)));
+        CDeviceUpdateWidget dlg;
+        dlg.startUpdate(path, selection({m_ips.at(0), m_ips.at(1)}));
+        dlg.show();
+        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 30000);
+        QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级失败"));
+        QVERIFY(dlg.row(0)->retryButton()->isVisibleTo(dlg.row(0)));
+        QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("升级成功"));
+        QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
+    }
+
+    void refusedLoginFailsTheRow()
+    {
+        // The server refuses the program's password: its account is given
+        // another one for the length of this test (inside the private
+        // namespace; the bind mount goes with it).
+        const QString shadow = m_dir.filePath(QStringLiteral("shadow"));
+        {
+            QFile in(QStringLiteral("/etc/shadow"));
+            QVERIFY(in.open(QIODevice::ReadOnly));
+            QByteArray text;
+            for (QByteArray line : in.readAll().split('\n')) {
+                if (line.startsWith("svc1:"))
+                    line = "svc1:$6$qv$Gq3yGP3j8Q7Oq0rkzqwqzXK5k1dBo2UOYsmy0W8pC9bnZnEuYyLEvKXDyuYSxWdoE0Dj4GQRoS2KQ2nS0o1SU1:19000:0:99999:7:::";
+                text += line + '\n';
+            }
+            QVERIFY(writeFile(shadow, text.trimmed() + '\n'));
+        }
+        QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), shadow, QStringLiteral("/etc/shadow")}), 0);
+        struct sUnmount
+        {
+            bool done = false;
+            ~sUnmount()
+            {
+                if (!done)
+                    QProcess::execute(QStringLiteral("umount"), {QStringLiteral("/etc/shadow")});
+            }
+        } unmount;
+        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V7.bin"));
+        QVERIFY(writeFile(path, randomBytes(1 << 20, 8)));
+        {
+            CDeviceUpdateWidget dlg;
+            dlg.startUpdate(path, selection({m_ips.at(2)}));
+            dlg.show();
+            QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
+            QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级失败"));
+            QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
+        }
+        unmount.done = true;
+        QCOMPARE(QProcess::execute(QStringLiteral("umount"), {QStringLiteral("/etc/shadow")}), 0);
+        QVERIFY(!QFileInfo::exists(nodeFile(m_ips.at(2), QStringLiteral("userdata/vela_decoder_V7.bin"))));
+    }
+
+    void logExportReportsTheRealOutcome()
+    {
+        QTemporaryDir dest;
+        sDeviceInfo node;
+        node.name = "Hall-1";
+        node.ip = m_ips.at(0).toUtf8();
+        node.managerIP = m_ips.at(1).toUtf8();
+        node.nodeType = DecoderNode;
+        // The node's folder is blocked by a file: nothing can be written.
+        const QString folder = dest.filePath(QStringLiteral("Hall-1_") + m_ips.at(0) + QStringLiteral("_log"));
+        QVERIFY(writeFile(folder, "in the way"));
+
+        CLogExportWidget dlg;
+        dlg.startLogExport(dest.path(), node, false);
+        CProgressListItem *row = dlg.row();
+        QTRY_VERIFY_WITH_TIMEOUT(row->resultLabel()->text() == QStringLiteral("导出失败"), 15000);
+        QVERIFY(row->retryButton()->isVisibleTo(row));
+
+        QVERIFY(QFile::remove(folder));
+        QTest::mousePress(row->retryButton(), Qt::LeftButton);
+        QCOMPARE(row->resultLabel()->text(), QStringLiteral("正在导出"));
+        QTRY_VERIFY_WITH_TIMEOUT(row->resultLabel()->text() == QStringLiteral("导出成功"), 15000);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
+        dlg.onOkClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    }
+
+    void proxyLogExportUsesTheManagerAddress()
+    {
+        QTemporaryDir dest;
+        sDeviceInfo node;
+        node.name = "Proxy";
+        node.ip = m_ips.at(0).toUtf8();
+        node.managerIP = m_ips.at(1).toUtf8();
+        CLogExportWidget dlg;
+        dlg.startLogExport(dest.path(), node, true);
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.row()->resultLabel()->text() == QStringLiteral("导出成功"), 15000);
+        const QString folder = dest.filePath(QStringLiteral("Proxy_") + m_ips.at(1) + QStringLiteral("_log_proxy"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList({QStringLiteral("log_proxy.1")}));
+        QCOMPARE(readAll(folder + QStringLiteral("/log_proxy.1")),
+                 readAll(nodeFile(m_ips.at(1), QStringLiteral("userdata/logs/log_proxy.1"))));
+    }
+};
+
+QTEST_MAIN(TestUpgradeFlow)
+#include "tst_upgradeflow.moc"
