@@ -227,14 +227,13 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", qPrintable(msg));
     });
 
-    const QString buildDir = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).absolutePath();
     QCommandLineParser p;
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("source"), QStringLiteral("Source folder (for scripts/lan-sshd.sh)."), QStringLiteral("dir"),
-         QDir(buildDir + QStringLiteral("/..")).absolutePath()},
+         QStringLiteral(QV_SOURCE_DIR)},
         {QStringLiteral("nodesim"), QStringLiteral("quorvane-nodesim."), QStringLiteral("path"),
-         buildDir + QStringLiteral("/tools/nodesim/quorvane-nodesim")},
+         QStringLiteral(QV_NODESIM_PATH)},
         {QStringLiteral("nodes"), QStringLiteral("Simulated nodes."), QStringLiteral("n"), QStringLiteral("8")},
         {QStringLiteral("size-mib"), QStringLiteral("Package size."), QStringLiteral("MiB"), QStringLiteral("64")},
         {QStringLiteral("rounds"), QStringLiteral("Rounds of both kinds, alternating."), QStringLiteral("n"),
