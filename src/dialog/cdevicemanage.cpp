@@ -7,9 +7,12 @@
 #include "dialog/caboutdlg.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
+#include "dialog/cdeviceupdatewidget.h"
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnetconfigdlg.h"
+#include "dialog/csoftwareupdatewidget.h"
+#include "dialog/cupdatedlg.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 
@@ -139,9 +142,13 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         m_page->updateDeviceInfo();
         break;
     }
+    case MenuDeviceUpdate:
+        runUpgrade(false);
+        break;
+    case MenuAppUpdate:
+        runUpgrade(true);
+        break;
     case MenuTypeSwitch:       // CTypeSwitchWidget, then switchNodeType and a rescan
-    case MenuDeviceUpdate:     // CUpdateDlg + CDeviceUpdateWidget, then a rescan
-    case MenuAppUpdate:        // CUpdateDlg + CSoftwareUpdateWidget, then a rescan
     case MenuDeviceRestart:    // CDeviceRestartDlg, rebootNodes, result message
     case MenuResumeFactorySet: // CDeviceRestartDlg, factoryResetNodes, rescan
     case MenuDataImport:       // file dialog + CDataImportWidget, then a rescan
@@ -152,6 +159,25 @@ void CDeviceManage::switch2SettingWidget(menuType type)
     case MenuOneKeyReplace:    // hidden, no function
         break;
     }
+}
+
+void CDeviceManage::runUpgrade(bool application)
+{
+    CUpdateDlg chooser(this);
+    chooser.setTitle(application ? tr("app升级") : tr("设备升级"));
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    const SelectedNodeList nodes = m_page->selectedNodeList();
+    if (application) {
+        CSoftwareUpdateWidget upgrade(this);
+        upgrade.startUpdate(chooser.path(), nodes);
+        upgrade.exec();
+    } else {
+        CDeviceUpdateWidget upgrade(this);
+        upgrade.startUpdate(chooser.path(), nodes);
+        upgrade.exec();
+    }
+    scanNodes();
 }
 
 void CDeviceManage::showAbout()

@@ -52,6 +52,8 @@ private:
     bool checkPrecondition(menuType type);
     void showMessage(const QString &text);
     void showAbout();
+    // Commands 4 and 5: package chooser, then the upgrade dialog, then a rescan.
+    void runUpgrade(bool application);
 
     QVBoxLayout *m_layout = nullptr;
     CMainShowWidget *m_page = nullptr;
