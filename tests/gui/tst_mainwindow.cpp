@@ -255,7 +255,8 @@ private slots:
         // With a row checked every command reaches its handling.
         page()->singleSelectOrCancel(12);
         // A command that opens its dialog here gets it cancelled again.
-        const QList<int> withDialog = {MenuNetConfig, MenuAddNode};
+        // The upgrades open their package chooser first.
+        const QList<int> withDialog = {MenuNetConfig, MenuAddNode, MenuDeviceUpdate, MenuAppUpdate};
         for (int type = 0; type < MenuTypeCount; ++type) {
             if (type == MenuAbout || type == MenuScanNode)
                 continue;
