@@ -35,7 +35,7 @@ SelectedNodeList nodes(const QList<QByteArray> &ips)
 }
 
 // Runs handler on the next modal dialog that opens (within timeoutMs).
-void onNextModal(std::function<void(QWidget *)> handler, int timeoutMs = 3000)
+void onNextModal(std::function<void(QWidget *)> handler, int timeoutMs = 30000)
 {
     auto *timer = new QTimer;
     auto *clock = new QElapsedTimer;
