@@ -1,6 +1,5 @@
 #include "dialog/cnodesettingdlg.h"
 
-#include <QDebug>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -10,6 +9,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "dialog/clogexportwidget.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
@@ -356,6 +356,7 @@ void CNodeSettingDlg::onClickExportLog()
 
 void CNodeSettingDlg::runLogExport(const QString &folder)
 {
-    // Wired to the log export dialog once it is part of the program.
-    qDebug() << "log export not available yet:" << folder;
+    CLogExportWidget exporter(this);
+    exporter.startLogExport(folder, record(), false);
+    exporter.exec();
 }

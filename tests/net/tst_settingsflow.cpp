@@ -4,14 +4,17 @@
 #include <QtTest>
 
 #include <QJsonArray>
+#include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "comm/cdevicectrljob.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cencodersettingdlg.h"
+#include "dialog/clogexportwidget.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnetconfigdlg.h"
 #include "dialog/cnodescanui/cnodetableview.h"
@@ -25,6 +28,7 @@
 #include "ui/cipaddredit.h"
 #include "ui/clineedit.h"
 #include "ui/cmessagedialog.h"
+#include "ui/cprogreslistitem.h"
 
 using modalwatch::Watch;
 
@@ -53,6 +57,7 @@ private slots:
     void encoderSettingsReachNode();
     void consecutiveAddresses();
     void addNodeFindsNodeByAddress();
+    void nodeLogExport();
 
 private:
     bool startHub(const QStringList &simArgs, bool withSftp = false);
@@ -298,6 +303,58 @@ void TestSettingsFlow::addNodeFindsNodeByAddress()
     m_hub->switch2SettingWidget(MenuAddNode);
     QVERIFY(partial.ran());
     QCOMPARE(page()->rows().size(), 2);
+}
+
+void TestSettingsFlow::nodeLogExport()
+{
+    QVERIFY(startHub({"--decoders", "1"}, true));
+    const sDecoderInfo node = model()->decoders().first();
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString logDir = folder.path() + QLatin1Char('/') + QString::fromUtf8(node.name) + QLatin1Char('_')
+        + QString::fromUtf8(node.ip) + QStringLiteral("_log");
+
+    QString chooserTitle;
+    QString resultText;
+    Watch watch = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
+        dlg->onAdvance();
+        Watch chooser = Watch::arm<QFileDialog>([&](QFileDialog *fd) {
+            chooserTitle = fd->windowTitle();
+            fd->setDirectory(folder.path());
+            fd->selectFile(folder.path());
+            static_cast<QDialog *>(fd)->accept(); // QFileDialog hides it
+        });
+        Watch exporter = Watch::arm<CLogExportWidget>(
+            [&](CLogExportWidget *w) {
+                QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(logDir + QStringLiteral("/b.txt")), 20000);
+                QTRY_VERIFY_WITH_TIMEOUT(!w->row()->findChildren<QLabel *>().isEmpty(), 1000);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    [&] {
+                        for (QLabel *l : w->row()->findChildren<QLabel *>()) {
+                            if (l->text() == QStringLiteral("导出成功"))
+                                return true;
+                        }
+                        return false;
+                    }(),
+                    20000);
+                resultText = QStringLiteral("导出成功");
+                w->okButton()->click();
+            },
+            30000);
+        child<QPushButton>(dlg, "logExportButton")->click();
+        QVERIFY(chooser.ran());
+        QVERIFY(exporter.ran());
+        // Nothing was edited: leaving does not ask.
+        dlg->cancelButton()->click();
+    });
+    m_hub->nodeSetting(DecoderNode, node.id);
+    QVERIFY(watch.ran());
+    QCOMPARE(chooserTitle, QStringLiteral("日志导出"));
+    QCOMPARE(resultText, QStringLiteral("导出成功"));
+    QVERIFY(QFileInfo::exists(logDir + QStringLiteral("/a.log")));
+    QVERIFY(QFileInfo::exists(logDir + QStringLiteral("/log_proxy.1")));
+    // A cancelled settings dialog sends nothing.
+    QCOMPARE(m_lan->records(3501).size(), 0);
 }
 
 QTEST_MAIN(TestSettingsFlow)
