@@ -1,0 +1,255 @@
+// The translation sources must follow the code: lupdate over src/ may neither add a
+// text (a tr() the translations do not know) nor drop one (an entry no code shows).
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <QtTest>
+
+namespace
+{
+using Key = QPair<QString, QString>; // context, source text
+
+Key key(const char *context, const char *source)
+{
+    return {QString::fromLatin1(context), QString::fromUtf8(source)};
+}
+
+// Texts the code shows through tr() on purpose without an entry: they stay as written.
+const QSet<Key> &shownWithoutEntry()
+{
+    static const QSet<Key> keys{
+        key("CMessageDialog", "切换结果"),
+        // The title of the language submenu; the menu shows the "语言" action's text instead.
+        key("CMainTitleBar", "子菜单"),
+        // A technical term, the same in both languages.
+        key("CEncoderSettingDlg", "USB"),
+        // Caption of a file chooser on a page the dialog never shows.
+        key("CNetConfigDlg", "标题"),
+    };
+    return keys;
+}
+
+// Entries kept although no literal in the code carries them.
+const QSet<Key> &entriesWithoutLiteral()
+{
+    static const QSet<Key> keys{
+        // The company name comes from the about dialog's owner data at run time.
+        key("CAboutDialog", "欧凡塔视讯科技有限公司"),
+        // Listed texts no widget carries: the restart question has only OK and Cancel, the
+        // encoder's audio row reads "USB", the proxy dialog's OK reads "确定", and a type
+        // switch reports through the switch-result box.
+        key("CDeviceRestartDlg", "返回"),
+        key("CEncoderSettingDlg", "音频输入"),
+        key("CProxyLogLevel", "确认"),
+        key("CTypeSwitchWidget", "切换成功的节点:"),
+    };
+    return keys;
+}
+
+// Entries of commands whose dialogs and hub flows are still being built: no code to check
+// them against yet. Empty this list as they arrive; the other checks stay in force.
+const QSet<Key> &notBuiltYet()
+{
+    static const QSet<Key> keys{
+        key("CDeviceManage", "设备重启"),
+        key("CDeviceManage", "是否重启设备？"),
+        key("CDeviceManage", "重启成功"),
+        key("CDeviceManage", "重启失败"),
+        key("CDeviceManage", "恢复出厂设置"),
+        key("CDeviceManage", "是否恢复出厂设置？"),
+        key("CDeviceManage", "同步系统时间"),
+        key("CDeviceManage", "是否同步当前系统时间到所有设备？"),
+        key("CDeviceManage", "文件名:"),
+        key("CDeviceManage", "打开"),
+        key("CDeviceManage", "取消"),
+        key("CDeviceManage", "选择文件夹"),
+        key("CDeviceManage", "切换成功"),
+        key("CModelSwitch", "确定"),
+        key("CModelSwitch", "解码节点模式切换"),
+        key("CModelSwitch", "取消"),
+        key("CModelSwitch", "序号"),
+        key("CModelSwitch", "节点名称"),
+        key("CModelSwitch", "所有模式"),
+        key("CModelSwitch", "大屏"),
+        key("CModelSwitch", "坐席"),
+        key("CModelSwitch", "矩阵"),
+        key("CModelSwitch", "切换模式选择"),
+        key("CModelSwitch", "请选择需要切换的设备"),
+        key("CProxyLogLevel", "代理节点日志等级设置"),
+        key("CProxyLogLevel", "确定"),
+        key("CProxyLogLevel", "日志等级"),
+        key("CProxyLogLevel", "日志导出"),
+        key("CProxyLogLevel", "文件名:"),
+        key("CProxyLogLevel", "取消"),
+        key("CProxyLogLevel", "选择文件夹"),
+    };
+    return keys;
+}
+
+// Shared bases translate in the context of the dialog that shows them.
+const QHash<QString, QStringList> &contextsOfBase()
+{
+    static const QHash<QString, QStringList> bases{
+        {QStringLiteral("CNodeSettingDlg"), {QStringLiteral("CDecoderSettingDlg"), QStringLiteral("CEncoderSettingDlg")}},
+    };
+    return bases;
+}
+
+struct TsFile
+{
+    QSet<Key> all;
+    QSet<Key> live; // neither obsolete nor vanished
+    int messages = 0;
+};
+
+bool readTs(const QString &path, TsFile *out, QString *error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = path + QStringLiteral(": ") + file.errorString();
+        return false;
+    }
+    QXmlStreamReader xml(&file);
+    QString context, source;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("name")) {
+            context = xml.readElementText();
+        } else if (xml.name() == QLatin1String("source")) {
+            source = xml.readElementText();
+        } else if (xml.name() == QLatin1String("translation")) {
+            const auto type = xml.attributes().value(QLatin1String("type"));
+            ++out->messages;
+            out->all.insert({context, source});
+            if (type != QLatin1String("obsolete") && type != QLatin1String("vanished"))
+                out->live.insert({context, source});
+        }
+    }
+    if (xml.hasError()) {
+        *error = path + QStringLiteral(": ") + xml.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString describe(const QSet<Key> &keys)
+{
+    QStringList lines;
+    for (const Key &k : keys)
+        lines << QStringLiteral("  ") + k.first + QStringLiteral(" / ") + k.second;
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString tsPath(const QString &name)
+{
+    return QStringLiteral(QV_SOURCE_DIR "/res/translate/") + name + QStringLiteral(".ts");
+}
+} // namespace
+
+class TestTsSync final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void lupdateAddsAndDropsNothing_data();
+    void lupdateAddsAndDropsNothing();
+    void bothLanguagesHoldTheSameTexts();
+    void everyTrClassHasItsOwnContext();
+
+private:
+    QTemporaryDir m_tmp;
+    QString m_log;
+};
+
+void TestTsSync::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+    QStringList args{QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral(QV_SOURCE_DIR "/src"),
+                     QStringLiteral("-ts")};
+    for (const char *name : {"english_en", "chinese_cn"}) {
+        const QString copy = m_tmp.filePath(QLatin1String(name) + QStringLiteral(".ts"));
+        QVERIFY(QFile::copy(tsPath(QLatin1String(name)), copy));
+        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+        args << copy;
+    }
+    QProcess lupdate;
+    lupdate.setProcessChannelMode(QProcess::MergedChannels);
+    lupdate.start(QStringLiteral(QV_LUPDATE), args);
+    QVERIFY2(lupdate.waitForFinished(120000), qPrintable(lupdate.errorString()));
+    m_log = QString::fromUtf8(lupdate.readAll());
+    QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, qPrintable(m_log));
+}
+
+void TestTsSync::lupdateAddsAndDropsNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("english") << QStringLiteral("english_en");
+    QTest::newRow("chinese") << QStringLiteral("chinese_cn");
+}
+
+void TestTsSync::lupdateAddsAndDropsNothing()
+{
+    QFETCH(QString, name);
+    TsFile before, after;
+    QString error;
+    QVERIFY2(readTs(tsPath(name), &before, &error), qPrintable(error));
+    QVERIFY2(readTs(m_tmp.filePath(name + QStringLiteral(".ts")), &after, &error), qPrintable(error));
+    QCOMPARE(before.all.size(), before.messages); // no text twice in one context
+    QCOMPARE(before.live, before.all);            // nothing kept as obsolete
+
+    // What the code shows, with a shared base's texts in each of its dialogs' contexts.
+    QSet<Key> shown;
+    for (const Key &k : qAsConst(after.live)) {
+        const auto base = contextsOfBase().constFind(k.first);
+        if (base == contextsOfBase().constEnd()) {
+            shown.insert(k);
+            continue;
+        }
+        for (const QString &context : *base)
+            shown.insert({context, k.second});
+    }
+
+    const QSet<Key> added = shown - before.all - shownWithoutEntry();
+    const QSet<Key> dropped = before.all - shown - entriesWithoutLiteral() - notBuiltYet();
+    // QVERIFY2 cuts long messages: the lists go to the log whole.
+    if (!added.isEmpty())
+        qWarning().noquote() << "texts in the code without an entry:\n" + describe(added);
+    if (!dropped.isEmpty())
+        qWarning().noquote() << "entries no code shows:\n" + describe(dropped);
+    QVERIFY(added.isEmpty());
+    QVERIFY(dropped.isEmpty());
+
+    // The exceptions must stay true, or they would hide a later mistake.
+    const QSet<Key> staleShown = shownWithoutEntry() - (shown - before.all);
+    QVERIFY2(staleShown.isEmpty(), qPrintable(QStringLiteral("no longer shown, or given an entry:\n") + describe(staleShown)));
+    const QSet<Key> staleKept = entriesWithoutLiteral() - (before.all - shown);
+    QVERIFY2(staleKept.isEmpty(), qPrintable(QStringLiteral("missing, or now found in the code:\n") + describe(staleKept)));
+}
+
+void TestTsSync::bothLanguagesHoldTheSameTexts()
+{
+    TsFile english, chinese;
+    QString error;
+    QVERIFY2(readTs(tsPath(QStringLiteral("english_en")), &english, &error), qPrintable(error));
+    QVERIFY2(readTs(tsPath(QStringLiteral("chinese_cn")), &chinese, &error), qPrintable(error));
+    QVERIFY2(english.all == chinese.all,
+             qPrintable(QStringLiteral("only English:\n") + describe(english.all - chinese.all)
+                        + QStringLiteral("\nonly Chinese:\n") + describe(chinese.all - english.all)));
+}
+
+// tr() in a class without Q_OBJECT looks its text up under "QObject" at run time, so
+// the entry lupdate files under the class name would never be found.
+void TestTsSync::everyTrClassHasItsOwnContext()
+{
+    QVERIFY2(!m_log.contains(QLatin1String("lacks Q_OBJECT")), qPrintable(m_log));
+}
+
+QTEST_GUILESS_MAIN(TestTsSync)
+#include "tst_tssync.moc"
