@@ -13,6 +13,7 @@
 #include "dialog/cnetconfigdlg.h"
 #include "dialog/csoftwareupdatewidget.h"
 #include "dialog/cupdatedlg.h"
+#include "dialog/devicecommands.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 
@@ -148,15 +149,36 @@ void CDeviceManage::switch2SettingWidget(menuType type)
     case MenuAppUpdate:
         runUpgrade(true);
         break;
-    case MenuTypeSwitch:       // CTypeSwitchWidget, then switchNodeType and a rescan
-    case MenuDeviceRestart:    // CDeviceRestartDlg, rebootNodes, result message
-    case MenuResumeFactorySet: // CDeviceRestartDlg, factoryResetNodes, rescan
-    case MenuDataImport:       // file dialog + CDataImportWidget, then a rescan
-    case MenuDataExport:       // folder dialog + CDataExportWidget, then a rescan
-    case MenuSetDeviceTime:    // CDeviceRestartDlg, rescan, syncTime
-    case MenuModelSwitch:      // CModelSwitch, setDecoder per record
-    case MenuProxyLogLevel:    // CProxyLogLevel
-    case MenuOneKeyReplace:    // hidden, no function
+    case MenuTypeSwitch:
+        if (DeviceCommands::switchType(*m_job, *m_page->nodeListModel(), m_page->selectedNodeList(), this))
+            scanNodes();
+        break;
+    case MenuDeviceRestart:
+        if (DeviceCommands::restart(*m_job, m_page->selectedNodeList(), this))
+            scanNodes();
+        break;
+    case MenuResumeFactorySet:
+        if (DeviceCommands::factoryReset(*m_job, m_page->selectedNodeList(), this))
+            scanNodes();
+        break;
+    case MenuDataImport:
+        if (DeviceCommands::importData(*m_job, this))
+            scanNodes();
+        break;
+    case MenuDataExport:
+        if (DeviceCommands::exportData(*m_job, m_page->selectedNodeList(), this))
+            scanNodes();
+        break;
+    case MenuSetDeviceTime:
+        DeviceCommands::syncTime(*m_job, this, [this] { scanNodes(); });
+        break;
+    case MenuModelSwitch:
+        if (DeviceCommands::modelSwitch(*m_job, *m_page->nodeListModel(), this))
+            scanNodes();
+        break;
+    case MenuProxyLogLevel: // CProxyLogLevel, once the log export dialog is in
+        break;
+    case MenuOneKeyReplace: // hidden in the title bar; no function
         break;
     }
 }

@@ -1,0 +1,153 @@
+#include "dialog/devicecommands.h"
+
+#include "comm/cdevicectrljob.h"
+#include "comm/upgradecmd.h"
+#include "dialog/cdataexportwidget.h"
+#include "dialog/cdataimportwidget.h"
+#include "dialog/cdevicerestartdlg.h"
+#include "dialog/cmodelswitch.h"
+#include "dialog/ctypeswitchwidget.h"
+#include "dialog/filechooser.h"
+#include "model/cnodelistmodel.h"
+#include "ui/cmessagedialog.h"
+
+#include <QCoreApplication>
+
+// The hub shows these texts; they belong to its translation context.
+#define HUB_TEXT(source) QCoreApplication::translate("CDeviceManage", QT_TRANSLATE_NOOP("CDeviceManage", source))
+
+namespace DeviceCommands {
+
+namespace {
+void tell(const QString &text, QWidget *hub)
+{
+    CMessageDialog box(text, hub);
+    box.exec();
+}
+
+bool ask(const QString &title, const QString &question, QWidget *hub)
+{
+    return CDeviceRestartDlg::ask(title, question, hub);
+}
+} // namespace
+
+QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList &selected)
+{
+    QList<sDeviceInfo> records;
+    for (const sSelectedNode &node : selected) {
+        sDeviceInfo record;
+        if (const sDecoderInfo *d = node.nodeType == DecoderNode ? model.decoderById(node.id) : nullptr)
+            record = *d;
+        else if (const sEncoderInfo *e = node.nodeType == EncoderNode ? model.encoderById(node.id) : nullptr)
+            record = *e;
+        else {
+            record.id = node.id;
+            record.ip = node.ip;
+            record.managerIP = node.managerIP;
+        }
+        record.nodeType = node.nodeType;
+        records.append(record);
+    }
+    return records;
+}
+
+bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const SelectedNodeList &selected,
+                QWidget *hub)
+{
+    if (selected.isEmpty()) {
+        tell(HUB_TEXT("请选择需要切换的设备"), hub);
+        return false;
+    }
+    return CTypeSwitchWidget::run(recordsOf(model, selected),
+                                  [&job](const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed) {
+                                      job.switchNodeType(nodes, failed);
+                                  });
+}
+
+bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
+{
+    if (selected.isEmpty()) {
+        tell(HUB_TEXT("请选择需要重启的设备"), hub);
+        return false;
+    }
+    if (!ask(HUB_TEXT("设备重启"), HUB_TEXT("是否重启设备？"), hub))
+        return false;
+    if (!job.rebootNodes(selected)) {
+        tell(HUB_TEXT("重启失败"), hub);
+        return false;
+    }
+    tell(HUB_TEXT("重启成功"), hub);
+    return true;
+}
+
+bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
+{
+    if (selected.isEmpty()) {
+        tell(HUB_TEXT("请选择需要恢复出厂设置的设备"), hub);
+        return false;
+    }
+    if (!ask(HUB_TEXT("恢复出厂设置"), HUB_TEXT("是否恢复出厂设置？"), hub))
+        return false;
+    job.factoryResetNodes(selected);
+    return true;
+}
+
+void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &rescan)
+{
+    if (!ask(HUB_TEXT("同步系统时间"), HUB_TEXT("是否同步当前系统时间到所有设备？"), hub))
+        return;
+    if (rescan)
+        rescan();
+    job.syncTime(QString(), timeBaseValue());
+}
+
+bool importData(CDeviceCtrlJob &job, QWidget *hub)
+{
+    const QStringList files = FileChooser::chooseFiles(
+        hub, QStringLiteral("Quorvane"), QStringLiteral("*.json"),
+        {HUB_TEXT("文件名:"), HUB_TEXT("打开"), HUB_TEXT("取消")});
+    if (files.isEmpty())
+        return false;
+    CDataImportWidget dlg(&job, hub);
+    dlg.startImport(files);
+    dlg.exec();
+    return true;
+}
+
+bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
+{
+    if (selected.isEmpty()) {
+        tell(HUB_TEXT("请选择需要导出数据的设备"), hub);
+        return false;
+    }
+    const QString folder = FileChooser::chooseFolder(
+        hub, QStringLiteral("Quorvane"), QString(),
+        {HUB_TEXT("文件名:"), HUB_TEXT("选择文件夹"), HUB_TEXT("取消")});
+    if (folder.isEmpty())
+        return false;
+    CDataExportWidget dlg(&job, hub);
+    dlg.startExport(folder, selected);
+    dlg.exec();
+    return true;
+}
+
+bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
+{
+    QList<sDecoderInfo> switched;
+    {
+        CModelSwitch dlg(&model, hub);
+        if (dlg.exec() != QDialog::Accepted)
+            return false;
+        switched = dlg.resultList();
+    }
+    int succeeded = 0;
+    for (const sDecoderInfo &d : qAsConst(switched)) {
+        if (job.setDecoder(QString::fromUtf8(d.ip), d.id))
+            ++succeeded;
+    }
+    if (!switched.isEmpty() && succeeded == switched.size())
+        tell(HUB_TEXT("切换成功"), hub);
+    return true;
+}
+
+} // namespace DeviceCommands

@@ -1,0 +1,108 @@
+// The hub's bulk commands up to the point where something would be sent:
+// selections, questions and the restart outcome.
+#include <QLabel>
+#include <QtTest>
+
+#include "comm/cdevicectrljob.h"
+#include "dialog/cdevicerestartdlg.h"
+#include "dialog/devicecommands.h"
+#include "modaldriver.h"
+#include "model/cnodelistmodel.h"
+
+class TstDeviceCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { ModalDriver::useProgramLook(); }
+
+    void withoutSelectionOnlyTheMessage_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("type switch") << 1 << QStringLiteral("请选择需要切换的设备");
+        QTest::newRow("restart") << 6 << QStringLiteral("请选择需要重启的设备");
+        QTest::newRow("factory reset") << 7 << QStringLiteral("请选择需要恢复出厂设置的设备");
+        QTest::newRow("export") << 9 << QStringLiteral("请选择需要导出数据的设备");
+    }
+
+    void withoutSelectionOnlyTheMessage()
+    {
+        QFETCH(int, command);
+        QFETCH(QString, message);
+        CDeviceCtrlJob job(nullptr);
+        CNodeListModel model;
+        QStringList seen;
+        ModalDriver::whenModal([&seen](QWidget *w) {
+            seen << QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(':')
+                        + ModalDriver::messageText(w);
+            // Anything opened after the message would be seen here too.
+            ModalDriver::whenModal([&seen](QWidget *next) {
+                seen << QString::fromLatin1(next->metaObject()->className());
+                ModalDriver::reject(next);
+            }, 500);
+            ModalDriver::accept(w);
+        });
+        bool rescan = true;
+        switch (command) {
+        case 1: rescan = DeviceCommands::switchType(job, model, {}, nullptr); break;
+        case 6: rescan = DeviceCommands::restart(job, {}, nullptr); break;
+        case 7: rescan = DeviceCommands::factoryReset(job, {}, nullptr); break;
+        case 9: rescan = DeviceCommands::exportData(job, {}, nullptr); break;
+        }
+        QTest::qWait(700);
+        QVERIFY(!rescan);
+        QCOMPARE(seen, QStringList{QStringLiteral("CMessageDialog:") + message});
+    }
+
+    void restartOfOnlyIdZeroFails()
+    {
+        CDeviceCtrlJob job(nullptr);
+        SelectedNodeList nodes;
+        nodes << sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1} << sSelectedNode{0, "127.0.1.62", "127.0.1.2", 2};
+        QString title, question, outcome;
+        ModalDriver::whenModal([&](QWidget *w) {
+            auto *dlg = qobject_cast<CDeviceRestartDlg *>(w);
+            QVERIFY(dlg);
+            title = dlg->titleLabel()->text();
+            question = dlg->text();
+            QCOMPARE(dlg->size(), QSize(480, 180));
+            ModalDriver::screenshot(w, QStringLiteral("restart_question"));
+            ModalDriver::whenModal([&](QWidget *box) {
+                outcome = ModalDriver::messageText(box);
+                ModalDriver::screenshot(box, QStringLiteral("restart_failed"));
+                ModalDriver::accept(box);
+            });
+            ModalDriver::accept(w);
+        });
+        QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+        QCOMPARE(title, QStringLiteral("设备重启"));
+        QCOMPARE(question, QStringLiteral("是否重启设备？"));
+        QCOMPARE(outcome, QStringLiteral("重启失败"));
+    }
+
+    void declinedQuestionsEndTheCommand()
+    {
+        CDeviceCtrlJob job(nullptr);
+        SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
+        int opened = 0;
+        const auto decline = [&opened](QWidget *w) { ++opened; ModalDriver::reject(w); };
+        ModalDriver::whenModal(decline);
+        QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+        ModalDriver::whenModal(decline);
+        QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));
+        bool rescanned = false;
+        QString question;
+        ModalDriver::whenModal([&](QWidget *w) {
+            question = ModalDriver::messageText(w);
+            decline(w);
+        });
+        DeviceCommands::syncTime(job, nullptr, [&rescanned] { rescanned = true; });
+        QCOMPARE(opened, 3);
+        QVERIFY(!rescanned);
+        QCOMPARE(question, QStringLiteral("是否同步当前系统时间到所有设备？"));
+    }
+};
+
+QTEST_MAIN(TstDeviceCommands)
+#include "tst_devicecommands.moc"

@@ -1,0 +1,354 @@
+// Bulk and tool commands end to end against the simulated LAN: data export and
+// import, type switch, restart, factory reset, time sync and mode switch,
+// each driven through its dialogs.
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "comm/cdevicectrljob.h"
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "dialog/cdataexportwidget.h"
+#include "dialog/cdataimportwidget.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cmainshowwidget.h"
+#include "dialog/cmodelswitch.h"
+#include "dialog/devicecommands.h"
+#include "modaldriver.h"
+#include "model/cdecoderlist.h"
+#include "model/cencoderlist.h"
+#include "model/cnodelistmodel.h"
+#include "simlan.h"
+#include "ui/cbanwheelcombobox.h"
+#include "ui/cprogreslistitem.h"
+
+namespace {
+bool waitRows(QListWidget *list, int ms = 12000)
+{
+    return QTest::qWaitFor(
+        [list] {
+            for (int i = 0; i < list->count(); ++i) {
+                auto *row = qobject_cast<CProgressListItem *>(list->itemWidget(list->item(i)));
+                if (!row || row->isAnimating())
+                    return false;
+            }
+            return true;
+        },
+        ms);
+}
+
+QString rowText(QListWidget *list, int i)
+{
+    auto *row = qobject_cast<CProgressListItem *>(list->itemWidget(list->item(i)));
+    return row ? row->resultLabel()->text() : QString();
+}
+
+sSelectedNode entry(const QJsonObject &node)
+{
+    return sSelectedNode{static_cast<int64_t>(node.value("id").toDouble()), node.value("ip").toString().toUtf8(),
+                         QByteArray(), node.value("type").toInt()};
+}
+
+// Accepts the folder or file dialog with `names` (a folder, or quoted file names) chosen in dir.
+void choosePath(QWidget *w, const QString &dir, const QString &names)
+{
+    auto *fd = qobject_cast<QFileDialog *>(w);
+    QVERIFY2(fd, w->metaObject()->className());
+    fd->setDirectory(dir);
+    // selectFile() leaves a focused name field alone: type into it as the operator would.
+    auto *nameEdit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    QVERIFY(nameEdit);
+    nameEdit->setText(names);
+    static_cast<QDialog *>(fd)->accept(); // QFileDialog::accept, which checks the choice
+    if (fd->isVisible()) {
+        fd->reject();
+        QFAIL("the file dialog refused the choice");
+    }
+}
+} // namespace
+
+class TstBulkCommands : public QObject
+{
+    Q_OBJECT
+
+private:
+    // Scans into the stores and takes the snapshot, as the hub does; the
+    // observer stands in for the node table's, which fills the stores.
+    void scan(CDeviceCtrlJob &job, CNodeListModel &model)
+    {
+        CDeviceCtrlObserver observer;
+        CObserverList::instance().add(&observer);
+        job.scanNodes();
+        CObserverList::instance().remove(&observer);
+        model.refreshSnapshot();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        ModalDriver::useProgramLook();
+        // A fixed zone east of UTC makes "local time counted as UTC" differ from UTC.
+        qputenv("TZ", "CST-8");
+        tzset();
+    }
+
+    void exportTwoNodesThenImportOne()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1", "--encoders", "1", "--node", "decoder@127.0.1.9,fault=tcp-silent"}),
+                 qPrintable(lan.errorString()));
+        const QJsonObject dec = lan.node(0);
+        const QJsonObject enc = lan.node(1);
+        const QJsonObject silent = lan.node(2);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+
+        CDeviceCtrlJob job(nullptr);
+        const SelectedNodeList nodes{entry(dec), entry(enc), entry(silent)};
+        QStringList rows;
+        ModalDriver::whenModal([&](QWidget *chooser) {
+            ModalDriver::whenModal([&](QWidget *w) {
+                auto *dlg = qobject_cast<CDataExportWidget *>(w);
+                QVERIFY(dlg);
+                QVERIFY(waitRows(dlg->rowList()));
+                for (int i = 0; i < dlg->rowList()->count(); ++i)
+                    rows << rowText(dlg->rowList(), i);
+                ModalDriver::screenshot(w, QStringLiteral("dataexport_e2e"));
+                dlg->okButton()->click();
+            });
+            choosePath(chooser, dir.path(), dir.path());
+        });
+        QVERIFY(DeviceCommands::exportData(job, nodes, nullptr));
+        QCOMPARE(rows, (QStringList{"导出成功", "导出成功", "导出失败"}));
+
+        const QString decFile = dir.filePath(QStringLiteral("de") + dec.value("ip").toString() + ".json");
+        const QString encFile = dir.filePath(QStringLiteral("en") + enc.value("ip").toString() + ".json");
+        QVERIFY(QFile::exists(decFile));
+        QVERIFY(QFile::exists(encFile));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+        QJsonObject written;
+        job.readJsonFile(decFile, written);
+        QCOMPARE(written.value("data").toString(), dec.value("data").toString());
+        const QJsonObject version = written.value("version").toObject();
+
+        // Import the decoder's file back, chosen together with the encoder's: only the first counts.
+        QString importRow;
+        ModalDriver::whenModal([&](QWidget *chooser) {
+            ModalDriver::whenModal([&](QWidget *w) {
+                auto *dlg = qobject_cast<CDataImportWidget *>(w);
+                QVERIFY(dlg);
+                QCOMPARE(dlg->rowList()->count(), 1);
+                QVERIFY(waitRows(dlg->rowList()));
+                importRow = rowText(dlg->rowList(), 0);
+                ModalDriver::screenshot(w, QStringLiteral("dataimport_e2e"));
+                dlg->okButton()->click();
+            });
+            choosePath(chooser, dir.path(),
+                       QStringLiteral("\"%1\" \"%2\"").arg(QFileInfo(decFile).fileName(),
+                                                          QFileInfo(encFile).fileName()));
+        });
+        QVERIFY(DeviceCommands::importData(job, nullptr));
+        QCOMPARE(importRow, QStringLiteral("导入成功"));
+        QVERIFY(lan.waitForRecords(3532, 1));
+        QCOMPARE(lan.records(4016).size(), 0);
+        const QJsonObject after = lan.node(0);
+        QCOMPARE(after.value("importCount").toInt(), 1);
+        QCOMPARE(after.value("data").toString(), dec.value("data").toString());
+        const QJsonValue importedVersion = after.value("importedVersion");
+        QVERIFY2(!importedVersion.isUndefined(), qPrintable(QJsonDocument(after).toJson()));
+        const QJsonObject iv = importedVersion.toObject();
+        QCOMPARE(iv.value("main").toInt(), version.value("main").toInt());
+        QCOMPARE(iv.value("major").toInt(), version.value("major").toInt());
+        QCOMPARE(iv.value("minor").toInt(), version.value("minor").toInt());
+        QVERIFY(version.value("main").toInt() + version.value("major").toInt() + version.value("minor").toInt() > 0);
+    }
+
+    void importFailuresAndRetry()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--node", "decoder@127.0.1.20,fault=import-fail", "--node", "encoder@127.0.1.21"}),
+                 qPrintable(lan.errorString()));
+        QTemporaryDir dir;
+        CDeviceCtrlJob job(nullptr);
+        // Export both to have real files.
+        {
+            CDataExportWidget dlg(&job);
+            dlg.startExport(dir.path(), {entry(lan.node(0)), entry(lan.node(1))});
+            QVERIFY(QTest::qWaitFor([&] { return QDir(dir.path()).entryList(QDir::Files).size() == 2; }, 10000));
+            dlg.onOkClicked();
+        }
+        CDataImportWidget failing(&job);
+        failing.startImport({dir.filePath("de127.0.1.20.json")});
+        QVERIFY(waitRows(failing.rowList()));
+        QCOMPARE(rowText(failing.rowList(), 0), QStringLiteral("导入失败"));
+
+        // The node is gone by the time of the import: no link, "设备不在线"; after it is back, retry succeeds.
+        const QString encFile = dir.filePath("en127.0.1.21.json");
+        lan.stop();
+        CDataImportWidget offline(&job);
+        offline.startImport({encFile});
+        QVERIFY(waitRows(offline.rowList()));
+        QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("设备不在线"));
+        QVERIFY2(lan.start({"--node", "decoder@127.0.1.20", "--node", "encoder@127.0.1.21"}),
+                 qPrintable(lan.errorString()));
+        auto *row = qobject_cast<CProgressListItem *>(offline.rowList()->itemWidget(offline.rowList()->item(0)));
+        QTest::mousePress(row->retryButton(), Qt::LeftButton);
+        QVERIFY(lan.waitForRecords(4016, 1, 10000));
+        QVERIFY(waitRows(offline.rowList()));
+        QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("导入成功"));
+    }
+
+    void typeSwitchSendsTheOtherType()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1", "--encoders", "1", "--node", "decoder@127.0.1.30,id=0"}),
+                 qPrintable(lan.errorString()));
+        CDeviceCtrlJob job(nullptr);
+        CNodeListModel model;
+        scan(job, model);
+        QCOMPARE(model.decoders().size() + model.encoders().size(), 3);
+        SelectedNodeList selection;
+        for (int i = 0; i < 3; ++i)
+            selection << entry(lan.node(i));
+        int opened = 0;
+        ModalDriver::whenModal([&opened](QWidget *w) {
+            ++opened;
+            // Nothing fails, so no summary may follow.
+            ModalDriver::whenModal([&opened](QWidget *next) { ++opened; ModalDriver::reject(next); }, 1500);
+            ModalDriver::accept(w);
+        });
+        QVERIFY(DeviceCommands::switchType(job, model, selection, nullptr));
+        QTest::qWait(1600);
+        QCOMPARE(opened, 1);
+        QVERIFY(lan.waitForRecords(1013, 2));
+        QTest::qWait(300);
+        const QList<QJsonObject> sent = lan.records(1013);
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent.at(0).value("node").toString(), lan.node(0).value("ip").toString());
+        QCOMPARE(sent.at(0).value("payload").toObject().value("deviceType").toInt(), 2);
+        QCOMPARE(sent.at(1).value("node").toString(), lan.node(1).value("ip").toString());
+        QCOMPARE(sent.at(1).value("payload").toObject().value("deviceType").toInt(), 1);
+        QCOMPARE(lan.node(2).value("typeSwitchCount").toInt(), 0);
+    }
+
+    void restartResetAndTimeSync()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "2", "--node", "encoder@127.0.1.40,id=0"}), qPrintable(lan.errorString()));
+        CDeviceCtrlJob job(nullptr);
+        const SelectedNodeList selection{entry(lan.node(0)), entry(lan.node(1)), entry(lan.node(2))};
+
+        QString outcome;
+        ModalDriver::whenModal([&](QWidget *w) {
+            ModalDriver::whenModal([&](QWidget *box) {
+                outcome = ModalDriver::messageText(box);
+                ModalDriver::accept(box);
+            });
+            ModalDriver::accept(w);
+        });
+        QVERIFY(DeviceCommands::restart(job, selection, nullptr));
+        QCOMPARE(outcome, QStringLiteral("重启成功"));
+        QVERIFY(lan.waitForRecords(1011, 2));
+        QCOMPARE(lan.node(0).value("rebootCount").toInt(), 1);
+        QCOMPARE(lan.node(1).value("rebootCount").toInt(), 1);
+        QCOMPARE(lan.node(2).value("rebootCount").toInt(), 0);
+
+        ModalDriver::whenModal(ModalDriver::accept);
+        QVERIFY(DeviceCommands::factoryReset(job, {selection.at(1)}, nullptr));
+        QVERIFY(lan.waitForRecords(1012, 1));
+        QCOMPARE(lan.node(0).value("resetCount").toInt(), 0);
+        QCOMPARE(lan.node(1).value("resetCount").toInt(), 1);
+
+        // No selection needed; rescans first, then broadcasts local wall-clock time counted as UTC.
+        bool rescanned = false;
+        int scansBefore = 0;
+        ModalDriver::whenModal(ModalDriver::accept);
+        const qint64 utcBefore = QDateTime::currentMSecsSinceEpoch();
+        DeviceCommands::syncTime(job, nullptr, [&] {
+            rescanned = true;
+            job.scanNodes();
+            scansBefore = lan.records(1006).size();
+        });
+        const qint64 utcAfter = QDateTime::currentMSecsSinceEpoch();
+        QVERIFY(rescanned);
+        QVERIFY(lan.waitForRecords(1008, 1));
+        const QJsonObject timeCmd = lan.records(1008).first();
+        QCOMPARE(timeCmd.value("node").toString(), QStringLiteral("255.255.255.255"));
+        QVERIFY(scansBefore >= 1);
+        const qint64 pts = static_cast<qint64>(timeCmd.value("payload").toObject().value("ptsBase").toDouble());
+        const qint64 eightHours = 8LL * 3600 * 1000;
+        QVERIFY2(pts >= utcBefore + eightHours - 1000 && pts <= utcAfter + eightHours + 1000,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(pts).arg(utcBefore + eightHours)));
+        QVERIFY(QTest::qWaitFor([&] { return !lan.node(0).value("ptsBase").isUndefined(); }, 3000));
+    }
+
+    void hubRestartOfIdZeroFailsWithoutRescan()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--node", "decoder@127.0.1.50,id=0"}), qPrintable(lan.errorString()));
+        CDeviceManage hub;
+        hub.setBusyMs(0);
+        hub.scanNodes();
+        hub.mainShowWidget()->selectOrCancelAll(1);
+        QCOMPARE(hub.mainShowWidget()->selectedNodeList().size(), 1);
+        const int scans = lan.records(1006).size();
+        QStringList seen;
+        ModalDriver::whenModal([&](QWidget *w) {
+            seen << ModalDriver::messageText(w);
+            ModalDriver::whenModal([&](QWidget *box) {
+                seen << ModalDriver::messageText(box);
+                ModalDriver::accept(box);
+            });
+            ModalDriver::accept(w);
+        });
+        hub.switch2SettingWidget(MenuDeviceRestart);
+        QCOMPARE(seen, (QStringList{"是否重启设备？", "重启失败"}));
+        QTest::qWait(300);
+        QCOMPARE(lan.records(1011).size(), 0);
+        QCOMPARE(lan.records(1006).size(), scans); // no rescan after a failure
+    }
+
+    void modeSwitch()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "3", "--encoders", "1"}), qPrintable(lan.errorString()));
+        CNodeListModel model;
+        CDeviceCtrlJob job(&model); // as the hub's: settings are read from the table's model
+        scan(job, model);
+        QCOMPARE(model.decoders().size(), 3);
+
+        QString message;
+        ModalDriver::whenModal([&](QWidget *w) {
+            auto *dlg = qobject_cast<CModelSwitch *>(w);
+            QVERIFY(dlg);
+            dlg->SelectAll(true);
+            dlg->targetBox()->setCurrentIndex(2);
+            ModalDriver::whenModal([&](QWidget *box) {
+                message = ModalDriver::messageText(box);
+                ModalDriver::accept(box);
+            });
+            dlg->okButton()->click();
+        });
+        QVERIFY(DeviceCommands::modelSwitch(job, model, nullptr));
+        QCOMPARE(message, QStringLiteral("切换成功"));
+        QVERIFY(lan.waitForRecords(3501, 3));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(lan.records(3501).at(i).value("payload").toObject().value("mode").toInt(), 2);
+        for (const sDecoderInfo &d : model.decoders())
+            QCOMPARE(d.mode, 2);
+    }
+};
+
+QTEST_MAIN(TstBulkCommands)
+#include "tst_bulkcommands.moc"
