@@ -256,7 +256,9 @@ private slots:
         page()->singleSelectOrCancel(12);
         // A command that opens its dialog here gets it cancelled again.
         // The upgrades open their package chooser first.
-        const QList<int> withDialog = {MenuNetConfig, MenuAddNode, MenuDeviceUpdate, MenuAppUpdate};
+        const QList<int> withDialog = {MenuNetConfig,     MenuAddNode,       MenuDeviceUpdate,     MenuAppUpdate,
+                                       MenuTypeSwitch,    MenuDeviceRestart, MenuResumeFactorySet, MenuDataImport,
+                                       MenuDataExport,    MenuSetDeviceTime, MenuModelSwitch};
         for (int type = 0; type < MenuTypeCount; ++type) {
             if (type == MenuAbout || type == MenuScanNode)
                 continue;
@@ -273,11 +275,20 @@ private slots:
     void syncTimeNeedsNoSelection()
     {
         QSignalSpy accepted(m_window->deviceManage(), &CDeviceManage::sigCommandAccepted);
+        ModalCatcher catcher;
+        // Each opens its question or dialog, which is cancelled again.
+        catcher.arm();
         m_window->deviceManage()->switch2SettingWidget(MenuSetDeviceTime);
+        QVERIFY(catcher.seen);
+        QCOMPARE(catcher.className, QStringLiteral("CDeviceRestartDlg"));
         QCOMPARE(accepted.count(), 1);
         m_window->deviceManage()->switch2SettingWidget(MenuProxyLogLevel);
+        catcher.arm();
         m_window->deviceManage()->switch2SettingWidget(MenuModelSwitch);
+        QCOMPARE(catcher.className, QStringLiteral("CModelSwitch"));
+        catcher.arm();
         m_window->deviceManage()->switch2SettingWidget(MenuDataImport);
+        QCOMPARE(catcher.className, QStringLiteral("QFileDialog"));
         QCOMPARE(accepted.count(), 4);
     }
 
