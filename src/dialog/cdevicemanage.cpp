@@ -176,7 +176,8 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         if (DeviceCommands::modelSwitch(*m_job, *m_page->nodeListModel(), this))
             scanNodes();
         break;
-    case MenuProxyLogLevel: // CProxyLogLevel, once the log export dialog is in
+    case MenuProxyLogLevel:
+        DeviceCommands::proxyLogLevel(this);
         break;
     case MenuOneKeyReplace: // hidden in the title bar; no function
         break;

@@ -6,6 +6,7 @@
 #include "dialog/cdataimportwidget.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"
+#include "dialog/cproxyloglevel.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/filechooser.h"
 #include "model/cnodelistmodel.h"
@@ -148,6 +149,12 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(HUB_TEXT("切换成功"), hub);
     return true;
+}
+
+void proxyLogLevel(QWidget *hub)
+{
+    CProxyLogLevel dlg(hub);
+    dlg.exec();
 }
 
 } // namespace DeviceCommands

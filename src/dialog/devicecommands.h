@@ -26,5 +26,6 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
 bool importData(CDeviceCtrlJob &job, QWidget *hub);
 bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub);
 bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub);
+void proxyLogLevel(QWidget *hub);
 
 } // namespace DeviceCommands

@@ -258,7 +258,7 @@ private slots:
         // The upgrades open their package chooser first.
         const QList<int> withDialog = {MenuNetConfig,     MenuAddNode,       MenuDeviceUpdate,     MenuAppUpdate,
                                        MenuTypeSwitch,    MenuDeviceRestart, MenuResumeFactorySet, MenuDataImport,
-                                       MenuDataExport,    MenuSetDeviceTime, MenuModelSwitch};
+                                       MenuDataExport,    MenuSetDeviceTime, MenuModelSwitch,      MenuProxyLogLevel};
         for (int type = 0; type < MenuTypeCount; ++type) {
             if (type == MenuAbout || type == MenuScanNode)
                 continue;
@@ -282,7 +282,9 @@ private slots:
         QVERIFY(catcher.seen);
         QCOMPARE(catcher.className, QStringLiteral("CDeviceRestartDlg"));
         QCOMPARE(accepted.count(), 1);
+        catcher.arm();
         m_window->deviceManage()->switch2SettingWidget(MenuProxyLogLevel);
+        QCOMPARE(catcher.className, QStringLiteral("CProxyLogLevel"));
         catcher.arm();
         m_window->deviceManage()->switch2SettingWidget(MenuModelSwitch);
         QCOMPARE(catcher.className, QStringLiteral("CModelSwitch"));

@@ -1,4 +1,4 @@
-// Decoder mode switch: filter, ticks, select-all and apply.
+// Decoder mode switch: filter, ticks, select-all and apply; the proxy log level dialog.
 #include <QComboBox>
 #include <QPushButton>
 #include <QTableWidget>
@@ -6,6 +6,7 @@
 
 #include "dialog/cmodelswitch.h"
 #include "dialog/cnodescanui/customcheckbox.h"
+#include "dialog/cproxyloglevel.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -161,6 +162,29 @@ private slots:
         QCOMPARE(message, QStringLiteral("请选择需要切换的设备"));
         QCOMPARE(stillOpen, 1);
         QVERIFY(dlg.resultList().isEmpty());
+    }
+
+    void proxyDialogDefaultsAndLookup()
+    {
+        // The manager of the first decoder is an encoder here; no decoder has that address.
+        {
+            CProxyLogLevel dlg;
+            QCOMPARE(dlg.proxy().id, 0);
+            QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("INFO"));
+            QCOMPARE(dlg.levelBox()->count(), 4);
+        }
+        sEncoderInfo proxy;
+        proxy.id = 77;
+        proxy.ip = "127.0.1.2";
+        proxy.managerIP = "127.0.1.2";
+        proxy.logLevel = 4;
+        CEncoderList::instance().addNode(proxy);
+        CProxyLogLevel dlg;
+        QCOMPARE(dlg.proxy().id, 77);
+        QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("ERROR"));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        ModalDriver::screenshot(&dlg, QStringLiteral("proxyloglevel"));
     }
 
     void noDriverMissedAModal() { QCOMPARE(ModalDriver::missed(), 0); }

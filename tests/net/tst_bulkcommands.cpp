@@ -1,6 +1,6 @@
 // Bulk and tool commands end to end against the simulated LAN: data export and
-// import, type switch, restart, factory reset, time sync and mode switch,
-// each driven through its dialogs.
+// import, type switch, restart, factory reset, time sync, mode switch and the
+// proxy log level, each driven through its dialogs.
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -24,6 +24,7 @@
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmodelswitch.h"
+#include "dialog/cproxyloglevel.h"
 #include "dialog/devicecommands.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
@@ -319,7 +320,7 @@ private slots:
         QCOMPARE(lan.records(1006).size(), scans); // no rescan after a failure
     }
 
-    void modeSwitch()
+    void modeSwitchAndProxyLevel()
     {
         SimLan lan;
         QVERIFY2(lan.start({"--decoders", "3", "--encoders", "1"}), qPrintable(lan.errorString()));
@@ -347,6 +348,19 @@ private slots:
             QCOMPARE(lan.records(3501).at(i).value("payload").toObject().value("mode").toInt(), 2);
         for (const sDecoderInfo &d : model.decoders())
             QCOMPARE(d.mode, 2);
+
+        // The proxy is the manager the first decoder names (the first node by default).
+        ModalDriver::whenModal([&](QWidget *w) {
+            auto *dlg = qobject_cast<CProxyLogLevel *>(w);
+            QVERIFY(dlg);
+            QCOMPARE(dlg->proxy().ip, lan.node(0).value("ip").toString().toUtf8());
+            dlg->levelBox()->setCurrentIndex(3);
+            dlg->okButton()->click();
+        });
+        DeviceCommands::proxyLogLevel(nullptr);
+        QVERIFY(lan.waitForRecords(1014, 1));
+        QCOMPARE(lan.records(1014).first().value("payload").toObject().value("logLevel").toInt(), 4);
+        QCOMPARE(lan.records(1014).first().value("port").toInt(), 7799);
     }
 };
 

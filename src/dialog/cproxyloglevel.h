@@ -1,0 +1,36 @@
+#pragma once
+
+#include "model/sdeviceinfo.h"
+#include "ui/ccustomdialog.h"
+
+class CBanWheelComboBox;
+class CDeviceCtrlJob;
+class QPushButton;
+
+// Log level of the proxy (manager) node, and the export of its proxy logs.
+class CProxyLogLevel final : public CCustomDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CProxyLogLevel)
+
+public:
+    explicit CProxyLogLevel(QWidget *parent = nullptr);
+
+    // The manager of the first decoder, else of the first encoder; defaults when neither is known.
+    static sDeviceInfo findProxy();
+
+    const sDeviceInfo &proxy() const { return m_proxy; }
+    CBanWheelComboBox *levelBox() const { return m_level; }
+    QPushButton *exportButton() const { return m_exportButton; }
+
+public slots:
+    void onClickExportLog();
+    void onOkClicked() override;
+    void onCancelClicked() override {}
+
+private:
+    CDeviceCtrlJob *m_job = nullptr;
+    sDeviceInfo m_proxy;
+    CBanWheelComboBox *m_level = nullptr;
+    QPushButton *m_exportButton = nullptr;
+};
