@@ -14,9 +14,8 @@
 
 #include <QCoreApplication>
 
-// The hub shows these texts; they belong to its translation context.
-#define HUB_TEXT(source) QCoreApplication::translate("CDeviceManage", QT_TRANSLATE_NOOP("CDeviceManage", source))
-
+// The hub shows these texts, so they translate in its context. Each call is spelt out:
+// lupdate does not look into macros.
 namespace DeviceCommands {
 
 namespace {
@@ -56,7 +55,7 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
                 QWidget *hub)
 {
     if (selected.isEmpty()) {
-        tell(HUB_TEXT("请选择需要切换的设备"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "请选择需要切换的设备"), hub);
         return false;
     }
     return CTypeSwitchWidget::run(recordsOf(model, selected),
@@ -68,26 +67,28 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
 bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
 {
     if (selected.isEmpty()) {
-        tell(HUB_TEXT("请选择需要重启的设备"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "请选择需要重启的设备"), hub);
         return false;
     }
-    if (!ask(HUB_TEXT("设备重启"), HUB_TEXT("是否重启设备？"), hub))
+    if (!ask(QCoreApplication::translate("CDeviceManage", "设备重启"),
+             QCoreApplication::translate("CDeviceManage", "是否重启设备？"), hub))
         return false;
     if (!job.rebootNodes(selected)) {
-        tell(HUB_TEXT("重启失败"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
-    tell(HUB_TEXT("重启成功"), hub);
+    tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
     return true;
 }
 
 bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
 {
     if (selected.isEmpty()) {
-        tell(HUB_TEXT("请选择需要恢复出厂设置的设备"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "请选择需要恢复出厂设置的设备"), hub);
         return false;
     }
-    if (!ask(HUB_TEXT("恢复出厂设置"), HUB_TEXT("是否恢复出厂设置？"), hub))
+    if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
+             QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
         return false;
     job.factoryResetNodes(selected);
     return true;
@@ -95,7 +96,8 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
 
 void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &rescan)
 {
-    if (!ask(HUB_TEXT("同步系统时间"), HUB_TEXT("是否同步当前系统时间到所有设备？"), hub))
+    if (!ask(QCoreApplication::translate("CDeviceManage", "同步系统时间"),
+             QCoreApplication::translate("CDeviceManage", "是否同步当前系统时间到所有设备？"), hub))
         return;
     if (rescan)
         rescan();
@@ -106,7 +108,9 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
 {
     const QStringList files = FileChooser::chooseFiles(
         hub, QStringLiteral("Quorvane"), QStringLiteral("*.json"),
-        {HUB_TEXT("文件名:"), HUB_TEXT("打开"), HUB_TEXT("取消")});
+        {QCoreApplication::translate("CDeviceManage", "文件名:"),
+         QCoreApplication::translate("CDeviceManage", "打开"),
+         QCoreApplication::translate("CDeviceManage", "取消")});
     if (files.isEmpty())
         return false;
     CDataImportWidget dlg(&job, hub);
@@ -118,12 +122,14 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
 bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
 {
     if (selected.isEmpty()) {
-        tell(HUB_TEXT("请选择需要导出数据的设备"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "请选择需要导出数据的设备"), hub);
         return false;
     }
     const QString folder = FileChooser::chooseFolder(
         hub, QStringLiteral("Quorvane"), QString(),
-        {HUB_TEXT("文件名:"), HUB_TEXT("选择文件夹"), HUB_TEXT("取消")});
+        {QCoreApplication::translate("CDeviceManage", "文件名:"),
+         QCoreApplication::translate("CDeviceManage", "选择文件夹"),
+         QCoreApplication::translate("CDeviceManage", "取消")});
     if (folder.isEmpty())
         return false;
     CDataExportWidget dlg(&job, hub);
@@ -147,7 +153,7 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
             ++succeeded;
     }
     if (!switched.isEmpty() && succeeded == switched.size())
-        tell(HUB_TEXT("切换成功"), hub);
+        tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;
 }
 
