@@ -11,7 +11,7 @@ packages=(
     # netns.sh: unshare, ip; lan-sshd.sh: mount, sshd, ssh-keygen, openssl
     iproute2 util-linux mount openssh-server openssh-client openssl
     xvfb xauth imagemagick fonts-wqy-microhei
-    curl
+    curl ccache
 )
 
 missing=()
