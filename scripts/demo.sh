@@ -8,6 +8,8 @@
 #   scripts/demo.sh --keep             without a display: keep running under Xvfb after the
 #                                      screenshot until Ctrl-C
 #   scripts/demo.sh --english          start in English (default: Chinese)
+#   scripts/demo.sh --cli ARGS...      run quorvane-cli ARGS against the same LAN instead of
+#                                      the window, e.g. --cli scan --json
 #
 # The demo keeps its own configuration under build/demo/home, so the interface starts in the
 # language chosen here and your own settings stay as they are.
@@ -23,13 +25,18 @@ screenshot_only=0
 keep=0
 inside=0
 lang=zh_CN.UTF-8
-for arg in "$@"; do
+cli=0
+cli_args=()
+args=("$@")
+for i in "${!args[@]}"; do
+    arg=${args[$i]}
     case "$arg" in
+        --cli) cli=1; cli_args=("${args[@]:$((i + 1))}"); break ;;
         --screenshot-only) screenshot_only=1 ;;
         --keep) keep=1 ;;
         --english) lang=en_US.UTF-8 ;;
         --inside-netns) inside=1 ;;
-        -h|--help) sed -n '2,19p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
         *) echo "demo: unknown option $arg" >&2; exit 2 ;;
     esac
 done
@@ -37,7 +44,7 @@ done
 if [ "$inside" -eq 0 ]; then
     scripts/install-deps.sh
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$build" -j"$(nproc)" --target quorvane quorvane-nodesim
+    cmake --build "$build" -j"$(nproc)" --target quorvane quorvane-cli quorvane-nodesim
     exec scripts/netns.sh "$root/scripts/demo.sh" --inside-netns "$@"
 fi
 
@@ -81,7 +88,13 @@ if ! grep -q '^ready$' "$work/sim.out"; then
     cat "$work/sim.log" >&2
     exit 1
 fi
-echo "demo: simulated LAN ready (log: $work/sim.log)"
+echo "demo: simulated LAN ready (log: $work/sim.log)" >&2
+
+if [ "$cli" -eq 1 ]; then
+    set +e
+    "$build/quorvane-cli" "${cli_args[@]}"
+    exit $?
+fi
 
 headless=1
 if [ -n "${DISPLAY:-}" ] && [ "$screenshot_only" -eq 0 ]; then

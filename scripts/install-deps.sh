@@ -12,6 +12,8 @@ packages=(
     iproute2 util-linux mount openssh-server openssh-client openssl
     xvfb xauth imagemagick fonts-wqy-microhei
     curl ccache
+    # the package test: dpkg-shlibdeps (dpkg-dev), desktop-file-validate
+    dpkg-dev desktop-file-utils
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QFont>
+#include <cstdio>
+#include <cstring>
 #include <QScreen>
 #include <QTranslator>
 
@@ -9,8 +11,35 @@
 #include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"
 
+namespace {
+
+// Answered before any window system is touched, so they work on a machine without a display.
+bool answeredFromCommandLine(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
+            std::printf("quorvane %s\n", QV_VERSION);
+            return true;
+        }
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::printf("Usage: quorvane [--version] [--help] [Qt options]\n\n"
+                        "Finds the encoder, decoder and proxy nodes of the LAN and configures them.\n"
+                        "Only one window runs per user: a second start brings the first to the front.\n\n"
+                        "  -h, --help     show this help and exit\n"
+                        "  -v, --version  show the version and exit\n\n"
+                        "For scripted work without a window, see quorvane-cli --help.\n");
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (answeredFromCommandLine(argc, argv))
+        return 0;
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);

@@ -1,0 +1,280 @@
+#include "cli/clicommands.h"
+
+#include <QCommandLineParser>
+#include <QHostAddress>
+#include <QJsonDocument>
+#include <QVector>
+#include <functional>
+
+#include "cli/clilan.h"
+#include "cli/clireport.h"
+#include "comm/cdevicectrljob.h"
+#include "comm/upgradecmd.h"
+
+namespace CliCommands {
+
+namespace {
+
+// What every node command shares: the parsed options and the scanned LAN.
+struct Invocation
+{
+    QCommandLineParser parser;
+    bool json = false;
+    int timeoutSec = 120;
+    QStringList addresses;
+    bool all = false;
+};
+
+using Handler = std::function<int(Invocation &)>;
+
+struct Command
+{
+    QString name;
+    QString summary;
+    QString positional;   // empty: takes no addresses
+    bool nodeSelection;   // needs --all or addresses
+    std::function<void(QCommandLineParser &)> addOptions;
+    Handler handler;
+};
+
+const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print the result as JSON."));
+const QCommandLineOption kTimeout(QStringLiteral("timeout"),
+                                  QStringLiteral("Give up on nodes that have not answered after <seconds> (1-3600, default 120)."),
+                                  QStringLiteral("seconds"), QStringLiteral("120"));
+const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("Act on every node the scan finds."));
+
+bool isAddress(const QString &text)
+{
+    QHostAddress address;
+    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol
+        && address.toString() == text;
+}
+
+// Scans, then picks the nodes the command acts on. Addresses that no node answered
+// from are failures of their own.
+bool scanAndSelect(Invocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
+{
+    if (!lan.scan()) {
+        printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
+        return false;
+    }
+    QStringList missing;
+    chosen = lan.select(inv.all ? QStringList() : inv.addresses, &missing);
+    for (const QString &address : qAsConst(missing))
+        outcomes.append({address.toUtf8(), 0, false, QStringLiteral("no node answered from this address")});
+    return true;
+}
+
+SelectedNodeList asSelection(const QVector<sDeviceInfo> &nodes)
+{
+    SelectedNodeList list;
+    for (const sDeviceInfo &node : nodes)
+        list.append({node.id, node.ip, node.managerIP, node.nodeType});
+    return list;
+}
+
+int scanCommand(Invocation &inv)
+{
+    CCliLan lan;
+    if (!lan.scan())
+        return usageError(QStringLiteral("the scan could not be sent"));
+    if (inv.json) {
+        printLine(QString::fromUtf8(QJsonDocument(nodesToJson(lan)).toJson(QJsonDocument::Indented)).trimmed());
+        return 0;
+    }
+    const QJsonArray rows = nodesToJson(lan);
+    for (const QJsonValue &value : rows) {
+        const QJsonObject o = value.toObject();
+        printLine(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6").arg(o.value(QStringLiteral("ip")).toString(),
+                                                          o.value(QStringLiteral("type")).toString(),
+                                                          o.value(QStringLiteral("name")).toString(),
+                                                          o.value(QStringLiteral("version")).toString(),
+                                                          o.value(QStringLiteral("macAddr")).toString(),
+                                                          o.value(QStringLiteral("conflict")).toString()));
+    }
+    printLine(QStringLiteral("%1 nodes").arg(rows.size()));
+    return 0;
+}
+
+// Restart and factory reset: one command per node with an id; nodes do not answer.
+int perNodeUdp(Invocation &inv, const QString &name, bool (CDeviceCtrlJob::*operation)(const SelectedNodeList &))
+{
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    CDeviceCtrlJob job(&lan.model());
+    for (const sDeviceInfo &node : qAsConst(chosen)) {
+        const bool sent = node.id > 0 && (job.*operation)(asSelection({node}));
+        outcomes.append({node.ip, node.id, sent,
+                         node.id > 0 ? (sent ? QStringLiteral("sent") : QStringLiteral("could not be sent"))
+                                     : QStringLiteral("node has no id; nothing sent")});
+    }
+    return reportOutcomes(name, outcomes, inv.json);
+}
+
+int typeSwitchCommand(Invocation &inv)
+{
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    CDeviceCtrlJob job(&lan.model());
+    QList<sDeviceInfo> failed;
+    job.switchNodeType(QList<sDeviceInfo>(chosen.cbegin(), chosen.cend()), failed);
+    for (const sDeviceInfo &node : qAsConst(chosen)) {
+        const bool bad = std::any_of(failed.cbegin(), failed.cend(), [&](const sDeviceInfo &f) { return f.id == node.id; });
+        const QString target = node.nodeType == DecoderNode ? QStringLiteral("encoder") : QStringLiteral("decoder");
+        if (node.id < 1)
+            outcomes.append({node.ip, node.id, false, QStringLiteral("node has no id; nothing sent")});
+        else
+            outcomes.append({node.ip, node.id, !bad, bad ? QStringLiteral("could not be sent") : QStringLiteral("switched to ") + target});
+    }
+    return reportOutcomes(QStringLiteral("type-switch"), outcomes, inv.json);
+}
+
+int modeCommand(Invocation &inv)
+{
+    const QString modeText = inv.parser.value(QStringLiteral("mode"));
+    const QStringList modes{QStringLiteral("screen"), QStringLiteral("kvm"), QStringLiteral("matrix")};
+    const int mode = modes.indexOf(modeText);
+    if (mode < 0)
+        return usageError(QStringLiteral("--mode takes screen, kvm or matrix"));
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    CDeviceCtrlJob job(&lan.model());
+    for (const sDeviceInfo &node : qAsConst(chosen)) {
+        if (node.nodeType != DecoderNode) {
+            // --all means every decoder; a named encoder is a mistake worth reporting.
+            if (!inv.all)
+                outcomes.append({node.ip, node.id, false, QStringLiteral("not a decoder; the mode is a decoder setting")});
+            continue;
+        }
+        sDecoderInfo decoder;
+        lan.model().findById(decoder, node.id);
+        decoder.mode = mode;
+        lan.model().updateById(decoder, node.id);
+        const bool sent = job.setDecoder(QString::fromUtf8(node.ip), node.id);
+        outcomes.append({node.ip, node.id, sent, sent ? QStringLiteral("mode %1 sent").arg(modeText) : QStringLiteral("could not be sent")});
+    }
+    return reportOutcomes(QStringLiteral("mode"), outcomes, inv.json);
+}
+
+int logLevelCommand(Invocation &inv)
+{
+    bool ok = false;
+    const int level = inv.parser.value(QStringLiteral("level")).toInt(&ok);
+    if (!ok || level < 1 || level > 4)
+        return usageError(QStringLiteral("--level takes 1 (DEBUG), 2 (INFO), 3 (WARN) or 4 (ERROR)"));
+    CDeviceCtrlJob job(nullptr);
+    const bool sent = job.setProxyLogLevel(level);
+    return reportOutcomes(QStringLiteral("log-level"),
+                          {{QByteArrayLiteral("255.255.255.255"), 0, sent,
+                            sent ? QStringLiteral("level %1 broadcast to the proxy").arg(level) : QStringLiteral("could not be sent")}},
+                          inv.json);
+}
+
+int timeSyncCommand(Invocation &inv)
+{
+    CCliLan lan;
+    lan.scan();
+    CDeviceCtrlJob job(&lan.model());
+    const bool sent = job.syncTime(QString(), timeBaseValue());
+    return reportOutcomes(QStringLiteral("time-sync"),
+                          {{QByteArrayLiteral("255.255.255.255"), 0, sent,
+                            sent ? QStringLiteral("time broadcast to every node") : QStringLiteral("could not be sent")}},
+                          inv.json);
+}
+
+QVector<Command> commands()
+{
+    auto none = [](QCommandLineParser &) {};
+    const QString addressArg = QStringLiteral("[ADDRESS...]");
+    return {
+        {QStringLiteral("scan"), QStringLiteral("List the nodes of the LAN in IP order"), QString(), false, none, scanCommand},
+        {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, true, none,
+         [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
+        {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, true, none,
+         [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &CDeviceCtrlJob::factoryResetNodes); }},
+        {QStringLiteral("time-sync"), QStringLiteral("Send this computer's time to every node"), QString(), false, none, timeSyncCommand},
+        {QStringLiteral("type-switch"), QStringLiteral("Switch nodes between decoder and encoder"), addressArg, true, none, typeSwitchCommand},
+        {QStringLiteral("mode"), QStringLiteral("Switch decoders' display mode"), addressArg, true,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("mode"), QStringLiteral("The new mode: screen, kvm or matrix."), QStringLiteral("mode")});
+         },
+         modeCommand},
+        {QStringLiteral("log-level"), QStringLiteral("Set the proxy node's log level"), QString(), false,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("level"), QStringLiteral("1 DEBUG, 2 INFO, 3 WARN or 4 ERROR."), QStringLiteral("level")});
+         },
+         logLevelCommand},
+    };
+}
+
+} // namespace
+
+QString summary()
+{
+    QString text;
+    for (const Command &c : commands())
+        text += QStringLiteral("  %1%2\n").arg(c.name, -14).arg(c.summary);
+    return text;
+}
+
+int run(const QStringList &args)
+{
+    const QVector<Command> all = commands();
+    const auto it = std::find_if(all.cbegin(), all.cend(), [&](const Command &c) { return c.name == args.value(0); });
+    if (it == all.cend())
+        return usageError(QStringLiteral("unknown command '%1' (see quorvane-cli --help)").arg(args.value(0)));
+
+    Invocation inv;
+    QCommandLineParser &p = inv.parser;
+    p.setApplicationDescription(it->summary + QLatin1Char('.'));
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    p.addHelpOption();
+    p.addOption(kJson);
+    p.addOption(kTimeout);
+    if (it->nodeSelection)
+        p.addOption(kAll);
+    it->addOptions(p);
+    if (!it->positional.isEmpty())
+        p.addPositionalArgument(QStringLiteral("ADDRESS"), QStringLiteral("IPv4 address of a node."), it->positional);
+
+    if (!p.parse(args))
+        return usageError(p.errorText());
+    if (p.isSet(QStringLiteral("help"))) {
+        // Qt names the program by its path; the command line reads better.
+        QString help = p.helpText().trimmed();
+        const int end = help.indexOf(QLatin1String(" [options]"));
+        if (help.startsWith(QLatin1String("Usage: ")) && end > 0)
+            help.replace(7, end - 7, QStringLiteral("quorvane-cli ") + it->name);
+        printLine(help);
+        return 0;
+    }
+    inv.json = p.isSet(kJson);
+    bool ok = false;
+    inv.timeoutSec = p.value(kTimeout).toInt(&ok);
+    if (!ok || inv.timeoutSec < 1 || inv.timeoutSec > 3600)
+        return usageError(QStringLiteral("--timeout takes a number of seconds from 1 to 3600"));
+    inv.addresses = p.positionalArguments();
+    if (it->positional.isEmpty() && !inv.addresses.isEmpty())
+        return usageError(QStringLiteral("%1 takes no addresses").arg(it->name));
+    for (const QString &address : qAsConst(inv.addresses)) {
+        if (!isAddress(address))
+            return usageError(QStringLiteral("'%1' is not an IPv4 address").arg(address));
+    }
+    if (it->nodeSelection) {
+        inv.all = p.isSet(kAll);
+        if (inv.all == !inv.addresses.isEmpty())
+            return usageError(QStringLiteral("%1 needs either --all or node addresses").arg(it->name));
+    }
+    return it->handler(inv);
+}
+
+} // namespace CliCommands

@@ -1,0 +1,117 @@
+#include "cli/clilan.h"
+
+#include <QJsonObject>
+#include <QSet>
+#include <QStandardItem>
+
+#include "comm/cdevicectrljob.h"
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+
+namespace {
+
+QString typeKey(int nodeType)
+{
+    return nodeType == EncoderNode ? QStringLiteral("encoder") : QStringLiteral("decoder");
+}
+
+QJsonValue modeKey(int mode)
+{
+    switch (mode) {
+    case 0: return QStringLiteral("screen");
+    case 1: return QStringLiteral("kvm");
+    case 2: return QStringLiteral("matrix");
+    default: return mode < 0 ? QJsonValue() : QJsonValue(mode);
+    }
+}
+
+QString conflictKey(int state)
+{
+    switch (state) {
+    case 1: return QStringLiteral("mac");
+    case 2: return QStringLiteral("ip");
+    default: return QStringLiteral("none");
+    }
+}
+
+} // namespace
+
+bool CCliLan::scan()
+{
+    // Scan answers reach the stores through an observer, as in the window.
+    CDeviceCtrlObserver observer;
+    CObserverList::instance().add(&observer);
+    CDeviceCtrlJob job(&m_model);
+    const bool sent = job.scanNodes();
+    CObserverList::instance().remove(&observer);
+
+    m_model.refreshSnapshot();
+    m_model.fillItemModel(AllNodeTypes, QStringLiteral("所有模式"), QStringLiteral("所有版本"));
+    m_nodes.clear();
+    const QStandardItemModel *items = m_model.itemModel();
+    for (int row = 0; row < items->rowCount(); ++row)
+        m_nodes.append(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>());
+    return sent;
+}
+
+QVector<sDeviceInfo> CCliLan::select(const QStringList &addresses, QStringList *missing) const
+{
+    if (addresses.isEmpty())
+        return m_nodes;
+    QVector<sDeviceInfo> chosen;
+    QSet<int64_t> taken;
+    for (const QString &address : addresses) {
+        bool found = false;
+        for (const sDeviceInfo &node : m_nodes) {
+            if (node.ip != address.toUtf8())
+                continue;
+            found = true;
+            if (!taken.contains(node.id)) {
+                taken.insert(node.id);
+                chosen.append(node);
+            }
+        }
+        if (!found && missing)
+            missing->append(address);
+    }
+    return chosen;
+}
+
+int CCliLan::modeOf(const sDeviceInfo &node) const
+{
+    if (node.nodeType != DecoderNode)
+        return -1;
+    const sDecoderInfo *decoder = m_model.decoderById(node.id);
+    return decoder ? decoder->mode : -1;
+}
+
+QByteArray CCliLan::signalNameOf(const sDeviceInfo &node) const
+{
+    if (node.nodeType != EncoderNode)
+        return QByteArray();
+    const sEncoderInfo *encoder = m_model.encoderById(node.id);
+    return encoder ? encoder->signalName : QByteArray();
+}
+
+QJsonArray nodesToJson(const CCliLan &lan)
+{
+    QJsonArray out;
+    for (const sDeviceInfo &node : lan.nodes()) {
+        QJsonObject o;
+        o.insert(QStringLiteral("id"), double(node.id));
+        o.insert(QStringLiteral("name"), QString::fromUtf8(node.name));
+        o.insert(QStringLiteral("type"), typeKey(node.nodeType));
+        o.insert(QStringLiteral("signalName"), QString::fromUtf8(lan.signalNameOf(node)));
+        o.insert(QStringLiteral("version"), QString::fromUtf8(node.version));
+        o.insert(QStringLiteral("mode"), modeKey(lan.modeOf(node)));
+        o.insert(QStringLiteral("ip"), QString::fromUtf8(node.ip));
+        o.insert(QStringLiteral("macAddr"), QString::fromUtf8(node.macAddr));
+        o.insert(QStringLiteral("mask"), QString::fromUtf8(node.mask));
+        o.insert(QStringLiteral("gateway"), QString::fromUtf8(node.getway));
+        o.insert(QStringLiteral("model"), node.model);
+        o.insert(QStringLiteral("managerIP"), QString::fromUtf8(node.managerIP));
+        o.insert(QStringLiteral("conflict"), conflictKey(node.conflictState));
+        out.append(o);
+    }
+    return out;
+}

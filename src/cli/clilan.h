@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include "model/cnodelistmodel.h"
+#include "model/sdeviceinfo.h"
+
+// The LAN as one scan saw it: the nodes in the table's order (IP order, one row per id,
+// conflicts marked), and the selection a command acts on.
+class CCliLan final
+{
+    Q_DISABLE_COPY_MOVE(CCliLan)
+
+public:
+    CCliLan() = default;
+
+    // Broadcasts and waits for the answers; false when nothing could be sent.
+    bool scan();
+
+    const QVector<sDeviceInfo> &nodes() const { return m_nodes; }
+    const CNodeListModel &model() const { return m_model; }
+    CNodeListModel &model() { return m_model; }
+
+    // Every node with one of these addresses (all listed nodes when addresses is empty);
+    // addresses no node answered from are returned in missing.
+    QVector<sDeviceInfo> select(const QStringList &addresses, QStringList *missing) const;
+
+    // The decoder mode or "-1" style marker: -1 for encoders.
+    int modeOf(const sDeviceInfo &node) const;
+    QByteArray signalNameOf(const sDeviceInfo &node) const;
+
+private:
+    CNodeListModel m_model;
+    QVector<sDeviceInfo> m_nodes;
+};
+
+// Table columns plus identity and addresses, one object per node, stable keys.
+QJsonArray nodesToJson(const CCliLan &lan);

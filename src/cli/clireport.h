@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+// One node's outcome of a command, as the command line reports it.
+struct sCliOutcome
+{
+    QByteArray ip;
+    int64_t id = 0;
+    bool ok = false;
+    QString text; // what happened, in a few words
+};
+
+// Prints the outcomes (text lines or one JSON document on stdout, failures named on
+// stderr) and gives the exit status: 0 all succeeded, 1 some failed.
+int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json);
+
+// Exit status 2 with a message on stderr.
+int usageError(const QString &message);
+
+void printLine(const QString &text);
+void printError(const QString &text);

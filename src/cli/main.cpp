@@ -1,0 +1,54 @@
+// quorvane-cli: the program's commands for scripts, without a window.
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QStringList>
+
+#include "cli/clicommands.h"
+#include "cli/clireport.h"
+#include "comm/cdevicectrlobserver.h"
+#include "model/sdeviceinfo.h"
+
+namespace {
+
+QString topHelp()
+{
+    return QStringLiteral(
+               "Usage: quorvane-cli COMMAND [OPTIONS] [ADDRESS...]\n\n"
+               "Finds the encoder, decoder and proxy nodes of the LAN and configures them, as the\n"
+               "Quorvane window does. Every command scans first; node commands act on --all or on\n"
+               "the nodes with the given addresses.\n\n"
+               "Commands:\n%1\n"
+               "Options of every command: --json, --timeout SECONDS, --help.\n"
+               "Exit status: 0 every node succeeded, 1 some failed (each named on stderr),\n"
+               "2 bad usage or bad input.\n\n"
+               "  -h, --help     show this help\n"
+               "  -v, --version  show the version\n")
+        .arg(CliCommands::summary());
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quorvane-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
+    const QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty())
+        return usageError(QStringLiteral("no command given\n\n") + topHelp());
+    const QString first = args.first();
+    if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
+        printLine(QStringLiteral("quorvane-cli %1").arg(QStringLiteral(QV_VERSION)));
+        return 0;
+    }
+    if (first == QLatin1String("--help") || first == QLatin1String("-h") || first == QLatin1String("help")) {
+        printLine(topHelp().trimmed());
+        return 0;
+    }
+    // The library's debug lines are for developers; a script reads stdout and stderr.
+    if (qEnvironmentVariableIsEmpty("QUORVANE_DEBUG"))
+        QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    registerNodeMetaTypes();
+    registerCommMetaTypes();
+    return CliCommands::run(args);
+}
