@@ -150,7 +150,9 @@ bool CAppConfig::save() const
 {
     QJsonObject root;
     root.insert(QStringLiteral("language"), language());
-    root.insert(QStringLiteral("maxInFlight"), maxInFlight());
+    // Written only when the operator chose a value of their own, so it survives the save.
+    if (maxInFlight() != kDefaultMaxInFlight)
+        root.insert(QStringLiteral("maxInFlight"), maxInFlight());
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

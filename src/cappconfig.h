@@ -25,7 +25,7 @@ public:
 
     // Reads the configuration file, then the version file.
     void load();
-    // Writes {"language": ..., "maxInFlight": ...} to the configuration file; true when it is on disk.
+    // Writes {"language": ...} (and "maxInFlight" when not the default) to the configuration file; true when it is on disk.
     bool save() const;
 
     // Replaces a language that is neither "CN" nor "EN" by the operating system's.
