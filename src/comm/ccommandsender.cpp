@@ -19,16 +19,22 @@ int CCommandSender::unicast(const QByteArray &frame, const QByteArray &ip)
     return m_udp.sendAndCollect(frame, ip, Protocol::kUdpCommandPort, kUnicast);
 }
 
+int CCommandSender::sendBatch(const QVector<CUdpClient::sUnicast> &sends, QVector<int> &results,
+                              const std::function<bool()> &stop)
+{
+    return m_udp.sendBatchAndCollect(sends, Protocol::kUdpCommandPort, results, stop);
+}
+
 int CCommandSender::sendTcp(const QByteArray &ip, int port, const QByteArray &frame)
 {
     return CTcpManager::instance().sendFrame(QString::fromUtf8(ip), port, frame);
 }
 
-int CCommandSender::sendScan()
+int CCommandSender::sendScan(const std::function<bool()> &stop)
 {
     QByteArray frame;
     m_packer.packScan(frame);
-    return m_udp.sendAndCollect(frame, QByteArray(), Protocol::kUdpCommandPort, kBroadcast);
+    return m_udp.sendAndCollect(frame, QByteArray(), Protocol::kUdpCommandPort, kBroadcast, stop);
 }
 
 int CCommandSender::sendProbe(const QByteArray &ip)

@@ -18,7 +18,7 @@ class CCommandSender final
 public:
     static CCommandSender &instance();
 
-    int sendScan();                                   // 1006 broadcast
+    int sendScan(const std::function<bool()> &stop = {}); // 1006 broadcast; stop ends the window
     int sendProbe(const QByteArray &ip);              // 1006 unicast
     int sendNetwork(const QByteArray &currentIp, const QString &newIp, const QString &mask,
                     const QString &gateway);          // 1007
@@ -36,6 +36,12 @@ public:
     int sendEncoderExport(const QByteArray &ip);                             // 4017, TCP
     // body: the 217-byte upgrade command; goes to TCP 7780.
     int sendUpgrade(const QByteArray &ip, const QByteArray &body);
+
+    // Frames of a bulk command, sent in the given order from one socket with one receive
+    // window for all of them (CUdpClient::sendBatchAndCollect); results[i] is 1 or -1.
+    int sendBatch(const QVector<CUdpClient::sUnicast> &sends, QVector<int> &results,
+                  const std::function<bool()> &stop = {});
+    const CProtocolPacker &packer() const { return m_packer; }
 
     CUdpClient &udpClient() { return m_udp; }
 

@@ -1,6 +1,7 @@
 #include "comm/cdevicectrljob.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
@@ -38,11 +39,11 @@ CDeviceCtrlJob::CDeviceCtrlJob(CNodeListModel *model, QObject *parent) : QObject
 {
 }
 
-bool CDeviceCtrlJob::scanNodes()
+bool CDeviceCtrlJob::scanNodes(const Stop &stop)
 {
     CDecoderList::instance().clearNodes();
     CEncoderList::instance().clearNodes();
-    return Protocol::sendSucceeded(CCommandSender::instance().sendScan());
+    return Protocol::sendSucceeded(CCommandSender::instance().sendScan(stop));
 }
 
 bool CDeviceCtrlJob::scanNode(const QByteArray &ip)
@@ -72,22 +73,41 @@ bool CDeviceCtrlJob::setEncoder(const QString &ip, int64_t nodeId)
     return Protocol::sendSucceeded(CCommandSender::instance().sendEncoderSettings(ip.toUtf8(), node));
 }
 
-bool CDeviceCtrlJob::rebootNodes(const SelectedNodeList &nodes)
+namespace {
+// One frame per node with an id above 0, in list order.
+template <typename Pack>
+QVector<CUdpClient::sUnicast> framesFor(const SelectedNodeList &nodes, Pack pack)
 {
-    int last = 0;
+    QVector<CUdpClient::sUnicast> sends;
     for (const sSelectedNode &node : nodes) {
-        if (node.id > 0)
-            last = CCommandSender::instance().sendReboot(node.ip, node.id);
+        if (node.id <= 0)
+            continue;
+        QByteArray frame;
+        pack(node.id, frame);
+        sends.append({frame, node.ip});
     }
-    return last > 0;
+    return sends;
+}
+} // namespace
+
+bool CDeviceCtrlJob::rebootNodes(const SelectedNodeList &nodes, const Stop &stop)
+{
+    const CProtocolPacker &packer = CCommandSender::instance().packer();
+    const auto sends = framesFor(nodes, [&packer](int64_t id, QByteArray &f) { packer.packReboot(id, f); });
+    if (sends.isEmpty())
+        return false;
+    QVector<int> results;
+    CCommandSender::instance().sendBatch(sends, results, stop);
+    return results.last() > 0; // the last send decides
 }
 
-bool CDeviceCtrlJob::factoryResetNodes(const SelectedNodeList &nodes)
+bool CDeviceCtrlJob::factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop)
 {
-    for (const sSelectedNode &node : nodes) {
-        if (node.id > 0)
-            CCommandSender::instance().sendFactoryReset(node.ip, node.id);
-    }
+    const CProtocolPacker &packer = CCommandSender::instance().packer();
+    const auto sends = framesFor(nodes, [&packer](int64_t id, QByteArray &f) { packer.packFactoryReset(id, f); });
+    QVector<int> results;
+    if (!sends.isEmpty())
+        CCommandSender::instance().sendBatch(sends, results, stop);
     return true;
 }
 
@@ -101,31 +121,64 @@ bool CDeviceCtrlJob::setProxyLogLevel(int level)
     return Protocol::sendSucceeded(CCommandSender::instance().sendLogLevel(level));
 }
 
-bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed)
+bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed, const Stop &stop)
 {
+    const CProtocolPacker &packer = CCommandSender::instance().packer();
+    QVector<CUdpClient::sUnicast> sends;
+    QList<sDeviceInfo> sentNodes;
     for (const sDeviceInfo &node : nodes) {
         if (node.id < 1)
             continue;
-        const int64_t target = node.nodeType == DecoderNode ? EncoderNode : DecoderNode;
-        if (!CCommandSender::instance().sendNodeType(node.ip, target))
-            failed.append(node);
+        QByteArray frame;
+        packer.packNodeType(node.nodeType == DecoderNode ? EncoderNode : DecoderNode, frame);
+        sends.append({frame, node.ip});
+        sentNodes.append(node);
+    }
+    QVector<int> results;
+    if (!sends.isEmpty())
+        CCommandSender::instance().sendBatch(sends, results, stop);
+    for (int i = 0; i < sends.size(); ++i) {
+        if (results.at(i) < 1)
+            failed.append(sentNodes.at(i));
     }
     return true;
 }
 
 bool CDeviceCtrlJob::setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
-                                const QStringList &currentIps)
+                                const QStringList &currentIps, const Stop &stop)
 {
+    const CProtocolPacker &packer = CCommandSender::instance().packer();
+    QVector<CUdpClient::sUnicast> sends;
     QString planned = startIp;
     for (const QString &current : currentIps) {
         if (planned.isEmpty() || current.isEmpty())
             continue;
         if (!isIpv4(planned) || !isIpv4(current))
             continue;
-        CCommandSender::instance().sendNetwork(current.toUtf8(), planned, mask, gateway);
+        QByteArray frame;
+        packer.packNetwork(planned, mask, gateway, frame);
+        sends.append({frame, current.toUtf8()});
         planned = nextAddress(planned);
     }
+    QVector<int> results;
+    if (!sends.isEmpty())
+        CCommandSender::instance().sendBatch(sends, results, stop);
     return true;
+}
+
+int CDeviceCtrlJob::setDecoders(const QList<sDecoderInfo> &records, const Stop &stop)
+{
+    const CProtocolPacker &packer = CCommandSender::instance().packer();
+    QVector<CUdpClient::sUnicast> sends;
+    for (const sDecoderInfo &record : records) {
+        QByteArray frame;
+        packer.packDecoderSettings(record, frame);
+        sends.append({frame, record.ip});
+    }
+    QVector<int> results;
+    if (!sends.isEmpty())
+        CCommandSender::instance().sendBatch(sends, results, stop);
+    return int(std::count_if(results.cbegin(), results.cend(), [](int r) { return Protocol::sendSucceeded(r); }));
 }
 
 bool CDeviceCtrlJob::exportDecoderData(const QByteArray &ip)

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "comm/sdevicedata.h"
 #include "model/sdeviceinfo.h"
@@ -16,6 +17,10 @@ class CNodeListModel;
 // command sender, sends it over UDP or TCP and blocks the calling thread until
 // the send is done. Results follow one rule: 0x1000 is success; otherwise
 // success means neither 0x1001 nor below 1.
+// The operations over many nodes send their frames in order as one batch with one
+// receive window; `stop` (asked between sends) ends a batch early, and what was not
+// sent counts as a failed send. They may run on any thread but setDecoder/setEncoder,
+// which read the model.
 class CDeviceCtrlJob final : public QObject
 {
     Q_OBJECT
@@ -25,17 +30,21 @@ public:
     // model may be null; then the settings operations find no node.
     explicit CDeviceCtrlJob(CNodeListModel *model, QObject *parent = nullptr);
 
-    bool scanNodes();                          // empties both stores, then broadcasts 1006
+    using Stop = std::function<bool()>;
+
+    bool scanNodes(const Stop &stop = {});     // empties both stores, then broadcasts 1006
     bool scanNode(const QByteArray &ip);       // 1006 unicast, stores kept
     bool setDecoder(const QString &ip, int64_t nodeId);
     bool setEncoder(const QString &ip, int64_t nodeId);
-    bool rebootNodes(const SelectedNodeList &nodes);
-    bool factoryResetNodes(const SelectedNodeList &nodes);
+    bool rebootNodes(const SelectedNodeList &nodes, const Stop &stop = {});
+    bool factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop = {});
     bool syncTime(const QString &ip, int64_t timeBase);
     bool setProxyLogLevel(int level);
-    bool switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed);
+    bool switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed, const Stop &stop = {});
     bool setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
-                    const QStringList &currentIps);
+                    const QStringList &currentIps, const Stop &stop = {});
+    // 3501 with each record, to the record's ip; returns how many sends succeeded.
+    int setDecoders(const QList<sDecoderInfo> &records, const Stop &stop = {});
     bool exportDecoderData(const QByteArray &ip);
     bool exportEncoderData(const QByteArray &ip);
     bool importDecoderData(const QByteArray &ip, const sDeviceData &data);

@@ -39,8 +39,7 @@ CUdpClient::~CUdpClient()
     SocketLayer::cleanup();
 }
 
-int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port,
-                               const QString &mode)
+intptr_t CUdpClient::openSocket()
 {
     SocketLayer::Handle handle = SocketLayer::kInvalid;
     for (int attempt = 0; attempt < kSocketAttempts && handle == SocketLayer::kInvalid; ++attempt) {
@@ -51,12 +50,20 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
             SocketLayer::restart();
         }
     }
+    if (handle != SocketLayer::kInvalid) {
+        SocketLayer::enableBroadcast(handle);
+        SocketLayer::setReceiveBuffer(handle, kReceiveBuffer);
+    }
+    return handle;
+}
+
+int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port,
+                               const QString &mode, const std::function<bool()> &stop)
+{
+    const SocketLayer::Handle handle = openSocket();
     if (handle == SocketLayer::kInvalid)
         return Protocol::kUdpFailed;
     SocketGuard socket(handle);
-
-    SocketLayer::enableBroadcast(handle);
-    SocketLayer::setReceiveBuffer(handle, kReceiveBuffer);
 
     QByteArray destination;
     if (mode == QLatin1String("broadcast"))
@@ -78,7 +85,68 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
 
     SocketLayer::sleepMs(kSettleMs);
     SocketLayer::setNonBlocking(handle);
+    collect(handle, stop);
+    return Protocol::kUdpSent;
+}
 
+int CUdpClient::sendBatchAndCollect(const QVector<sUnicast> &sends, uint16_t port, QVector<int> &results,
+                                    const std::function<bool()> &stop)
+{
+    results.fill(Protocol::kUdpFailed, sends.size());
+    const SocketLayer::Handle handle = openSocket();
+    if (handle == SocketLayer::kInvalid)
+        return -1;
+    SocketGuard socket(handle);
+    if (port == 0)
+        port = Protocol::kUdpCommandPort;
+
+    // The socket blocks while sending, so a full send queue waits instead of dropping a frame.
+    std::vector<char> buffer(kMaxDatagram);
+    int sent = 0;
+    for (int i = 0; i < sends.size(); ++i) {
+        if (stop && stop())
+            break;
+        const sUnicast &send = sends.at(i);
+        if (send.ip.isEmpty())
+            continue;
+        int error = 0;
+        if (!SocketLayer::sendTo(handle, send.ip, port, send.frame.constData(), size_t(send.frame.size()),
+                                 error)) {
+            printf("sendto error:%d\n", error);
+            fflush(stdout);
+            continue;
+        }
+        results[i] = Protocol::kUdpSent;
+        ++sent;
+        // Answers that come while the batch goes out are taken now, not left to pile up.
+        drain(handle, buffer.data());
+    }
+    SocketLayer::setNonBlocking(handle);
+    qDebug() << "sendto udp batch" << sent << "of" << sends.size();
+    if (sent > 0)
+        collect(handle, stop);
+    return sent;
+}
+
+bool CUdpClient::drain(intptr_t handle, char *buffer, const QElapsedTimer *window, int limitMs) const
+{
+    bool any = false;
+    for (;;) {
+        if ((window && window->hasExpired(limitMs)) || !SocketLayer::waitReadable(handle, 0))
+            return any;
+        const int n = SocketLayer::recvOne(handle, buffer, kMaxDatagram);
+        if (n == SocketLayer::RecvNone)
+            return any;
+        any = true;
+        if (n == SocketLayer::RecvTooLarge)
+            continue;
+        deliverDatagram(buffer, size_t(n));
+        qDebug() << "receive udp data len" << n;
+    }
+}
+
+void CUdpClient::collect(intptr_t handle, const std::function<bool()> &stop) const
+{
     // Each poll waits up to 10 ms and then takes every datagram waiting, so a burst of
     // answers never piles up in the socket; 10 empty polls in a row close the window.
     std::vector<char> buffer(kMaxDatagram);
@@ -86,24 +154,12 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
     window.start();
     const int limitMs = m_windowLimitMs.load();
     int emptyPolls = 0;
-    while (emptyPolls < kSilencePolls) {
+    while (emptyPolls < kSilencePolls && !window.hasExpired(limitMs)) {
+        if (stop && stop())
+            return;
         SocketLayer::waitReadable(handle, kPollMs);
-        bool any = false;
-        for (;;) {
-            if (window.hasExpired(limitMs))
-                return Protocol::kUdpSent;
-            const int n = SocketLayer::recvOne(handle, buffer.data(), kMaxDatagram);
-            if (n == SocketLayer::RecvNone)
-                break;
-            any = true;
-            if (n == SocketLayer::RecvTooLarge)
-                continue;
-            deliverDatagram(buffer.data(), size_t(n));
-            qDebug() << "receive udp data len" << n;
-        }
-        emptyPolls = any ? 0 : emptyPolls + 1;
+        emptyPolls = drain(handle, buffer.data(), &window, limitMs) ? 0 : emptyPolls + 1;
     }
-    return Protocol::kUdpSent;
 }
 
 void CUdpClient::deliverDatagram(const char *data, size_t size) const

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <QVector>
 
 #include "comm/cprotocolparser.h"
 
@@ -32,8 +35,24 @@ public:
 
     // mode is "broadcast" (to 255.255.255.255) or "unicast" (to target); port 0 means 7788.
     // Returns 1 once the frame went out and the receive window closed, -1 when nothing
-    // could be sent. Blocks the calling thread for the whole window.
-    int sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port, const QString &mode);
+    // could be sent. Blocks the calling thread for the whole window; stop, when given,
+    // closes the window early.
+    int sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port, const QString &mode,
+                       const std::function<bool()> &stop = {});
+
+    // One unicast of a batch: the frame and the node's dotted IPv4 address.
+    struct sUnicast
+    {
+        QByteArray frame;
+        QByteArray ip;
+    };
+    // Sends every frame in order from one socket, each to its own address on port (0: 7788),
+    // then keeps one receive window for the whole batch. results[i] is 1 when frame i went
+    // out, -1 when it did not (empty or bad address, send error, or a stop before its turn).
+    // stop, when given, is asked between sends and during the window. Returns the number of
+    // frames sent, -1 when no socket could be had. Blocks the calling thread.
+    int sendBatchAndCollect(const QVector<sUnicast> &sends, uint16_t port, QVector<int> &results,
+                            const std::function<bool()> &stop = {});
 
     // The datagram check: drops short frames and length mismatches, parses the rest.
     void deliverDatagram(const char *data, size_t size) const;
@@ -42,6 +61,14 @@ public:
     void setWindowLimitMs(int ms) { m_windowLimitMs = ms; }
 
 private:
+    // Returns an invalid handle (after printing why) when three attempts fail.
+    static intptr_t openSocket();
+    // Hands every waiting datagram to the check (until window passes limitMs, when given);
+    // true when there was one.
+    bool drain(intptr_t handle, char *buffer, const QElapsedTimer *window = nullptr, int limitMs = 0) const;
+    // The receive window: closes after kSilencePolls empty polls, at the limit, or on stop.
+    void collect(intptr_t handle, const std::function<bool()> &stop) const;
+
     CProtocolParser m_parser;
     std::atomic<int> m_windowLimitMs{kWindowLimitMs};
 };

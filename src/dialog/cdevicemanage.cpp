@@ -79,12 +79,12 @@ CDeviceManage::~CDeviceManage()
 
 void CDeviceManage::scanNodes()
 {
-    m_job->scanNodes();
-    m_page->updateDeviceInfo();
-    if (m_busyMs > 0) {
-        m_busy->startWaiting(m_busyMs);
-        m_busy->exec();
-    }
+    // Closing the indicator early only stops the wait for more answers; the table shows
+    // whatever came.
+    DeviceCommands::runOffThread([this](const CBulkRunner::Control &ctl) {
+        m_job->scanNodes([&ctl] { return ctl.stopRequested(); });
+    },
+                                 DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
 }
 
 void CDeviceManage::showMessage(const QString &text)
@@ -127,7 +127,10 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         dlg.setUnselectedIps(addresses.others);
         if (dlg.exec() != QDialog::Accepted)
             break;
-        m_job->setNetwork(dlg.startIp(), dlg.mask(), dlg.gateway(), addresses.selected);
+        DeviceCommands::runOffThread([&](const CBulkRunner::Control &ctl) {
+            m_job->setNetwork(dlg.startIp(), dlg.mask(), dlg.gateway(), addresses.selected,
+                              [&ctl] { return ctl.stopRequested(); });
+        }, DeviceCommands::busyOf(this));
         scanNodes();
         break;
     }
@@ -139,8 +142,9 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         // A rescan starts from empty stores: probing first would lose the node again
         // unless it also answers the broadcast.
         scanNodes();
-        m_job->scanNode(dlg.ipText().toUtf8());
-        m_page->updateDeviceInfo();
+        const QByteArray ip = dlg.ipText().toUtf8();
+        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { m_job->scanNode(ip); },
+                                     DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); });
         break;
     }
     case MenuDeviceUpdate:

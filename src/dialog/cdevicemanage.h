@@ -36,7 +36,10 @@ public:
     CProgressDialog *busyIndicator() const { return m_busy; }
     // How long the busy indicator stays after a scan; tests shorten it.
     void setBusyMs(int ms) { m_busyMs = ms; }
+    int busyMs() const { return m_busyMs; }
 
+    // Scans on a worker while the window keeps painting; refreshes the table once the
+    // answers have stopped. Returns when done.
     void scanNodes();
 
 signals:

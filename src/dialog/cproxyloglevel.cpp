@@ -2,6 +2,7 @@
 
 #include "comm/cdevicectrljob.h"
 #include "dialog/clogexportwidget.h"
+#include "dialog/devicecommands.h"
 #include "dialog/filechooser.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -65,7 +66,11 @@ sDeviceInfo CProxyLogLevel::findProxy()
 
 void CProxyLogLevel::onOkClicked()
 {
-    m_job->setProxyLogLevel(m_level->currentIndex() + 1);
+    // Sent from a worker; the dialog takes no second click meanwhile.
+    const int level = m_level->currentIndex() + 1;
+    setEnabled(false);
+    DeviceCommands::runOffThread([this, level](const CBulkRunner::Control &) { m_job->setProxyLogLevel(level); });
+    setEnabled(true);
 }
 
 void CProxyLogLevel::onClickExportLog()

@@ -9,10 +9,13 @@
 #include "dialog/cproxyloglevel.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/filechooser.h"
+#include "dialog/cdevicemanage.h"
 #include "model/cnodelistmodel.h"
 #include "ui/cmessagedialog.h"
+#include "ui/cprogressdialog.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 // The hub shows these texts, so they translate in its context. Each call is spelt out:
 // lupdate does not look into macros.
@@ -30,6 +33,47 @@ bool ask(const QString &title, const QString &question, QWidget *hub)
     return CDeviceRestartDlg::ask(title, question, hub);
 }
 } // namespace
+
+bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy,
+                  const std::function<void()> &whenDone, int lingerMs)
+{
+    // Longer than any bulk command; the indicator's own timeout must not end the wait.
+    constexpr int kUntilDone = 24 * 3600 * 1000;
+    CBulkRunner runner;
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&runner, &CBulkRunner::sigFinished, &loop, [&] {
+        done = true;
+        if (whenDone)
+            whenDone();
+        if (!busy)
+            loop.quit();
+        else if (lingerMs > 0)
+            busy->startWaiting(lingerMs);
+        else
+            busy->stopWaiting();
+    });
+    if (!runner.startBatch(0, work))
+        return false;
+    if (busy) {
+        busy->startWaiting(kUntilDone);
+        busy->exec();
+        if (!done)
+            runner.cancel(); // the operator closed the indicator
+    } else {
+        loop.exec();
+    }
+    runner.wait();
+    if (!done && whenDone)
+        whenDone();
+    return !runner.wasCancelled();
+}
+
+CProgressDialog *busyOf(QWidget *hub)
+{
+    auto *manage = qobject_cast<CDeviceManage *>(hub);
+    return manage && manage->busyMs() > 0 ? manage->busyIndicator() : nullptr;
+}
 
 QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList &selected)
 {
@@ -58,10 +102,13 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
         tell(QCoreApplication::translate("CDeviceManage", "请选择需要切换的设备"), hub);
         return false;
     }
-    return CTypeSwitchWidget::run(recordsOf(model, selected),
-                                  [&job](const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed) {
-                                      job.switchNodeType(nodes, failed);
-                                  });
+    return CTypeSwitchWidget::run(
+        recordsOf(model, selected), [&job, hub](const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed) {
+            // Nodes a cancel left unsent count as failed, so the summary offers them again.
+            runOffThread([&](const CBulkRunner::Control &ctl) {
+                job.switchNodeType(nodes, failed, [&ctl] { return ctl.stopRequested(); });
+            }, busyOf(hub));
+        });
 }
 
 bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
@@ -73,7 +120,13 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
     if (!ask(QCoreApplication::translate("CDeviceManage", "设备重启"),
              QCoreApplication::translate("CDeviceManage", "是否重启设备？"), hub))
         return false;
-    if (!job.rebootNodes(selected)) {
+    bool ok = false;
+    // A cancelled restart has reached only some nodes: no verdict, but a rescan.
+    if (!runOffThread([&](const CBulkRunner::Control &ctl) {
+            ok = job.rebootNodes(selected, [&ctl] { return ctl.stopRequested(); });
+        }, busyOf(hub)))
+        return true;
+    if (!ok) {
         tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
@@ -90,7 +143,9 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
     if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
              QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
         return false;
-    job.factoryResetNodes(selected);
+    runOffThread([&](const CBulkRunner::Control &ctl) {
+        job.factoryResetNodes(selected, [&ctl] { return ctl.stopRequested(); });
+    }, busyOf(hub));
     return true;
 }
 
@@ -101,7 +156,8 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
         return;
     if (rescan)
         rescan();
-    job.syncTime(QString(), timeBaseValue());
+    const int64_t now = timeBaseValue();
+    runOffThread([&](const CBulkRunner::Control &) { job.syncTime(QString(), now); }, busyOf(hub));
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -147,11 +203,20 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
             return false;
         switched = dlg.resultList();
     }
-    int succeeded = 0;
+    // Each node gets its record as the model now holds it, read here on the model's thread.
+    QList<sDecoderInfo> records;
     for (const sDecoderInfo &d : qAsConst(switched)) {
-        if (job.setDecoder(QString::fromUtf8(d.ip), d.id))
-            ++succeeded;
+        sDecoderInfo record;
+        model.findById(record, d.id);
+        if (record.id <= 0)
+            continue;
+        record.ip = d.ip;
+        records.append(record);
     }
+    int succeeded = 0;
+    runOffThread([&](const CBulkRunner::Control &ctl) {
+        succeeded = job.setDecoders(records, [&ctl] { return ctl.stopRequested(); });
+    }, busyOf(hub));
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;

@@ -3,9 +3,11 @@
 #include <QList>
 #include <functional>
 
+#include "comm/cbulkrunner.h"
 #include "model/sdeviceinfo.h"
 
 class CDeviceCtrlJob;
+class CProgressDialog;
 class CNodeListModel;
 class QWidget;
 
@@ -13,6 +15,15 @@ class QWidget;
 // modally over the hub and sends through the hub's job. Each returns true when
 // the hub should rescan afterwards.
 namespace DeviceCommands {
+
+// Runs work on a worker thread while this thread's event loop goes on. With busy given,
+// the busy indicator turns modally meanwhile and closing it cancels the work; without it a
+// local loop waits. whenDone runs here once the work has ended (or was cancelled); busy then
+// stays lingerMs longer. Returns false when the work was cancelled.
+bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy = nullptr,
+                  const std::function<void()> &whenDone = {}, int lingerMs = 0);
+// The hub's busy indicator when hub is the hub and shows one, else null.
+CProgressDialog *busyOf(QWidget *hub);
 
 // Full records of the selected rows, looked up in the table's model.
 QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList &selected);

@@ -121,6 +121,8 @@ bool SimLanServer::start(QString *error)
         *error = QStringLiteral("cannot bind UDP %1: %2").arg(kUdpLogLevelPort).arg(m_udpLogLevel.errorString());
         return false;
     }
+    // A thousand nodes share this one socket: room for a burst of commands to all of them.
+    m_udpCommand.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4 * 1024 * 1024);
     connect(&m_udpCommand, &QUdpSocket::readyRead, this, [this] { onUdpReadable(&m_udpCommand, kUdpCommandPort); });
     connect(&m_udpLogLevel, &QUdpSocket::readyRead, this, [this] { onUdpReadable(&m_udpLogLevel, kUdpLogLevelPort); });
     if (!syncListeners(error))
