@@ -8,6 +8,7 @@
 
 #include "cli/clilan.h"
 #include "cli/clireport.h"
+#include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
 
@@ -50,11 +51,30 @@ bool isAddress(const QString &text)
         && address.toString() == text;
 }
 
+// Runs work as the window does, on a bulk runner off this thread; --timeout cancels it.
+// false when it had to be cancelled.
+bool runBatch(const Invocation &inv, const CBulkRunner::BatchTask &work)
+{
+    CBulkRunner runner;
+    if (!runner.startBatch(0, work))
+        return false;
+    if (!runner.wait(inv.timeoutSec * 1000)) {
+        runner.cancel();
+        runner.wait();
+    }
+    return !runner.wasCancelled();
+}
+
+CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl)
+{
+    return [&ctl] { return ctl.stopRequested(); };
+}
+
 // Scans, then picks the nodes the command acts on. Addresses that no node answered
 // from are failures of their own.
 bool scanAndSelect(Invocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
 {
-    if (!lan.scan()) {
+    if (!lan.scan(inv.timeoutSec * 1000)) {
         printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
         return false;
     }
@@ -73,11 +93,20 @@ SelectedNodeList asSelection(const QVector<sDeviceInfo> &nodes)
     return list;
 }
 
+QString sendText(int result, bool finished)
+{
+    if (result > 0)
+        return QStringLiteral("sent");
+    return finished ? QStringLiteral("could not be sent") : QStringLiteral("not sent: timed out");
+}
+
 int scanCommand(Invocation &inv)
 {
     CCliLan lan;
-    if (!lan.scan())
-        return usageError(QStringLiteral("the scan could not be sent"));
+    if (!lan.scan(inv.timeoutSec * 1000)) {
+        printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
+        return 1;
+    }
     if (inv.json) {
         printLine(QString::fromUtf8(QJsonDocument(nodesToJson(lan)).toJson(QJsonDocument::Indented)).trimmed());
         return 0;
@@ -96,8 +125,10 @@ int scanCommand(Invocation &inv)
     return 0;
 }
 
-// Restart and factory reset: one command per node with an id; nodes do not answer.
-int perNodeUdp(Invocation &inv, const QString &name, bool (CDeviceCtrlJob::*operation)(const SelectedNodeList &))
+using NodeWalk = bool (CDeviceCtrlJob::*)(const SelectedNodeList &, const CDeviceCtrlJob::Stop &, QVector<int> *);
+
+// Restart and factory reset: one batch, one command per node with an id; nodes do not answer.
+int perNodeUdp(Invocation &inv, const QString &name, NodeWalk operation)
 {
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
@@ -105,11 +136,17 @@ int perNodeUdp(Invocation &inv, const QString &name, bool (CDeviceCtrlJob::*oper
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
     CDeviceCtrlJob job(&lan.model());
-    for (const sDeviceInfo &node : qAsConst(chosen)) {
-        const bool sent = node.id > 0 && (job.*operation)(asSelection({node}));
-        outcomes.append({node.ip, node.id, sent,
-                         node.id > 0 ? (sent ? QStringLiteral("sent") : QStringLiteral("could not be sent"))
-                                     : QStringLiteral("node has no id; nothing sent")});
+    const SelectedNodeList selection = asSelection(chosen);
+    QVector<int> sent;
+    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
+        (job.*operation)(selection, stopOf(ctl), &sent);
+    });
+    for (int i = 0; i < chosen.size(); ++i) {
+        const sDeviceInfo &node = chosen.at(i);
+        if (node.id <= 0)
+            outcomes.append({node.ip, node.id, false, QStringLiteral("node has no id; nothing sent")});
+        else
+            outcomes.append({node.ip, node.id, sent.value(i) > 0, sendText(sent.value(i), finished)});
     }
     return reportOutcomes(name, outcomes, inv.json);
 }
@@ -123,14 +160,17 @@ int typeSwitchCommand(Invocation &inv)
         return 1;
     CDeviceCtrlJob job(&lan.model());
     QList<sDeviceInfo> failed;
-    job.switchNodeType(QList<sDeviceInfo>(chosen.cbegin(), chosen.cend()), failed);
+    const QList<sDeviceInfo> list(chosen.cbegin(), chosen.cend());
+    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
+        job.switchNodeType(list, failed, stopOf(ctl));
+    });
     for (const sDeviceInfo &node : qAsConst(chosen)) {
         const bool bad = std::any_of(failed.cbegin(), failed.cend(), [&](const sDeviceInfo &f) { return f.id == node.id; });
         const QString target = node.nodeType == DecoderNode ? QStringLiteral("encoder") : QStringLiteral("decoder");
         if (node.id < 1)
             outcomes.append({node.ip, node.id, false, QStringLiteral("node has no id; nothing sent")});
         else
-            outcomes.append({node.ip, node.id, !bad, bad ? QStringLiteral("could not be sent") : QStringLiteral("switched to ") + target});
+            outcomes.append({node.ip, node.id, !bad, bad ? sendText(0, finished) : QStringLiteral("switch to %1 sent").arg(target)});
     }
     return reportOutcomes(QStringLiteral("type-switch"), outcomes, inv.json);
 }
@@ -147,7 +187,7 @@ int modeCommand(Invocation &inv)
     QVector<sCliOutcome> outcomes;
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
-    CDeviceCtrlJob job(&lan.model());
+    QList<sDecoderInfo> records;
     for (const sDeviceInfo &node : qAsConst(chosen)) {
         if (node.nodeType != DecoderNode) {
             // --all means every decoder; a named encoder is a mistake worth reporting.
@@ -158,11 +198,30 @@ int modeCommand(Invocation &inv)
         sDecoderInfo decoder;
         lan.model().findById(decoder, node.id);
         decoder.mode = mode;
-        lan.model().updateById(decoder, node.id);
-        const bool sent = job.setDecoder(QString::fromUtf8(node.ip), node.id);
-        outcomes.append({node.ip, node.id, sent, sent ? QStringLiteral("mode %1 sent").arg(modeText) : QStringLiteral("could not be sent")});
+        records.append(decoder);
+    }
+    CDeviceCtrlJob job(&lan.model());
+    QVector<int> sent;
+    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
+        job.setDecoders(records, stopOf(ctl), &sent);
+    });
+    for (int i = 0; i < records.size(); ++i) {
+        const bool ok = sent.value(i) > 0;
+        outcomes.append({records.at(i).ip, records.at(i).id, ok,
+                         ok ? QStringLiteral("mode %1 sent").arg(modeText) : sendText(0, finished)});
     }
     return reportOutcomes(QStringLiteral("mode"), outcomes, inv.json);
+}
+
+// One broadcast: the proxy log level or the time. Nodes do not answer.
+int broadcastCommand(Invocation &inv, const QString &name, const std::function<bool(CDeviceCtrlJob &)> &send,
+                     const QString &what)
+{
+    CDeviceCtrlJob job(nullptr);
+    bool sent = false;
+    runBatch(inv, [&](const CBulkRunner::Control &) { sent = send(job); });
+    return reportOutcomes(name, {{QByteArrayLiteral("255.255.255.255"), 0, sent, sent ? what : QStringLiteral("could not be sent")}},
+                          inv.json);
 }
 
 int logLevelCommand(Invocation &inv)
@@ -171,24 +230,18 @@ int logLevelCommand(Invocation &inv)
     const int level = inv.parser.value(QStringLiteral("level")).toInt(&ok);
     if (!ok || level < 1 || level > 4)
         return usageError(QStringLiteral("--level takes 1 (DEBUG), 2 (INFO), 3 (WARN) or 4 (ERROR)"));
-    CDeviceCtrlJob job(nullptr);
-    const bool sent = job.setProxyLogLevel(level);
-    return reportOutcomes(QStringLiteral("log-level"),
-                          {{QByteArrayLiteral("255.255.255.255"), 0, sent,
-                            sent ? QStringLiteral("level %1 broadcast to the proxy").arg(level) : QStringLiteral("could not be sent")}},
-                          inv.json);
+    return broadcastCommand(inv, QStringLiteral("log-level"), [level](CDeviceCtrlJob &job) { return job.setProxyLogLevel(level); },
+                            QStringLiteral("level %1 broadcast to the proxy").arg(level));
 }
 
 int timeSyncCommand(Invocation &inv)
 {
+    // The window rescans before it sends the time; so does this.
     CCliLan lan;
-    lan.scan();
-    CDeviceCtrlJob job(&lan.model());
-    const bool sent = job.syncTime(QString(), timeBaseValue());
-    return reportOutcomes(QStringLiteral("time-sync"),
-                          {{QByteArrayLiteral("255.255.255.255"), 0, sent,
-                            sent ? QStringLiteral("time broadcast to every node") : QStringLiteral("could not be sent")}},
-                          inv.json);
+    lan.scan(inv.timeoutSec * 1000);
+    return broadcastCommand(inv, QStringLiteral("time-sync"),
+                            [](CDeviceCtrlJob &job) { return job.syncTime(QString(), timeBaseValue()); },
+                            QStringLiteral("time broadcast to every node"));
 }
 
 QVector<Command> commands()

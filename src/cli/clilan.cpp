@@ -4,6 +4,7 @@
 #include <QSet>
 #include <QStandardItem>
 
+#include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
@@ -36,13 +37,21 @@ QString conflictKey(int state)
 
 } // namespace
 
-bool CCliLan::scan()
+bool CCliLan::scan(int timeoutMs)
 {
     // Scan answers reach the stores through an observer, as in the window.
     CDeviceCtrlObserver observer;
     CObserverList::instance().add(&observer);
     CDeviceCtrlJob job(&m_model);
-    const bool sent = job.scanNodes();
+    bool sent = false;
+    CBulkRunner runner;
+    runner.startBatch(0, [&](const CBulkRunner::Control &ctl) {
+        sent = job.scanNodes([&ctl] { return ctl.stopRequested(); });
+    });
+    if (!runner.wait(timeoutMs)) {
+        runner.cancel();
+        runner.wait();
+    }
     CObserverList::instance().remove(&observer);
 
     m_model.refreshSnapshot();

@@ -19,8 +19,9 @@ class CCliLan final
 public:
     CCliLan() = default;
 
-    // Broadcasts and waits for the answers; false when nothing could be sent.
-    bool scan();
+    // Broadcasts and waits for the answers, off this thread and for at most timeoutMs;
+    // false when nothing could be sent.
+    bool scan(int timeoutMs);
 
     const QVector<sDeviceInfo> &nodes() const { return m_nodes; }
     const CNodeListModel &model() const { return m_model; }

@@ -90,24 +90,38 @@ QVector<CUdpClient::sUnicast> framesFor(const SelectedNodeList &nodes, Pack pack
 }
 } // namespace
 
-bool CDeviceCtrlJob::rebootNodes(const SelectedNodeList &nodes, const Stop &stop)
+namespace {
+// Spreads the batch's results (one per frame) over the entries they came from.
+void perEntry(const SelectedNodeList &nodes, const QVector<int> &results, QVector<int> *sent)
+{
+    if (!sent)
+        return;
+    sent->clear();
+    int next = 0;
+    for (const sSelectedNode &node : nodes)
+        sent->append(node.id > 0 && next < results.size() ? results.at(next++) : 0);
+}
+} // namespace
+
+bool CDeviceCtrlJob::rebootNodes(const SelectedNodeList &nodes, const Stop &stop, QVector<int> *sent)
 {
     const CProtocolPacker &packer = CCommandSender::instance().packer();
     const auto sends = framesFor(nodes, [&packer](int64_t id, QByteArray &f) { packer.packReboot(id, f); });
-    if (sends.isEmpty())
-        return false;
     QVector<int> results;
-    CCommandSender::instance().sendBatch(sends, results, stop);
-    return results.last() > 0; // the last send decides
+    if (!sends.isEmpty())
+        CCommandSender::instance().sendBatch(sends, results, stop);
+    perEntry(nodes, results, sent);
+    return !results.isEmpty() && results.last() > 0; // the last send decides
 }
 
-bool CDeviceCtrlJob::factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop)
+bool CDeviceCtrlJob::factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop, QVector<int> *sent)
 {
     const CProtocolPacker &packer = CCommandSender::instance().packer();
     const auto sends = framesFor(nodes, [&packer](int64_t id, QByteArray &f) { packer.packFactoryReset(id, f); });
     QVector<int> results;
     if (!sends.isEmpty())
         CCommandSender::instance().sendBatch(sends, results, stop);
+    perEntry(nodes, results, sent);
     return true;
 }
 
@@ -166,7 +180,7 @@ bool CDeviceCtrlJob::setNetwork(const QString &startIp, const QString &mask, con
     return true;
 }
 
-int CDeviceCtrlJob::setDecoders(const QList<sDecoderInfo> &records, const Stop &stop)
+int CDeviceCtrlJob::setDecoders(const QList<sDecoderInfo> &records, const Stop &stop, QVector<int> *sent)
 {
     const CProtocolPacker &packer = CCommandSender::instance().packer();
     QVector<CUdpClient::sUnicast> sends;
@@ -178,6 +192,8 @@ int CDeviceCtrlJob::setDecoders(const QList<sDecoderInfo> &records, const Stop &
     QVector<int> results;
     if (!sends.isEmpty())
         CCommandSender::instance().sendBatch(sends, results, stop);
+    if (sent)
+        *sent = results;
     return int(std::count_if(results.cbegin(), results.cend(), [](int r) { return Protocol::sendSucceeded(r); }));
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <functional>
 
 #include "comm/sdevicedata.h"
@@ -36,15 +37,16 @@ public:
     bool scanNode(const QByteArray &ip);       // 1006 unicast, stores kept
     bool setDecoder(const QString &ip, int64_t nodeId);
     bool setEncoder(const QString &ip, int64_t nodeId);
-    bool rebootNodes(const SelectedNodeList &nodes, const Stop &stop = {});
-    bool factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop = {});
+    // sent, when given, gets one send result per entry of nodes (0 for an entry not sent).
+    bool rebootNodes(const SelectedNodeList &nodes, const Stop &stop = {}, QVector<int> *sent = nullptr);
+    bool factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop = {}, QVector<int> *sent = nullptr);
     bool syncTime(const QString &ip, int64_t timeBase);
     bool setProxyLogLevel(int level);
     bool switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed, const Stop &stop = {});
     bool setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
                     const QStringList &currentIps, const Stop &stop = {});
     // 3501 with each record, to the record's ip; returns how many sends succeeded.
-    int setDecoders(const QList<sDecoderInfo> &records, const Stop &stop = {});
+    int setDecoders(const QList<sDecoderInfo> &records, const Stop &stop = {}, QVector<int> *sent = nullptr);
     bool exportDecoderData(const QByteArray &ip);
     bool exportEncoderData(const QByteArray &ip);
     bool importDecoderData(const QByteArray &ip, const sDeviceData &data);
