@@ -1,38 +1,14 @@
 #include "comm/cdevicectrljob.h"
 
-#include <QRegularExpression>
-
+#include "comm/addressplan.h"
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
 #include "comm/datafile.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
-
-namespace {
-
-bool isIpv4(const QString &text)
-{
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral(
-        "\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
-        "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b")));
-    return pattern.match(text).hasMatch();
-}
-
-// The next address of a network plan; empty past .254, which ends the plan.
-QString nextAddress(const QString &ip)
-{
-    if (!isIpv4(ip))
-        return QString();
-    const int dot = ip.lastIndexOf(QLatin1Char('.'));
-    const int next = ip.mid(dot + 1).toInt() + 1;
-    if (next >= 255)
-        return QString();
-    return ip.left(dot + 1) + QString::number(next);
-}
-
-} // namespace
 
 CDeviceCtrlJob::CDeviceCtrlJob(CNodeListModel *model, QObject *parent) : QObject(parent), m_model(model)
 {
@@ -116,14 +92,13 @@ bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDevi
 bool CDeviceCtrlJob::setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
                                 const QStringList &currentIps)
 {
-    QString planned = startIp;
-    for (const QString &current : currentIps) {
-        if (planned.isEmpty() || current.isEmpty())
+    // The plan the dialog checked: one address per node, in order.
+    const QStringList planned = AddressPlan::plan(startIp, currentIps.size());
+    for (int i = 0; i < currentIps.size(); ++i) {
+        const QString &current = currentIps.at(i);
+        if (planned.at(i).isEmpty() || !Ipv4::isValid(current))
             continue;
-        if (!isIpv4(planned) || !isIpv4(current))
-            continue;
-        CCommandSender::instance().sendNetwork(current.toUtf8(), planned, mask, gateway);
-        planned = nextAddress(planned);
+        CCommandSender::instance().sendNetwork(current.toUtf8(), planned.at(i), mask, gateway);
     }
     return true;
 }

@@ -11,7 +11,8 @@ class QStackedWidget;
 class CIpAddrEdit;
 
 // New addresses for the selected nodes: consecutive from a start IP, one mask and gateway.
-// OK only closes when no planned address belongs to a node that is not selected.
+// OK only closes when the three addresses are complete, the plan reaches every selected
+// node and no planned address belongs to a node that is not selected.
 class CNetConfigDlg final : public CCustomDialog
 {
     Q_OBJECT
@@ -28,11 +29,6 @@ public:
     QString mask() const;
     QString gateway() const;
 
-    // The address after ip in the plan: last octet + 1; empty for an invalid address or past 254.
-    static QString nextPlanAddress(const QString &ip);
-    // True when one of count addresses planned from start is among unselected.
-    static bool planConflicts(const QString &start, int count, const QStringList &unselected);
-
 public slots:
     void onOkClicked() override;
     void onCancelClicked() override {}
@@ -42,6 +38,7 @@ public slots:
 private:
     QWidget *buildAddressPage();
     QWidget *buildPathPage();
+    void showMessage(const QString &text);
 
     CIpAddrEdit *m_startIpEdit = nullptr;
     CIpAddrEdit *m_maskEdit = nullptr;

@@ -181,6 +181,7 @@ const Entry kEntries[] = {
     {"CNetConfigDlg", "导入", "Import"},
     {"CNetConfigDlg", "导出", "Export"},
     {"CNetConfigDlg", "将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP", "The IP address of the node you are configuring conflicts with an exsiting IP address of an unselected node. Please configure a different IP address."},
+    {"CNetConfigDlg", "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", "There are not enough addresses after the start IP (up to .254) for all selected nodes. Please configure a different IP address."},
     // CNodeHeaderView
     {"CNodeHeaderView", "序号", "No."},
     {"CNodeHeaderView", "节点名称", "Node name"},
