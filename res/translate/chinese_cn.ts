@@ -107,6 +107,22 @@
         <translation>IP地址不能为空，请重新输入</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>IP地址无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>子网掩码无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>网关无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>MAC地址无效，请重新输入</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP地址与其他节点冲突，请重新输入</translation>
     </message>
@@ -405,6 +421,22 @@
     <message>
         <source>IP地址不能为空，请重新输入</source>
         <translation>IP地址不能为空，请重新输入</translation>
+    </message>
+    <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>IP地址无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>子网掩码无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>网关无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>MAC地址无效，请重新输入</translation>
     </message>
     <message>
         <source>IP地址与其他节点冲突，请重新输入</source>

@@ -107,6 +107,22 @@
         <translation>IP adress cannot be empty.</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>Invalid IP address. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>Invalid subnet mask. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>Invalid gateway. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>Invalid MAC address. Please enter all six fields.</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP address conflicts with another node. Please try a different address.</translation>
     </message>
@@ -405,6 +421,22 @@
     <message>
         <source>IP地址不能为空，请重新输入</source>
         <translation>IP adress cannot be empty.</translation>
+    </message>
+    <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>Invalid IP address. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>Invalid subnet mask. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>Invalid gateway. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>Invalid MAC address. Please enter all six fields.</translation>
     </message>
     <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
