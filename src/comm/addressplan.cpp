@@ -15,15 +15,17 @@ QString next(const QString &ip)
     return ip.left(dot + 1) + QString::number(last);
 }
 
-QStringList plan(const QString &start, int count)
+QVector<sPlannedAddress> plan(const QString &start, const QStringList &currentIps)
 {
-    QStringList addresses;
-    QString current = Ipv4::isValid(start) ? start : QString();
-    for (int i = 0; i < count; ++i) {
-        addresses.append(current);
-        current = next(current);
+    QVector<sPlannedAddress> out;
+    QString planned = Ipv4::isValid(start) ? start : QString();
+    for (const QString &current : currentIps) {
+        if (!Ipv4::isValid(current))
+            continue;
+        out.append({current, planned});
+        planned = next(planned);
     }
-    return addresses;
+    return out;
 }
 
 } // namespace AddressPlan

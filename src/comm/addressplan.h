@@ -2,16 +2,25 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // Consecutive addresses for the nodes of a network configuration. The dialog checks
 // this plan and the job sends it, so what is checked is what is sent.
 namespace AddressPlan {
 
+struct sPlannedAddress
+{
+    QString current; // where the node is now
+    QString planned; // what it is to become; empty once the plan has run out
+};
+
 // The address after ip: its last octet one higher, the first three unchanged. Empty for
 // an address that is not dotted IPv4 and when the last octet would reach 255.
 QString next(const QString &ip);
-// The addresses of count nodes, in order, from start on; an entry is empty where the
-// plan has run out (or start is not dotted IPv4): that node gets no address.
-QStringList plan(const QString &start, int count);
+// One entry per current address that is dotted IPv4, in list order, the first planned at
+// start and each next one address higher. A current address that is not dotted IPv4 cannot
+// be sent to: it is left out without using up an address. A start that is not dotted IPv4
+// plans nothing.
+QVector<sPlannedAddress> plan(const QString &start, const QStringList &currentIps);
 
 } // namespace AddressPlan

@@ -4,7 +4,6 @@
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
 #include "comm/datafile.h"
-#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -92,13 +91,10 @@ bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDevi
 bool CDeviceCtrlJob::setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
                                 const QStringList &currentIps)
 {
-    // The plan the dialog checked: one address per node, in order.
-    const QStringList planned = AddressPlan::plan(startIp, currentIps.size());
-    for (int i = 0; i < currentIps.size(); ++i) {
-        const QString &current = currentIps.at(i);
-        if (planned.at(i).isEmpty() || !Ipv4::isValid(current))
-            continue;
-        CCommandSender::instance().sendNetwork(current.toUtf8(), planned.at(i), mask, gateway);
+    // The plan the dialog checked.
+    for (const AddressPlan::sPlannedAddress &node : AddressPlan::plan(startIp, currentIps)) {
+        if (!node.planned.isEmpty())
+            CCommandSender::instance().sendNetwork(node.current.toUtf8(), node.planned, mask, gateway);
     }
     return true;
 }

@@ -122,15 +122,18 @@ void CNetConfigDlg::onOkClicked()
         showMessage(tr(invalid));
         return;
     }
-    const QStringList plan = AddressPlan::plan(m_currentIp, m_selectedCount);
-    for (const QString &ip : plan) {
-        if (!ip.isEmpty() && m_unselectedIps.contains(ip)) {
+    // The plan the job will send, so that every address sent has been checked.
+    const QVector<AddressPlan::sPlannedAddress> plan = AddressPlan::plan(m_currentIp, m_selectedIps);
+    bool runsOut = false;
+    for (const AddressPlan::sPlannedAddress &node : plan) {
+        if (m_unselectedIps.contains(node.planned) && !node.planned.isEmpty()) {
             showMessage(tr("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP"));
             return;
         }
+        runsOut = runsOut || node.planned.isEmpty();
     }
     // Past .254 a node would be left without an address and without a word.
-    if (plan.contains(QString())) {
+    if (runsOut) {
         showMessage(tr("起始IP之后的地址不够分配给所有选中的节点，请重新配置IP"));
         return;
     }

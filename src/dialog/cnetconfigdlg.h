@@ -22,7 +22,8 @@ public:
     CNetConfigDlg(const QString &startIp, const QString &gateway, const QString &mask,
                   QWidget *parent = nullptr);
 
-    void setSelectedCount(int count) { m_selectedCount = count; }
+    // Where the selected nodes are now, in the order they receive addresses.
+    void setSelectedIps(const QStringList &ips) { m_selectedIps = ips; }
     void setUnselectedIps(const QStringList &ips) { m_unselectedIps = ips; }
 
     QString startIp() const;
@@ -46,6 +47,6 @@ private:
     QCheckBox *m_autoConfig = nullptr;
     QStackedWidget *m_pages = nullptr;
     QString m_currentIp;
-    int m_selectedCount = 0;
+    QStringList m_selectedIps;
     QStringList m_unselectedIps;
 };
