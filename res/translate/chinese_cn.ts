@@ -107,6 +107,22 @@
         <translation>IP地址不能为空，请重新输入</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>IP地址无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>子网掩码无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>网关无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>MAC地址无效，请重新输入</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP地址与其他节点冲突，请重新输入</translation>
     </message>
@@ -407,6 +423,22 @@
         <translation>IP地址不能为空，请重新输入</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>IP地址无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>子网掩码无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>网关无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>MAC地址无效，请重新输入</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP地址与其他节点冲突，请重新输入</translation>
     </message>
@@ -651,6 +683,22 @@
     <message>
         <source>将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP</source>
         <translation>将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP</translation>
+    </message>
+    <message>
+        <source>起始IP无效，请重新输入</source>
+        <translation>起始IP无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>子网掩码无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>网关无效，请重新输入</translation>
+    </message>
+    <message>
+        <source>起始IP之后的地址不够分配给所有选中的节点，请重新配置IP</source>
+        <translation>起始IP之后的地址不够分配给所有选中的节点，请重新配置IP</translation>
     </message>
 </context>
 <context>

@@ -107,6 +107,22 @@
         <translation>IP adress cannot be empty.</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>Invalid IP address. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>Invalid subnet mask. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>Invalid gateway. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>Invalid MAC address. Please enter all six fields.</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP address conflicts with another node. Please try a different address.</translation>
     </message>
@@ -407,6 +423,22 @@
         <translation>IP adress cannot be empty.</translation>
     </message>
     <message>
+        <source>IP地址无效，请重新输入</source>
+        <translation>Invalid IP address. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>Invalid subnet mask. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>Invalid gateway. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>MAC地址无效，请重新输入</source>
+        <translation>Invalid MAC address. Please enter all six fields.</translation>
+    </message>
+    <message>
         <source>IP地址与其他节点冲突，请重新输入</source>
         <translation>IP address conflicts with another node. Please try a different address.</translation>
     </message>
@@ -651,6 +683,22 @@
     <message>
         <source>将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP</source>
         <translation>The IP address of the node you are configuring conflicts with an exsiting IP address of an unselected node. Please configure a different IP address.</translation>
+    </message>
+    <message>
+        <source>起始IP无效，请重新输入</source>
+        <translation>Invalid start IP. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>子网掩码无效，请重新输入</source>
+        <translation>Invalid subnet mask. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>网关无效，请重新输入</source>
+        <translation>Invalid gateway. Please enter all four fields.</translation>
+    </message>
+    <message>
+        <source>起始IP之后的地址不够分配给所有选中的节点，请重新配置IP</source>
+        <translation>There are not enough addresses after the start IP (up to .254) for all selected nodes. Please configure a different IP address.</translation>
     </message>
 </context>
 <context>

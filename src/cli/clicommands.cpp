@@ -8,6 +8,7 @@
 
 #include "cli/clilan.h"
 #include "cli/clireport.h"
+#include "comm/addressplan.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
@@ -32,8 +33,9 @@ struct Command
 {
     QString name;
     QString summary;
+    enum Select { NoNodes, AllOrAddresses, Addresses };
     QString positional;   // empty: takes no addresses
-    bool nodeSelection;   // needs --all or addresses
+    Select select;
     std::function<void(QCommandLineParser &)> addOptions;
     Handler handler;
 };
@@ -244,28 +246,85 @@ int timeSyncCommand(Invocation &inv)
                             QStringLiteral("time broadcast to every node"));
 }
 
+int setNetworkCommand(Invocation &inv)
+{
+    const QString start = inv.parser.value(QStringLiteral("start"));
+    const QString mask = inv.parser.value(QStringLiteral("mask"));
+    const QString gateway = inv.parser.value(QStringLiteral("gateway"));
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    // A missing node would shift every address after it: nothing is sent then.
+    if (!outcomes.isEmpty())
+        return usageError(QStringLiteral("no node answered from %1; nothing was sent").arg(QString::fromUtf8(outcomes.first().ip)));
+    QStringList others;
+    for (const sDeviceInfo &node : lan.nodes()) {
+        if (!inv.addresses.contains(QString::fromUtf8(node.ip)) && !node.ip.isEmpty())
+            others.append(QString::fromUtf8(node.ip));
+    }
+    switch (AddressPlan::check(start, mask, gateway, inv.addresses, others)) {
+    case AddressPlan::ECheck::Ok:
+        break;
+    case AddressPlan::ECheck::BadStart:
+        return usageError(QStringLiteral("--start '%1' is not an IPv4 address").arg(start));
+    case AddressPlan::ECheck::BadMask:
+        return usageError(QStringLiteral("--mask '%1' is not an IPv4 address").arg(mask));
+    case AddressPlan::ECheck::BadGateway:
+        return usageError(QStringLiteral("--gateway '%1' is not an IPv4 address").arg(gateway));
+    case AddressPlan::ECheck::Conflict:
+        return usageError(QStringLiteral("the plan refused: an address to be given is held by a node that is not being configured; nothing was sent"));
+    case AddressPlan::ECheck::RunsOut:
+        return usageError(QStringLiteral("the plan refused: there are not enough addresses after %1 for %2 nodes; nothing was sent")
+                              .arg(start).arg(inv.addresses.size()));
+    }
+    const QVector<AddressPlan::sPlannedAddress> plan = AddressPlan::plan(start, inv.addresses);
+    CDeviceCtrlJob job(&lan.model());
+    QVector<int> sent;
+    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
+        job.setNetwork(start, mask, gateway, inv.addresses, stopOf(ctl), &sent);
+    });
+    for (int i = 0; i < plan.size(); ++i) {
+        const sDeviceInfo *node = nullptr;
+        for (const sDeviceInfo &n : qAsConst(chosen))
+            node = n.ip == plan.at(i).current.toUtf8() ? &n : node;
+        const bool ok = sent.value(i) > 0;
+        outcomes.append({plan.at(i).current.toUtf8(), node ? node->id : 0, ok,
+                         ok ? QStringLiteral("new address %1 sent").arg(plan.at(i).planned) : sendText(0, finished)});
+    }
+    return reportOutcomes(QStringLiteral("set-network"), outcomes, inv.json);
+}
+
 QVector<Command> commands()
 {
     auto none = [](QCommandLineParser &) {};
     const QString addressArg = QStringLiteral("[ADDRESS...]");
     return {
-        {QStringLiteral("scan"), QStringLiteral("List the nodes of the LAN in IP order"), QString(), false, none, scanCommand},
-        {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, true, none,
+        {QStringLiteral("scan"), QStringLiteral("List the nodes of the LAN in IP order"), QString(), Command::NoNodes, none, scanCommand},
+        {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, Command::AllOrAddresses, none,
          [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
-        {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, true, none,
+        {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, Command::AllOrAddresses, none,
          [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &CDeviceCtrlJob::factoryResetNodes); }},
-        {QStringLiteral("time-sync"), QStringLiteral("Send this computer's time to every node"), QString(), false, none, timeSyncCommand},
-        {QStringLiteral("type-switch"), QStringLiteral("Switch nodes between decoder and encoder"), addressArg, true, none, typeSwitchCommand},
-        {QStringLiteral("mode"), QStringLiteral("Switch decoders' display mode"), addressArg, true,
+        {QStringLiteral("time-sync"), QStringLiteral("Send this computer's time to every node"), QString(), Command::NoNodes, none, timeSyncCommand},
+        {QStringLiteral("type-switch"), QStringLiteral("Switch nodes between decoder and encoder"), addressArg, Command::AllOrAddresses, none, typeSwitchCommand},
+        {QStringLiteral("mode"), QStringLiteral("Switch decoders' display mode"), addressArg, Command::AllOrAddresses,
          [](QCommandLineParser &p) {
              p.addOption({QStringLiteral("mode"), QStringLiteral("The new mode: screen, kvm or matrix."), QStringLiteral("mode")});
          },
          modeCommand},
-        {QStringLiteral("log-level"), QStringLiteral("Set the proxy node's log level"), QString(), false,
+        {QStringLiteral("log-level"), QStringLiteral("Set the proxy node's log level"), QString(), Command::NoNodes,
          [](QCommandLineParser &p) {
              p.addOption({QStringLiteral("level"), QStringLiteral("1 DEBUG, 2 INFO, 3 WARN or 4 ERROR."), QStringLiteral("level")});
          },
          logLevelCommand},
+        {QStringLiteral("set-network"), QStringLiteral("Give nodes consecutive addresses, in the order given"), QStringLiteral("ADDRESS..."), Command::Addresses,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("start"), QStringLiteral("The first node's new address."), QStringLiteral("ip")});
+             p.addOption({QStringLiteral("mask"), QStringLiteral("The subnet mask every node gets."), QStringLiteral("mask")});
+             p.addOption({QStringLiteral("gateway"), QStringLiteral("The gateway every node gets."), QStringLiteral("ip")});
+         },
+         setNetworkCommand},
     };
 }
 
@@ -293,7 +352,7 @@ int run(const QStringList &args)
     p.addHelpOption();
     p.addOption(kJson);
     p.addOption(kTimeout);
-    if (it->nodeSelection)
+    if (it->select == Command::AllOrAddresses)
         p.addOption(kAll);
     it->addOptions(p);
     if (!it->positional.isEmpty())
@@ -322,10 +381,12 @@ int run(const QStringList &args)
         if (!isAddress(address))
             return usageError(QStringLiteral("'%1' is not an IPv4 address").arg(address));
     }
-    if (it->nodeSelection) {
+    if (it->select == Command::AllOrAddresses) {
         inv.all = p.isSet(kAll);
         if (inv.all == !inv.addresses.isEmpty())
             return usageError(QStringLiteral("%1 needs either --all or node addresses").arg(it->name));
+    } else if (it->select == Command::Addresses && inv.addresses.isEmpty()) {
+        return usageError(QStringLiteral("%1 needs node addresses").arg(it->name));
     }
     return it->handler(inv);
 }

@@ -1,8 +1,8 @@
 #include "comm/cdevicectrljob.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 
+#include "comm/addressplan.h"
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
 #include "comm/datafile.h"
@@ -10,30 +10,6 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
-
-namespace {
-
-bool isIpv4(const QString &text)
-{
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral(
-        "\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}"
-        "(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b")));
-    return pattern.match(text).hasMatch();
-}
-
-// The next address of a network plan; empty past .254, which ends the plan.
-QString nextAddress(const QString &ip)
-{
-    if (!isIpv4(ip))
-        return QString();
-    const int dot = ip.lastIndexOf(QLatin1Char('.'));
-    const int next = ip.mid(dot + 1).toInt() + 1;
-    if (next >= 255)
-        return QString();
-    return ip.left(dot + 1) + QString::number(next);
-}
-
-} // namespace
 
 CDeviceCtrlJob::CDeviceCtrlJob(CNodeListModel *model, QObject *parent) : QObject(parent), m_model(model)
 {
@@ -159,24 +135,23 @@ bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDevi
 }
 
 bool CDeviceCtrlJob::setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
-                                const QStringList &currentIps, const Stop &stop)
+                                const QStringList &currentIps, const Stop &stop, QVector<int> *sent)
 {
     const CProtocolPacker &packer = CCommandSender::instance().packer();
     QVector<CUdpClient::sUnicast> sends;
-    QString planned = startIp;
-    for (const QString &current : currentIps) {
-        if (planned.isEmpty() || current.isEmpty())
-            continue;
-        if (!isIpv4(planned) || !isIpv4(current))
+    // The plan the dialog checked.
+    for (const AddressPlan::sPlannedAddress &node : AddressPlan::plan(startIp, currentIps)) {
+        if (node.planned.isEmpty())
             continue;
         QByteArray frame;
-        packer.packNetwork(planned, mask, gateway, frame);
-        sends.append({frame, current.toUtf8()});
-        planned = nextAddress(planned);
+        packer.packNetwork(node.planned, mask, gateway, frame);
+        sends.append({frame, node.current.toUtf8()});
     }
     QVector<int> results;
     if (!sends.isEmpty())
         CCommandSender::instance().sendBatch(sends, results, stop);
+    if (sent)
+        *sent = results;
     return true;
 }
 

@@ -43,8 +43,9 @@ public:
     bool syncTime(const QString &ip, int64_t timeBase);
     bool setProxyLogLevel(int level);
     bool switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed, const Stop &stop = {});
+    // sent, when given, gets one send result per planned node, in plan order.
     bool setNetwork(const QString &startIp, const QString &mask, const QString &gateway,
-                    const QStringList &currentIps, const Stop &stop = {});
+                    const QStringList &currentIps, const Stop &stop = {}, QVector<int> *sent = nullptr);
     // 3501 with each record, to the record's ip; returns how many sends succeeded.
     int setDecoders(const QList<sDecoderInfo> &records, const Stop &stop = {}, QVector<int> *sent = nullptr);
     bool exportDecoderData(const QByteArray &ip);

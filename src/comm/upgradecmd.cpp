@@ -23,8 +23,14 @@ namespace UpgradeCmd {
 
 QString fileNameOf(const QString &packagePath)
 {
-    // QFileInfo also takes Windows' own separators there, so no folder name reaches the body.
-    return QFileInfo(packagePath).fileName();
+    // QFileInfo takes the platform's separators (and a Windows drive prefix); a backslash
+    // is cut at on every platform, so no folder name reaches the node from a Windows path.
+    QString name = QFileInfo(packagePath).fileName();
+    name = name.mid(name.lastIndexOf(QLatin1Char('\\')) + 1);
+    // These would name the upload folder itself, not a file in it.
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return QString();
+    return name;
 }
 
 uint32_t packageKindOf(const QByteArray &localName)

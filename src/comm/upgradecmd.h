@@ -9,7 +9,8 @@ class QDateTime;
 // The 217-byte body of the upgrade command.
 namespace UpgradeCmd {
 
-// The package file name without its folder.
+// The package's name on the node, for the upload URL and the command alike: the path's
+// last part after "/" or a backslash; empty when that names no file.
 QString fileNameOf(const QString &packagePath);
 // 'QVa' when the name holds "decoder", else 'QVA' for "encoder", else 'QV'.
 uint32_t packageKindOf(const QByteArray &localName);

@@ -51,14 +51,12 @@ void CDecoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("音频输出模式"), page), row, 0);
     m_audioCombo = makeCombo(QStringLiteral("audioCombo"), page);
-    m_audioCombo->addItems({QStringLiteral("HDMI"), QStringLiteral("3.5mm")});
-    m_audioCombo->setCurrentIndex(m_record.audioOutput);
+    fillValueList(m_audioCombo, {QStringLiteral("HDMI"), QStringLiteral("3.5mm")}, 0, m_record.audioOutput);
     grid->addWidget(m_audioCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("设备模式"), page), row, 0);
     m_modeCombo = makeCombo(QStringLiteral("modeCombo"), page);
-    m_modeCombo->addItems({tr("大屏"), tr("坐席"), tr("矩阵")});
-    m_modeCombo->setCurrentIndex(m_record.mode);
+    fillValueList(m_modeCombo, {tr("大屏"), tr("坐席"), tr("矩阵")}, 0, m_record.mode);
     grid->addWidget(m_modeCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("输出分辨率"), page), row, 0);
@@ -83,9 +81,9 @@ void CDecoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("日志等级"), page), row, 0);
     m_logLevelCombo = makeCombo(QStringLiteral("logLevelCombo"), page);
-    m_logLevelCombo->addItems(
-        {QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARN"), QStringLiteral("ERROR")});
-    m_logLevelCombo->setCurrentIndex(m_record.logLevel - 1);
+    fillValueList(m_logLevelCombo,
+                  {QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARN"), QStringLiteral("ERROR")},
+                  1, m_record.logLevel);
     grid->addWidget(m_logLevelCombo, row++, 1);
     grid->setRowStretch(row, 1);
 
@@ -107,7 +105,7 @@ void CDecoderSettingDlg::onResolutionIndexChanged(int index)
 void CDecoderSettingDlg::onModeChanged(int index)
 {
     // The video wall takes its output resolution from the wall, not from here.
-    m_resolutionCombo->setEnabled(index != 0);
+    m_resolutionCombo->setEnabled(m_modeCombo->itemData(index).toInt() != 0);
 }
 
 void CDecoderSettingDlg::onOkClicked()
@@ -115,9 +113,9 @@ void CDecoderSettingDlg::onOkClicked()
     if (!validateBasic())
         return;
     takeBasic();
-    m_record.mode = m_modeCombo->currentIndex();
-    m_record.audioOutput = m_audioCombo->currentIndex();
-    m_record.logLevel = m_logLevelCombo->currentIndex() + 1;
+    m_record.mode = m_modeCombo->currentData().toInt();
+    m_record.audioOutput = m_audioCombo->currentData().toInt();
+    m_record.logLevel = m_logLevelCombo->currentData().toInt();
     if (model())
         model()->updateById(m_record, nodeId());
     accept();
@@ -126,9 +124,9 @@ void CDecoderSettingDlg::onOkClicked()
 void CDecoderSettingDlg::onCancelClicked()
 {
     // The output resolution is not counted: it is written through at once.
-    const bool changed = basicChanged() || m_logLevelCombo->currentIndex() + 1 != m_record.logLevel
-        || m_modeCombo->currentIndex() != m_record.mode
-        || m_audioCombo->currentIndex() != m_record.audioOutput;
+    const bool changed = basicChanged() || m_logLevelCombo->currentData().toInt() != m_record.logLevel
+        || m_modeCombo->currentData().toInt() != m_record.mode
+        || m_audioCombo->currentData().toInt() != m_record.audioOutput;
     if (!changed || confirmDiscard())
         reject();
 }

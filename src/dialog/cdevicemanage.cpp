@@ -123,7 +123,7 @@ void CDeviceManage::switch2SettingWidget(menuType type)
     case MenuNetConfig: {
         const sSelectedAddresses addresses = m_page->selectedAddresses();
         CNetConfigDlg dlg(addresses.selected.first(), addresses.gateway, addresses.mask, this);
-        dlg.setSelectedCount(addresses.selected.size());
+        dlg.setSelectedIps(addresses.selected);
         dlg.setUnselectedIps(addresses.others);
         if (dlg.exec() != QDialog::Accepted)
             break;

@@ -118,15 +118,14 @@ void CEncoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("视频编码"), page), row, 0);
     m_videoCombo = makeCombo(QStringLiteral("videoCombo"), page);
-    m_videoCombo->addItems({QStringLiteral("H264"), QStringLiteral("H265")});
-    m_videoCombo->setCurrentText(QString::fromUtf8(m_record.videoFormat));
+    fillTextList(m_videoCombo, {QStringLiteral("H264"), QStringLiteral("H265")},
+                 QString::fromUtf8(m_record.videoFormat));
     grid->addWidget(m_videoCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("编码级别"), page), row, 0);
     m_levelCombo = makeCombo(QStringLiteral("levelCombo"), page);
     // Levels of the codec shown, so the two always belong together.
-    m_levelCombo->addItems(levelList(m_videoCombo->currentText()));
-    m_levelCombo->setCurrentIndex(m_record.level);
+    fillValueList(m_levelCombo, levelList(m_videoCombo->currentText()), 0, m_record.level);
     grid->addWidget(m_levelCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("码率"), page), row, 0);
@@ -137,8 +136,8 @@ void CEncoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("音频编码"), page), row, 0);
     m_audioCombo = makeCombo(QStringLiteral("audioCombo"), page);
-    m_audioCombo->addItems({QStringLiteral("AAC"), QStringLiteral("G711A")});
-    m_audioCombo->setCurrentText(QString::fromUtf8(m_record.audioFormat));
+    fillTextList(m_audioCombo, {QStringLiteral("AAC"), QStringLiteral("G711A")},
+                 QString::fromUtf8(m_record.audioFormat));
     grid->addWidget(m_audioCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("音频增益"), page), row, 0);
@@ -156,9 +155,9 @@ void CEncoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("日志等级"), page), row, 0);
     m_logLevelCombo = makeCombo(QStringLiteral("logLevelCombo"), page);
-    m_logLevelCombo->addItems(
-        {QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARN"), QStringLiteral("ERROR")});
-    m_logLevelCombo->setCurrentIndex(m_record.logLevel - 1);
+    fillValueList(m_logLevelCombo,
+                  {QStringLiteral("DEBUG"), QStringLiteral("INFO"), QStringLiteral("WARN"), QStringLiteral("ERROR")},
+                  1, m_record.logLevel);
     grid->addWidget(m_logLevelCombo, row++, 1);
 
     grid->addWidget(makeLogExportButton(page), row++, 1);
@@ -174,8 +173,7 @@ void CEncoderSettingDlg::onVideoCodecChanged(const QString &codec)
     if (levels.isEmpty())
         return;
     m_levelCombo->clear();
-    m_levelCombo->addItems(levels);
-    m_levelCombo->setCurrentIndex(0);
+    fillValueList(m_levelCombo, levels, 0, 0);
 }
 
 void CEncoderSettingDlg::onGainChanged(const QString &text)
@@ -203,11 +201,11 @@ void CEncoderSettingDlg::onOkClicked()
         return;
     takeBasic();
     m_record.enableUSB = m_usbCombo->currentIndex() == 0;
-    m_record.logLevel = m_logLevelCombo->currentIndex() + 1;
+    m_record.logLevel = m_logLevelCombo->currentData().toInt();
     resolutionFromCombo(m_record.width, m_record.height);
     m_record.frameRate = m_frameRateCombo->currentData().toFloat();
     m_record.bitRate = m_bitRateCombo->currentData().toFloat();
-    m_record.level = m_levelCombo->currentIndex();
+    m_record.level = m_levelCombo->currentData().toInt();
     m_record.videoFormat = m_videoCombo->currentText().toUtf8();
     m_record.audioFormat = m_audioCombo->currentText().toUtf8();
     m_record.audioGain = m_gainEdit->text().toInt();
@@ -225,10 +223,10 @@ void CEncoderSettingDlg::onCancelClicked()
     const bool resolutionChanged =
         !m_resolutionListExtended && (width != m_record.width || height != m_record.height);
     const bool changed = basicChanged() || (m_usbCombo->currentIndex() == 0) != m_record.enableUSB
-        || m_logLevelCombo->currentIndex() + 1 != m_record.logLevel || resolutionChanged
+        || m_logLevelCombo->currentData().toInt() != m_record.logLevel || resolutionChanged
         || m_frameRateCombo->currentData().toFloat() != m_record.frameRate
         || m_bitRateCombo->currentData().toFloat() != m_record.bitRate
-        || m_levelCombo->currentIndex() != m_record.level
+        || m_levelCombo->currentData().toInt() != m_record.level
         || m_videoCombo->currentText().toUtf8() != m_record.videoFormat
         || m_audioCombo->currentText().toUtf8() != m_record.audioFormat
         || m_gainEdit->text().toInt() != m_record.audioGain;

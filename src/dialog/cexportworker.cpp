@@ -1,22 +1,12 @@
 #include "dialog/cexportworker.h"
 
 #include "comm/cdevicectrljob.h"
+#include "comm/ipv4.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QJsonDocument>
-#include <QRegularExpression>
 #include <QThread>
-
-namespace {
-bool isDottedIpv4(const QByteArray &ip)
-{
-    // Anchored at both ends: "$" alone would let a trailing newline through.
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral(
-        "(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)")));
-    return pattern.match(QString::fromLatin1(ip)).hasMatch();
-}
-} // namespace
 
 CExportWorker::CExportWorker(const SelectedNodeList &nodes, CDeviceCtrlJob *job, const QString &folder)
     : m_nodes(nodes)
@@ -39,7 +29,7 @@ bool CExportWorker::stopRequested() const
 
 QString CExportWorker::fileNameFor(const QByteArray &ip, int type)
 {
-    if (!isDottedIpv4(ip))
+    if (!Ipv4::isValid(QString::fromLatin1(ip)))
         return {};
     const char *prefix = type == DecoderNode ? "de" : type == EncoderNode ? "en" : "";
     return QString::fromLatin1(prefix) + QString::fromLatin1(ip) + QStringLiteral(".json");

@@ -7,10 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "comm/addressplan.h"
+#include "comm/ipv4.h"
 #include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
 
@@ -18,13 +19,6 @@ namespace {
 
 constexpr int kEditorWidth = 250;
 constexpr int kEditorHeight = 28;
-
-bool isDottedAddress(const QString &ip)
-{
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(QStringLiteral(
-        "\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b")));
-    return pattern.match(ip).hasMatch();
-}
 
 } // namespace
 
@@ -113,37 +107,36 @@ QString CNetConfigDlg::gateway() const
     return m_gatewayEdit->text();
 }
 
-QString CNetConfigDlg::nextPlanAddress(const QString &ip)
-{
-    if (!isDottedAddress(ip))
-        return QString();
-    const int dot = ip.lastIndexOf(QLatin1Char('.'));
-    const int next = ip.mid(dot + 1).toInt() + 1;
-    if (next >= 255)
-        return QString();
-    return ip.left(dot + 1) + QString::number(next);
-}
-
-bool CNetConfigDlg::planConflicts(const QString &start, int count, const QStringList &unselected)
-{
-    QString current = start;
-    for (int i = 0; i < count; ++i) {
-        if (unselected.contains(current))
-            return true;
-        current = nextPlanAddress(current);
-    }
-    return false;
-}
-
 void CNetConfigDlg::onOkClicked()
 {
     m_currentIp = m_startIpEdit->text();
-    if (planConflicts(m_currentIp, m_selectedCount, m_unselectedIps)) {
-        CMessageDialog box(tr("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP"), this);
-        box.exec();
+    // The plan the job will send, so that every address sent has been checked.
+    switch (AddressPlan::check(m_currentIp, mask(), gateway(), m_selectedIps, m_unselectedIps)) {
+    case AddressPlan::ECheck::Ok:
+        accept();
+        return;
+    case AddressPlan::ECheck::BadStart:
+        showMessage(tr("起始IP无效，请重新输入"));
+        return;
+    case AddressPlan::ECheck::BadMask:
+        showMessage(tr("子网掩码无效，请重新输入"));
+        return;
+    case AddressPlan::ECheck::BadGateway:
+        showMessage(tr("网关无效，请重新输入"));
+        return;
+    case AddressPlan::ECheck::Conflict:
+        showMessage(tr("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP"));
+        return;
+    case AddressPlan::ECheck::RunsOut:
+        showMessage(tr("起始IP之后的地址不够分配给所有选中的节点，请重新配置IP"));
         return;
     }
-    accept();
+}
+
+void CNetConfigDlg::showMessage(const QString &text)
+{
+    CMessageDialog box(text, this);
+    box.exec();
 }
 
 void CNetConfigDlg::importPath()

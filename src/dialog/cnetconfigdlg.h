@@ -11,7 +11,8 @@ class QStackedWidget;
 class CIpAddrEdit;
 
 // New addresses for the selected nodes: consecutive from a start IP, one mask and gateway.
-// OK only closes when no planned address belongs to a node that is not selected.
+// OK only closes when the three addresses are complete, the plan reaches every selected
+// node and no planned address belongs to a node that is not selected.
 class CNetConfigDlg final : public CCustomDialog
 {
     Q_OBJECT
@@ -21,17 +22,13 @@ public:
     CNetConfigDlg(const QString &startIp, const QString &gateway, const QString &mask,
                   QWidget *parent = nullptr);
 
-    void setSelectedCount(int count) { m_selectedCount = count; }
+    // Where the selected nodes are now, in the order they receive addresses.
+    void setSelectedIps(const QStringList &ips) { m_selectedIps = ips; }
     void setUnselectedIps(const QStringList &ips) { m_unselectedIps = ips; }
 
     QString startIp() const;
     QString mask() const;
     QString gateway() const;
-
-    // The address after ip in the plan: last octet + 1; empty for an invalid address or past 254.
-    static QString nextPlanAddress(const QString &ip);
-    // True when one of count addresses planned from start is among unselected.
-    static bool planConflicts(const QString &start, int count, const QStringList &unselected);
 
 public slots:
     void onOkClicked() override;
@@ -42,6 +39,7 @@ public slots:
 private:
     QWidget *buildAddressPage();
     QWidget *buildPathPage();
+    void showMessage(const QString &text);
 
     CIpAddrEdit *m_startIpEdit = nullptr;
     CIpAddrEdit *m_maskEdit = nullptr;
@@ -49,6 +47,6 @@ private:
     QCheckBox *m_autoConfig = nullptr;
     QStackedWidget *m_pages = nullptr;
     QString m_currentIp;
-    int m_selectedCount = 0;
+    QStringList m_selectedIps;
     QStringList m_unselectedIps;
 };

@@ -1,5 +1,6 @@
 #include "dialog/cnodesettingdlg.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -9,6 +10,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "comm/ipv4.h"
 #include "dialog/clogexportwidget.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -69,13 +71,23 @@ bool CNodeSettingDlg::ipIncomplete(const QString &ip)
 }
 
 CNodeSettingDlg::ECheck CNodeSettingDlg::checkSettings(const CNodeListModel &model, int64_t nodeId,
-                                                       const QByteArray &name, const QByteArray &ip,
-                                                       const QByteArray &mac)
+                                                       const sBasicFields &fields)
 {
+    const QByteArray &name = fields.name;
+    const QByteArray &ip = fields.ip;
+    const QByteArray &mac = fields.macAddr;
     if (name.isEmpty())
         return ECheck::EmptyName;
     if (ipIncomplete(QString::fromUtf8(ip)))
         return ECheck::EmptyIp;
+    if (fields.ipEdited && !Ipv4::isValid(QString::fromUtf8(ip)))
+        return ECheck::InvalidIp;
+    if (fields.maskEdited && !Ipv4::isValid(QString::fromUtf8(fields.mask)))
+        return ECheck::InvalidMask;
+    if (fields.gatewayEdited && !Ipv4::isValid(QString::fromUtf8(fields.getway)))
+        return ECheck::InvalidGateway;
+    if (fields.macEdited && !CMacAddrEdit::isValidMac(QString::fromUtf8(mac)))
+        return ECheck::InvalidMac;
 
     struct Address
     {
@@ -111,6 +123,26 @@ CNodeSettingDlg::ECheck CNodeSettingDlg::checkSettings(const CNodeListModel &mod
             return ECheck::DuplicateName;
     }
     return ECheck::Ok;
+}
+
+void CNodeSettingDlg::fillValueList(QComboBox *combo, const QStringList &texts, int first, int current)
+{
+    for (int i = 0; i < texts.size(); ++i)
+        combo->addItem(texts.at(i), first + i);
+    int index = current - first;
+    if (index < 0 || index >= texts.size()) {
+        index = current < first ? 0 : texts.size();
+        combo->insertItem(index, QString::number(current), current);
+    }
+    combo->setCurrentIndex(index);
+}
+
+void CNodeSettingDlg::fillTextList(QComboBox *combo, const QStringList &texts, const QString &current)
+{
+    combo->addItems(texts);
+    if (!texts.contains(current))
+        combo->addItem(current);
+    combo->setCurrentText(current);
 }
 
 QLabel *CNodeSettingDlg::rowLabel(const char *text, QWidget *parent) const
@@ -216,6 +248,11 @@ void CNodeSettingDlg::buildFrame(const char *title)
     m_macEdit = new CMacAddrEdit(basic);
     m_macEdit->setObjectName(QStringLiteral("macEdit"));
     m_macEdit->setText(QString::fromUtf8(rec.macAddr));
+    m_shownName = m_nameEdit->text();
+    m_shownIp = m_ipEdit->text();
+    m_shownMask = m_maskEdit->text();
+    m_shownGateway = m_gatewayEdit->text();
+    m_shownMac = m_macEdit->text();
     m_macEditButton = new QPushButton(basic);
     m_macEditButton->setObjectName(QStringLiteral("imageButton"));
     m_macEditButton->setFixedSize(24, 24);
@@ -285,8 +322,7 @@ bool CNodeSettingDlg::validateBasic()
 {
     if (!m_model)
         return false;
-    const ECheck result = checkSettings(*m_model, m_nodeId, m_nameEdit->text().toUtf8(),
-                                        m_ipEdit->text().toUtf8(), m_macEdit->text().toUtf8());
+    const ECheck result = checkSettings(*m_model, m_nodeId, basicFields());
     const char *message = nullptr;
     switch (result) {
     case ECheck::Ok:
@@ -296,6 +332,18 @@ bool CNodeSettingDlg::validateBasic()
         break;
     case ECheck::EmptyIp:
         message = QT_TR_NOOP("IP地址不能为空，请重新输入");
+        break;
+    case ECheck::InvalidIp:
+        message = QT_TR_NOOP("IP地址无效，请重新输入");
+        break;
+    case ECheck::InvalidMask:
+        message = QT_TR_NOOP("子网掩码无效，请重新输入");
+        break;
+    case ECheck::InvalidGateway:
+        message = QT_TR_NOOP("网关无效，请重新输入");
+        break;
+    case ECheck::InvalidMac:
+        message = QT_TR_NOOP("MAC地址无效，请重新输入");
         break;
     case ECheck::IpConflict:
         message = QT_TR_NOOP("IP地址与其他节点冲突，请重新输入");
@@ -311,22 +359,41 @@ bool CNodeSettingDlg::validateBasic()
     return false;
 }
 
-void CNodeSettingDlg::takeBasic()
-{
-    sDeviceInfo &rec = record();
-    rec.name = m_nameEdit->text().toUtf8();
-    rec.ip = m_ipEdit->text().toUtf8();
-    rec.mask = m_maskEdit->text().toUtf8();
-    rec.getway = m_gatewayEdit->text().toUtf8();
-    rec.macAddr = m_macEdit->text().toUtf8();
-}
-
-bool CNodeSettingDlg::basicChanged()
+CNodeSettingDlg::sBasicFields CNodeSettingDlg::basicFields()
 {
     const sDeviceInfo &rec = record();
-    return m_nameEdit->text().toUtf8() != rec.name || m_ipEdit->text().toUtf8() != rec.ip
-        || m_maskEdit->text().toUtf8() != rec.mask || m_gatewayEdit->text().toUtf8() != rec.getway
-        || m_macEdit->text().toUtf8() != rec.macAddr;
+    // An editor cannot show every stored value (an empty mask, a MAC it cannot parse):
+    // what the operator did not touch goes back byte for byte.
+    auto value = [](const QString &text, const QString &shown, const QByteArray &own, bool &edited) {
+        edited = text != shown;
+        return edited ? text.toUtf8() : own;
+    };
+    sBasicFields f;
+    bool nameEdited = false;
+    f.name = value(m_nameEdit->text(), m_shownName, rec.name, nameEdited);
+    f.ip = value(m_ipEdit->text(), m_shownIp, rec.ip, f.ipEdited);
+    f.mask = value(m_maskEdit->text(), m_shownMask, rec.mask, f.maskEdited);
+    f.getway = value(m_gatewayEdit->text(), m_shownGateway, rec.getway, f.gatewayEdited);
+    f.macAddr = value(m_macEdit->text(), m_shownMac, rec.macAddr, f.macEdited);
+    return f;
+}
+
+void CNodeSettingDlg::takeBasic()
+{
+    const sBasicFields f = basicFields();
+    sDeviceInfo &rec = record();
+    rec.name = f.name;
+    rec.ip = f.ip;
+    rec.mask = f.mask;
+    rec.getway = f.getway;
+    rec.macAddr = f.macAddr;
+}
+
+bool CNodeSettingDlg::basicChanged() const
+{
+    return m_nameEdit->text() != m_shownName || m_ipEdit->text() != m_shownIp
+        || m_maskEdit->text() != m_shownMask || m_gatewayEdit->text() != m_shownGateway
+        || m_macEdit->text() != m_shownMac;
 }
 
 bool CNodeSettingDlg::confirmDiscard()

@@ -6,6 +6,7 @@
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
 
+class QComboBox;
 class QGridLayout;
 class QLabel;
 class QPushButton;
@@ -26,7 +27,33 @@ class CNodeSettingDlg : public CCustomDialog
 
 public:
     // Outcome of the save checks, in the order they run.
-    enum class ECheck { Ok, EmptyName, EmptyIp, IpConflict, MacConflict, DuplicateName };
+    enum class ECheck {
+        Ok,
+        EmptyName,
+        EmptyIp,
+        InvalidIp,
+        InvalidMask,
+        InvalidGateway,
+        InvalidMac,
+        IpConflict,
+        MacConflict,
+        DuplicateName
+    };
+
+    // The basic fields Save would send, and which of them the operator edited. An edited
+    // address must be complete; one left alone goes back as the node sent it.
+    struct sBasicFields
+    {
+        QByteArray name;
+        QByteArray ip;
+        QByteArray mask;
+        QByteArray getway;
+        QByteArray macAddr;
+        bool ipEdited = false;
+        bool maskEdited = false;
+        bool gatewayEdited = false;
+        bool macEdited = false;
+    };
 
     int64_t nodeId() const { return m_nodeId; }
     // The node's address when the dialog was opened: where the hub sends the settings.
@@ -36,9 +63,9 @@ public:
     static QString modelName(int model);
     // True when the IP editor's text is empty or one of its four fields was left empty.
     static bool ipIncomplete(const QString &ip);
-    // The four checks against the stores (addresses) and the model's listed nodes (names).
-    static ECheck checkSettings(const CNodeListModel &model, int64_t nodeId, const QByteArray &name,
-                                const QByteArray &ip, const QByteArray &mac);
+    // The field checks, then the checks against the stores (addresses) and the model's
+    // listed nodes (names).
+    static ECheck checkSettings(const CNodeListModel &model, int64_t nodeId, const sBasicFields &fields);
 
 public slots:
     void onBasic();
@@ -58,6 +85,13 @@ protected:
     // Call from the subclass constructor once the record copy is read.
     void buildFrame(const char *title);
     QGridLayout *advancedLayout() const { return m_advancedLayout; }
+    // Fills combo with texts standing for the values first, first + 1, ... A node value
+    // outside them gets an entry of its own (its number), so an untouched save sends it
+    // back as it was. The value is each entry's data.
+    static void fillValueList(QComboBox *combo, const QStringList &texts, int first, int current);
+    // The same for text values: a node text not in texts gets an entry of its own.
+    static void fillTextList(QComboBox *combo, const QStringList &texts, const QString &current);
+
     // Label for a row of either page.
     QLabel *rowLabel(const char *text, QWidget *parent) const;
     // The "日志导出" button of the advanced page, wired to onClickExportLog().
@@ -65,10 +99,10 @@ protected:
 
     // Runs the checks and shows the first failure; true when saving may go on.
     bool validateBasic();
-    // Name, addresses and MAC from the editors into record().
+    // Name, addresses and MAC as Save would send them into record().
     void takeBasic();
-    // Name, addresses or MAC differ from record().
-    bool basicChanged();
+    // Name, addresses or MAC were edited.
+    bool basicChanged() const;
     // Asks before throwing changes away; true when the operator confirmed.
     bool confirmDiscard();
     void showMessage(const QString &text);
@@ -76,6 +110,7 @@ protected:
     CNodeListModel *model() const { return m_model; }
 
 private:
+    sBasicFields basicFields();
     void onMacEditToggled();
     // Fetches the node's logs into folder through the log export dialog.
     void runLogExport(const QString &folder);
@@ -96,4 +131,11 @@ private:
     CIpAddrEdit *m_gatewayEdit = nullptr;
     CMacAddrEdit *m_macEdit = nullptr;
     QPushButton *m_macEditButton = nullptr;
+
+    // What each editor showed when the dialog opened: unchanged means untouched.
+    QString m_shownName;
+    QString m_shownIp;
+    QString m_shownMask;
+    QString m_shownGateway;
+    QString m_shownMac;
 };

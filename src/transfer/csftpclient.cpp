@@ -279,11 +279,6 @@ bool csftpclient::setTransInfo(const sTransInfo &info)
     return !m_ip.isEmpty();
 }
 
-QString csftpclient::packageFileName(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 static QString urlName(const QByteArray &utf8Name)
 {
     // Unreserved characters stay as they are; '#', '?', '%' and blanks would
@@ -346,7 +341,7 @@ void csftpclient::joinTransfer()
 
 bool csftpclient::upload(bool toApp)
 {
-    const QString fileName = packageFileName(m_localPath);
+    const QString fileName = UpgradeCmd::fileNameOf(m_localPath);
     if (fileName.isEmpty()) {
         qDebug() << "Null fileName";
         return false;
@@ -373,7 +368,7 @@ bool csftpclient::uploadToApp()
 
 bool csftpclient::sendUpgradeCommand()
 {
-    const QString fileName = packageFileName(m_localPath);
+    const QString fileName = UpgradeCmd::fileNameOf(m_localPath);
     if (fileName.isEmpty()) {
         qDebug() << "Null fileName";
         return false;

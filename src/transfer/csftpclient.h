@@ -54,8 +54,6 @@ public:
     static QString uploadUrl(const QString &ip, const QString &fileName, bool toApp);
     static QString logListingUrl(const QString &ip);
     static QString logFileUrl(const QString &ip, const QByteArray &name);
-    // The package file name: the path's text after its last "/".
-    static QString packageFileName(const QString &path);
     // "<name>_<ip>_log" or "<name>_<ip>_log_proxy", made safe as one path component.
     static QString logFolderName(const QByteArray &nodeName, const QString &ip, bool proxy);
     // A listed name that may become a local file name.

@@ -6,10 +6,10 @@
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
 
+#include "comm/ipv4.h"
+
 namespace {
 const QString kFieldPattern = QStringLiteral("(2[0-5]{2}|2[0-4][0-9]|1?[0-9]{1,3})");
-const QString kAddressPattern = QStringLiteral(
-    "\\b(?:(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\.){3}(?:25[0-5]|2[0-4][0-9]|[01]?[0-9][0-9]?)\\b");
 }
 
 CIpAddrEdit::CIpAddrEdit(QWidget *parent, int width, int height)
@@ -71,8 +71,7 @@ QString CIpAddrEdit::text() const
 
 void CIpAddrEdit::setText(const QString &address)
 {
-    static const QRegularExpression re(QRegularExpression::anchoredPattern(kAddressPattern));
-    if (!re.match(address).hasMatch())
+    if (!Ipv4::isValid(address))
         return;
     const QStringList parts = address.split(QLatin1Char('.'));
     for (int i = 0; i < kFieldCount; ++i)

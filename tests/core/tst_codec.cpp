@@ -430,9 +430,8 @@ private slots:
         QCOMPARE(UpgradeCmd::fileNameOf("plain.bin"), QString("plain.bin"));
         // A folder's name never decides the kind.
         QCOMPARE(UpgradeCmd::fileNameOf("/fw/decoder/vela_1.0.bin"), QString("vela_1.0.bin"));
-#ifdef Q_OS_WIN
         QCOMPARE(UpgradeCmd::fileNameOf("C:\\fw\\decoder\\vela_1.0.bin"), QString("vela_1.0.bin"));
-#endif
+        QCOMPARE(UpgradeCmd::fileNameOf("/fw/.."), QString());
 
         // Version text and file name cut at 16 and 128 bytes without spilling over.
         const QString longName = QString(140, 'n') + "_ABCDEFGHIJKLMNOPQRSTU.bin";

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "comm/upgradecmd.h"
 #include "transfer/cprogressthrottle.h"
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
@@ -12,15 +13,15 @@ class TestSftpClient final : public QObject
 private slots:
     void uploadUrlsForBothFolders()
     {
-        const QString name = csftpclient::packageFileName(QStringLiteral("C:/pkg/dec_decoder_V1.2.3.bin"));
+        const QString name = UpgradeCmd::fileNameOf(QStringLiteral("C:/pkg/dec_decoder_V1.2.3.bin"));
         QCOMPARE(name, QStringLiteral("dec_decoder_V1.2.3.bin"));
         QCOMPARE(csftpclient::uploadUrl(QStringLiteral("192.168.100.21"), name, false),
                  QStringLiteral("sftp://192.168.100.21:22/userdata/dec_decoder_V1.2.3.bin"));
         QCOMPARE(csftpclient::uploadUrl(QStringLiteral("192.168.100.21"), name, true),
                  QStringLiteral("sftp://192.168.100.21:22/app/dec_decoder_V1.2.3.bin"));
         // No "/" at all: the whole path is the name.
-        QCOMPARE(csftpclient::packageFileName(QStringLiteral("vela_1.bin")), QStringLiteral("vela_1.bin"));
-        QCOMPARE(csftpclient::packageFileName(QStringLiteral("/pkg/")), QString());
+        QCOMPARE(UpgradeCmd::fileNameOf(QStringLiteral("vela_1.bin")), QStringLiteral("vela_1.bin"));
+        QCOMPARE(UpgradeCmd::fileNameOf(QStringLiteral("/pkg/")), QString());
     }
 
     void urlSyntaxInNamesIsEscaped()

@@ -42,6 +42,8 @@ const Entry kEntries[] = {
     {"CDecoderSettingDlg", "节点名称", "Node name"},
     {"CDecoderSettingDlg", "名称不能为空，请重新输入", "Name cannot be empty. Please enter a valid name."},
     {"CDecoderSettingDlg", "IP地址不能为空，请重新输入", "IP adress cannot be empty."},
+    {"CDecoderSettingDlg", "子网掩码无效，请重新输入", "Invalid subnet mask. Please enter all four fields."},
+    {"CDecoderSettingDlg", "MAC地址无效，请重新输入", "Invalid MAC address. Please enter all six fields."},
     {"CDecoderSettingDlg", "IP地址与其他节点冲突，请重新输入", "IP address conflicts with another node. Please try a different address."},
     {"CDecoderSettingDlg", "MAC地址与其他节点冲突，请重新输入", "MAC address conflicts with another node. Please try a different address."},
     {"CDecoderSettingDlg", "名称已重复，请重新输入", "Name already exists. Please enter a different name."},
@@ -181,6 +183,7 @@ const Entry kEntries[] = {
     {"CNetConfigDlg", "导入", "Import"},
     {"CNetConfigDlg", "导出", "Export"},
     {"CNetConfigDlg", "将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP", "The IP address of the node you are configuring conflicts with an exsiting IP address of an unselected node. Please configure a different IP address."},
+    {"CNetConfigDlg", "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", "There are not enough addresses after the start IP (up to .254) for all selected nodes. Please configure a different IP address."},
     // CNodeHeaderView
     {"CNodeHeaderView", "序号", "No."},
     {"CNodeHeaderView", "节点名称", "Node name"},

@@ -9,6 +9,7 @@
 
 #include "dialog/caddnodedlg.h"
 #include "dialog/cnetconfigdlg.h"
+#include "comm/addressplan.h"
 #include "guitestutil.h"
 #include "modalwatch.h"
 #include "ui/cipaddredit.h"
@@ -19,6 +20,7 @@ using modalwatch::Watch;
 namespace {
 
 const QString kConflict = QStringLiteral("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP");
+const QString kRunsOut = QStringLiteral("起始IP之后的地址不够分配给所有选中的节点，请重新配置IP");
 
 QString messageFrom(const std::function<void()> &action)
 {
@@ -78,48 +80,51 @@ void TestNetConfig::nextAddress()
 {
     QFETCH(QString, ip);
     QFETCH(QString, next);
-    QCOMPARE(CNetConfigDlg::nextPlanAddress(ip), next);
+    QCOMPARE(AddressPlan::next(ip), next);
 }
 
 void TestNetConfig::planCheck_data()
 {
+    // Where n selected nodes are now.
+    auto nodes = [](int n) {
+        QStringList ips;
+        for (int i = 1; i <= n; ++i)
+            ips << QStringLiteral("10.9.9.%1").arg(i);
+        return ips;
+    };
     QTest::addColumn<QString>("start");
-    QTest::addColumn<int>("count");
+    QTest::addColumn<QStringList>("selected");
     QTest::addColumn<QStringList>("unselected");
-    QTest::addColumn<bool>("refused");
-    QTest::newRow("unselected at .12") << "192.168.1.10" << 3 << QStringList{"192.168.1.12"} << true;
-    QTest::newRow("unselected at .13") << "192.168.1.10" << 3 << QStringList{"192.168.1.13"} << false;
-    QTest::newRow("unselected at the start") << "192.168.1.10" << 1 << QStringList{"192.168.1.10"} << true;
-    QTest::newRow("other subnet") << "192.168.1.10" << 3 << QStringList{"192.168.2.11"} << false;
-    QTest::newRow("from .253") << "192.168.1.253" << 3 << QStringList{"192.168.1.1", "192.168.1.255"} << false;
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("unselected at .12") << "192.168.1.10" << nodes(3) << QStringList{"192.168.1.12"} << kConflict;
+    QTest::newRow("unselected at .13") << "192.168.1.10" << nodes(3) << QStringList{"192.168.1.13"} << QString();
+    QTest::newRow("unselected at the start") << "192.168.1.10" << nodes(1) << QStringList{"192.168.1.10"} << kConflict;
+    QTest::newRow("other subnet") << "192.168.1.10" << nodes(3) << QStringList{"192.168.2.11"} << QString();
+    QTest::newRow("from .253 runs out") << "192.168.1.253" << nodes(3) << QStringList{"192.168.1.1"} << kRunsOut;
     QTest::newRow("from .253, an unselected node without address")
-        << "192.168.1.253" << 3 << QStringList{""} << true;
-    QTest::newRow("from .253, two nodes") << "192.168.1.253" << 2 << QStringList{""} << false;
-    QTest::newRow("nothing selected") << "192.168.1.10" << 0 << QStringList{"192.168.1.10"} << false;
+        << "192.168.1.253" << nodes(3) << QStringList{""} << kRunsOut;
+    QTest::newRow("from .253, two nodes") << "192.168.1.253" << nodes(2) << QStringList{""} << QString();
+    QTest::newRow("nothing selected") << "192.168.1.10" << nodes(0) << QStringList{"192.168.1.10"} << QString();
+    // A selected node whose address cannot be sent to takes no address from the plan.
+    QTest::newRow("from .253, a node without usable address")
+        << "192.168.1.253" << QStringList{"10.9.9.1", "10.9.9.300", "10.9.9.3"} << QStringList{"192.168.1.1"} << QString();
 }
 
 void TestNetConfig::planCheck()
 {
     QFETCH(QString, start);
-    QFETCH(int, count);
+    QFETCH(QStringList, selected);
     QFETCH(QStringList, unselected);
-    QFETCH(bool, refused);
+    QFETCH(QString, refusal);
 
     CNetConfigDlg dlg(start, QStringLiteral("192.168.1.1"), QStringLiteral("255.255.255.0"));
-    dlg.setSelectedCount(count);
+    dlg.setSelectedIps(selected);
     dlg.setUnselectedIps(unselected);
     dlg.show();
     QSignalSpy accepted(&dlg, &QDialog::accepted);
     // Through the OK button, as the operator does it.
-    const QString message = messageFrom([&] { dlg.okButton()->click(); });
-    if (refused) {
-        QCOMPARE(message, kConflict);
-        QCOMPARE(accepted.count(), 0);
-        QVERIFY(dlg.isVisible());
-    } else {
-        QCOMPARE(message, QString());
-        QCOMPARE(accepted.count(), 1);
-    }
+    QCOMPARE(messageFrom([&] { dlg.okButton()->click(); }), refusal);
+    QCOMPARE(accepted.count(), refusal.isEmpty() ? 1 : 0);
 }
 
 void TestNetConfig::editorsPrefilled()
@@ -132,20 +137,18 @@ void TestNetConfig::editorsPrefilled()
     QVERIFY(!edit(&dlg, "startIpEdit")->maskMode());
     QVERIFY(!edit(&dlg, "gatewayEdit")->maskMode());
 
-    // A text that is not an address leaves the editor empty; the plan from it is refused
-    // only by a node without address.
+    // A text that is not an address leaves the editor empty, and an empty editor is refused.
     CNetConfigDlg bad(QStringLiteral("not an ip"), QString(), QString());
     QCOMPARE(bad.startIp(), QStringLiteral("..."));
-    bad.setSelectedCount(2);
-    bad.setUnselectedIps({QStringLiteral("192.168.1.11")});
+    bad.setSelectedIps({QStringLiteral("10.9.9.1")});
     bad.show();
     QSignalSpy accepted(&bad, &QDialog::accepted);
-    QCOMPARE(messageFrom([&] { bad.okButton()->click(); }), QString());
-    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(messageFrom([&] { bad.okButton()->click(); }), QStringLiteral("起始IP无效，请重新输入"));
+    QCOMPARE(accepted.count(), 0);
 
     // The operator's own start address is what is checked.
-    CNetConfigDlg typed(QStringLiteral("192.168.1.10"), QString(), QString());
-    typed.setSelectedCount(2);
+    CNetConfigDlg typed(QStringLiteral("192.168.1.10"), QStringLiteral("10.0.0.1"), QStringLiteral("255.0.0.0"));
+    typed.setSelectedIps({QStringLiteral("10.9.9.1"), QStringLiteral("10.9.9.2")});
     typed.setUnselectedIps({QStringLiteral("10.0.0.6")});
     typed.show();
     edit(&typed, "startIpEdit")->setText(QStringLiteral("10.0.0.5"));

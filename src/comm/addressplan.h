@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Consecutive addresses for the nodes of a network configuration. The dialog checks
+// this plan and the job sends it, so what is checked is what is sent.
+namespace AddressPlan {
+
+struct sPlannedAddress
+{
+    QString current; // where the node is now
+    QString planned; // what it is to become; empty once the plan has run out
+};
+
+// The address after ip: its last octet one higher, the first three unchanged. Empty for
+// an address that is not dotted IPv4 and when the last octet would reach 255.
+QString next(const QString &ip);
+// One entry per current address that is dotted IPv4, in list order, the first planned at
+// start and each next one address higher. A current address that is not dotted IPv4 cannot
+// be sent to: it is left out without using up an address. A start that is not dotted IPv4
+// plans nothing.
+QVector<sPlannedAddress> plan(const QString &start, const QStringList &currentIps);
+
+enum class ECheck { Ok, BadStart, BadMask, BadGateway, Conflict, RunsOut };
+// What the network configuration refuses before anything is sent: an address that is not
+// dotted IPv4, a planned address held by a node that is not being configured, a plan that
+// runs out of addresses past .254.
+ECheck check(const QString &start, const QString &mask, const QString &gateway,
+             const QStringList &selectedIps, const QStringList &unselectedIps);
+
+} // namespace AddressPlan

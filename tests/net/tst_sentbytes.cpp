@@ -1,0 +1,293 @@
+// What reaches a node when the operator saves: a field left alone goes back exactly as the
+// node sent it, an edited one must be complete or nothing is sent; the address plan that
+// is checked is the one sent; the package is named alike in its upload and its command.
+
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QPushButton>
+#include <curl/curl.h>
+
+#include "dialog/cdecodersettingdlg.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cdeviceupdatewidget.h"
+#include "dialog/cencodersettingdlg.h"
+#include "dialog/cmainshowwidget.h"
+#include "dialog/cnetconfigdlg.h"
+#include "dialog/cnodescanui/cnodetableview.h"
+#include "dialog/menutype.h"
+#include "modalwatch.h"
+#include "model/cnodelistmodel.h"
+#include "simlan.h"
+#include "ui/cipaddredit.h"
+#include "ui/clineedit.h"
+#include "ui/cmacaddredit.h"
+#include "ui/cmessagedialog.h"
+#include "ui/cprogreslistitem.h"
+
+using modalwatch::Watch;
+
+namespace {
+
+template <typename T>
+T *child(QWidget *dlg, const char *name)
+{
+    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no child %s", name);
+    return w;
+}
+
+// Clicks OK and returns the text of the message box it raised (empty when none).
+QString okMessage(CCustomDialog *dlg)
+{
+    QString text;
+    Watch box = Watch::arm<CMessageDialog>(
+        [&](CMessageDialog *m) {
+            text = m->messageLabel()->text();
+            m->accept();
+        },
+        1000);
+    dlg->okButton()->click();
+    return text;
+}
+
+// Clicks Cancel, confirming a question if one comes; true when one came.
+bool cancelAsks(CCustomDialog *dlg)
+{
+    Watch box = Watch::arm<CMessageDialog>([](CMessageDialog *m) { m->accept(); }, 1000);
+    dlg->cancelButton()->click();
+    return box.ran();
+}
+
+QJsonObject payload(const QJsonObject &record, const char *part = nullptr)
+{
+    const QJsonObject p = record.value("payload").toObject();
+    return part ? p.value(QLatin1String(part)).toObject() : p;
+}
+
+} // namespace
+
+class TestSentBytes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { curl_global_init(CURL_GLOBAL_ALL); }
+    void cleanupTestCase() { curl_global_cleanup(); }
+    void init() { m_lan = std::make_unique<SimLan>(); }
+    void cleanup()
+    {
+        m_hub.reset();
+        m_lan.reset();
+    }
+
+    void untouchedValuesGoBackAsSent();
+    void editedAddressesMustBeComplete();
+    void networkPlanCheckedIsSent();
+    void packageNamedAlikeInUploadAndCommand();
+
+private:
+    bool startHub(const QStringList &simArgs);
+    CMainShowWidget *page() const { return m_hub->mainShowWidget(); }
+
+    std::unique_ptr<SimLan> m_lan;
+    std::unique_ptr<CDeviceManage> m_hub;
+};
+
+bool TestSentBytes::startHub(const QStringList &simArgs)
+{
+    if (!m_lan->start(simArgs)) {
+        qWarning() << m_lan->errorString();
+        return false;
+    }
+    m_hub = std::make_unique<CDeviceManage>();
+    m_hub->setBusyMs(0);
+    m_hub->resize(1366, 700);
+    m_hub->show();
+    if (!QTest::qWaitForWindowExposed(m_hub.get()))
+        return false;
+    m_hub->scanNodes();
+    return true;
+}
+
+void TestSentBytes::untouchedValuesGoBackAsSent()
+{
+    // Values no editor or list can show: empty, unparsable, outside every list.
+    QTemporaryDir dir;
+    const QString config = dir.filePath("lan.json");
+    QFile file(config);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QJsonObject encoder{{"type", "encoder"},     {"ip", "127.0.1.2"},      {"mask", "255.255.0"},
+                              {"getway", ""},          {"macAddr", "3c6a2c0102"}, {"logLevel", 7},
+                              {"streamInfo", QJsonObject{{"videoFormat", "H266"}, {"level", 5}, {"audioFormat", "OPUS"}}}};
+    file.write(QJsonDocument(QJsonObject{{"nodes", QJsonArray{encoder}}}).toJson());
+    file.close();
+    QVERIFY(startHub({"--config", config, "--node",
+                      "decoder@127.0.1.1,mask=,getway=10.1.1,macAddr=3c-6a-2c,mode=7,audioOutput=5,logLevel=9"}));
+    QCOMPARE(page()->rows().size(), 2);
+    const int64_t decoderId = page()->nodeListModel()->decoders().first().id;
+    const int64_t encoderId = page()->nodeListModel()->encoders().first().id;
+
+    // Nothing edited: leaving does not ask, in either dialog.
+    bool asked = true;
+    Watch leave = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
+    m_hub->nodeSetting(DecoderNode, decoderId);
+    QVERIFY(leave.ran());
+    QVERIFY(!asked);
+    asked = true;
+    Watch leaveEncoder = Watch::arm<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
+    m_hub->nodeSetting(EncoderNode, encoderId);
+    QVERIFY(leaveEncoder.ran());
+    QVERIFY(!asked);
+
+    // A rename sends everything else back as the node sent it.
+    Watch renameDecoder = Watch::arm<CDecoderSettingDlg>([](CDecoderSettingDlg *dlg) {
+        child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("改名"));
+        dlg->okButton()->click();
+    });
+    m_hub->nodeSetting(DecoderNode, decoderId);
+    QVERIFY(renameDecoder.ran());
+    QCOMPARE(m_lan->records(3501).size(), 1);
+    const QJsonObject d = payload(m_lan->records(3501).first());
+    QCOMPARE(d.value("name").toString(), QStringLiteral("改名"));
+    QCOMPARE(d.value("mask").toString(), QString());
+    QCOMPARE(d.value("getway").toString(), QStringLiteral("10.1.1"));
+    QCOMPARE(d.value("macAddr").toString(), QStringLiteral("3c-6a-2c"));
+    QCOMPARE(d.value("mode").toInt(), 7);
+    QCOMPARE(d.value("audioOutput").toInt(), 5);
+    QCOMPARE(d.value("logLevel").toInt(), 9);
+
+    Watch renameEncoder = Watch::arm<CEncoderSettingDlg>([](CEncoderSettingDlg *dlg) {
+        child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam"));
+        dlg->okButton()->click();
+    });
+    m_hub->nodeSetting(EncoderNode, encoderId);
+    QVERIFY(renameEncoder.ran());
+    QCOMPARE(m_lan->records(4001).size(), 1);
+    const QJsonObject basic = payload(m_lan->records(4001).first(), "basicInfo");
+    const QJsonObject stream = payload(m_lan->records(4001).first(), "signalStream");
+    QCOMPARE(basic.value("name").toString(), QStringLiteral("Cam"));
+    QCOMPARE(basic.value("subMask").toString(), QStringLiteral("255.255.0"));
+    QCOMPARE(basic.value("getway").toString(), QString());
+    QCOMPARE(basic.value("macAddr").toString(), QStringLiteral("3c6a2c0102"));
+    QCOMPARE(basic.value("logLevel").toInt(), 7);
+    QCOMPARE(stream.value("videoEncodeFmt").toString(), QStringLiteral("H266"));
+    QCOMPARE(stream.value("level").toInt(), 5);
+    QCOMPARE(stream.value("audioEncodeFmt").toString(), QStringLiteral("OPUS"));
+}
+
+void TestSentBytes::editedAddressesMustBeComplete()
+{
+    QVERIFY(startHub({"--decoders", "1"}));
+    const sDecoderInfo node = page()->nodeListModel()->decoders().first();
+
+    QStringList refusals;
+    bool askedAfterEdit = false;
+    Watch watch = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
+        auto *mask = child<CIpAddrEdit>(dlg, "maskEdit");
+        auto *gateway = child<CIpAddrEdit>(dlg, "gatewayEdit");
+        auto *mac = child<CMacAddrEdit>(dlg, "macEdit");
+        mask->field(3)->clear();
+        refusals << okMessage(dlg);
+        mask->setText(QStringLiteral("255.255.0.0"));
+        gateway->field(0)->clear();
+        refusals << okMessage(dlg);
+        gateway->setText(QString::fromUtf8(node.getway));
+        child<QPushButton>(dlg, "imageButton")->click(); // unlocks the MAC
+        mac->field(5)->clear();
+        refusals << okMessage(dlg);
+        mac->field(5)->setText(QStringLiteral("9A"));
+        // Cancel now asks; declining keeps the edits for the save.
+        Watch box = Watch::arm<CMessageDialog>([](CMessageDialog *m) { m->reject(); }, 1000);
+        dlg->cancelButton()->click();
+        askedAfterEdit = box.ran();
+        refusals << okMessage(dlg);
+    });
+    m_hub->nodeSetting(DecoderNode, node.id);
+    QVERIFY(watch.ran());
+    QVERIFY(askedAfterEdit);
+    QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入", "MAC地址无效，请重新输入", ""}));
+
+    // Only the complete save went out, with the two edits and the rest as it was.
+    QCOMPARE(m_lan->records(3501).size(), 1);
+    const QJsonObject sent = payload(m_lan->records(3501).first());
+    QCOMPARE(sent.value("mask").toString(), QStringLiteral("255.255.0.0"));
+    QCOMPARE(sent.value("getway").toString(), QString::fromUtf8(node.getway));
+    QCOMPARE(sent.value("macAddr").toString(), QString::fromUtf8(node.macAddr.left(15)) + QStringLiteral("9A"));
+    QCOMPARE(sent.value("ip").toString(), QString::fromUtf8(node.ip));
+}
+
+void TestSentBytes::networkPlanCheckedIsSent()
+{
+    // The first node, which fills in mask and gateway, has neither.
+    QVERIFY(startHub({"--base", "127.0.1.2", "--decoders", "3", "--node", "decoder@127.0.1.1,mask=,getway="}));
+    QCOMPARE(page()->rows().size(), 4);
+    CNodeTableView *table = page()->tableView();
+    for (int row = 0; row < 3; ++row) {
+        const QRect r = table->visualRect(page()->nodeListModel()->itemModel()->index(row, 0));
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(r.left() + 30, r.center().y()));
+    }
+    QStringList old = m_lan->addresses();
+    old.sort(); // the table's order
+
+    QStringList refusals;
+    Watch watch = Watch::arm<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
+        refusals << okMessage(dlg);
+        child<CIpAddrEdit>(dlg, "maskEdit")->setText(QStringLiteral("255.255.0.0"));
+        refusals << okMessage(dlg);
+        child<CIpAddrEdit>(dlg, "gatewayEdit")->setText(QStringLiteral("127.0.2.1"));
+        // .253, .254, then nothing for the third node.
+        child<CIpAddrEdit>(dlg, "startIpEdit")->setText(QStringLiteral("127.0.1.253"));
+        refusals << okMessage(dlg);
+        child<CIpAddrEdit>(dlg, "startIpEdit")->setText(QStringLiteral("127.0.2.252"));
+        refusals << okMessage(dlg);
+    });
+    m_hub->switch2SettingWidget(MenuNetConfig);
+    QVERIFY(watch.ran());
+    QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入",
+                                    "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", ""}));
+
+    const QList<QJsonObject> sent = m_lan->records(1007);
+    QCOMPARE(sent.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(sent.at(i).value("node").toString(), old.at(i));
+        const QJsonObject expected{
+            {"ip", QStringLiteral("127.0.2.%1").arg(252 + i)}, {"mask", "255.255.0.0"}, {"getway", "127.0.2.1"}};
+        QCOMPARE(payload(sent.at(i)), expected);
+    }
+}
+
+void TestSentBytes::packageNamedAlikeInUploadAndCommand()
+{
+    QVERIFY2(m_lan->start({"--decoders", "1"}, true), qPrintable(m_lan->errorString()));
+    const QString ip = m_lan->addresses().first();
+    QTemporaryDir dir;
+    // A Windows path's folder must not become part of the name on the node.
+    const QString path = dir.filePath(QStringLiteral("fw\\vela_decoder_V2.4.3.bin"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(300000, 'q'));
+    file.close();
+
+    sSelectedNode node;
+    node.id = 1;
+    node.ip = ip.toUtf8();
+    node.nodeType = DecoderNode;
+    CDeviceUpdateWidget dlg;
+    dlg.startUpdate(path, {node});
+    dlg.show();
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.finishedCount(), 1, 60000);
+    // The node found the file the command names, with the command's digest.
+    QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级成功"));
+    QVERIFY(QFileInfo::exists(m_lan->sftpRoot() + "/" + ip + "/userdata/vela_decoder_V2.4.3.bin"));
+    QCOMPARE(m_lan->records(4501).size(), 1);
+    QCOMPARE(payload(m_lan->records(4501).first()).value("fileName").toString(),
+             QStringLiteral("vela_decoder_V2.4.3.bin"));
+    dlg.onOkClicked();
+}
+
+QTEST_MAIN(TestSentBytes)
+#include "tst_sentbytes.moc"
