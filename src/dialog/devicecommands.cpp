@@ -4,12 +4,12 @@
 #include "comm/upgradecmd.h"
 #include "dialog/cdataexportwidget.h"
 #include "dialog/cdataimportwidget.h"
+#include "dialog/cdevicemanage.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cproxyloglevel.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/filechooser.h"
-#include "dialog/cdevicemanage.h"
 #include "model/cnodelistmodel.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
@@ -203,15 +203,14 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
             return false;
         switched = dlg.resultList();
     }
-    // Each node gets its record as the model now holds it, read here on the model's thread.
+    // Each node gets its record as the model now holds it (the dialog changed only the
+    // mode, so it still carries the node's address), read here on the model's thread.
     QList<sDecoderInfo> records;
     for (const sDecoderInfo &d : qAsConst(switched)) {
         sDecoderInfo record;
         model.findById(record, d.id);
-        if (record.id <= 0)
-            continue;
-        record.ip = d.ip;
-        records.append(record);
+        if (record.id > 0)
+            records.append(record);
     }
     int succeeded = 0;
     runOffThread([&](const CBulkRunner::Control &ctl) {

@@ -24,7 +24,7 @@ struct Seen
     explicit Seen(CBulkRunner &runner, int n) : count(n, 0), outcome(n)
     {
         QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [this](int i, const Outcome &o) {
-            offThread |= QThread::currentThread() != qApp->thread();
+            offThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
             ++count[i];
             outcome[i] = o;
         });
