@@ -58,6 +58,23 @@ void CAppConfig::setLanguage(const QString &language)
     m_language = language;
 }
 
+int CAppConfig::boundedRefreshSeconds(int seconds)
+{
+    return seconds <= 0 ? 0 : qBound(5, seconds, 300);
+}
+
+int CAppConfig::autoRefreshSeconds() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_autoRefreshSeconds;
+}
+
+void CAppConfig::setAutoRefreshSeconds(int seconds)
+{
+    QMutexLocker lock(&m_mutex);
+    m_autoRefreshSeconds = boundedRefreshSeconds(seconds);
+}
+
 QString CAppConfig::configDir() const
 {
     QString dir;
@@ -109,6 +126,7 @@ void CAppConfig::loadConfigFile()
     if (error.error == QJsonParseError::NoError || doc.isNull()) {
         // A missing key gives an empty code, which resolveLanguage() replaces.
         setLanguage(doc.object().value(QStringLiteral("language")).toString());
+        setAutoRefreshSeconds(doc.object().value(QStringLiteral("autoRefresh")).toInt());
     }
 }
 
@@ -137,6 +155,9 @@ bool CAppConfig::save() const
 {
     QJsonObject root;
     root.insert(QStringLiteral("language"), language());
+    // Written only when on, so a default configuration keeps its one key.
+    if (const int seconds = autoRefreshSeconds())
+        root.insert(QStringLiteral("autoRefresh"), seconds);
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

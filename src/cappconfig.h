@@ -18,6 +18,12 @@ public:
     QString language() const;
     void setLanguage(const QString &language);
 
+    // Seconds between refreshes of the node list on its own; 0 is off (the default).
+    // Anything else is held within 5..300.
+    int autoRefreshSeconds() const;
+    void setAutoRefreshSeconds(int seconds);
+    static int boundedRefreshSeconds(int seconds);
+
     // Reads the configuration file, then the version file.
     void load();
     // Writes {"language": ...} to the configuration file; true when it is on disk.
@@ -47,4 +53,5 @@ private:
     QString m_softVersion = QStringLiteral("Quorvane");
     QString m_language;
     QString m_configDirOverride;
+    int m_autoRefreshSeconds = 0;
 };

@@ -1,4 +1,5 @@
 #include "dialog/cdecodersettingdlg.h"
+#include "model/nodenames.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -57,7 +58,8 @@ void CDecoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("设备模式"), page), row, 0);
     m_modeCombo = makeCombo(QStringLiteral("modeCombo"), page);
-    m_modeCombo->addItems({tr("大屏"), tr("坐席"), tr("矩阵")});
+    for (int mode = 0; mode < NodeNames::ModeCount; ++mode)
+        m_modeCombo->addItem(NodeNames::modeName(mode), mode);
     m_modeCombo->setCurrentIndex(m_record.mode);
     grid->addWidget(m_modeCombo, row++, 1);
 

@@ -1,5 +1,6 @@
 #include "dialog/devicecommands.h"
 
+#include "ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
 #include "dialog/cdataexportwidget.h"
@@ -74,9 +75,11 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
              QCoreApplication::translate("CDeviceManage", "是否重启设备？"), hub))
         return false;
     if (!job.rebootNodes(selected)) {
+        CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"), CCommandHistory::outcomes(selected, QCoreApplication::translate("CDeviceManage", "重启失败"), false));
         tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"), CCommandHistory::outcomes(selected, QCoreApplication::translate("CDeviceManage", "重启成功"), true));
     tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
     return true;
 }
@@ -91,6 +94,7 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
              QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
         return false;
     job.factoryResetNodes(selected);
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"), CCommandHistory::outcomes(selected, CCommandHistory::sentText(), true));
     return true;
 }
 
@@ -102,6 +106,7 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
     if (rescan)
         rescan();
     job.syncTime(QString(), timeBaseValue());
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "同步系统时间"), {});
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -148,10 +153,13 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
         switched = dlg.resultList();
     }
     int succeeded = 0;
+    QVector<sHistoryNode> outcomes;
     for (const sDecoderInfo &d : qAsConst(switched)) {
-        if (job.setDecoder(QString::fromUtf8(d.ip), d.id))
-            ++succeeded;
+        const bool ok = job.setDecoder(QString::fromUtf8(d.ip), d.id);
+        succeeded += ok ? 1 : 0;
+        outcomes.append({d.id, QString::fromUtf8(d.ip), ok ? CCommandHistory::okText() : CCommandHistory::failedText(), ok});
     }
+    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "解码节点模式切换"), outcomes);
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;
