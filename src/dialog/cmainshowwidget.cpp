@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QShortcut>
@@ -50,8 +51,7 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
         search->setFocus(Qt::ShortcutFocusReason);
         search->selectAll();
     });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_search, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(escape, &QShortcut::activated, m_search, &QLineEdit::clear);
+    m_search->installEventFilter(this); // Escape clears it
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_filter.search = text.trimmed();
         refill(true);
@@ -94,6 +94,16 @@ CMainShowWidget::~CMainShowWidget()
 void CMainShowWidget::retranslate()
 {
     m_search->setPlaceholderText(tr("搜索节点名称、IP或MAC (Ctrl+F)"));
+}
+
+bool CMainShowWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+        m_search->clear();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CMainShowWidget::changeEvent(QEvent *event)
