@@ -149,8 +149,11 @@ if [ "$features" -eq 1 ]; then
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
     mkdir -p "$work/features"
-    for code in CN EN; do
-        "$build/tools/demoshots/quorvane-demoshots" "$code" "$work/features" >>"$work/features/demoshots.log" 2>&1 \
+    # Each language restarts a node of its own: the first one stays silent for a minute.
+    for run in "CN 127.0.1.16 127.0.1.13" "EN 127.0.1.13 127.0.1.18"; do
+        read -r code restart check <<<"$run"
+        "$build/tools/demoshots/quorvane-demoshots" "$code" "$work/features" "$restart" "$check" \
+            >>"$work/features/demoshots.log" 2>&1 \
             || { echo "demo: feature screenshots failed ($code):" >&2; cat "$work/features/demoshots.log" >&2; exit 1; }
     done
     echo "demo: feature screenshots in $work/features"

@@ -2,7 +2,9 @@
 // node-list feature: search, sort, a node gone after a restart, the more menu, the history.
 // Run only by scripts/demo.sh, inside the private namespace.
 //
-//   quorvane-demoshots CN|EN OUTPUT_DIR
+//   quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP
+// RESTART_IP is restarted and stays silent (the simulator's --reboot-ms); CHECK_IP is checked
+// beside it, to show that the check survives the refresh.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -49,10 +51,12 @@ bool save(const QPixmap &shot, const QString &dir, const QString &name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quorvane-demoshots CN|EN OUTPUT_DIR\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP\n");
         return 2;
     }
+    const QByteArray restartIp(argv[3]);
+    const QByteArray checkIp(argv[4]);
     const QString lang = QString::fromLatin1(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
     initGuiResources();
@@ -95,10 +99,14 @@ int main(int argc, char *argv[])
     const QList<sDeviceInfo> rows = page->rows();
     SelectedNodeList restarted;
     for (const sDeviceInfo &row : rows) {
-        if (row.ip == "127.0.1.30" || row.ip == "127.0.1.31")
+        if (row.ip == restartIp || row.ip == checkIp)
             page->singleSelectOrCancel(row.id);
-        if (row.ip == "127.0.1.30")
+        if (row.ip == restartIp)
             restarted.append({row.id, row.ip, row.managerIP, row.nodeType});
+    }
+    if (restarted.isEmpty()) {
+        std::fprintf(stderr, "no node at %s\n", restartIp.constData());
+        return 1;
     }
     const bool rebooted = hub->job()->rebootNodes(restarted);
     CCommandHistory::instance()->append(

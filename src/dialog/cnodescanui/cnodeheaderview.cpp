@@ -105,6 +105,9 @@ QPushButton *CNodeHeaderView::makeSortButton(ENodeColumn column)
     button->setFixedSize(SortButtonWidth, ElementHeight);
     button->setFlat(true);
     button->setFocusPolicy(Qt::NoFocus);
+    QFont arrowFont = button->font();
+    arrowFont.setPixelSize(14);
+    button->setFont(arrowFont);
     button->setCursor(Qt::PointingHandCursor);
     button->setStyleSheet(QStringLiteral("QPushButton{color: #8a8f99; background: transparent; border: none;}"
                                          "QPushButton:hover{color: white;}"));
