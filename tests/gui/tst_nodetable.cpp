@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 #include "dialog/guiresources.h"
 
 #include "cappconfig.h"
+#include "dialog/cautorefresh.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/cnodescanui/cnodetabledelegate.h"
@@ -320,6 +322,24 @@ private slots:
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 201}));
         QVERIFY(selected(103));
         QCOMPARE(m_page->selectedNodeList().size(), 1);
+    }
+
+    void autoRefreshWaitsForDialogs()
+    {
+        int runs = 0;
+        CAutoRefresh refresh([&runs] { ++runs; });
+        QVERIFY(!refresh.isActive()); // off until an interval is set
+        refresh.setInterval(5);
+        QVERIFY(refresh.isActive());
+        QDialog dialog(m_page);
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(!refresh.tick()); // never under an open dialog
+        dialog.close();
+        QVERIFY(refresh.tick());
+        QCOMPARE(runs, 1);
+        refresh.setInterval(0);
+        QVERIFY(!refresh.isActive());
     }
 
     void selectionForCommands()
