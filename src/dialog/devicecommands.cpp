@@ -30,6 +30,15 @@ bool ask(const QString &title, const QString &question, QWidget *hub)
 {
     return CDeviceRestartDlg::ask(title, question, hub);
 }
+
+// Every node gets the result the message box shows.
+void recordRestart(const SelectedNodeList &nodes, bool ok)
+{
+    const QString shown = ok ? QCoreApplication::translate("CDeviceManage", "重启成功")
+                             : QCoreApplication::translate("CDeviceManage", "重启失败");
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
+                                        CCommandHistory::outcomes(nodes, shown, ok));
+}
 } // namespace
 
 QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList &selected)
@@ -75,11 +84,11 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
              QCoreApplication::translate("CDeviceManage", "是否重启设备？"), hub))
         return false;
     if (!job.rebootNodes(selected)) {
-        CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"), CCommandHistory::outcomes(selected, QCoreApplication::translate("CDeviceManage", "重启失败"), false));
+        recordRestart(selected, false);
         tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
-    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"), CCommandHistory::outcomes(selected, QCoreApplication::translate("CDeviceManage", "重启成功"), true));
+    recordRestart(selected, true);
     tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
     return true;
 }
@@ -94,7 +103,8 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
              QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
         return false;
     job.factoryResetNodes(selected);
-    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"), CCommandHistory::outcomes(selected, CCommandHistory::sentText(), true));
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
+                                        CCommandHistory::outcomes(selected, CCommandHistory::sentText(), true));
     return true;
 }
 
@@ -157,7 +167,8 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
     for (const sDecoderInfo &d : qAsConst(switched)) {
         const bool ok = job.setDecoder(QString::fromUtf8(d.ip), d.id);
         succeeded += ok ? 1 : 0;
-        outcomes.append({d.id, QString::fromUtf8(d.ip), ok ? CCommandHistory::okText() : CCommandHistory::failedText(), ok});
+        outcomes.append({d.id, QString::fromUtf8(d.ip),
+                         ok ? CCommandHistory::okText() : CCommandHistory::failedText(), ok});
     }
     CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "解码节点模式切换"), outcomes);
     if (!switched.isEmpty() && succeeded == switched.size())

@@ -17,12 +17,6 @@ struct sNodeFilter
     int mode = -1;           // decoder display mode; -1 all modes (a particular mode hides encoders)
     QString version;         // exact firmware version text; null for all versions
     QString search;          // substring of name, IP or MAC, case-insensitive; empty for all
-
-    bool operator==(const sNodeFilter &o) const
-    {
-        return type == o.type && mode == o.mode && version == o.version && version.isNull() == o.version.isNull()
-            && search == o.search;
-    }
 };
 
 // One listed row with what its columns show beside the common record.

@@ -310,12 +310,21 @@ private slots:
             CDecoderList::instance().addNode(decoder(103, "127.0.1.20", "00:11:22:33:44:03", 2, "V1.2.0"));
             m_page->refreshKeepingState();
         };
+        m_page->resize(1366, 250); // room for three rows: the list scrolls
+        QApplication::processEvents();
+        QScrollBar *bar = view()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const int scrolled = bar->value();
+        QVERIFY(scrolled > 0);
         rescanWithout101();
+        QApplication::processEvents(); // the view lays the new rows out
+        QCOMPARE(bar->value(), scrolled);
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 101, 201}));
         QVERIFY(m_page->nodeListModel()->isGone(101));
         QVERIFY(selected(103) && !selected(101));
         QCOMPARE(view()->nodeDelegate()->highlightedId(), int64_t(102));
         QCOMPARE(m_page->exportRows(true).size(), 4); // a gone node is not exported
+        bar->setValue(0);
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
         QVERIFY(!selected(101));
         rescanWithout101();
