@@ -111,8 +111,9 @@ bool CCommandHistory::append(const sHistoryEntry &entry)
     if (file.exists() && file.size() > 0 && file.size() + line.size() > m_maxBytes) {
         const QString old = path + QStringLiteral(".1");
         QFile::remove(old);
-        if (!QFile::rename(path, old))
-            return false;
+        // A file another program holds open cannot move: it grows past its limit for now
+        // rather than lose the entry.
+        QFile::rename(path, old);
     }
     if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
         return false;
