@@ -109,8 +109,6 @@ QPushButton *CNodeHeaderView::makeSortButton(ENodeColumn column)
     arrowFont.setPixelSize(14);
     button->setFont(arrowFont);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton{color: #8a8f99; background: transparent; border: none;}"
-                                         "QPushButton:hover{color: white;}"));
     connect(button, &QPushButton::clicked, this, [this, column] { emit sigSortClicked(column); });
     return button;
 }
@@ -151,9 +149,15 @@ void CNodeHeaderView::setSortIndicator(ENodeColumn column, Qt::SortOrder order)
     m_sortColumn = column;
     m_sortOrder = order;
     const QString none = QStringLiteral("\u21C5");
-    const QString arrow = order == Qt::AscendingOrder ? QStringLiteral("\u25B2") : QStringLiteral("\u25BC");
-    for (ENodeColumn c : {ENodeColumn::Type, ENodeColumn::Version, ENodeColumn::Mode})
-        sortButton(c)->setText(c == column ? arrow : none);
+    const QString arrow = order == Qt::AscendingOrder ? QStringLiteral("\u2191") : QStringLiteral("\u2193");
+    for (ENodeColumn c : {ENodeColumn::Type, ENodeColumn::Version, ENodeColumn::Mode}) {
+        QPushButton *button = sortButton(c);
+        button->setText(c == column ? arrow : none);
+        // The sorted column's arrow stands out from the others.
+        button->setStyleSheet(QStringLiteral("QPushButton{color: %1; background: transparent; border: none;}"
+                                             "QPushButton:hover{color: white;}")
+                                  .arg(c == column ? QStringLiteral("white") : QStringLiteral("#8a8f99")));
+    }
     ChangeLangue(m_lang);
 }
 
@@ -162,7 +166,7 @@ QString CNodeHeaderView::titleText(ENodeColumn column, const QString &text) cons
     // The default order (IP ascending) carries no arrow.
     if (column != m_sortColumn || (column == ENodeColumn::Ip && m_sortOrder == Qt::AscendingOrder))
         return text;
-    return text + (m_sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u25B2") : QStringLiteral(" \u25BC"));
+    return text + (m_sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u2191") : QStringLiteral(" \u2193"));
 }
 
 void CNodeHeaderView::setFilterItems(const QString &lang, const QStringList &versions)
