@@ -234,7 +234,9 @@ void CNodeListModel::setSort(ENodeColumn column, Qt::SortOrder order)
 QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool keepChecks) const
 {
     QSet<int64_t> shown;
+    shown.reserve(m_index.size());
     QVector<ListedRow> listed;
+    listed.reserve(m_index.size());
     // IP order first, so the lowest-addressed record of a repeated id is the one listed.
     for (const IndexEntry &entry : qAsConst(m_index)) {
         if (shown.contains(entry.id))
@@ -249,7 +251,7 @@ QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool
         if (!marked)
             marked = encoderById(entry.id);
         row.info.selected = keepChecks && !row.gone && marked->selected;
-        listed.append(row);
+        listed.append(std::move(row));
         shown.insert(entry.id);
     }
 
