@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 
 #include "cappconfig.h"
 #include "dialog/cautorefresh.h"
+#include "dialog/chistorydialog.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/cnodescanui/cnodetabledelegate.h"
@@ -349,6 +351,21 @@ private slots:
         QCOMPARE(runs, 1);
         refresh.setInterval(0);
         QVERIFY(!refresh.isActive());
+    }
+
+    void historyViewFiltersByNode()
+    {
+        const QDateTime when = QDateTime::currentDateTimeUtc();
+        CHistoryDialog dlg({{when, QStringLiteral("设备重启"),
+                             {{1, QStringLiteral("10.0.0.1"), QStringLiteral("重启成功"), true},
+                              {2, QStringLiteral("10.0.0.2"), QStringLiteral("重启失败"), false}}},
+                            {when.addSecs(-60), QStringLiteral("同步系统时间"), {}}});
+        QCOMPARE(dlg.table()->rowCount(), 3); // a command sent to all nodes keeps its row
+        dlg.nodeFilter()->setText(QStringLiteral("10.0.0.2"));
+        QCOMPARE(dlg.table()->rowCount(), 1);
+        QCOMPARE(dlg.table()->item(0, 4)->text(), QStringLiteral("重启失败"));
+        dlg.nodeFilter()->setText(QStringLiteral("1")); // an id or a part of an address
+        QCOMPARE(dlg.table()->rowCount(), 2);
     }
 
     void selectionForCommands()
