@@ -10,6 +10,9 @@
 #   scripts/demo.sh --english          start in English (default: Chinese)
 #   scripts/demo.sh --cli ARGS...      run quorvane-cli ARGS against the same LAN instead of
 #                                      the window, e.g. --cli scan --json
+#   scripts/demo.sh --features         with --screenshot-only: also screenshots of the node list's
+#                                      search, sort, refresh, more menu and history, in both
+#                                      languages (build/demo/features/)
 #
 # The demo keeps its own configuration under build/demo/home, so the interface starts in the
 # language chosen here and your own settings stay as they are.
@@ -24,6 +27,7 @@ build="$root/build"
 screenshot_only=0
 keep=0
 inside=0
+features=0
 lang=zh_CN.UTF-8
 cli=0
 cli_args=()
@@ -35,8 +39,9 @@ for i in "${!args[@]}"; do
         --screenshot-only) screenshot_only=1 ;;
         --keep) keep=1 ;;
         --english) lang=en_US.UTF-8 ;;
+        --features) features=1; screenshot_only=1 ;;
         --inside-netns) inside=1 ;;
-        -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
         *) echo "demo: unknown option $arg" >&2; exit 2 ;;
     esac
 done
@@ -44,7 +49,9 @@ done
 if [ "$inside" -eq 0 ]; then
     scripts/install-deps.sh
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-    cmake --build "$build" -j"$(nproc)" --target quorvane quorvane-cli quorvane-nodesim
+    targets=(quorvane quorvane-cli quorvane-nodesim)
+    [ "$features" -eq 1 ] && targets+=(quorvane-demoshots)
+    cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
     exec scripts/netns.sh "$root/scripts/demo.sh" --inside-netns "$@"
 fi
 
@@ -71,7 +78,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-"$build/tools/nodesim/quorvane-nodesim" --no-stdin \
+# For the feature screenshots a restarted node stays silent, so a refresh shows it gone.
+sim_extra=()
+[ "$features" -eq 1 ] && sim_extra=(--reboot-ms 60000)
+"$build/tools/nodesim/quorvane-nodesim" --no-stdin "${sim_extra[@]}" \
     --base 127.0.1.2 --decoders 10 --encoders 8 --seed 3 --manager 127.0.1.1 \
     --node "decoder@127.0.1.1,name=代理节点" \
     --node "encoder@127.0.1.7,name=重复地址-编码" \
@@ -147,6 +157,20 @@ sleep 2.5
 shot="$work/quorvane-demo.png"
 import -display ":$display" -window root "$shot"
 echo "demo: screenshot of the main window after the first scan: $shot"
+
+if [ "$features" -eq 1 ]; then
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    mkdir -p "$work/features"
+    # Each language restarts a node of its own: the first one stays silent for a minute.
+    for run in "CN 127.0.1.16 127.0.1.13" "EN 127.0.1.13 127.0.1.18"; do
+        read -r code restart check <<<"$run"
+        "$build/tools/demoshots/quorvane-demoshots" "$code" "$work/features" "$restart" "$check" \
+            >>"$work/features/demoshots.log" 2>&1 \
+            || { echo "demo: feature screenshots failed ($code):" >&2; cat "$work/features/demoshots.log" >&2; exit 1; }
+    done
+    echo "demo: feature screenshots in $work/features"
+fi
 
 if [ "$keep" -eq 1 ] && [ "$screenshot_only" -eq 0 ]; then
     echo "demo: Quorvane keeps running on the virtual display :$display; Ctrl-C ends it"

@@ -70,6 +70,23 @@ void CAppConfig::setMaxInFlight(int n)
     m_maxInFlight = n >= 1 ? n : kDefaultMaxInFlight;
 }
 
+int CAppConfig::boundedRefreshSeconds(int seconds)
+{
+    return seconds <= 0 ? 0 : qBound(5, seconds, 300);
+}
+
+int CAppConfig::autoRefreshSeconds() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_autoRefreshSeconds;
+}
+
+void CAppConfig::setAutoRefreshSeconds(int seconds)
+{
+    QMutexLocker lock(&m_mutex);
+    m_autoRefreshSeconds = boundedRefreshSeconds(seconds);
+}
+
 QString CAppConfig::configDir() const
 {
     QString dir;
@@ -122,6 +139,7 @@ void CAppConfig::loadConfigFile()
         // A missing key gives an empty code, which resolveLanguage() replaces.
         setLanguage(doc.object().value(QStringLiteral("language")).toString());
         setMaxInFlight(doc.object().value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
+        setAutoRefreshSeconds(doc.object().value(QStringLiteral("autoRefresh")).toInt());
     }
 }
 
@@ -153,6 +171,9 @@ bool CAppConfig::save() const
     // Written only when the operator chose a value of their own, so it survives the save.
     if (maxInFlight() != kDefaultMaxInFlight)
         root.insert(QStringLiteral("maxInFlight"), maxInFlight());
+    // Written only when on, so a default configuration keeps its one key.
+    if (const int seconds = autoRefreshSeconds())
+        root.insert(QStringLiteral("autoRefresh"), seconds);
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

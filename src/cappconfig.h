@@ -22,6 +22,11 @@ public:
     static constexpr int kDefaultMaxInFlight = 16;
     int maxInFlight() const;
     void setMaxInFlight(int n); // below 1 restores the default
+    // Seconds between refreshes of the node list on its own; 0 is off (the default).
+    // Anything else is held within 5..300.
+    int autoRefreshSeconds() const;
+    void setAutoRefreshSeconds(int seconds);
+    static int boundedRefreshSeconds(int seconds);
 
     // Reads the configuration file, then the version file.
     void load();
@@ -53,4 +58,5 @@ private:
     QString m_language;
     QString m_configDirOverride;
     int m_maxInFlight = kDefaultMaxInFlight;
+    int m_autoRefreshSeconds = 0;
 };

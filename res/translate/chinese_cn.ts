@@ -36,6 +36,25 @@
     </message>
 </context>
 <context>
+    <name>CCommandHistory</name>
+    <message>
+        <source>已发送</source>
+        <translation>已发送</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>成功</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>失败</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>已取消</translation>
+    </message>
+</context>
+<context>
     <name>CCustomDialog</name>
     <message>
         <source>确认</source>
@@ -153,18 +172,6 @@
     <message>
         <source>设备模式</source>
         <translation>设备模式</translation>
-    </message>
-    <message>
-        <source>大屏</source>
-        <translation>大屏</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>坐席</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>矩阵</translation>
     </message>
     <message>
         <source>输出分辨率</source>
@@ -468,6 +475,41 @@
     </message>
 </context>
 <context>
+    <name>CHistoryDialog</name>
+    <message>
+        <source>历史记录</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>按节点IP或ID筛选</source>
+        <translation>按节点IP或ID筛选</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>命令</translation>
+    </message>
+    <message>
+        <source>节点IP</source>
+        <translation>节点IP</translation>
+    </message>
+    <message>
+        <source>节点ID</source>
+        <translation>节点ID</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>结果</translation>
+    </message>
+</context>
+<context>
     <name>CLogExportWidget</name>
     <message>
         <source>日志导出</source>
@@ -481,12 +523,8 @@
 <context>
     <name>CMainShowWidget</name>
     <message>
-        <source>所有版本</source>
-        <translation>所有版本</translation>
-    </message>
-    <message>
-        <source>所有模式</source>
-        <translation>所有模式</translation>
+        <source>搜索节点名称、IP或MAC (Ctrl+F)</source>
+        <translation>搜索节点名称、IP或MAC (Ctrl+F)</translation>
     </message>
 </context>
 <context>
@@ -567,6 +605,34 @@
         <source>同步系统时间</source>
         <translation>同步系统时间</translation>
     </message>
+    <message>
+        <source>导出列表</source>
+        <translation>导出列表</translation>
+    </message>
+    <message>
+        <source>显示的节点</source>
+        <translation>显示的节点</translation>
+    </message>
+    <message>
+        <source>所有节点</source>
+        <translation>所有节点</translation>
+    </message>
+    <message>
+        <source>自动刷新</source>
+        <translation>自动刷新</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>每%1秒</source>
+        <translation>每%1秒</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>历史记录</translation>
+    </message>
 </context>
 <context>
     <name>CMessageDialog</name>
@@ -612,22 +678,6 @@
     <message>
         <source>节点名称</source>
         <translation>节点名称</translation>
-    </message>
-    <message>
-        <source>所有模式</source>
-        <translation>所有模式</translation>
-    </message>
-    <message>
-        <source>大屏</source>
-        <translation>大屏</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>坐席</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>矩阵</translation>
     </message>
     <message>
         <source>切换模式选择</source>
@@ -730,26 +780,6 @@
 </context>
 <context>
     <name>CNodeTableDelegate</name>
-    <message>
-        <source>大屏</source>
-        <translation>大屏</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>坐席</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>矩阵</translation>
-    </message>
-    <message>
-        <source>解码节点</source>
-        <translation>解码节点</translation>
-    </message>
-    <message>
-        <source>编码节点</source>
-        <translation>编码节点</translation>
-    </message>
     <message>
         <source>无</source>
         <translation>无</translation>
@@ -911,14 +941,6 @@
         <translation>当前类型</translation>
     </message>
     <message>
-        <source>编码节点</source>
-        <translation>编码节点</translation>
-    </message>
-    <message>
-        <source>解码节点</source>
-        <translation>解码节点</translation>
-    </message>
-    <message>
         <source>切换成功的节点:</source>
         <translation>切换成功的节点:</translation>
     </message>
@@ -982,6 +1004,112 @@
     <message>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>文件名:</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>已导出%1个节点</source>
+        <translation>已导出%1个节点</translation>
+    </message>
+    <message>
+        <source>导出失败：%1</source>
+        <translation>导出失败：%1</translation>
+    </message>
+</context>
+<context>
+    <name>NodeCsv</name>
+    <message>
+        <source>序号</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>节点名称</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>信号源名称</source>
+        <translation>信号源名称</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>模式</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation>MAC地址</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>型号</source>
+        <translation>型号</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+</context>
+<context>
+    <name>NodeNames</name>
+    <message>
+        <source>所有类型</source>
+        <translation>所有类型</translation>
+    </message>
+    <message>
+        <source>解码节点</source>
+        <translation>解码节点</translation>
+    </message>
+    <message>
+        <source>编码节点</source>
+        <translation>编码节点</translation>
+    </message>
+    <message>
+        <source>大屏</source>
+        <translation>大屏</translation>
+    </message>
+    <message>
+        <source>坐席</source>
+        <translation>坐席</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>矩阵</translation>
+    </message>
+    <message>
+        <source>所有模式</source>
+        <translation>所有模式</translation>
+    </message>
+    <message>
+        <source>所有版本</source>
+        <translation>所有版本</translation>
     </message>
 </context>
 </TS>

@@ -36,6 +36,25 @@
     </message>
 </context>
 <context>
+    <name>CCommandHistory</name>
+    <message>
+        <source>已发送</source>
+        <translation>Sent</translation>
+    </message>
+    <message>
+        <source>成功</source>
+        <translation>Succeeded</translation>
+    </message>
+    <message>
+        <source>失败</source>
+        <translation>Failed</translation>
+    </message>
+    <message>
+        <source>已取消</source>
+        <translation>Cancelled</translation>
+    </message>
+</context>
+<context>
     <name>CCustomDialog</name>
     <message>
         <source>确认</source>
@@ -153,18 +172,6 @@
     <message>
         <source>设备模式</source>
         <translation>Device mode</translation>
-    </message>
-    <message>
-        <source>大屏</source>
-        <translation>Screen</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>KVM</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>Matrix</translation>
     </message>
     <message>
         <source>输出分辨率</source>
@@ -468,6 +475,41 @@
     </message>
 </context>
 <context>
+    <name>CHistoryDialog</name>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>按节点IP或ID筛选</source>
+        <translation>Filter by node IP or ID</translation>
+    </message>
+    <message>
+        <source>时间</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>节点IP</source>
+        <translation>Node IP</translation>
+    </message>
+    <message>
+        <source>节点ID</source>
+        <translation>Node ID</translation>
+    </message>
+    <message>
+        <source>结果</source>
+        <translation>Result</translation>
+    </message>
+</context>
+<context>
     <name>CLogExportWidget</name>
     <message>
         <source>日志导出</source>
@@ -481,12 +523,8 @@
 <context>
     <name>CMainShowWidget</name>
     <message>
-        <source>所有版本</source>
-        <translation>All versions</translation>
-    </message>
-    <message>
-        <source>所有模式</source>
-        <translation>All modes</translation>
+        <source>搜索节点名称、IP或MAC (Ctrl+F)</source>
+        <translation>Search name, IP or MAC (Ctrl+F)</translation>
     </message>
 </context>
 <context>
@@ -567,6 +605,34 @@
         <source>同步系统时间</source>
         <translation>Sync system time</translation>
     </message>
+    <message>
+        <source>导出列表</source>
+        <translation>Export list</translation>
+    </message>
+    <message>
+        <source>显示的节点</source>
+        <translation>Listed nodes</translation>
+    </message>
+    <message>
+        <source>所有节点</source>
+        <translation>All nodes</translation>
+    </message>
+    <message>
+        <source>自动刷新</source>
+        <translation>Auto refresh</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>每%1秒</source>
+        <translation>Every %1 s</translation>
+    </message>
+    <message>
+        <source>历史记录</source>
+        <translation>History</translation>
+    </message>
 </context>
 <context>
     <name>CMessageDialog</name>
@@ -612,22 +678,6 @@
     <message>
         <source>节点名称</source>
         <translation>Node name</translation>
-    </message>
-    <message>
-        <source>所有模式</source>
-        <translation>All modes</translation>
-    </message>
-    <message>
-        <source>大屏</source>
-        <translation>Screen</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>KVM</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>Matrix</translation>
     </message>
     <message>
         <source>切换模式选择</source>
@@ -730,26 +780,6 @@
 </context>
 <context>
     <name>CNodeTableDelegate</name>
-    <message>
-        <source>大屏</source>
-        <translation>Screen</translation>
-    </message>
-    <message>
-        <source>坐席</source>
-        <translation>KVM</translation>
-    </message>
-    <message>
-        <source>矩阵</source>
-        <translation>Matrix</translation>
-    </message>
-    <message>
-        <source>解码节点</source>
-        <translation>Decoder</translation>
-    </message>
-    <message>
-        <source>编码节点</source>
-        <translation>Encoder</translation>
-    </message>
     <message>
         <source>无</source>
         <translation>None</translation>
@@ -911,14 +941,6 @@
         <translation>Current type</translation>
     </message>
     <message>
-        <source>编码节点</source>
-        <translation>Encoder</translation>
-    </message>
-    <message>
-        <source>解码节点</source>
-        <translation>Decoder</translation>
-    </message>
-    <message>
         <source>切换成功的节点:</source>
         <translation>Succeeded:</translation>
     </message>
@@ -982,6 +1004,112 @@
     <message>
         <source>Quorvane</source>
         <translation>Quorvane</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>已导出%1个节点</source>
+        <translation>Exported %1 nodes.</translation>
+    </message>
+    <message>
+        <source>导出失败：%1</source>
+        <translation>Export failed: %1</translation>
+    </message>
+</context>
+<context>
+    <name>NodeCsv</name>
+    <message>
+        <source>序号</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>信号源名称</source>
+        <translation>Signal name</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>型号</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+</context>
+<context>
+    <name>NodeNames</name>
+    <message>
+        <source>所有类型</source>
+        <translation>All types</translation>
+    </message>
+    <message>
+        <source>解码节点</source>
+        <translation>Decoder</translation>
+    </message>
+    <message>
+        <source>编码节点</source>
+        <translation>Encoder</translation>
+    </message>
+    <message>
+        <source>大屏</source>
+        <translation>Screen</translation>
+    </message>
+    <message>
+        <source>坐席</source>
+        <translation>KVM</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>所有模式</source>
+        <translation>All modes</translation>
+    </message>
+    <message>
+        <source>所有版本</source>
+        <translation>All versions</translation>
     </message>
 </context>
 </TS>

@@ -1,4 +1,5 @@
 #include "dialog/cdecodersettingdlg.h"
+#include "model/nodenames.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -56,7 +57,10 @@ void CDecoderSettingDlg::buildAdvancedPage()
 
     grid->addWidget(rowLabel(QT_TR_NOOP("设备模式"), page), row, 0);
     m_modeCombo = makeCombo(QStringLiteral("modeCombo"), page);
-    fillValueList(m_modeCombo, {tr("大屏"), tr("坐席"), tr("矩阵")}, 0, m_record.mode);
+    QStringList modes;
+    for (int mode = 0; mode < NodeNames::ModeCount; ++mode)
+        modes.append(NodeNames::modeName(mode));
+    fillValueList(m_modeCombo, modes, 0, m_record.mode);
     grid->addWidget(m_modeCombo, row++, 1);
 
     grid->addWidget(rowLabel(QT_TR_NOOP("输出分辨率"), page), row, 0);

@@ -6,11 +6,12 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "model/cnodelistmodel.h"
 #include "model/sdeviceinfo.h"
 
 class CNodeHeaderView;
 class CNodeTableView;
-class CNodeListModel;
+class QLineEdit;
 class CDeviceCtrlObserver;
 
 // Addresses the network configuration needs: the checked rows', everybody else's,
@@ -24,7 +25,8 @@ struct sSelectedAddresses
 };
 
 // The node table page: header, rows, the table-side model and the observer that fills
-// the stores from scan answers. Only one filter is active at a time.
+// the stores from scan answers. Only one of the three filters is active at a time; the
+// search box narrows whatever they list.
 class CMainShowWidget final : public QWidget
 {
     Q_OBJECT
@@ -39,9 +41,11 @@ public:
     CNodeTableView *tableView() const { return m_table; }
     CDeviceCtrlObserver *observer() const { return m_observer; }
 
-    int typeFilter() const { return m_typeFilter; }
-    QString modeFilter() const { return m_modeFilter; }
-    QString versionFilter() const { return m_versionFilter; }
+    QLineEdit *searchBox() const { return m_search; }
+    const sNodeFilter &filter() const { return m_filter; }
+
+    // The rows as listed (or every node, in the same order), without nodes marked gone.
+    QVector<sListedNode> exportRows(bool visibleOnly) const;
 
     // Id and node type of every checked row.
     QList<QPair<int64_t, ENodeType>> selectedNodes() const;
@@ -62,19 +66,27 @@ public slots:
     void allVersionStateChanged();
     void selectOrCancelAll(int state);
     void singleSelectOrCancel(int64_t nodeID);
+    // After a rescan of its own: keeps checks, highlight, sort, filters and scroll position;
+    // a node that stopped answering stays one refresh, greyed.
+    void refreshKeepingState();
+    // The first click sorts by the column, the next reverses.
+    void sortBy(ENodeColumn column);
+
+protected:
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void retranslate();
     void clearSelection();
     void rebuildFilterLists(const QString &lang);
-    void refill();
-    QString allVersionsText() const;
-    QString allModesText() const;
+    void refill(bool keepChecks);
+    void updateCheckCount();
 
     CNodeListModel *m_model = nullptr;
     CNodeHeaderView *m_header = nullptr;
     CNodeTableView *m_table = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
-    int m_typeFilter = 0;
-    QString m_modeFilter;
-    QString m_versionFilter;
+    QLineEdit *m_search = nullptr;
+    sNodeFilter m_filter;
 };

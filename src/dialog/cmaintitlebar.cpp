@@ -1,5 +1,6 @@
 #include "dialog/cmaintitlebar.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QPushButton>
 #include <QStyleOption>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "appevent.h"
 #include "cappconfig.h"
@@ -211,11 +213,34 @@ void CMainTitleBar::onMoreButton()
     QAction *chinese = sub.addAction(tr("中文(Chinese)"));
     QAction *english = sub.addAction(tr("英语(English)"));
     language->setMenu(&sub);
+    QMenu exportMenu(tr("导出列表"), &menu);
+    QAction *exportShown = exportMenu.addAction(tr("显示的节点"));
+    QAction *exportAll = exportMenu.addAction(tr("所有节点"));
+    menu.addMenu(&exportMenu);
+    QMenu refreshMenu(tr("自动刷新"), &menu);
+    auto *refreshGroup = new QActionGroup(&refreshMenu);
+    const int current = CAppConfig::instance()->autoRefreshSeconds();
+    QList<int> choices{0, 5, 10, 30, 60, 300};
+    if (!choices.contains(current)) // a value set in the file by hand
+        choices.append(current);
+    std::sort(choices.begin(), choices.end());
+    for (const int seconds : qAsConst(choices)) {
+        QAction *action = refreshMenu.addAction(seconds == 0 ? tr("关闭") : tr("每%1秒").arg(seconds));
+        action->setCheckable(true);
+        action->setChecked(seconds == current);
+        refreshGroup->addAction(action);
+        connect(action, &QAction::triggered, this, [this, seconds] { emit sigAutoRefresh(seconds); });
+    }
+    menu.addMenu(&refreshMenu);
+    QAction *history = menu.addAction(tr("历史记录"));
     QAction *about = menu.addAction(tr("关于"));
 
     connect(chinese, &QAction::triggered, this, [this] { onLanguageSelected(QStringLiteral("CN")); });
     connect(english, &QAction::triggered, this, [this] { onLanguageSelected(QStringLiteral("EN")); });
     connect(about, &QAction::triggered, this, &CMainTitleBar::onAbout);
+    connect(exportShown, &QAction::triggered, this, [this] { emit sigExportList(true); });
+    connect(exportAll, &QAction::triggered, this, [this] { emit sigExportList(false); });
+    connect(history, &QAction::triggered, this, &CMainTitleBar::sigShowHistory);
 
     menu.exec(m_topRow->mapToGlobal(QPoint(m_moreButton->x(), m_topRow->height())));
 }

@@ -44,6 +44,11 @@ signals:
     void LanguageChange(QString toLang);
     void sigLanguageChange(QString Lang);
     void sigWindowSizeChange(bool isMax);
+    // More menu: the node list to a CSV file (the listed rows or all), the refresh
+    // interval (0 off), the history of commands sent.
+    void sigExportList(bool visibleOnly);
+    void sigAutoRefresh(int seconds);
+    void sigShowHistory();
 
 public slots:
     void onPushButtonNormalMax();

@@ -1,4 +1,5 @@
 #include "dialog/cmodelswitch.h"
+#include "model/nodenames.h"
 
 #include "dialog/cnodescanui/customcheckbox.h"
 #include "model/cnodelistmodel.h"
@@ -58,7 +59,9 @@ CModelSwitch::CModelSwitch(CNodeListModel *model, QWidget *parent)
     m_filter->setObjectName(QStringLiteral("tableBox"));
     m_filter->setView(new QListView(m_filter));
     m_filter->setFixedWidth(80);
-    m_filter->addItems({tr("所有模式"), tr("大屏"), tr("坐席"), tr("矩阵")});
+    m_filter->addItem(NodeNames::allModesName(), NodeNames::AllModes);
+    for (int mode = 0; mode < NodeNames::ModeCount; ++mode)
+        m_filter->addItem(NodeNames::modeName(mode), mode);
     auto *headerLayout = new QHBoxLayout(headerBar);
     headerLayout->setContentsMargins(10, 0, 10, 0);
     headerLayout->setSpacing(0);
@@ -91,7 +94,8 @@ CModelSwitch::CModelSwitch(CNodeListModel *model, QWidget *parent)
     m_target = new CBanWheelComboBox(contentWidget());
     m_target->setView(new QListView(m_target));
     m_target->setFixedSize(350, 32);
-    m_target->addItems({tr("大屏"), tr("坐席"), tr("矩阵")});
+    for (int mode = 0; mode < NodeNames::ModeCount; ++mode)
+        m_target->addItem(NodeNames::modeName(mode), mode);
 
     auto *layout = new QVBoxLayout(contentWidget());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -128,16 +132,7 @@ CustomCheckBox *CModelSwitch::rowBox(int row) const
 
 QString CModelSwitch::modeText(int mode)
 {
-    switch (mode) {
-    case 0:
-        return tr("大屏");
-    case 1:
-        return tr("坐席");
-    case 2:
-        return tr("矩阵");
-    default:
-        return {};
-    }
+    return NodeNames::modeName(mode);
 }
 
 void CModelSwitch::fillTable(int mode)

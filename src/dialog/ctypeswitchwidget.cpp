@@ -1,4 +1,5 @@
 #include "dialog/ctypeswitchwidget.h"
+#include "model/nodenames.h"
 
 #include "dialog/listitemdelegate.h"
 #include "ui/cmessagedialog.h"
@@ -65,12 +66,12 @@ CTypeSwitchWidget::CTypeSwitchWidget(QWidget *parent)
 
 QString CTypeSwitchWidget::typeText(int nodeType)
 {
-    return nodeType == EncoderNode ? tr("编码节点") : tr("解码节点");
+    return NodeNames::typeName(nodeType == EncoderNode ? EncoderNode : DecoderNode);
 }
 
 QString CTypeSwitchWidget::targetTypeText(int nodeType)
 {
-    return nodeType == EncoderNode ? tr("解码节点") : tr("编码节点");
+    return NodeNames::typeName(nodeType == EncoderNode ? DecoderNode : EncoderNode);
 }
 
 void CTypeSwitchWidget::setNodeList(const QList<sDeviceInfo> &nodes)

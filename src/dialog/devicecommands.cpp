@@ -1,5 +1,6 @@
 #include "dialog/devicecommands.h"
 
+#include "ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
 #include "dialog/cdataexportwidget.h"
@@ -31,6 +32,15 @@ void tell(const QString &text, QWidget *hub)
 bool ask(const QString &title, const QString &question, QWidget *hub)
 {
     return CDeviceRestartDlg::ask(title, question, hub);
+}
+
+// Every node gets the result the message box shows.
+void recordRestart(const SelectedNodeList &nodes, bool ok)
+{
+    const QString shown = ok ? QCoreApplication::translate("CDeviceManage", "重启成功")
+                             : QCoreApplication::translate("CDeviceManage", "重启失败");
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
+                                        CCommandHistory::outcomes(nodes, shown, ok));
 }
 } // namespace
 
@@ -124,12 +134,17 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
     // A cancelled restart has reached only some nodes: no verdict, but a rescan.
     if (!runOffThread([&](const CBulkRunner::Control &ctl) {
             ok = job.rebootNodes(selected, [&ctl] { return ctl.stopRequested(); });
-        }, busyOf(hub)))
+        }, busyOf(hub))) {
+        CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
+                                            CCommandHistory::outcomes(selected, CCommandHistory::cancelledText(), false));
         return true;
+    }
     if (!ok) {
+        recordRestart(selected, false);
         tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
+    recordRestart(selected, true);
     tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
     return true;
 }
@@ -143,9 +158,20 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
     if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
              QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
         return false;
-    runOffThread([&](const CBulkRunner::Control &ctl) {
-        job.factoryResetNodes(selected, [&ctl] { return ctl.stopRequested(); });
+    QVector<int> sent;
+    const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
+        job.factoryResetNodes(selected, [&ctl] { return ctl.stopRequested(); }, &sent);
     }, busyOf(hub));
+    // Nodes do not answer: each node's own send is what there is to record.
+    QVector<sHistoryNode> outcomes;
+    for (int i = 0; i < selected.size(); ++i) {
+        const bool ok = sent.value(i) > 0;
+        outcomes.append({selected.at(i).id, QString::fromUtf8(selected.at(i).ip),
+                         ok ? CCommandHistory::sentText()
+                            : (finished ? CCommandHistory::failedText() : CCommandHistory::cancelledText()),
+                         ok});
+    }
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"), outcomes);
     return true;
 }
 
@@ -158,6 +184,7 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
         rescan();
     const int64_t now = timeBaseValue();
     runOffThread([&](const CBulkRunner::Control &) { job.syncTime(QString(), now); }, busyOf(hub));
+    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "同步系统时间"), {});
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -212,10 +239,19 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
         if (record.id > 0)
             records.append(record);
     }
-    int succeeded = 0;
+    QVector<int> sent;
     runOffThread([&](const CBulkRunner::Control &ctl) {
-        succeeded = job.setDecoders(records, [&ctl] { return ctl.stopRequested(); });
+        job.setDecoders(records, [&ctl] { return ctl.stopRequested(); }, &sent);
     }, busyOf(hub));
+    int succeeded = 0;
+    QVector<sHistoryNode> outcomes;
+    for (int i = 0; i < records.size(); ++i) {
+        const bool ok = sent.value(i) > 0;
+        succeeded += ok ? 1 : 0;
+        outcomes.append({records.at(i).id, QString::fromUtf8(records.at(i).ip),
+                         ok ? CCommandHistory::sentText() : CCommandHistory::failedText(), ok});
+    }
+    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "解码节点模式切换"), outcomes);
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;

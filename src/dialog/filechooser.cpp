@@ -38,4 +38,20 @@ QStringList chooseFiles(QWidget *parent, const QString &title, const QString &fi
     return dlg.selectedFiles();
 }
 
+QString chooseSaveFile(QWidget *parent, const QString &title, const QString &startPath, const QString &filter,
+                       const QString &suffix, const Labels &labels)
+{
+    QFileDialog dlg(parent, title, startPath);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(filter);
+    dlg.setDefaultSuffix(suffix);
+    dlg.setViewMode(QFileDialog::Detail);
+    applyLabels(dlg, labels);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dlg.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
 } // namespace FileChooser

@@ -20,4 +20,8 @@ QString chooseFolder(QWidget *parent, const QString &title, const QString &start
 // Existing files matching filter; empty when the operator cancels.
 QStringList chooseFiles(QWidget *parent, const QString &title, const QString &filter, const Labels &labels);
 
+// A file to write (asks before replacing one); empty when the operator cancels.
+QString chooseSaveFile(QWidget *parent, const QString &title, const QString &startPath, const QString &filter,
+                       const QString &suffix, const Labels &labels);
+
 } // namespace FileChooser

@@ -10,8 +10,19 @@
 #include <QVBoxLayout>
 
 #include "cappconfig.h"
+#include "ccommandhistory.h"
+#include "comm/cdevicectrljob.h"
+#include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/chistorydialog.h"
+#include "dialog/cmainshowwidget.h"
 #include "dialog/cmaintitlebar.h"
+#include "dialog/filechooser.h"
+#include "model/nodecsv.h"
+#include "ui/cmessagedialog.h"
+
+#include <QDir>
+#include <QStandardPaths>
 
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
@@ -58,6 +69,17 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_titleBar, &CMainTitleBar::sigLanguageChange, this, &MainWindow::onLanguageChange);
     connect(m_titleBar, &CMainTitleBar::LanguageChange, m_deviceManage, &CDeviceManage::updateTitleBar);
     connect(m_titleBar, &CMainTitleBar::sigWindowSizeChange, this, &MainWindow::onWindowSizeChange);
+    connect(m_titleBar, &CMainTitleBar::sigExportList, this, &MainWindow::onExportList);
+    connect(m_titleBar, &CMainTitleBar::sigAutoRefresh, this, &MainWindow::onAutoRefresh);
+    connect(m_titleBar, &CMainTitleBar::sigShowHistory, this, &MainWindow::onShowHistory);
+
+    m_autoRefresh = new CAutoRefresh(
+        [this] {
+            m_deviceManage->job()->scanNodes();
+            m_deviceManage->mainShowWidget()->refreshKeepingState();
+        },
+        this);
+    m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
 
     setWindowOpacity(0.0);
     auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
@@ -90,6 +112,35 @@ void MainWindow::onWindowSizeChange(bool isMax)
 {
     m_pendingRestore = isMax;
     m_maximizedByTitleBar = isMax;
+}
+
+void MainWindow::onExportList(bool visibleOnly)
+{
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(QStringLiteral("nodes.csv"));
+    const QString path = FileChooser::chooseSaveFile(this, QStringLiteral("Quorvane"), start,
+                                                     QStringLiteral("CSV (*.csv)"), QStringLiteral("csv"),
+                                                     {tr("文件名:"), tr("保存"), tr("取消")});
+    if (path.isEmpty())
+        return;
+    const QVector<sListedNode> rows = m_deviceManage->mainShowWidget()->exportRows(visibleOnly);
+    const QByteArray bytes = NodeCsv::toCsv(rows, CAppConfig::instance()->language(), true);
+    QString error;
+    const bool written = NodeCsv::writeFile(path, bytes, &error);
+    CMessageDialog box(written ? tr("已导出%1个节点").arg(rows.size()) : tr("导出失败：%1").arg(error), this);
+    box.exec();
+}
+
+void MainWindow::onAutoRefresh(int seconds)
+{
+    CAppConfig::instance()->setAutoRefreshSeconds(seconds);
+    m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
+}
+
+void MainWindow::onShowHistory()
+{
+    CHistoryDialog dlg(CCommandHistory::instance()->entries(), this);
+    dlg.exec();
 }
 
 void MainWindow::raiseFromSecondInstance()

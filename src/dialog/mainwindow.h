@@ -10,6 +10,7 @@ class QScreen;
 class QTranslator;
 class CMainTitleBar;
 class CDeviceManage;
+class CAutoRefresh;
 
 // The frameless top-level window: title bar above the hub, resizable by its edges,
 // movable by dragging, kept within its screen.
@@ -38,6 +39,7 @@ public:
 
     CMainTitleBar *titleBar() const { return m_titleBar; }
     CDeviceManage *deviceManage() const { return m_deviceManage; }
+    CAutoRefresh *autoRefresh() const { return m_autoRefresh; }
 
     // The edge or corner a global point lies on, against the given global rectangle.
     static EResizeDir directionAt(const QPoint &global, const QRect &globalRect, int border = BorderWidth);
@@ -50,6 +52,10 @@ public:
 public slots:
     void onLanguageChange(const QString &Lang);
     void onWindowSizeChange(bool isMax);
+    // More menu: the node list to a CSV file, the refresh interval, the history of commands.
+    void onExportList(bool visibleOnly);
+    void onAutoRefresh(int seconds);
+    void onShowHistory();
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -70,6 +76,7 @@ private:
     CMainTitleBar *m_titleBar = nullptr;
     CDeviceManage *m_deviceManage = nullptr;
     QTranslator *m_translator = nullptr;
+    CAutoRefresh *m_autoRefresh = nullptr;
     QPoint m_dragOffset;
     bool m_pressed = false;
     bool m_resizing = false;

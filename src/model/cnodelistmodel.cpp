@@ -1,19 +1,18 @@
 #include "model/cnodelistmodel.h"
 
+#include <QCollator>
+#include <QLocale>
 #include <QSet>
 #include <QStandardItem>
 #include <QVariant>
 #include <algorithm>
+#include <climits>
 
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
+#include "cappconfig.h"
 
 namespace {
-
-const QString kAllModesCn = QStringLiteral("所有模式");
-const QString kAllModesEn = QStringLiteral("All modes");
-const QString kAllVersionsCn = QStringLiteral("所有版本");
-const QString kAllVersionsEn = QStringLiteral("All versions");
 
 struct ConflictEntry
 {
@@ -56,13 +55,41 @@ int conflictOf(const sDeviceInfo &node, const QHash<QByteArray, Holders> &ips, c
     return heldByAnother(macs, node.macAddr, node.id) ? 1 : 0;
 }
 
-bool isAllModes(const QString &mode) { return mode == kAllModesCn || mode == kAllModesEn; }
-bool isAllVersions(const QString &v) { return v == kAllVersionsCn || v == kAllVersionsEn; }
-
-bool versionPasses(const sDeviceInfo &node, const QString &versionText)
+// Digit runs compare as numbers, the rest as text: V1.2.10 after V1.2.9.
+int compareVersions(const QString &a, const QString &b)
 {
-    return isAllVersions(versionText) || QString::fromUtf8(node.version) == versionText;
+    int i = 0;
+    int j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool da = a.at(i).isDigit();
+        const bool db = b.at(j).isDigit();
+        int ei = i;
+        int ej = j;
+        while (ei < a.size() && a.at(ei).isDigit() == da)
+            ++ei;
+        while (ej < b.size() && b.at(ej).isDigit() == db)
+            ++ej;
+        QStringRef ra = a.midRef(i, ei - i);
+        QStringRef rb = b.midRef(j, ej - j);
+        int c = 0;
+        if (da && db) {
+            while (ra.size() > 1 && ra.at(0) == QLatin1Char('0'))
+                ra = ra.mid(1);
+            while (rb.size() > 1 && rb.at(0) == QLatin1Char('0'))
+                rb = rb.mid(1);
+            c = ra.size() != rb.size() ? (ra.size() < rb.size() ? -1 : 1) : ra.compare(rb);
+        } else {
+            c = ra.compare(rb, Qt::CaseInsensitive);
+        }
+        if (c != 0)
+            return c < 0 ? -1 : 1;
+        i = ei;
+        j = ej;
+    }
+    return (a.size() - i) - (b.size() - j);
 }
+
+using ListedRow = sListedNode;
 
 } // namespace
 
@@ -72,8 +99,14 @@ CNodeListModel::CNodeListModel(QObject *parent)
     registerNodeMetaTypes();
 }
 
-void CNodeListModel::refreshSnapshot()
+void CNodeListModel::refreshSnapshot(bool keepGone)
 {
+    QVector<sDecoderInfo> oldDecoders;
+    QVector<sEncoderInfo> oldEncoders;
+    if (keepGone) {
+        oldDecoders = m_decoders;
+        oldEncoders = m_encoders;
+    }
     QVector<ConflictEntry> conflicts;
     // The check marks go back to the stores in one pass each; a later record of an id wins.
     QHash<int64_t, bool> marks;
@@ -108,6 +141,29 @@ void CNodeListModel::refreshSnapshot()
     for (sEncoderInfo &e : m_encoders)
         e.conflictState = conflictOf(e, ips, macs);
     conflicts.clear();
+
+    // A node missing from this scan stays once more, greyed; one already gone leaves.
+    const QSet<int64_t> wasGone = m_gone;
+    m_gone.clear();
+    if (keepGone) {
+        QSet<int64_t> present;
+        for (const sDecoderInfo &d : qAsConst(m_decoders))
+            present.insert(d.id);
+        for (const sEncoderInfo &e : qAsConst(m_encoders))
+            present.insert(e.id);
+        const auto keep = [&](auto &old, auto &snapshot) {
+            for (auto &node : old) {
+                if (present.contains(node.id) || wasGone.contains(node.id))
+                    continue;
+                node.selected = false;
+                node.conflictState = 0;
+                snapshot.append(node);
+                m_gone.insert(node.id);
+            }
+        };
+        keep(oldDecoders, m_decoders);
+        keep(oldEncoders, m_encoders);
+    }
     rebuildPositions();
 
     m_index.clear();
@@ -120,54 +176,141 @@ void CNodeListModel::refreshSnapshot()
                      [](const IndexEntry &a, const IndexEntry &b) { return a.ipValue < b.ipValue; });
 }
 
-bool CNodeListModel::passesFilter(int64_t id, int type, const QString &modeText,
-                                  const QString &versionText, sDeviceInfo &out) const
+const sDeviceInfo *CNodeListModel::match(int64_t id, const sNodeFilter &filter, int *mode,
+                                         QByteArray *signal) const
 {
-    if (type == AllNodeTypes || type == DecoderNode) {
+    const auto versionOk = [&filter](const sDeviceInfo &n) {
+        return filter.version.isNull() || QString::fromUtf8(n.version) == filter.version;
+    };
+    const auto searchOk = [&filter](const sDeviceInfo &n) {
+        if (filter.search.isEmpty())
+            return true;
+        for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr}) {
+            if (QString::fromUtf8(*field).contains(filter.search, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    };
+    if (filter.type == AllNodeTypes || filter.type == DecoderNode) {
         for (const int pos : m_decoderPos.value(id)) {
             const sDecoderInfo &d = m_decoders.at(pos);
-            const bool modeOk = isAllModes(modeText)
-                || (d.mode >= 0 && d.mode <= 2
-                    && (modeName(d.mode, QStringLiteral("CN")) == modeText
-                        || modeName(d.mode, QStringLiteral("EN")) == modeText));
-            if (modeOk && versionPasses(d, versionText)) {
-                out = d;
-                return true;
+            if ((filter.mode < 0 || d.mode == filter.mode) && versionOk(d) && searchOk(d)) {
+                *mode = d.mode;
+                signal->clear();
+                return &d;
             }
         }
     }
-    if (type == AllNodeTypes || type == EncoderNode) {
-        // A particular display mode is a decoder setting: it hides every encoder.
-        if (!isAllModes(modeText))
-            return false;
+    // A particular display mode is a decoder setting: it hides every encoder.
+    if ((filter.type == AllNodeTypes || filter.type == EncoderNode) && filter.mode < 0) {
         for (const int pos : m_encoderPos.value(id)) {
             const sEncoderInfo &e = m_encoders.at(pos);
-            if (versionPasses(e, versionText)) {
-                out = e;
-                return true;
+            if (versionOk(e) && searchOk(e)) {
+                *mode = -1;
+                *signal = e.signalName;
+                return &e;
             }
         }
     }
-    return false;
+    return nullptr;
 }
 
-void CNodeListModel::fillItemModel(int type, const QString &modeText, const QString &versionText)
+bool CNodeListModel::passesFilter(int64_t id, const sNodeFilter &filter, sDeviceInfo &out) const
 {
-    m_items.clear();
+    int mode = -1;
+    QByteArray signal;
+    const sDeviceInfo *node = match(id, filter, &mode, &signal);
+    if (node)
+        out = *node;
+    return node != nullptr;
+}
+
+void CNodeListModel::setSort(ENodeColumn column, Qt::SortOrder order)
+{
+    m_sortColumn = column;
+    m_sortOrder = order;
+}
+
+QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool keepChecks) const
+{
     QSet<int64_t> shown;
-    QList<QStandardItem *> rows;
+    shown.reserve(m_index.size());
+    QVector<ListedRow> listed;
+    listed.reserve(m_index.size());
+    // IP order first, so the lowest-addressed record of a repeated id is the one listed.
     for (const IndexEntry &entry : qAsConst(m_index)) {
         if (shown.contains(entry.id))
             continue;
-        sDeviceInfo info;
-        if (!passesFilter(entry.id, type, modeText, versionText, info))
+        ListedRow row;
+        const sDeviceInfo *node = match(entry.id, filter, &row.mode, &row.signalName);
+        if (!node)
             continue;
-        info.selected = false;
+        row.info = *node;
+        row.gone = m_gone.contains(entry.id);
+        const sDeviceInfo *marked = decoderById(entry.id);
+        if (!marked)
+            marked = encoderById(entry.id);
+        row.info.selected = keepChecks && !row.gone && marked->selected;
+        listed.append(std::move(row));
+        shown.insert(entry.id);
+    }
+
+    if (m_sortColumn != ENodeColumn::Ip || m_sortOrder != Qt::AscendingOrder) {
+        QCollator collator(CAppConfig::instance()->language() == QLatin1String("CN")
+                               ? QLocale(QLocale::Chinese, QLocale::China)
+                               : QLocale());
+        collator.setNumericMode(true);
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        const ENodeColumn column = m_sortColumn;
+        const auto primary = [&collator, column](const ListedRow &a, const ListedRow &b) {
+            switch (column) {
+            case ENodeColumn::Name:
+                return collator.compare(QString::fromUtf8(a.info.name), QString::fromUtf8(b.info.name));
+            case ENodeColumn::Type:
+                return a.info.nodeType - b.info.nodeType;
+            case ENodeColumn::Signal:
+                return collator.compare(QString::fromUtf8(a.signalName), QString::fromUtf8(b.signalName));
+            case ENodeColumn::Version:
+                return compareVersions(QString::fromUtf8(a.info.version), QString::fromUtf8(b.info.version));
+            case ENodeColumn::Mode: {
+                // Encoders have no mode: after every decoder.
+                const int ma = a.mode < 0 ? INT_MAX : a.mode;
+                const int mb = b.mode < 0 ? INT_MAX : b.mode;
+                return ma < mb ? -1 : (ma > mb ? 1 : 0);
+            }
+            case ENodeColumn::Ip:
+                break;
+            }
+            return 0;
+        };
+        const auto less = [&primary](const ListedRow &a, const ListedRow &b) {
+            const int c = primary(a, b);
+            if (c != 0)
+                return c < 0;
+            if (a.info.ipValue != b.info.ipValue)
+                return a.info.ipValue < b.info.ipValue;
+            return a.info.id < b.info.id;
+        };
+        if (m_sortOrder == Qt::AscendingOrder)
+            std::stable_sort(listed.begin(), listed.end(), less);
+        else
+            std::stable_sort(listed.begin(), listed.end(),
+                             [&less](const ListedRow &a, const ListedRow &b) { return less(b, a); });
+    }
+    return listed;
+}
+
+void CNodeListModel::fillItemModel(const sNodeFilter &filter, bool keepChecks)
+{
+    m_items.clear();
+    const QVector<sListedNode> listed = listedNodes(filter, keepChecks);
+    QList<QStandardItem *> rows;
+    rows.reserve(listed.size());
+    for (const ListedRow &row : qAsConst(listed)) {
         auto *item = new QStandardItem;
         item->setEditable(false);
-        item->setData(QVariant::fromValue(info), NodeRole);
+        item->setData(QVariant::fromValue(row.info), NodeRole);
         rows.append(item);
-        shown.insert(entry.id);
     }
     // One insertion for all rows: the attached view lays out once.
     if (!rows.isEmpty())
@@ -222,6 +365,8 @@ void CNodeListModel::updateById(const sEncoderInfo &record, int64_t id)
 
 void CNodeListModel::setSelected(int64_t id, bool flag)
 {
+    if (flag && m_gone.contains(id))
+        return;
     if (const auto it = m_decoderPos.constFind(id); it != m_decoderPos.constEnd()) {
         m_decoders[it->first()].selected = flag;
         return;
@@ -233,54 +378,26 @@ void CNodeListModel::setSelected(int64_t id, bool flag)
 void CNodeListModel::selectAll(bool flag)
 {
     for (sDecoderInfo &d : m_decoders)
-        d.selected = flag;
+        d.selected = flag && !m_gone.contains(d.id);
     for (sEncoderInfo &e : m_encoders)
-        e.selected = flag;
+        e.selected = flag && !m_gone.contains(e.id);
 }
 
-QStringList CNodeListModel::typeList(const QString &lang)
+QStringList CNodeListModel::versions() const
 {
-    if (lang == QLatin1String("CN"))
-        return {QStringLiteral("所有类型"), QStringLiteral("解码节点"), QStringLiteral("编码节点")};
-    return {QStringLiteral("All types"), QStringLiteral("Decoder"), QStringLiteral("Encoder")};
-}
-
-QStringList CNodeListModel::modeList(const QString &lang)
-{
-    if (lang == QLatin1String("CN"))
-        return {kAllModesCn, modeName(0, lang), modeName(1, lang), modeName(2, lang)};
-    return {kAllModesEn, modeName(0, lang), modeName(1, lang), modeName(2, lang)};
-}
-
-QStringList CNodeListModel::versionList(const QString &lang) const
-{
-    QStringList list{lang == QLatin1String("CN") ? kAllVersionsCn : kAllVersionsEn};
+    QStringList list;
     QSet<QByteArray> seen;
     auto addVersion = [&list, &seen](const QByteArray &version) {
         if (version.isEmpty() || seen.contains(version))
             return;
         seen.insert(version);
-        const QString text = QString::fromUtf8(version);
-        if (!list.contains(text, Qt::CaseSensitive))
-            list.append(text);
+        list.append(QString::fromUtf8(version));
     };
     for (const sDecoderInfo &d : m_decoders)
         addVersion(d.version);
     for (const sEncoderInfo &e : m_encoders)
         addVersion(e.version);
     return list;
-}
-
-QString CNodeListModel::modeName(int mode, const QString &lang)
-{
-    if (mode < 0 || mode > 2)
-        return QString();
-    if (lang == QLatin1String("CN")) {
-        static const QString cn[] = {QStringLiteral("大屏"), QStringLiteral("坐席"), QStringLiteral("矩阵")};
-        return cn[mode];
-    }
-    static const QString en[] = {QStringLiteral("Screen"), QStringLiteral("KVM"), QStringLiteral("Matrix")};
-    return en[mode];
 }
 
 const sDecoderInfo *CNodeListModel::decoderById(int64_t id) const

@@ -2,12 +2,34 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QStandardItemModel>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
 #include "model/sdeviceinfo.h"
+
+// What the table lists: the three header filters by value, and the search text.
+struct sNodeFilter
+{
+    int type = AllNodeTypes; // ENodeType; 0 all types
+    int mode = -1;           // decoder display mode; -1 all modes (a particular mode hides encoders)
+    QString version;         // exact firmware version text; null for all versions
+    QString search;          // substring of name, IP or MAC, case-insensitive; empty for all
+};
+
+// One listed row with what its columns show beside the common record.
+struct sListedNode
+{
+    sDeviceInfo info;
+    int mode = -1;         // decoder display mode; -1 for encoders
+    QByteArray signalName; // encoders only
+    bool gone = false;     // stopped answering; listed for one more refresh
+};
+
+// Columns the table can be sorted by; IP ascending is the default order.
+enum class ENodeColumn { Name, Type, Signal, Version, Mode, Ip };
 
 // The GUI-side snapshot of both node stores behind the node table: ordering,
 // de-duplication, address conflicts and the three filters. GUI thread only.
@@ -23,11 +45,21 @@ public:
     explicit CNodeListModel(QObject *parent = nullptr);
 
     // Copies the stores (writing check marks back first), marks conflicts, rebuilds the display index.
-    void refreshSnapshot();
-    // Rebuilds the item model: display order, filtered, first occurrence of an id wins, all unchecked.
-    void fillItemModel(int type, const QString &modeText, const QString &versionText);
-    bool passesFilter(int64_t id, int type, const QString &modeText, const QString &versionText,
-                      sDeviceInfo &out) const;
+    // With keepGone, a node of the last snapshot that is no longer in the stores stays one more
+    // refresh, marked gone; without, gone nodes leave at once.
+    void refreshSnapshot(bool keepGone = false);
+    // Rebuilds the item model: filtered, the first (lowest-addressed) occurrence of an id wins,
+    // in the sort order. Rows start unchecked, or with the snapshot's marks when keepChecks.
+    void fillItemModel(const sNodeFilter &filter, bool keepChecks = false);
+    // The rows fillItemModel would list, in the same order.
+    QVector<sListedNode> listedNodes(const sNodeFilter &filter, bool keepChecks = false) const;
+    bool passesFilter(int64_t id, const sNodeFilter &filter, sDeviceInfo &out) const;
+
+    void setSort(ENodeColumn column, Qt::SortOrder order);
+    ENodeColumn sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortOrder() const { return m_sortOrder; }
+    // Listed for one refresh after it stopped answering; never checked.
+    bool isGone(int64_t id) const { return m_gone.contains(id); }
 
     void findById(sDecoderInfo &out, int64_t id) const;
     void findById(sEncoderInfo &out, int64_t id) const;
@@ -36,12 +68,8 @@ public:
     void setSelected(int64_t id, bool flag);
     void selectAll(bool flag);
 
-    // Item lists of the header's filter boxes; lang is "CN" or anything else for English.
-    static QStringList typeList(const QString &lang);
-    static QStringList modeList(const QString &lang);
-    QStringList versionList(const QString &lang) const;
-    // "大屏"/"坐席"/"矩阵" or "Screen"/"KVM"/"Matrix" for mode 0..2; empty otherwise.
-    static QString modeName(int mode, const QString &lang);
+    // Distinct non-empty version texts, decoders first, in snapshot order (the version filter's items).
+    QStringList versions() const;
 
     QStandardItemModel *itemModel() { return &m_items; }
     const QVector<sDecoderInfo> &decoders() const { return m_decoders; }
@@ -59,6 +87,7 @@ private:
     };
 
     void rebuildPositions();
+    const sDeviceInfo *match(int64_t id, const sNodeFilter &filter, int *mode, QByteArray *signal) const;
 
     QVector<sDecoderInfo> m_decoders;
     QVector<sEncoderInfo> m_encoders;
@@ -66,5 +95,8 @@ private:
     QHash<int64_t, QVector<int>> m_decoderPos;
     QHash<int64_t, QVector<int>> m_encoderPos;
     QVector<IndexEntry> m_index;
+    QSet<int64_t> m_gone;
+    ENodeColumn m_sortColumn = ENodeColumn::Ip;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QStandardItemModel m_items;
 };

@@ -30,6 +30,7 @@ private slots:
     void versionFileMissingKeepsLabel();
     void saveReplacesFileAtomically();
     void saveFailureIsReported();
+    void autoRefreshIsKeptWithinItsRange();
     void appEventIsSingleAndSignals();
 
 private:
@@ -190,6 +191,22 @@ void TestAppConfig::saveReplacesFileAtomically()
 #endif
     // No temporary left behind.
     QCOMPARE(QDir(config.configDir()).entryList(QDir::Files), QStringList{QStringLiteral("config.json")});
+}
+
+void TestAppConfig::autoRefreshIsKeptWithinItsRange()
+{
+    CAppConfig &config = *CAppConfig::instance();
+    writeConfig(R"({"language": "CN", "autoRefresh": 2})");
+    config.load();
+    QCOMPARE(config.autoRefreshSeconds(), 5);
+    config.setAutoRefreshSeconds(3600);
+    QVERIFY(config.save());
+    QCOMPARE(readConfig().value(QStringLiteral("autoRefresh")).toInt(), 300);
+    config.setAutoRefreshSeconds(0); // off, the default: not written
+    QVERIFY(config.save());
+    QVERIFY(!readConfig().contains(QStringLiteral("autoRefresh")));
+    config.load();
+    QCOMPARE(config.autoRefreshSeconds(), 0);
 }
 
 void TestAppConfig::saveFailureIsReported()

@@ -1,14 +1,18 @@
 #include <QtTest>
+#include <limits>
 
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
+#include "model/nodecsv.h"
 
 namespace {
 
-sDecoderInfo decoder(int64_t id, const char *ip, const char *mac, int mode = 0, const char *version = "")
+sDecoderInfo decoder(int64_t id, const char *ip, const char *mac, int mode = 0, const char *version = "",
+                     const char *name = "")
 {
     sDecoderInfo d;
+    d.name = name;
     d.id = id;
     d.ip = ip;
     d.macAddr = mac;
@@ -17,9 +21,10 @@ sDecoderInfo decoder(int64_t id, const char *ip, const char *mac, int mode = 0, 
     return d;
 }
 
-sEncoderInfo encoder(int64_t id, const char *ip, const char *mac, const char *version = "")
+sEncoderInfo encoder(int64_t id, const char *ip, const char *mac, const char *version = "", const char *name = "")
 {
     sEncoderInfo e;
+    e.name = name;
     e.id = id;
     e.ip = ip;
     e.macAddr = mac;
@@ -135,7 +140,7 @@ private slots:
         QCOMPARE(state(5), 0);
         QCOMPARE(state(6), 0);
 
-        model.fillItemModel(0, "所有模式", "所有版本");
+        model.fillItemModel({});
         const QList<int64_t> ids = rows(model);
         QCOMPARE(ids.count(4), 1);
         QCOMPARE(ids.size(), 6);
@@ -150,46 +155,145 @@ private slots:
         CDecoderList::instance().addNode(decoder(3, "192.168.1.100", "C"));
         CNodeListModel model;
         model.refreshSnapshot();
-        model.fillItemModel(0, "All modes", "All versions");
+        model.fillItemModel({});
         QCOMPARE(rows(model), (QList<int64_t>{2, 1, 3}));
         QCOMPARE(model.itemModel()->item(0)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().nodeType, 2);
     }
 
-    void filters()
+    void filtersSearchAndSort()
     {
-        CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A", 0, "V1.2"));
-        CDecoderList::instance().addNode(decoder(2, "10.0.0.2", "B", 2, "V1.2.3"));
-        CDecoderList::instance().addNode(decoder(3, "10.0.0.3", "C", 7, "v1.2"));
-        CEncoderList::instance().addNode(encoder(4, "10.0.0.4", "D", "V1.2"));
+        CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "aa:01", 0, "V1.2", "beta"));
+        CDecoderList::instance().addNode(decoder(2, "10.0.0.2", "BB:02", 2, "V1.10", "Alpha"));
+        CDecoderList::instance().addNode(decoder(3, "10.0.0.3", "CC:03", 7, "v1.2", "delta"));
+        CEncoderList::instance().addNode(encoder(4, "10.0.0.4", "DD:04", "V1.2", "Gamma"));
         CNodeListModel model;
         model.refreshSnapshot();
-
-        model.fillItemModel(0, "矩阵", "所有版本");
-        QCOMPARE(rows(model), (QList<int64_t>{2}));
-        model.fillItemModel(0, "Matrix", "All versions");
-        QCOMPARE(rows(model), (QList<int64_t>{2}));
-        model.fillItemModel(0, "大屏", "所有版本");
-        QCOMPARE(rows(model), (QList<int64_t>{1})); // mode 7 matches no particular mode
-        model.fillItemModel(0, "所有模式", "所有版本");
-        QCOMPARE(rows(model), (QList<int64_t>{1, 2, 3, 4}));
-        model.fillItemModel(0, "所有模式", "V1.2");
-        QCOMPARE(rows(model), (QList<int64_t>{1, 4})); // exact, case-sensitive
-        model.fillItemModel(2, "所有模式", "V1.2");
-        QCOMPARE(rows(model), (QList<int64_t>{4}));
-        model.fillItemModel(1, "All modes", "V1.2");
-        QCOMPARE(rows(model), (QList<int64_t>{1}));
-
+        const auto listed = [&model](const sNodeFilter &filter) {
+            model.fillItemModel(filter);
+            return rows(model);
+        };
+        sNodeFilter f;
+        QCOMPARE(listed(f), (QList<int64_t>{1, 2, 3, 4}));
+        f.mode = 2;
+        QCOMPARE(listed(f), (QList<int64_t>{2})); // a particular mode hides every encoder
+        f.mode = 0;
+        QCOMPARE(listed(f), (QList<int64_t>{1}));
+        f = sNodeFilter();
+        f.version = QStringLiteral("V1.2");
+        QCOMPARE(listed(f), (QList<int64_t>{1, 4})); // exact, case-sensitive
+        f.type = EncoderNode;
+        QCOMPARE(listed(f), (QList<int64_t>{4}));
+        f.type = DecoderNode;
+        QCOMPARE(listed(f), (QList<int64_t>{1}));
         sDeviceInfo out;
-        QVERIFY(!model.passesFilter(4, 0, "坐席", "所有版本", out));
-        QVERIFY(model.passesFilter(4, 0, "所有模式", "所有版本", out));
-        QCOMPARE(out.ip, QByteArray("10.0.0.4"));
+        f = sNodeFilter();
+        f.mode = 1;
+        QVERIFY(!model.passesFilter(4, f, out));
 
-        QCOMPARE(model.versionList("CN"), (QStringList{"所有版本", "V1.2", "V1.2.3", "v1.2"}));
-        QCOMPARE(model.versionList("EN").first(), QString("All versions"));
-        QCOMPARE(CNodeListModel::typeList("CN"), (QStringList{"所有类型", "解码节点", "编码节点"}));
-        QCOMPARE(CNodeListModel::typeList("EN"), (QStringList{"All types", "Decoder", "Encoder"}));
-        QCOMPARE(CNodeListModel::modeList("CN"), (QStringList{"所有模式", "大屏", "坐席", "矩阵"}));
-        QCOMPARE(CNodeListModel::modeList("EN"), (QStringList{"All modes", "Screen", "KVM", "Matrix"}));
+        // The search narrows the filters by name, IP or MAC, ignoring case.
+        f = sNodeFilter();
+        f.search = QStringLiteral("AA:0");
+        QCOMPARE(listed(f), (QList<int64_t>{1}));
+        f.search = QStringLiteral("alpha");
+        QCOMPARE(listed(f), (QList<int64_t>{2}));
+        f.search = QStringLiteral("10.0.0.");
+        f.version = QStringLiteral("V1.2");
+        QCOMPARE(listed(f), (QList<int64_t>{1, 4}));
+
+        // Sorting: names by locale, versions by number, ties in IP order; again reverses.
+        f = sNodeFilter();
+        model.setSort(ENodeColumn::Name, Qt::AscendingOrder);
+        QCOMPARE(listed(f), (QList<int64_t>{2, 1, 3, 4}));
+        model.setSort(ENodeColumn::Version, Qt::AscendingOrder);
+        QCOMPARE(listed(f), (QList<int64_t>{1, 3, 4, 2}));
+        model.setSort(ENodeColumn::Version, Qt::DescendingOrder);
+        QCOMPARE(listed(f), (QList<int64_t>{2, 4, 3, 1}));
+        f.search = QStringLiteral("d"); // delta by name, 4 by MAC
+        model.setSort(ENodeColumn::Name, Qt::AscendingOrder);
+        QCOMPARE(listed(f), (QList<int64_t>{3, 4}));
+        model.setSort(ENodeColumn::Ip, Qt::DescendingOrder);
+        QCOMPARE(listed(f), (QList<int64_t>{4, 3}));
+        QCOMPARE(model.versions(), (QStringList{"V1.2", "V1.10", "v1.2"}));
+    }
+
+    void refreshKeepsChecksAndShowsGoneOnce()
+    {
+        CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A"));
+        CDecoderList::instance().addNode(decoder(2, "10.0.0.2", "B"));
+        CEncoderList::instance().addNode(encoder(3, "10.0.0.3", "C"));
+        CNodeListModel model;
+        model.refreshSnapshot();
+        model.setSelected(2, true);
+        model.setSelected(3, true);
+        const auto rescan = [&model](const QList<int64_t> &answering) {
+            CDecoderList::instance().clearNodes();
+            CEncoderList::instance().clearNodes();
+            if (answering.contains(1))
+                CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A"));
+            if (answering.contains(2))
+                CDecoderList::instance().addNode(decoder(2, "10.0.0.2", "B"));
+            if (answering.contains(3))
+                CEncoderList::instance().addNode(encoder(3, "10.0.0.3", "C"));
+            model.refreshSnapshot(true);
+            model.fillItemModel({}, true);
+        };
+        const auto checked = [&model] {
+            QList<int64_t> ids;
+            for (int r = 0; r < model.itemModel()->rowCount(); ++r) {
+                const sDeviceInfo info = model.itemModel()->item(r)->data(CNodeListModel::NodeRole).value<sDeviceInfo>();
+                if (info.selected)
+                    ids.append(info.id);
+            }
+            return ids;
+        };
+
+        rescan({1, 3}); // node 2 stopped answering: listed once more, gone and unchecked
+        QCOMPARE(rows(model), (QList<int64_t>{1, 2, 3}));
+        QVERIFY(model.isGone(2) && !model.isGone(1));
+        QCOMPARE(checked(), (QList<int64_t>{3}));
+        model.setSelected(2, true); // a gone node cannot be chosen
+        model.fillItemModel({}, true);
+        QCOMPARE(checked(), (QList<int64_t>{3}));
+
+        rescan({1, 3});
+        QCOMPARE(rows(model), (QList<int64_t>{1, 3}));
+        QVERIFY(!model.isGone(2));
+        QCOMPARE(checked(), (QList<int64_t>{3}));
+
+        rescan({1, 2, 3}); // back again: an ordinary node
+        QCOMPARE(rows(model), (QList<int64_t>{1, 2, 3}));
+        QVERIFY(!model.isGone(2));
+        rescan({3});
+        model.refreshSnapshot(); // a plain scan lists only what answered
+        model.fillItemModel({});
+        QCOMPARE(rows(model), (QList<int64_t>{3}));
+    }
+
+    void csvBytes()
+    {
+        sDecoderInfo d = decoder(7, "10.0.0.7", "AA:BB", 1, "V1.0", "大屏,\"一号\"");
+        d.nodeType = DecoderNode;
+        d.mask = "255.255.255.0";
+        d.getway = "10.0.0.1";
+        d.model = 3;
+        sEncoderInfo e = encoder(std::numeric_limits<int64_t>::max(), "10.0.0.8", "CC", "V2", "=HYPERLINK()");
+        e.signalName = "cam\n1";
+        const QByteArray csv = NodeCsv::toCsv({NodeCsv::listed(d), NodeCsv::listed(e)}, QStringLiteral("CN"), true);
+        QCOMPARE(csv, QByteArray("\xEF\xBB\xBF"
+                                 "序号,节点名称,类型,信号源名称,版本,模式,IP地址,MAC地址,子网掩码,网关,型号,ID\r\n"
+                                 "1,\"大屏,\"\"一号\"\"\",解码节点,,V1.0,坐席,10.0.0.7,AA:BB,255.255.255.0,10.0.0.1,3,7\r\n"
+                                 "2,'=HYPERLINK(),编码节点,\"cam\n1\",V2,,10.0.0.8,CC,,,16,9223372036854775807\r\n"));
+        QVERIFY(NodeCsv::toCsv({}, QStringLiteral("CN"), false).startsWith("序号,"));
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("nodes.csv"));
+        QVERIFY(NodeCsv::writeFile(path, csv));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), csv);
+        QString error;
+        QVERIFY(!NodeCsv::writeFile(dir.filePath(QStringLiteral("missing/nodes.csv")), csv, &error));
+        QVERIFY(!error.isEmpty());
     }
 
     void lookupUpdateAndSelection()
@@ -223,7 +327,7 @@ private slots:
         QVERIFY(model.encoderById(2)->selected);
         model.selectAll(true);
         QVERIFY(model.decoderById(1)->selected);
-        model.fillItemModel(0, "所有模式", "所有版本");
+        model.fillItemModel({});
         for (int r = 0; r < model.itemModel()->rowCount(); ++r)
             QVERIFY(!model.itemModel()->item(r)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().selected);
     }

@@ -52,9 +52,6 @@ const Entry kEntries[] = {
     {"CDecoderSettingDlg", "网关", "Gateway"},
     {"CDecoderSettingDlg", "音频输出模式", "Audio output mode"},
     {"CDecoderSettingDlg", "设备模式", "Device mode"},
-    {"CDecoderSettingDlg", "大屏", "Screen"},
-    {"CDecoderSettingDlg", "坐席", "KVM"},
-    {"CDecoderSettingDlg", "矩阵", "Matrix"},
     {"CDecoderSettingDlg", "输出分辨率", "Output resolution"},
     {"CDecoderSettingDlg", "日志导出", "Export logs"},
     {"CDecoderSettingDlg", "日志等级", "Log level"},
@@ -130,9 +127,6 @@ const Entry kEntries[] = {
     // CLogExportWidget
     {"CLogExportWidget", "日志导出", "Export logs"},
     {"CLogExportWidget", "确定", "OK"},
-    // CMainShowWidget
-    {"CMainShowWidget", "所有版本", "All versions"},
-    {"CMainShowWidget", "所有模式", "All modes"},
     // CMainTitleBar
     {"CMainTitleBar", "分布式配置软件", "Quorvane"},
     {"CMainTitleBar", "扫描节点", "Scan node"},
@@ -165,10 +159,6 @@ const Entry kEntries[] = {
     {"CModelSwitch", "取消", "Cancel"},
     {"CModelSwitch", "序号", "No."},
     {"CModelSwitch", "节点名称", "Node name"},
-    {"CModelSwitch", "所有模式", "All modes"},
-    {"CModelSwitch", "大屏", "Screen"},
-    {"CModelSwitch", "坐席", "KVM"},
-    {"CModelSwitch", "矩阵", "Matrix"},
     {"CModelSwitch", "切换模式选择", "Modes for switching"},
     {"CModelSwitch", "请选择需要切换的设备", "Please select the device for mode switching."},
     // CNetConfigDlg
@@ -192,11 +182,6 @@ const Entry kEntries[] = {
     {"CNodeHeaderView", "固件2版本", "Firmware 2 version"},
     {"CNodeHeaderView", "IP地址", "IP address"},
     // CNodeTableDelegate
-    {"CNodeTableDelegate", "大屏", "Screen"},
-    {"CNodeTableDelegate", "坐席", "KVM"},
-    {"CNodeTableDelegate", "矩阵", "Matrix"},
-    {"CNodeTableDelegate", "解码节点", "Decoder"},
-    {"CNodeTableDelegate", "编码节点", "Encoder"},
     {"CNodeTableDelegate", "无", "None"},
     // CProgressListItem
     {"CProgressListItem", "重试", "Retry"},
@@ -238,8 +223,6 @@ const Entry kEntries[] = {
     {"CTypeSwitchWidget", "切换类型", "Switch type"},
     {"CTypeSwitchWidget", "节点名称", "Node name"},
     {"CTypeSwitchWidget", "当前类型", "Current type"},
-    {"CTypeSwitchWidget", "编码节点", "Encoder"},
-    {"CTypeSwitchWidget", "解码节点", "Decoder"},
     {"CTypeSwitchWidget", "切换成功的节点:", "Succeeded:"},
     {"CTypeSwitchWidget", "待切换列表不能为空", "Switch list cannot be empty."},
     {"CTypeSwitchWidget", "确定", "OK"},
@@ -255,6 +238,15 @@ const Entry kEntries[] = {
     // ListItemDelegate
     {"ListItemDelegate", "待切换列表", "Switch list"},
     {"ListItemDelegate", "是否将此节点移出待切换列表？", "Are you sure you want to remove this node from the switch list?"},
+    // NodeNames: the type and mode names every widget shows, by value
+    {"NodeNames", "所有类型", "All types"},
+    {"NodeNames", "解码节点", "Decoder"},
+    {"NodeNames", "编码节点", "Encoder"},
+    {"NodeNames", "所有模式", "All modes"},
+    {"NodeNames", "大屏", "Screen"},
+    {"NodeNames", "坐席", "KVM"},
+    {"NodeNames", "矩阵", "Matrix"},
+    {"NodeNames", "所有版本", "All versions"},
     // MainWindow
     {"MainWindow", "Quorvane", "Quorvane"},
     // The maker's company name, from the about dialog's owner data.

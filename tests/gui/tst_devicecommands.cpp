@@ -1,8 +1,10 @@
 // The hub's bulk commands up to the point where something would be sent:
 // selections, questions and the restart outcome.
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "cappconfig.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/devicecommands.h"
@@ -13,8 +15,15 @@ class TstDeviceCommands : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_config;
+
 private slots:
-    void initTestCase() { ModalDriver::useProgramLook(); }
+    void initTestCase()
+    {
+        ModalDriver::useProgramLook();
+        // A restart records its outcome beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
+    }
 
     void withoutSelectionOnlyTheMessage_data()
     {

@@ -1,6 +1,10 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QTableWidget>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -10,6 +14,8 @@
 #include "dialog/guiresources.h"
 
 #include "cappconfig.h"
+#include "dialog/cautorefresh.h"
+#include "dialog/chistorydialog.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/cnodescanui/cnodetabledelegate.h"
@@ -270,6 +276,96 @@ private slots:
         m_page->updateCombox(QStringLiteral("CN"));
         QCOMPARE(header()->modeBox()->currentText(), QStringLiteral("坐席"));
         QCOMPARE(rowIds(), (QList<int64_t>{101}));
+    }
+
+    void searchSortAndRefreshKeepState()
+    {
+        // Ctrl+F focuses the search; it narrows the active filter by name, IP or MAC; Escape clears it.
+        m_page->activateWindow();
+        QTest::keyClick(m_page, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(m_page->searchBox()->hasFocus());
+        activate(header()->versionBox(), QStringLiteral("V1.0.0"));
+        QTest::keyClicks(m_page->searchBox(), QStringLiteral("44:02"));
+        QCOMPARE(rowIds(), (QList<int64_t>{201}));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(0));
+        QCOMPARE(header()->selectAllBox()->text(), QStringLiteral("序号(1)")); // every listed row checked
+        QTest::keyClick(m_page->searchBox(), Qt::Key_Escape);
+        QVERIFY(m_page->searchBox()->text().isEmpty());
+        QCOMPARE(rowIds(), (QList<int64_t>{201, 101}));
+        QVERIFY(selected(201));
+        QCOMPARE(header()->selectAllBox()->text(), QStringLiteral("序号"));
+        activate(header()->versionBox(), QStringLiteral("所有版本"));
+
+        // A click on a column sorts by it, the next reverses; checks and the highlight follow the nodes.
+        header()->sortButton(ENodeColumn::Version)->click();
+        QCOMPARE(rowIds(), (QList<int64_t>{201, 101, 102, 103, 202}));
+        header()->sortButton(ENodeColumn::Version)->click();
+        QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 101, 201}));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, namePoint(rowOf(102)));
+
+        // Node 101 stops answering: one refresh lists it greyed and unchecked, the next drops it.
+        const auto rescanWithout101 = [this] {
+            CDecoderList::instance().clearNodes();
+            CDecoderList::instance().addNode(decoder(102, "127.0.1.9", "00:11:22:33:44:02", 0, "V1.2.0"));
+            CDecoderList::instance().addNode(decoder(103, "127.0.1.20", "00:11:22:33:44:03", 2, "V1.2.0"));
+            m_page->refreshKeepingState();
+        };
+        m_page->resize(1366, 250); // room for three rows: the list scrolls
+        QApplication::processEvents();
+        QScrollBar *bar = view()->verticalScrollBar();
+        bar->setValue(bar->maximum());
+        const int scrolled = bar->value();
+        QVERIFY(scrolled > 0);
+        rescanWithout101();
+        QApplication::processEvents(); // the view lays the new rows out
+        QCOMPARE(bar->value(), scrolled);
+        QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 101, 201}));
+        QVERIFY(m_page->nodeListModel()->isGone(101));
+        QVERIFY(selected(103) && !selected(101));
+        QCOMPARE(view()->nodeDelegate()->highlightedId(), int64_t(102));
+        QCOMPARE(m_page->exportRows(true).size(), 4); // a gone node is not exported
+        bar->setValue(0);
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
+        QVERIFY(!selected(101));
+        rescanWithout101();
+        QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 201}));
+        QVERIFY(selected(103));
+        QCOMPARE(m_page->selectedNodeList().size(), 1);
+    }
+
+    void autoRefreshWaitsForDialogs()
+    {
+        int runs = 0;
+        CAutoRefresh refresh([&runs] { ++runs; });
+        QVERIFY(!refresh.isActive()); // off until an interval is set
+        refresh.setInterval(5);
+        QVERIFY(refresh.isActive());
+        QDialog dialog(m_page);
+        dialog.setModal(true);
+        dialog.show();
+        QVERIFY(!refresh.tick()); // never under an open dialog
+        dialog.close();
+        QVERIFY(refresh.tick());
+        QCOMPARE(runs, 1);
+        refresh.setInterval(0);
+        QVERIFY(!refresh.isActive());
+    }
+
+    void historyViewFiltersByNode()
+    {
+        const QDateTime when = QDateTime::currentDateTimeUtc();
+        CHistoryDialog dlg({{when, QStringLiteral("设备重启"),
+                             {{1, QStringLiteral("10.0.0.1"), QStringLiteral("重启成功"), true},
+                              {2, QStringLiteral("10.0.0.2"), QStringLiteral("重启失败"), false}}},
+                            {when.addSecs(-60), QStringLiteral("同步系统时间"), {}}});
+        QCOMPARE(dlg.table()->rowCount(), 3); // a command sent to all nodes keeps its row
+        dlg.nodeFilter()->setText(QStringLiteral("10.0.0.2"));
+        QCOMPARE(dlg.table()->rowCount(), 1);
+        QCOMPARE(dlg.table()->item(0, 4)->text(), QStringLiteral("重启失败"));
+        dlg.nodeFilter()->setText(QStringLiteral("1")); // an id or a part of an address
+        QCOMPARE(dlg.table()->rowCount(), 2);
     }
 
     void selectionForCommands()

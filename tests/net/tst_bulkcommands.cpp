@@ -16,6 +16,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
@@ -84,6 +86,8 @@ class TstBulkCommands : public QObject
     Q_OBJECT
 
 private:
+    QTemporaryDir m_config;
+
     // Scans into the stores and takes the snapshot, as the hub does; the
     // observer stands in for the node table's, which fills the stores.
     void scan(CDeviceCtrlJob &job, CNodeListModel &model)
@@ -99,6 +103,8 @@ private slots:
     void initTestCase()
     {
         ModalDriver::useProgramLook();
+        // The history of commands goes beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
         // A fixed zone east of UTC makes "local time counted as UTC" differ from UTC.
         qputenv("TZ", "CST-8");
         tzset();
@@ -292,6 +298,13 @@ private slots:
         QVERIFY2(pts >= utcBefore + eightHours - 1000 && pts <= utcAfter + eightHours + 1000,
                  qPrintable(QStringLiteral("%1 vs %2").arg(pts).arg(utcBefore + eightHours)));
         QVERIFY(QTest::qWaitFor([&] { return !lan.node(0).value("ptsBase").isUndefined(); }, 3000));
+
+        // Each command is in the history, newest first, with every node's outcome as shown.
+        const QVector<sHistoryEntry> history = CCommandHistory::instance()->entries();
+        QVERIFY(history.size() >= 3);
+        QCOMPARE(history.at(0).command, QStringLiteral("同步系统时间"));
+        QCOMPARE(history.at(1).nodes, CCommandHistory::outcomes({selection.at(1)}, QStringLiteral("已发送"), true));
+        QCOMPARE(history.at(2).nodes, CCommandHistory::outcomes(selection, QStringLiteral("重启成功"), true));
     }
 
     void hubRestartOfIdZeroFailsWithoutRescan()

@@ -4,19 +4,23 @@
 #include <QEvent>
 #include <QLabel>
 #include <QListView>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyleOption>
 
 #include "appevent.h"
 #include "cappconfig.h"
 #include "dialog/cnodescanui/customcheckbox.h"
+#include "model/nodenames.h"
 
 namespace {
 constexpr int ElementHeight = CNodeHeaderView::HeaderHeight * 8 / 10;
 constexpr int TitleWidth = 150;
 constexpr int BoxWidth = 100;
 constexpr int CheckSize = 16;
+constexpr int SortButtonWidth = 18;
 
 QFont headerFont(const QFont &base)
 {
@@ -51,16 +55,25 @@ CNodeHeaderView::CNodeHeaderView(QWidget *parent)
     m_typeBox = makeBox();
     m_modeBox = makeBox();
     m_versionBox = makeBox();
+    m_sortType = makeSortButton(ENodeColumn::Type);
+    m_sortVersion = makeSortButton(ENodeColumn::Version);
+    m_sortMode = makeSortButton(ENodeColumn::Mode);
+    // The titles themselves sort their columns.
+    for (QLabel *title : {m_nameTitle, m_signalTitle, m_ipTitle}) {
+        title->installEventFilter(this);
+        title->setCursor(Qt::PointingHandCursor);
+    }
 
     connect(m_selectAll, &CustomCheckBox::stateChanged, this, &CNodeHeaderView::allSelectStateChange);
     connect(m_typeBox, QOverload<int>::of(&QComboBox::activated), this, [this](int) {
-        emit sigTypeIndexChanged(typeForText(m_typeBox->currentText()));
+        emit sigTypeIndexChanged(static_cast<ENodeType>(currentType()));
     });
     connect(m_modeBox, QOverload<int>::of(&QComboBox::activated), this, [this](int) { emit sigModelIndexChanged(); });
     connect(m_versionBox, QOverload<int>::of(&QComboBox::activated), this,
             [this](int) { emit sigVersionIndexChanged(); });
     connect(AppEvent::instance(), &AppEvent::changeLanguge, this, &CNodeHeaderView::ChangeLangue);
 
+    setSortIndicator(ENodeColumn::Ip, Qt::AscendingOrder);
     ChangeLangue(CAppConfig::instance()->language());
 }
 
@@ -85,53 +98,105 @@ QComboBox *CNodeHeaderView::makeBox()
     return box;
 }
 
-ENodeType CNodeHeaderView::typeForText(const QString &text)
+QPushButton *CNodeHeaderView::makeSortButton(ENodeColumn column)
 {
-    if (text == QStringLiteral("所有类型") || text == QLatin1String("All Types"))
-        return AllNodeTypes;
-    if (text == QStringLiteral("解码节点") || text == QLatin1String("Decoder"))
-        return DecoderNode;
-    if (text == QStringLiteral("编码节点") || text == QLatin1String("Encoder"))
-        return EncoderNode;
-    return AllNodeTypes;
+    auto *button = new QPushButton(this);
+    button->setObjectName(QStringLiteral("sortButton"));
+    button->setFixedSize(SortButtonWidth, ElementHeight);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    QFont arrowFont = button->font();
+    arrowFont.setPixelSize(14);
+    button->setFont(arrowFont);
+    button->setCursor(Qt::PointingHandCursor);
+    connect(button, &QPushButton::clicked, this, [this, column] { emit sigSortClicked(column); });
+    return button;
 }
 
-void CNodeHeaderView::setItems(QComboBox *box, const QStringList &items)
+QPushButton *CNodeHeaderView::sortButton(ENodeColumn column) const
 {
-    const QSignalBlocker blocker(box);
-    box->clear();
-    box->addItems(items);
+    switch (column) {
+    case ENodeColumn::Type:
+        return m_sortType;
+    case ENodeColumn::Version:
+        return m_sortVersion;
+    case ENodeColumn::Mode:
+        return m_sortMode;
+    default:
+        return nullptr;
+    }
 }
 
-void CNodeHeaderView::setTypeItems(const QStringList &items)
+bool CNodeHeaderView::eventFilter(QObject *watched, QEvent *event)
 {
-    setItems(m_typeBox, items);
-    layoutColumns();
+    if (event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        if (watched == m_nameTitle)
+            emit sigSortClicked(ENodeColumn::Name);
+        else if (watched == m_signalTitle)
+            emit sigSortClicked(ENodeColumn::Signal);
+        else if (watched == m_ipTitle)
+            emit sigSortClicked(ENodeColumn::Ip);
+        else
+            return QWidget::eventFilter(watched, event);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
-void CNodeHeaderView::setModeItems(const QStringList &items)
+void CNodeHeaderView::setSortIndicator(ENodeColumn column, Qt::SortOrder order)
 {
-    setItems(m_modeBox, items);
-    layoutColumns();
+    m_sortColumn = column;
+    m_sortOrder = order;
+    const QString none = QStringLiteral("\u21C5");
+    const QString arrow = order == Qt::AscendingOrder ? QStringLiteral("\u2191") : QStringLiteral("\u2193");
+    for (ENodeColumn c : {ENodeColumn::Type, ENodeColumn::Version, ENodeColumn::Mode}) {
+        QPushButton *button = sortButton(c);
+        button->setText(c == column ? arrow : none);
+        // The sorted column's arrow stands out from the others.
+        button->setStyleSheet(QStringLiteral("QPushButton{color: %1; background: transparent; border: none;}"
+                                             "QPushButton:hover{color: white;}")
+                                  .arg(c == column ? QStringLiteral("white") : QStringLiteral("#8a8f99")));
+    }
+    ChangeLangue(m_lang);
 }
 
-void CNodeHeaderView::setVersionItems(const QStringList &items)
+QString CNodeHeaderView::titleText(ENodeColumn column, const QString &text) const
 {
-    setItems(m_versionBox, items);
-    layoutColumns();
+    // The default order (IP ascending) carries no arrow.
+    if (column != m_sortColumn || (column == ENodeColumn::Ip && m_sortOrder == Qt::AscendingOrder))
+        return text;
+    return text + (m_sortOrder == Qt::AscendingOrder ? QStringLiteral(" \u2191") : QStringLiteral(" \u2193"));
 }
 
-void CNodeHeaderView::setCurrentFilters(int typeIndex, const QString &modeText, const QString &versionText)
+void CNodeHeaderView::setFilterItems(const QString &lang, const QStringList &versions)
 {
     const QSignalBlocker b1(m_typeBox);
     const QSignalBlocker b2(m_modeBox);
     const QSignalBlocker b3(m_versionBox);
-    m_typeBox->setCurrentIndex(typeIndex);
-    // A text no longer listed (a version gone after a rescan) falls back to "all".
-    const int mode = m_modeBox->findText(modeText);
-    m_modeBox->setCurrentIndex(mode >= 0 ? mode : 0);
-    const int version = m_versionBox->findText(versionText);
-    m_versionBox->setCurrentIndex(version >= 0 ? version : 0);
+    m_typeBox->clear();
+    for (int type : {AllNodeTypes, DecoderNode, EncoderNode})
+        m_typeBox->addItem(NodeNames::typeName(type, lang), type);
+    m_modeBox->clear();
+    m_modeBox->addItem(NodeNames::allModesName(lang), NodeNames::AllModes);
+    for (int mode = 0; mode < NodeNames::ModeCount; ++mode)
+        m_modeBox->addItem(NodeNames::modeName(mode, lang), mode);
+    m_versionBox->clear();
+    m_versionBox->addItem(NodeNames::allVersionsName(lang)); // no data: all versions
+    for (const QString &version : versions)
+        m_versionBox->addItem(version, version);
+    layoutColumns();
+}
+
+void CNodeHeaderView::setCurrentFilters(const sNodeFilter &filter)
+{
+    const QSignalBlocker b1(m_typeBox);
+    const QSignalBlocker b2(m_modeBox);
+    const QSignalBlocker b3(m_versionBox);
+    m_typeBox->setCurrentIndex(qMax(0, m_typeBox->findData(filter.type)));
+    m_modeBox->setCurrentIndex(qMax(0, m_modeBox->findData(filter.mode)));
+    const int version = filter.version.isNull() ? 0 : m_versionBox->findData(filter.version);
+    m_versionBox->setCurrentIndex(qMax(0, version));
 }
 
 void CNodeHeaderView::resetOtherBoxes(Box changed)
@@ -145,9 +210,19 @@ void CNodeHeaderView::resetOtherBoxes(Box changed)
     setSelectedCount(0);
 }
 
-QString CNodeHeaderView::currentModeText() const { return m_modeBox->currentText(); }
-QString CNodeHeaderView::currentVersionText() const { return m_versionBox->currentText(); }
-int CNodeHeaderView::currentTypeIndex() const { return m_typeBox->currentIndex(); }
+int CNodeHeaderView::currentType() const { return m_typeBox->currentData().toInt(); }
+
+int CNodeHeaderView::currentMode() const
+{
+    const QVariant mode = m_modeBox->currentData();
+    return mode.isValid() ? mode.toInt() : NodeNames::AllModes;
+}
+
+QString CNodeHeaderView::currentVersion() const
+{
+    const QVariant version = m_versionBox->currentData();
+    return version.isValid() ? version.toString() : QString();
+}
 QString CNodeHeaderView::ipTitleText() const { return m_ipTitle->text(); }
 
 void CNodeHeaderView::setSelectedCount(int count)
@@ -175,11 +250,11 @@ void CNodeHeaderView::ChangeLangue(const QString &toLang)
 {
     m_lang = toLang;
     const bool en = toLang == QLatin1String("EN");
-    m_nameTitle->setText(en ? QStringLiteral("Node name") : tr("节点名称"));
-    m_signalTitle->setText(en ? QStringLiteral("Signal name") : tr("信号源名称"));
+    m_nameTitle->setText(titleText(ENodeColumn::Name, en ? QStringLiteral("Node name") : tr("节点名称")));
+    m_signalTitle->setText(titleText(ENodeColumn::Signal, en ? QStringLiteral("Signal name") : tr("信号源名称")));
     m_firmware1Title->setText(en ? QStringLiteral("Firmware 1 version") : tr("固件1版本"));
     m_firmware2Title->setText(en ? QStringLiteral("Firmware 2 version") : tr("固件2版本"));
-    m_ipTitle->setText(en ? QStringLiteral("IP address") : tr("IP地址"));
+    m_ipTitle->setText(titleText(ENodeColumn::Ip, en ? QStringLiteral("IP address") : tr("IP地址")));
     updateCountText();
 }
 
@@ -221,7 +296,7 @@ void CNodeHeaderView::layoutColumns()
     const int c = (width() - FirstColumnWidth - LeftMargin - RightMargin - ColumnGap - m_scrollAllowance) / 6;
     const auto centred = [](QWidget *w) { return (HeaderHeight - w->height()) / 2; };
     // 100 wide, wider only when an item would be cut off, never into the next column.
-    const int widest = qMax(BoxWidth, c - ColumnGap);
+    const int widest = qMax(BoxWidth, c - ColumnGap - SortButtonWidth);
     for (QComboBox *box : {m_typeBox, m_modeBox, m_versionBox}) {
         box->ensurePolished();
         box->setFixedWidth(qBound(BoxWidth, box->sizeHint().width(), widest));
@@ -234,6 +309,10 @@ void CNodeHeaderView::layoutColumns()
     m_signalTitle->move(first + 2 * c, centred(m_signalTitle));
     m_versionBox->move(first + 3 * c, centred(m_versionBox));
     m_modeBox->move(first + 4 * c, centred(m_modeBox));
+    for (QComboBox *box : {m_typeBox, m_versionBox, m_modeBox}) {
+        QPushButton *sort = box == m_typeBox ? m_sortType : (box == m_versionBox ? m_sortVersion : m_sortMode);
+        sort->move(box->x() + box->width(), centred(sort));
+    }
     m_ipTitle->setFixedWidth(qMax(0, c - ColumnGap));
     m_ipTitle->move(first + 5 * c, centred(m_ipTitle));
 }

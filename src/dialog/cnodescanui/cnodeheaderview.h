@@ -4,10 +4,12 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "model/cnodelistmodel.h"
 #include "model/sdeviceinfo.h"
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class CustomCheckBox;
 
 // The node table's header row: select-all box with the selected count, the column
@@ -28,19 +30,18 @@ public:
 
     explicit CNodeHeaderView(QWidget *parent = nullptr);
 
-    void setTypeItems(const QStringList &items);
-    void setModeItems(const QStringList &items);
-    void setVersionItems(const QStringList &items);
-    // Type by index, mode and version by text.
-    void setCurrentFilters(int typeIndex, const QString &modeText, const QString &versionText);
+    // The filter boxes hold values (type, mode, version) under their names in lang.
+    void setFilterItems(const QString &lang, const QStringList &versions);
+    // Selects the filter's values; a version no longer listed falls back to "all".
+    void setCurrentFilters(const sNodeFilter &filter);
     // After a change of `changed`, the two other boxes go back to "all" and the count to none.
     void resetOtherBoxes(Box changed);
     void setSelectedCount(int count);
     void setScrollBarAllowance(int pixels);
 
-    QString currentModeText() const;
-    QString currentVersionText() const;
-    int currentTypeIndex() const;
+    int currentType() const;
+    int currentMode() const;     // -1 for all modes
+    QString currentVersion() const; // null for all versions
     int scrollBarAllowance() const { return m_scrollAllowance; }
     QString ipTitleText() const;
 
@@ -49,14 +50,16 @@ public:
     QComboBox *modeBox() const { return m_modeBox; }
     QComboBox *versionBox() const { return m_versionBox; }
 
-    // "所有类型"/"All Types" 0, "解码节点"/"Decoder" 1, "编码节点"/"Encoder" 2, else 0.
-    static ENodeType typeForText(const QString &text);
+    // Arrow of the sorted column.
+    void setSortIndicator(ENodeColumn column, Qt::SortOrder order);
+    QPushButton *sortButton(ENodeColumn column) const;
 
 signals:
     void sigTypeIndexChanged(ENodeType type);
     void sigModelIndexChanged();
     void sigVersionIndexChanged();
     void sigStateChanged(int state);
+    void sigSortClicked(ENodeColumn column);
 
 public slots:
     void ChangeLangue(const QString &toLang);
@@ -66,6 +69,7 @@ public slots:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
@@ -73,7 +77,8 @@ private:
     void updateCountText();
     QLabel *makeTitle();
     QComboBox *makeBox();
-    static void setItems(QComboBox *box, const QStringList &items);
+    QPushButton *makeSortButton(ENodeColumn column);
+    QString titleText(ENodeColumn column, const QString &text) const;
 
     CustomCheckBox *m_selectAll = nullptr;
     QLabel *m_nameTitle = nullptr;
@@ -84,6 +89,11 @@ private:
     QComboBox *m_typeBox = nullptr;
     QComboBox *m_modeBox = nullptr;
     QComboBox *m_versionBox = nullptr;
+    QPushButton *m_sortType = nullptr;
+    QPushButton *m_sortVersion = nullptr;
+    QPushButton *m_sortMode = nullptr;
+    ENodeColumn m_sortColumn = ENodeColumn::Ip;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     int m_selectedCount = 0;
     int m_scrollAllowance = 0;
     QString m_lang;

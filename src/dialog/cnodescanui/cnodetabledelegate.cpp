@@ -4,6 +4,7 @@
 #include <QSvgRenderer>
 
 #include "model/cnodelistmodel.h"
+#include "model/nodenames.h"
 
 CNodeTableDelegate::CNodeTableDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
@@ -14,10 +15,8 @@ CNodeTableDelegate::CNodeTableDelegate(QObject *parent)
 
 QString CNodeTableDelegate::typeText(const sDeviceInfo &info) const
 {
-    if (info.nodeType == DecoderNode)
-        return tr("解码节点");
-    if (info.nodeType == EncoderNode)
-        return tr("编码节点");
+    if (info.nodeType == DecoderNode || info.nodeType == EncoderNode)
+        return NodeNames::typeName(info.nodeType);
     return QStringLiteral("-");
 }
 
@@ -38,17 +37,9 @@ QString CNodeTableDelegate::modeText(const sDeviceInfo &info) const
     const sDecoderInfo *decoder = m_model ? m_model->decoderById(info.id) : nullptr;
     if (!decoder)
         return QStringLiteral("-");
-    switch (decoder->mode) {
-    case 0:
-        return tr("大屏");
-    case 1:
-        return tr("坐席");
-    case 2:
-        return tr("矩阵");
-    default:
-        // No name exists for it: show the raw value rather than pretend.
-        return QString::number(decoder->mode);
-    }
+    const QString name = NodeNames::modeName(decoder->mode);
+    // No name exists for it: show the raw value rather than pretend.
+    return name.isEmpty() ? QString::number(decoder->mode) : name;
 }
 
 QColor CNodeTableDelegate::ipColor(int conflictState)
@@ -67,6 +58,8 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 {
     const sDeviceInfo info = index.data(CNodeListModel::NodeRole).value<sDeviceInfo>();
     const QRect r = option.rect;
+    // A node that stopped answering is listed greyed, without a check mark, for one more refresh.
+    const bool gone = m_model && m_model->isGone(info.id);
 
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
@@ -86,12 +79,12 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
 
     const QRect check(r.left() + LeftMargin, r.top() + (r.height() - CheckSize) / 2, CheckSize, CheckSize);
     QSvgRenderer *mark = info.selected ? m_checked : m_normal;
-    if (mark->isValid()) {
+    if (mark->isValid() && !gone) {
         painter->setRenderHint(QPainter::Antialiasing, true);
         mark->render(painter, check);
     }
 
-    painter->setPen(Qt::white);
+    painter->setPen(gone ? QColor(0x6a, 0x6d, 0x73) : QColor(Qt::white));
     const QFontMetrics fm(option.font);
     painter->setFont(option.font);
     const auto text = [&](int x, int w, const QString &s) {
@@ -111,7 +104,7 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         text(x, c, s);
         x += c + ColumnGap;
     }
-    painter->setPen(ipColor(info.conflictState));
+    painter->setPen(gone ? QColor(0x6a, 0x6d, 0x73) : ipColor(info.conflictState));
     text(x, c, QString::fromUtf8(info.ip));
     painter->restore();
 }

@@ -1,0 +1,150 @@
+#include "ccommandhistory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <algorithm>
+
+#include "cappconfig.h"
+
+CCommandHistory *CCommandHistory::instance()
+{
+    // Never destroyed: a worker thread may still record while statics are torn down.
+    static CCommandHistory *history = new CCommandHistory;
+    return history;
+}
+
+CCommandHistory::CCommandHistory(const QString &filePath, qint64 maxBytes)
+    : m_filePath(filePath)
+    , m_maxBytes(maxBytes)
+{
+}
+
+QString CCommandHistory::filePath() const
+{
+    if (!m_filePath.isEmpty())
+        return m_filePath;
+    return CAppConfig::instance()->configDir() + QStringLiteral("/history.jsonl");
+}
+
+QVector<sHistoryNode> CCommandHistory::outcomes(const SelectedNodeList &nodes, const QString &outcome, bool ok)
+{
+    QVector<sHistoryNode> out;
+    out.reserve(nodes.size());
+    for (const sSelectedNode &node : nodes)
+        out.append({node.id, QString::fromUtf8(node.ip), outcome, ok});
+    return out;
+}
+
+QString CCommandHistory::sentText()
+{
+    return QCoreApplication::translate("CCommandHistory", "已发送");
+}
+
+QString CCommandHistory::okText()
+{
+    return QCoreApplication::translate("CCommandHistory", "成功");
+}
+
+QString CCommandHistory::failedText()
+{
+    return QCoreApplication::translate("CCommandHistory", "失败");
+}
+
+QString CCommandHistory::cancelledText()
+{
+    return QCoreApplication::translate("CCommandHistory", "已取消");
+}
+
+QByteArray CCommandHistory::toLine(const sHistoryEntry &entry)
+{
+    QJsonArray nodes;
+    for (const sHistoryNode &node : entry.nodes) {
+        // The id as text: a JSON number would lose digits above 2^53.
+        nodes.append(QJsonObject{{QStringLiteral("id"), QString::number(node.id)},
+                                 {QStringLiteral("ip"), node.ip},
+                                 {QStringLiteral("outcome"), node.outcome},
+                                 {QStringLiteral("ok"), node.ok}});
+    }
+    const QJsonObject object{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
+                             {QStringLiteral("command"), entry.command},
+                             {QStringLiteral("nodes"), nodes}};
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+bool CCommandHistory::fromLine(const QByteArray &line, sHistoryEntry *entry)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return false;
+    const QJsonObject object = doc.object();
+    sHistoryEntry out;
+    out.when = QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODateWithMs);
+    out.command = object.value(QStringLiteral("command")).toString();
+    if (!out.when.isValid())
+        return false;
+    const QJsonArray nodes = object.value(QStringLiteral("nodes")).toArray();
+    for (const QJsonValue &value : nodes) {
+        const QJsonObject node = value.toObject();
+        out.nodes.append({node.value(QStringLiteral("id")).toString().toLongLong(),
+                          node.value(QStringLiteral("ip")).toString(),
+                          node.value(QStringLiteral("outcome")).toString(),
+                          node.value(QStringLiteral("ok")).toBool()});
+    }
+    *entry = out;
+    return true;
+}
+
+bool CCommandHistory::append(const QString &command, const QVector<sHistoryNode> &nodes)
+{
+    return append(sHistoryEntry{QDateTime::currentDateTimeUtc(), command, nodes});
+}
+
+bool CCommandHistory::append(const sHistoryEntry &entry)
+{
+    const QByteArray line = toLine(entry) + '\n';
+    const QString path = filePath();
+    QMutexLocker lock(&m_mutex);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (file.exists() && file.size() > 0 && file.size() + line.size() > m_maxBytes) {
+        const QString old = path + QStringLiteral(".1");
+        QFile::remove(old);
+        // A file another program holds open cannot move: it grows past its limit for now
+        // rather than lose the entry.
+        QFile::rename(path, old);
+    }
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+        return false;
+    QByteArray bytes = line;
+    // A line cut short (a crash mid-write) must not swallow the next one.
+    if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
+        bytes.prepend('\n');
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+QVector<sHistoryEntry> CCommandHistory::entries() const
+{
+    const QString path = filePath();
+    QVector<sHistoryEntry> out;
+    QMutexLocker lock(&m_mutex);
+    for (const QString &name : {path + QStringLiteral(".1"), path}) {
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine().trimmed();
+            sHistoryEntry entry;
+            if (!line.isEmpty() && fromLine(line, &entry))
+                out.append(entry);
+        }
+    }
+    std::reverse(out.begin(), out.end());
+    return out;
+}

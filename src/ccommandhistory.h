@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMutex>
+#include <QString>
+#include <QVector>
+
+#include "model/sdeviceinfo.h"
+
+// One node's part in a command, as its row showed it.
+struct sHistoryNode
+{
+    int64_t id = 0;
+    QString ip;
+    QString outcome;
+    bool ok = false;
+
+    bool operator==(const sHistoryNode &o) const
+    {
+        return id == o.id && ip == o.ip && outcome == o.outcome && ok == o.ok;
+    }
+};
+
+// One command sent: what, when, and to which nodes with which outcome.
+struct sHistoryEntry
+{
+    QDateTime when;
+    QString command;
+    QVector<sHistoryNode> nodes;
+};
+
+// The history of commands sent, one JSON object a line in "history.jsonl" beside the
+// configuration file (the documents folder, so the window and the command line share it).
+// The file moves to "history.jsonl.1" once it would pass its size limit; one old file is kept.
+// Every call may come from any thread.
+class CCommandHistory final
+{
+    Q_DISABLE_COPY_MOVE(CCommandHistory)
+
+public:
+    static constexpr qint64 DefaultMaxBytes = 1024 * 1024;
+
+    // The shared history; its file follows the configuration folder.
+    static CCommandHistory *instance();
+    // A history in a file of its own (tests, tools).
+    explicit CCommandHistory(const QString &filePath, qint64 maxBytes = DefaultMaxBytes);
+    ~CCommandHistory() = default;
+
+    // Appends the command with the current time; false when the file cannot be written.
+    bool append(const QString &command, const QVector<sHistoryNode> &nodes);
+    bool append(const sHistoryEntry &entry);
+    // Every readable entry, newest first, the old file's after the current file's.
+    QVector<sHistoryEntry> entries() const;
+    QString filePath() const;
+
+    // The same outcome for every node of a selection.
+    static QVector<sHistoryNode> outcomes(const SelectedNodeList &nodes, const QString &outcome, bool ok);
+    // Outcomes for commands whose rows show none of their own: sent without an answer,
+    // answered, not answered or refused.
+    static QString sentText();
+    static QString okText();
+    static QString failedText();
+    static QString cancelledText(); // stopped by the operator before every node was reached
+    static QByteArray toLine(const sHistoryEntry &entry);
+    static bool fromLine(const QByteArray &line, sHistoryEntry *entry);
+
+private:
+    CCommandHistory() = default;
+
+    mutable QMutex m_mutex;
+    QString m_filePath; // empty: beside the configuration
+    qint64 m_maxBytes = DefaultMaxBytes;
+};

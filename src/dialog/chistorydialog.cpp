@@ -1,0 +1,69 @@
+#include "dialog/chistorydialog.h"
+
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+CHistoryDialog::CHistoryDialog(const QVector<sHistoryEntry> &entries, QWidget *parent)
+    : CCustomDialog(parent)
+    , m_entries(entries)
+{
+    setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+    setTitle(tr("历史记录"));
+    setOkText(tr("确定"));
+    hideCancelButton();
+    setFixedSize(760, 520);
+
+    m_filter = new QLineEdit(contentWidget());
+    m_filter->setObjectName(QStringLiteral("historyFilter"));
+    m_filter->setPlaceholderText(tr("按节点IP或ID筛选"));
+    m_filter->setClearButtonEnabled(true);
+
+    m_table = new QTableWidget(contentWidget());
+    m_table->setObjectName(QStringLiteral("historyTable"));
+    m_table->setColumnCount(5);
+    m_table->setHorizontalHeaderLabels({tr("时间"), tr("命令"), tr("节点IP"), tr("节点ID"), tr("结果")});
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->verticalHeader()->hide();
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setColumnWidth(0, 150);
+    m_table->setColumnWidth(1, 150);
+    m_table->setColumnWidth(2, 120);
+    m_table->setColumnWidth(3, 120);
+
+    auto *layout = new QVBoxLayout(contentWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    layout->addWidget(m_filter);
+    layout->addWidget(m_table, 1);
+
+    connect(m_filter, &QLineEdit::textChanged, this, [this] { fill(); });
+    fill();
+}
+
+void CHistoryDialog::fill()
+{
+    const QString wanted = m_filter->text().trimmed();
+    m_table->setRowCount(0);
+    for (const sHistoryEntry &entry : qAsConst(m_entries)) {
+        const QString when = entry.when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        // A command without nodes (sent to all) still shows, with empty node cells.
+        const QVector<sHistoryNode> nodes = entry.nodes.isEmpty() ? QVector<sHistoryNode>{{0, QString(), QString(), true}}
+                                                                  : entry.nodes;
+        for (const sHistoryNode &node : nodes) {
+            const QString id = node.id != 0 ? QString::number(node.id) : QString();
+            if (!wanted.isEmpty() && !node.ip.contains(wanted, Qt::CaseInsensitive) && !id.contains(wanted))
+                continue;
+            const int row = m_table->rowCount();
+            m_table->insertRow(row);
+            const QStringList cells{when, entry.command, node.ip, id, node.outcome};
+            for (int column = 0; column < cells.size(); ++column)
+                m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+            // Failures stand out in the result column.
+            if (!node.ok)
+                m_table->item(row, 4)->setForeground(QColor(0xff, 0x33, 0x33));
+        }
+    }
+}
