@@ -12,6 +12,9 @@
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
+#include "model/nodecsv.h"
+
+#include <cstdio>
 
 namespace CliCommands {
 
@@ -109,21 +112,25 @@ int scanCommand(Invocation &inv)
         printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
         return 1;
     }
+    if (inv.json && inv.parser.isSet(QStringLiteral("csv")))
+        return usageError(QStringLiteral("scan prints either --json or --csv"));
     if (inv.json) {
         printLine(QString::fromUtf8(QJsonDocument(nodesToJson(lan)).toJson(QJsonDocument::Indented)).trimmed());
-        return 0;
+    } else if (inv.parser.isSet(QStringLiteral("csv"))) {
+        // The list export's format; no byte-order mark on a stream that scripts read.
+        const QByteArray csv = NodeCsv::toCsv(lan.rows(), QStringLiteral("EN"), false);
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        std::fflush(stdout);
+    } else {
+        for (const QJsonValue &value : nodesToJson(lan)) {
+            const QJsonObject o = value.toObject();
+            QStringList cells;
+            for (const char *key : {"ip", "type", "name", "version", "macAddr", "conflict"})
+                cells.append(o.value(QLatin1String(key)).toString());
+            printLine(cells.join(QLatin1Char('\t')));
+        }
+        printLine(QStringLiteral("%1 nodes").arg(lan.rows().size()));
     }
-    const QJsonArray rows = nodesToJson(lan);
-    for (const QJsonValue &value : rows) {
-        const QJsonObject o = value.toObject();
-        printLine(QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6").arg(o.value(QStringLiteral("ip")).toString(),
-                                                          o.value(QStringLiteral("type")).toString(),
-                                                          o.value(QStringLiteral("name")).toString(),
-                                                          o.value(QStringLiteral("version")).toString(),
-                                                          o.value(QStringLiteral("macAddr")).toString(),
-                                                          o.value(QStringLiteral("conflict")).toString()));
-    }
-    printLine(QStringLiteral("%1 nodes").arg(rows.size()));
     return 0;
 }
 
@@ -301,7 +308,11 @@ QVector<Command> commands()
     auto none = [](QCommandLineParser &) {};
     const QString addressArg = QStringLiteral("[ADDRESS...]");
     return {
-        {QStringLiteral("scan"), QStringLiteral("List the nodes of the LAN in IP order"), QString(), Command::NoNodes, none, scanCommand},
+        {QStringLiteral("scan"), QStringLiteral("List the nodes of the LAN in IP order"), QString(), Command::NoNodes,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("csv"), QStringLiteral("Print the list as CSV (UTF-8, a header row), as the window's list export.")});
+         },
+         scanCommand},
         {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, Command::AllOrAddresses, none,
          [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
         {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, Command::AllOrAddresses, none,

@@ -2,7 +2,6 @@
 
 #include <QJsonObject>
 #include <QSet>
-#include <QStandardItem>
 
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
@@ -55,23 +54,29 @@ bool CCliLan::scan(int timeoutMs)
     CObserverList::instance().remove(&observer);
 
     m_model.refreshSnapshot();
-    m_model.fillItemModel(AllNodeTypes, QStringLiteral("所有模式"), QStringLiteral("所有版本"));
-    m_nodes.clear();
-    const QStandardItemModel *items = m_model.itemModel();
-    for (int row = 0; row < items->rowCount(); ++row)
-        m_nodes.append(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>());
+    m_rows = m_model.listedNodes(sNodeFilter());
     return sent;
+}
+
+QVector<sDeviceInfo> CCliLan::nodes() const
+{
+    QVector<sDeviceInfo> out;
+    out.reserve(m_rows.size());
+    for (const sListedNode &row : m_rows)
+        out.append(row.info);
+    return out;
 }
 
 QVector<sDeviceInfo> CCliLan::select(const QStringList &addresses, QStringList *missing) const
 {
+    const QVector<sDeviceInfo> all = nodes();
     if (addresses.isEmpty())
-        return m_nodes;
+        return all;
     QVector<sDeviceInfo> chosen;
     QSet<int64_t> taken;
     for (const QString &address : addresses) {
         bool found = false;
-        for (const sDeviceInfo &node : m_nodes) {
+        for (const sDeviceInfo &node : all) {
             if (node.ip != address.toUtf8())
                 continue;
             found = true;
@@ -86,33 +91,18 @@ QVector<sDeviceInfo> CCliLan::select(const QStringList &addresses, QStringList *
     return chosen;
 }
 
-int CCliLan::modeOf(const sDeviceInfo &node) const
-{
-    if (node.nodeType != DecoderNode)
-        return -1;
-    const sDecoderInfo *decoder = m_model.decoderById(node.id);
-    return decoder ? decoder->mode : -1;
-}
-
-QByteArray CCliLan::signalNameOf(const sDeviceInfo &node) const
-{
-    if (node.nodeType != EncoderNode)
-        return QByteArray();
-    const sEncoderInfo *encoder = m_model.encoderById(node.id);
-    return encoder ? encoder->signalName : QByteArray();
-}
-
 QJsonArray nodesToJson(const CCliLan &lan)
 {
     QJsonArray out;
-    for (const sDeviceInfo &node : lan.nodes()) {
+    for (const sListedNode &row : lan.rows()) {
+        const sDeviceInfo &node = row.info;
         QJsonObject o;
         o.insert(QStringLiteral("id"), double(node.id));
         o.insert(QStringLiteral("name"), QString::fromUtf8(node.name));
         o.insert(QStringLiteral("type"), typeKey(node.nodeType));
-        o.insert(QStringLiteral("signalName"), QString::fromUtf8(lan.signalNameOf(node)));
+        o.insert(QStringLiteral("signalName"), QString::fromUtf8(row.signalName));
         o.insert(QStringLiteral("version"), QString::fromUtf8(node.version));
-        o.insert(QStringLiteral("mode"), modeKey(lan.modeOf(node)));
+        o.insert(QStringLiteral("mode"), modeKey(row.mode));
         o.insert(QStringLiteral("ip"), QString::fromUtf8(node.ip));
         o.insert(QStringLiteral("macAddr"), QString::fromUtf8(node.macAddr));
         o.insert(QStringLiteral("mask"), QString::fromUtf8(node.mask));

@@ -23,7 +23,8 @@ public:
     // false when nothing could be sent.
     bool scan(int timeoutMs);
 
-    const QVector<sDeviceInfo> &nodes() const { return m_nodes; }
+    const QVector<sListedNode> &rows() const { return m_rows; }
+    QVector<sDeviceInfo> nodes() const;
     const CNodeListModel &model() const { return m_model; }
     CNodeListModel &model() { return m_model; }
 
@@ -31,13 +32,9 @@ public:
     // addresses no node answered from are returned in missing.
     QVector<sDeviceInfo> select(const QStringList &addresses, QStringList *missing) const;
 
-    // The decoder mode or "-1" style marker: -1 for encoders.
-    int modeOf(const sDeviceInfo &node) const;
-    QByteArray signalNameOf(const sDeviceInfo &node) const;
-
 private:
     CNodeListModel m_model;
-    QVector<sDeviceInfo> m_nodes;
+    QVector<sListedNode> m_rows;
 };
 
 // Table columns plus identity and addresses, one object per node, stable keys.
