@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
@@ -70,6 +71,28 @@ void CAppConfig::setMaxInFlight(int n)
     m_maxInFlight = n >= 1 ? n : kDefaultMaxInFlight;
 }
 
+QStringList CAppConfig::scanExcludedInterfaces() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_scanExcluded;
+}
+
+void CAppConfig::setScanExcludedInterfaces(const QStringList &names)
+{
+    QMutexLocker lock(&m_mutex);
+    m_scanExcluded = names;
+    m_scanExcluded.removeAll(QString());
+    m_scanExcluded.removeDuplicates();
+}
+
+void CAppConfig::setInterfaceExcluded(const QString &name, bool excluded)
+{
+    QMutexLocker lock(&m_mutex);
+    m_scanExcluded.removeAll(name);
+    if (excluded && !name.isEmpty())
+        m_scanExcluded.append(name);
+}
+
 QString CAppConfig::configDir() const
 {
     QString dir;
@@ -122,6 +145,11 @@ void CAppConfig::loadConfigFile()
         // A missing key gives an empty code, which resolveLanguage() replaces.
         setLanguage(doc.object().value(QStringLiteral("language")).toString());
         setMaxInFlight(doc.object().value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
+        QStringList excluded;
+        const QJsonArray names = doc.object().value(QStringLiteral("scanExcludedInterfaces")).toArray();
+        for (const QJsonValue &name : names)
+            excluded.append(name.toString());
+        setScanExcludedInterfaces(excluded);
     }
 }
 
@@ -153,6 +181,9 @@ bool CAppConfig::save() const
     // Written only when the operator chose a value of their own, so it survives the save.
     if (maxInFlight() != kDefaultMaxInFlight)
         root.insert(QStringLiteral("maxInFlight"), maxInFlight());
+    const QStringList excluded = scanExcludedInterfaces();
+    if (!excluded.isEmpty())
+        root.insert(QStringLiteral("scanExcludedInterfaces"), QJsonArray::fromStringList(excluded));
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
 // Process-wide user configuration (the interface language) and the version label.
 class CAppConfig final
@@ -23,9 +24,15 @@ public:
     int maxInFlight() const;
     void setMaxInFlight(int n); // below 1 restores the default
 
+    // Network cards the scan leaves out, by card name ("scanExcludedInterfaces").
+    QStringList scanExcludedInterfaces() const;
+    void setScanExcludedInterfaces(const QStringList &names);
+    void setInterfaceExcluded(const QString &name, bool excluded);
+
     // Reads the configuration file, then the version file.
     void load();
-    // Writes {"language": ...} (and "maxInFlight" when not the default) to the configuration file; true when it is on disk.
+    // Writes {"language": ...} (and "maxInFlight", "scanExcludedInterfaces" when not the
+    // default) to the configuration file; true when it is on disk.
     bool save() const;
 
     // Replaces a language that is neither "CN" nor "EN" by the operating system's.
@@ -53,4 +60,5 @@ private:
     QString m_language;
     QString m_configDirOverride;
     int m_maxInFlight = kDefaultMaxInFlight;
+    QStringList m_scanExcluded;
 };
