@@ -211,6 +211,9 @@ void CMainTitleBar::onMoreButton()
     QAction *chinese = sub.addAction(tr("中文(Chinese)"));
     QAction *english = sub.addAction(tr("英语(English)"));
     language->setMenu(&sub);
+    QMenu cards(tr("网卡"), &menu);
+    menu.addMenu(&cards);
+    emit sigCardMenu(&cards);
     QAction *about = menu.addAction(tr("关于"));
 
     connect(chinese, &QAction::triggered, this, [this] { onLanguageSelected(QStringLiteral("CN")); });

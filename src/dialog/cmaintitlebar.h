@@ -8,6 +8,7 @@
 #include "dialog/menutype.h"
 
 class QLabel;
+class QMenu;
 class QPushButton;
 class GradientTextLabel;
 
@@ -44,6 +45,8 @@ signals:
     void LanguageChange(QString toLang);
     void sigLanguageChange(QString Lang);
     void sigWindowSizeChange(bool isMax);
+    // The more menu's "网卡" submenu, empty, for its owner to fill before it shows.
+    void sigCardMenu(QMenu *menu);
 
 public slots:
     void onPushButtonNormalMax();
