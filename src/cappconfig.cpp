@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
@@ -87,6 +88,28 @@ void CAppConfig::setAutoRefreshSeconds(int seconds)
     m_autoRefreshSeconds = boundedRefreshSeconds(seconds);
 }
 
+QStringList CAppConfig::scanExcludedInterfaces() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_scanExcluded;
+}
+
+void CAppConfig::setScanExcludedInterfaces(const QStringList &names)
+{
+    QMutexLocker lock(&m_mutex);
+    m_scanExcluded = names;
+    m_scanExcluded.removeAll(QString());
+    m_scanExcluded.removeDuplicates();
+}
+
+void CAppConfig::setInterfaceExcluded(const QString &name, bool excluded)
+{
+    QMutexLocker lock(&m_mutex);
+    m_scanExcluded.removeAll(name);
+    if (excluded && !name.isEmpty())
+        m_scanExcluded.append(name);
+}
+
 QString CAppConfig::configDir() const
 {
     QString dir;
@@ -140,6 +163,11 @@ void CAppConfig::loadConfigFile()
         setLanguage(doc.object().value(QStringLiteral("language")).toString());
         setMaxInFlight(doc.object().value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
         setAutoRefreshSeconds(doc.object().value(QStringLiteral("autoRefresh")).toInt());
+        QStringList excluded;
+        const QJsonArray names = doc.object().value(QStringLiteral("scanExcludedInterfaces")).toArray();
+        for (const QJsonValue &name : names)
+            excluded.append(name.toString());
+        setScanExcludedInterfaces(excluded);
     }
 }
 
@@ -174,6 +202,9 @@ bool CAppConfig::save() const
     // Written only when on, so a default configuration keeps its one key.
     if (const int seconds = autoRefreshSeconds())
         root.insert(QStringLiteral("autoRefresh"), seconds);
+    const QStringList excluded = scanExcludedInterfaces();
+    if (!excluded.isEmpty())
+        root.insert(QStringLiteral("scanExcludedInterfaces"), QJsonArray::fromStringList(excluded));
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

@@ -2,6 +2,7 @@
 
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
 // Process-wide user configuration (the interface language) and the version label.
 class CAppConfig final
@@ -28,9 +29,15 @@ public:
     void setAutoRefreshSeconds(int seconds);
     static int boundedRefreshSeconds(int seconds);
 
+    // Network cards the scan leaves out, by card name ("scanExcludedInterfaces").
+    QStringList scanExcludedInterfaces() const;
+    void setScanExcludedInterfaces(const QStringList &names);
+    void setInterfaceExcluded(const QString &name, bool excluded);
+
     // Reads the configuration file, then the version file.
     void load();
-    // Writes {"language": ...} (and "maxInFlight" when not the default) to the configuration file; true when it is on disk.
+    // Writes {"language": ...} (and "maxInFlight", "scanExcludedInterfaces" when not the
+    // default) to the configuration file; true when it is on disk.
     bool save() const;
 
     // Replaces a language that is neither "CN" nor "EN" by the operating system's.
@@ -59,4 +66,5 @@ private:
     QString m_configDirOverride;
     int m_maxInFlight = kDefaultMaxInFlight;
     int m_autoRefreshSeconds = 0;
+    QStringList m_scanExcluded;
 };

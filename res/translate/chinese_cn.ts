@@ -213,6 +213,10 @@
         <translation>app升级</translation>
     </message>
     <message>
+        <source>没有可用的网卡</source>
+        <translation>没有可用的网卡</translation>
+    </message>
+    <message>
         <source>设备重启</source>
         <translation>设备重启</translation>
     </message>
@@ -596,6 +600,10 @@
     <message>
         <source>英语(English)</source>
         <translation>英语(English)</translation>
+    </message>
+    <message>
+        <source>网卡</source>
+        <translation>网卡</translation>
     </message>
     <message>
         <source>类型切换</source>

@@ -213,6 +213,10 @@
         <translation>App upgrade</translation>
     </message>
     <message>
+        <source>没有可用的网卡</source>
+        <translation>No network card</translation>
+    </message>
+    <message>
         <source>设备重启</source>
         <translation>Device restart</translation>
     </message>
@@ -596,6 +600,10 @@
     <message>
         <source>英语(English)</source>
         <translation>English</translation>
+    </message>
+    <message>
+        <source>网卡</source>
+        <translation>Network cards</translation>
     </message>
     <message>
         <source>类型切换</source>

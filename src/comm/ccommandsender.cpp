@@ -37,6 +37,13 @@ int CCommandSender::sendScan(const std::function<bool()> &stop)
     return m_udp.sendAndCollect(frame, QByteArray(), Protocol::kUdpCommandPort, kBroadcast, stop);
 }
 
+int CCommandSender::sendScanOn(const QVector<sNetInterface> &cards, const std::function<bool()> &stop)
+{
+    QByteArray frame;
+    m_packer.packScan(frame);
+    return m_udp.broadcastOnInterfaces(frame, Protocol::kUdpCommandPort, cards, stop);
+}
+
 int CCommandSender::sendProbe(const QByteArray &ip)
 {
     QByteArray frame;

@@ -19,6 +19,8 @@ public:
     static CCommandSender &instance();
 
     int sendScan(const std::function<bool()> &stop = {}); // 1006 broadcast; stop ends the window
+    // 1006 from every one of cards to its subnet and to 255.255.255.255, one window for all.
+    int sendScanOn(const QVector<sNetInterface> &cards, const std::function<bool()> &stop = {});
     int sendProbe(const QByteArray &ip);              // 1006 unicast
     int sendNetwork(const QByteArray &currentIp, const QString &newIp, const QString &mask,
                     const QString &gateway);          // 1007

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "cappconfig.h"
 #include "comm/addressplan.h"
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
 #include "comm/datafile.h"
+#include "comm/netinterfaces.h"
 #include "comm/protocol.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -17,9 +19,26 @@ CDeviceCtrlJob::CDeviceCtrlJob(CNodeListModel *model, QObject *parent) : QObject
 
 bool CDeviceCtrlJob::scanNodes(const Stop &stop)
 {
+    const QVector<sNetInterface> cards = NetInterfaces::candidates();
     CDecoderList::instance().clearNodes();
     CEncoderList::instance().clearNodes();
-    return Protocol::sendSucceeded(CCommandSender::instance().sendScan(stop));
+    if (cards.isEmpty())
+        return Protocol::sendSucceeded(CCommandSender::instance().sendScan(stop));
+    const QVector<sNetInterface> chosen =
+        NetInterfaces::without(cards, CAppConfig::instance()->scanExcludedInterfaces());
+    if (chosen.isEmpty())
+        return false;
+    return Protocol::sendSucceeded(CCommandSender::instance().sendScanOn(chosen, stop));
+}
+
+bool CDeviceCtrlJob::scanNodesOn(const QStringList &cardNames, QStringList &unknown, const Stop &stop)
+{
+    QVector<sNetInterface> chosen;
+    if (!NetInterfaces::named(NetInterfaces::candidates(), cardNames, chosen, unknown) || chosen.isEmpty())
+        return false;
+    CDecoderList::instance().clearNodes();
+    CEncoderList::instance().clearNodes();
+    return Protocol::sendSucceeded(CCommandSender::instance().sendScanOn(chosen, stop));
 }
 
 bool CDeviceCtrlJob::scanNode(const QByteArray &ip)

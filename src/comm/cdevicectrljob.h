@@ -33,7 +33,14 @@ public:
 
     using Stop = std::function<bool()>;
 
-    bool scanNodes(const Stop &stop = {});     // empties both stores, then broadcasts 1006
+    // Empties both stores, then broadcasts 1006 on every card that is up, not loopback and
+    // not left out in the configuration; from one unbound socket (the route's card) when the
+    // PC has no such card. False when nothing went out, also when every card is left out.
+    bool scanNodes(const Stop &stop = {});
+    // The same on the named cards only (system or human names). A name that is no card up
+    // with an IPv4 address gives false with the name in unknown; nothing is sent then and
+    // the stores stay as they are.
+    bool scanNodesOn(const QStringList &cardNames, QStringList &unknown, const Stop &stop = {});
     bool scanNode(const QByteArray &ip);       // 1006 unicast, stores kept
     bool setDecoder(const QString &ip, int64_t nodeId);
     bool setEncoder(const QString &ip, int64_t nodeId);

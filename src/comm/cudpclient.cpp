@@ -26,6 +26,23 @@ private:
     SocketLayer::Handle m_handle = SocketLayer::kInvalid;
 };
 
+// Closes every socket of a send on every way out.
+class SocketSet final
+{
+public:
+    SocketSet() = default;
+    ~SocketSet()
+    {
+        for (const SocketLayer::Handle handle : m_handles)
+            SocketLayer::close(handle);
+    }
+    void add(SocketLayer::Handle handle) { m_handles.push_back(handle); }
+
+private:
+    Q_DISABLE_COPY_MOVE(SocketSet)
+    std::vector<SocketLayer::Handle> m_handles;
+};
+
 } // namespace
 
 CUdpClient::CUdpClient(QObject *parent) : QObject(parent)
@@ -85,7 +102,53 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
 
     SocketLayer::sleepMs(kSettleMs);
     SocketLayer::setNonBlocking(handle);
-    collect(handle, stop);
+    collect(&handle, 1, stop);
+    return Protocol::kUdpSent;
+}
+
+int CUdpClient::broadcastOnInterfaces(const QByteArray &frame, uint16_t port, const QVector<sNetInterface> &cards,
+                                      const std::function<bool()> &stop)
+{
+    if (port == 0)
+        port = Protocol::kUdpCommandPort;
+    SocketSet sockets;
+    std::vector<SocketLayer::Handle> sent;
+    for (const sNetInterface &card : cards) {
+        const SocketLayer::Handle handle = openSocket();
+        if (handle == SocketLayer::kInvalid)
+            continue;
+        sockets.add(handle);
+        if (!SocketLayer::bindTo(handle, card.address)) {
+            printf("bind error:%d\n", SocketLayer::lastError());
+            fflush(stdout);
+            continue;
+        }
+        QList<QByteArray> destinations{kBroadcastAddress};
+        // A /32 address is its own "broadcast": nothing to send there.
+        if (!card.broadcast.isEmpty() && card.broadcast != kBroadcastAddress && card.broadcast != card.address)
+            destinations.prepend(card.broadcast);
+        bool any = false;
+        for (const QByteArray &destination : qAsConst(destinations)) {
+            int error = 0;
+            if (!SocketLayer::sendTo(handle, destination, port, frame.constData(), size_t(frame.size()), error)) {
+                printf("sendto error:%d\n", error);
+                fflush(stdout);
+                continue;
+            }
+            qDebug() << "sendto udp data" << QByteArray(frame.constData()) << "/length: " << frame.size()
+                     << "from" << card.address << "to" << destination;
+            any = true;
+        }
+        if (any)
+            sent.push_back(handle);
+    }
+    if (sent.empty())
+        return Protocol::kUdpFailed;
+
+    SocketLayer::sleepMs(kSettleMs);
+    for (const SocketLayer::Handle handle : sent)
+        SocketLayer::setNonBlocking(handle);
+    collect(sent.data(), int(sent.size()), stop);
     return Protocol::kUdpSent;
 }
 
@@ -124,7 +187,7 @@ int CUdpClient::sendBatchAndCollect(const QVector<sUnicast> &sends, uint16_t por
     SocketLayer::setNonBlocking(handle);
     qDebug() << "sendto udp batch" << sent << "of" << sends.size();
     if (sent > 0)
-        collect(handle, stop);
+        collect(&handle, 1, stop);
     return sent;
 }
 
@@ -145,10 +208,10 @@ bool CUdpClient::drain(intptr_t handle, char *buffer, const QElapsedTimer *windo
     }
 }
 
-void CUdpClient::collect(intptr_t handle, const std::function<bool()> &stop) const
+void CUdpClient::collect(const intptr_t *handles, int count, const std::function<bool()> &stop) const
 {
     // Each poll waits up to 10 ms and then takes every datagram waiting, so a burst of
-    // answers never piles up in the socket; 10 empty polls in a row close the window.
+    // answers never piles up in a socket; 10 empty polls in a row close the window.
     std::vector<char> buffer(kMaxDatagram);
     QElapsedTimer window;
     window.start();
@@ -157,8 +220,11 @@ void CUdpClient::collect(intptr_t handle, const std::function<bool()> &stop) con
     while (emptyPolls < kSilencePolls && !window.hasExpired(limitMs)) {
         if (stop && stop())
             return;
-        SocketLayer::waitReadable(handle, kPollMs);
-        emptyPolls = drain(handle, buffer.data(), &window, limitMs) ? 0 : emptyPolls + 1;
+        SocketLayer::waitAnyReadable(handles, count, kPollMs);
+        bool any = false;
+        for (int i = 0; i < count; ++i)
+            any = drain(handles[i], buffer.data(), &window, limitMs) || any;
+        emptyPolls = any ? 0 : emptyPolls + 1;
     }
 }
 

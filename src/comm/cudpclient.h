@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include "comm/cprotocolparser.h"
+#include "comm/netinterfaces.h"
 
 // Sends one frame per call on a fresh datagram socket and listens on that socket
 // until the nodes fall silent, handing every answer to the parser.
@@ -40,6 +41,13 @@ public:
     int sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port, const QString &mode,
                        const std::function<bool()> &stop = {});
 
+    // The scan on chosen cards: per address a socket bound to it sends the frame to the
+    // subnet's broadcast and to 255.255.255.255 (a broadcast leaves by one card only), then
+    // one receive window serves all sockets and closes after the silence on all of them.
+    // Returns 1 when at least one datagram went out, -1 when none did. Blocks the caller.
+    int broadcastOnInterfaces(const QByteArray &frame, uint16_t port, const QVector<sNetInterface> &cards,
+                              const std::function<bool()> &stop = {});
+
     // One unicast of a batch: the frame and the node's dotted IPv4 address.
     struct sUnicast
     {
@@ -66,8 +74,9 @@ private:
     // Hands every waiting datagram to the check (until window passes limitMs, when given);
     // true when there was one.
     bool drain(intptr_t handle, char *buffer, const QElapsedTimer *window = nullptr, int limitMs = 0) const;
-    // The receive window: closes after kSilencePolls empty polls, at the limit, or on stop.
-    void collect(intptr_t handle, const std::function<bool()> &stop) const;
+    // The receive window over count sockets: closes after kSilencePolls polls in which none
+    // had an answer, at the limit, or on stop.
+    void collect(const intptr_t *handles, int count, const std::function<bool()> &stop) const;
 
     CProtocolParser m_parser;
     std::atomic<int> m_windowLimitMs{kWindowLimitMs};

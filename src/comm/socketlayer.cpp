@@ -15,6 +15,7 @@
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
+#include <vector>
 #endif
 
 namespace SocketLayer {
@@ -78,6 +79,15 @@ bool setNonBlocking(Handle handle)
     return ::ioctlsocket(static_cast<SOCKET>(handle), FIONBIO, &on) == 0;
 }
 
+bool bindTo(Handle handle, const QByteArray &ip)
+{
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    if (inet_pton(AF_INET, ip.constData(), &local.sin_addr) != 1)
+        return false;
+    return ::bind(static_cast<SOCKET>(handle), reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0;
+}
+
 bool sendTo(Handle handle, const QByteArray &ip, uint16_t port, const char *data, size_t size, int &error)
 {
     sockaddr_in to = {};
@@ -101,6 +111,17 @@ bool waitReadable(Handle handle, int ms)
     fd_set set;
     FD_ZERO(&set);
     FD_SET(static_cast<SOCKET>(handle), &set);
+    timeval tv = {ms / 1000, (ms % 1000) * 1000};
+    return ::select(0, &set, nullptr, nullptr, &tv) > 0;
+}
+
+bool waitAnyReadable(const Handle *handles, int count, int ms)
+{
+    // A WinSock fd_set holds FD_SETSIZE (64) sockets; far more than a PC has cards.
+    fd_set set;
+    FD_ZERO(&set);
+    for (int i = 0; i < count && i < FD_SETSIZE; ++i)
+        FD_SET(static_cast<SOCKET>(handles[i]), &set);
     timeval tv = {ms / 1000, (ms % 1000) * 1000};
     return ::select(0, &set, nullptr, nullptr, &tv) > 0;
 }
@@ -180,6 +201,15 @@ bool setNonBlocking(Handle handle)
     return flags >= 0 && ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 
+bool bindTo(Handle handle, const QByteArray &ip)
+{
+    sockaddr_in local = {};
+    local.sin_family = AF_INET;
+    if (inet_pton(AF_INET, ip.constData(), &local.sin_addr) != 1)
+        return false;
+    return ::bind(static_cast<int>(handle), reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0;
+}
+
 bool sendTo(Handle handle, const QByteArray &ip, uint16_t port, const char *data, size_t size, int &error)
 {
     sockaddr_in to = {};
@@ -202,6 +232,19 @@ bool waitReadable(Handle handle, int ms)
 {
     pollfd p = {static_cast<int>(handle), POLLIN, 0};
     return ::poll(&p, 1, ms) > 0 && (p.revents & POLLIN);
+}
+
+bool waitAnyReadable(const Handle *handles, int count, int ms)
+{
+    std::vector<pollfd> fds(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        fds[size_t(i)] = {static_cast<int>(handles[i]), POLLIN, 0};
+    if (::poll(fds.data(), fds.size(), ms) <= 0)
+        return false;
+    for (const pollfd &p : fds)
+        if (p.revents & POLLIN)
+            return true;
+    return false;
 }
 
 int recvOne(Handle handle, char *buffer, int capacity)

@@ -26,10 +26,15 @@ bool enableBroadcast(Handle handle);
 // Asks for a receive buffer of bytes; returns the size the system granted (0 when unknown).
 int setReceiveBuffer(Handle handle, int bytes);
 bool setNonBlocking(Handle handle);
+// Binds to ip (dotted IPv4) on a port the system picks, so the socket sends from that
+// address and its broadcasts leave by that address's interface.
+bool bindTo(Handle handle, const QByteArray &ip);
 // ip is dotted IPv4 text; false when it does not parse.
 bool sendTo(Handle handle, const QByteArray &ip, uint16_t port, const char *data, size_t size, int &error);
 // Waits up to ms for a datagram to be readable. Returns false on time-out or error.
 bool waitReadable(Handle handle, int ms);
+// The same over several sockets: true when any of them has a datagram within ms.
+bool waitAnyReadable(const Handle *handles, int count, int ms);
 
 enum RecvStatus : int { RecvNone = -1, RecvTooLarge = -2 };
 // Takes one waiting datagram into buffer (capacity bytes). Returns its size, RecvNone when

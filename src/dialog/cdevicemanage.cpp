@@ -1,9 +1,14 @@
 #include "dialog/cdevicemanage.h"
 
+#include <QAction>
+#include <QHash>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <curl/curl.h>
 
+#include "cappconfig.h"
 #include "comm/cdevicectrljob.h"
+#include "comm/netinterfaces.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
@@ -85,6 +90,31 @@ void CDeviceManage::scanNodes()
         m_job->scanNodes([&ctl] { return ctl.stopRequested(); });
     },
                                  DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
+}
+
+void CDeviceManage::fillCardMenu(QMenu *menu)
+{
+    const QVector<sNetInterface> cards = NetInterfaces::candidates();
+    const QStringList excluded = CAppConfig::instance()->scanExcludedInterfaces();
+    // A card with several addresses is one entry: it is ticked or unticked as a whole.
+    QHash<QString, QAction *> entries;
+    for (const sNetInterface &card : cards) {
+        QAction *&entry = entries[card.name];
+        const QString address = QString::fromLatin1(card.address);
+        if (entry) {
+            entry->setText(entry->text() + QStringLiteral(", ") + address);
+            continue;
+        }
+        entry = menu->addAction(card.humanName + QStringLiteral("  ") + address);
+        entry->setCheckable(true);
+        entry->setChecked(!excluded.contains(card.name));
+        connect(entry, &QAction::toggled, this, [name = card.name](bool on) {
+            CAppConfig::instance()->setInterfaceExcluded(name, !on);
+            CAppConfig::instance()->save();
+        });
+    }
+    if (cards.isEmpty())
+        menu->addAction(tr("没有可用的网卡"))->setEnabled(false);
 }
 
 void CDeviceManage::showMessage(const QString &text)

@@ -6,6 +6,7 @@
 #include "dialog/menutype.h"
 #include "model/sdeviceinfo.h"
 
+class QMenu;
 class QVBoxLayout;
 class CMainShowWidget;
 class CProgressDialog;
@@ -50,6 +51,9 @@ public slots:
     void switch2SettingWidget(menuType type);
     void nodeSetting(ENodeType type, int64_t nodeID);
     void updateTitleBar(const QString &curLang);
+    // One checkable entry per network card the scan may use; unticking one leaves it out
+    // of every later scan and keeps that in the configuration.
+    void fillCardMenu(QMenu *menu);
 
 private:
     bool checkPrecondition(menuType type);

@@ -232,6 +232,9 @@ void CMainTitleBar::onMoreButton()
         connect(action, &QAction::triggered, this, [this, seconds] { emit sigAutoRefresh(seconds); });
     }
     menu.addMenu(&refreshMenu);
+    QMenu cards(tr("网卡"), &menu);
+    menu.addMenu(&cards);
+    emit sigCardMenu(&cards);
     QAction *history = menu.addAction(tr("历史记录"));
     QAction *about = menu.addAction(tr("关于"));
 

@@ -8,6 +8,7 @@
 #include "dialog/menutype.h"
 
 class QLabel;
+class QMenu;
 class QPushButton;
 class GradientTextLabel;
 
@@ -49,6 +50,8 @@ signals:
     void sigExportList(bool visibleOnly);
     void sigAutoRefresh(int seconds);
     void sigShowHistory();
+    // The more menu's "网卡" submenu, empty, for its owner to fill before it shows.
+    void sigCardMenu(QMenu *menu);
 
 public slots:
     void onPushButtonNormalMax();

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 #include <QScreen>
@@ -68,6 +69,7 @@ MainWindow::MainWindow(QWidget *parent)
             &CDeviceManage::switch2SettingWidget);
     connect(m_titleBar, &CMainTitleBar::sigLanguageChange, this, &MainWindow::onLanguageChange);
     connect(m_titleBar, &CMainTitleBar::LanguageChange, m_deviceManage, &CDeviceManage::updateTitleBar);
+    connect(m_titleBar, &CMainTitleBar::sigCardMenu, m_deviceManage, &CDeviceManage::fillCardMenu);
     connect(m_titleBar, &CMainTitleBar::sigWindowSizeChange, this, &MainWindow::onWindowSizeChange);
     connect(m_titleBar, &CMainTitleBar::sigExportList, this, &MainWindow::onExportList);
     connect(m_titleBar, &CMainTitleBar::sigAutoRefresh, this, &MainWindow::onAutoRefresh);

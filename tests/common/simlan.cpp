@@ -111,7 +111,10 @@ bool SimLan::start(const QStringList &args, bool withSftp, int timeoutMs)
 
     m_sim.setProcessChannelMode(QProcess::SeparateChannels);
     m_sim.setStandardErrorFile(m_dir->filePath(QStringLiteral("nodesim.log")));
-    m_sim.start(nodesimPath(), simArgs);
+    if (m_launcher.isEmpty())
+        m_sim.start(nodesimPath(), simArgs);
+    else
+        m_sim.start(m_launcher.first(), m_launcher.mid(1) << nodesimPath() << simArgs);
     if (!m_sim.waitForStarted(int(deadline.remainingTime())))
         return fail(QStringLiteral("cannot start %1: %2").arg(nodesimPath(), m_sim.errorString()));
     QByteArray line;

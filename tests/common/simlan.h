@@ -38,6 +38,9 @@ public:
     // NODES folder to the simulator (--sftp-root), so 4501 checks the MD5 of
     // the uploaded file. False with errorString() on any failure.
     bool start(const QStringList &args, bool withSftp = false, int timeoutMs = 15000);
+    // A command the simulator is started through (it gets the simulator and its options
+    // appended), e.g. scripts/child-lan.sh to run it behind a network card of its own.
+    void setLauncher(const QStringList &launcher) { m_launcher = launcher; }
     void stop();
     bool isRunning() const;
 
@@ -84,4 +87,5 @@ private:
     QString m_statePath;
     QString m_sftpRoot;
     QString m_error;
+    QStringList m_launcher;
 };

@@ -113,6 +113,14 @@ void TestAppConfig::unknownLanguageFallsBackToSystemAndIsSaved()
     writeConfig(R"({"language": "EN", "maxInFlight": 0})");
     config.load();
     QCOMPARE(config.maxInFlight(), CAppConfig::kDefaultMaxInFlight);
+
+    // The cards left out of the scan are read back; a file without the key has none.
+    writeConfig(R"({"language": "EN", "scanExcludedInterfaces": ["eth1", "", "wlan0", "eth1"]})");
+    config.load();
+    QCOMPARE(config.scanExcludedInterfaces(), (QStringList{"eth1", "wlan0"}));
+    writeConfig(R"({"language": "EN"})");
+    config.load();
+    QVERIFY(config.scanExcludedInterfaces().isEmpty());
 }
 
 void TestAppConfig::languageRuleMapsChinesePrcOnly()

@@ -16,12 +16,16 @@ QString addressAfter(const QString &ip, quint32 steps)
     return QHostAddress(v).toString();
 }
 
-static bool isLoopbackV4(const QString &ip)
+// Nodes live on 127.x, or on the documentation ranges 198.51.100.0/24 and 203.0.113.0/24
+// that only a test's own namespaces carry: never on an address of a real network.
+static bool isSimAddress(const QString &ip)
 {
     bool ok = false;
     const QHostAddress a(ip);
     const quint32 v = a.toIPv4Address(&ok);
-    return ok && (v >> 24) == 127 && a.toString() == ip;
+    if (!ok || a.toString() != ip)
+        return false;
+    return (v >> 24) == 127 || (v >> 8) == 0xC63364 || (v >> 8) == 0xCB0071;
 }
 
 bool SimConfig::loadFile(const QString &path, QString *error)
@@ -127,8 +131,8 @@ static void mergeInto(QJsonObject *target, const QString &key, const QJsonObject
 bool SimConfig::buildNodes(std::vector<SimNode> *out, QString *error) const
 {
     out->clear();
-    if (!isLoopbackV4(base)) {
-        *error = QStringLiteral("base address must be a 127.x.y.z address: %1").arg(base);
+    if (!isSimAddress(base)) {
+        *error = QStringLiteral("base address must be 127.x.y.z, 198.51.100.x or 203.0.113.x: %1").arg(base);
         return false;
     }
     const QString managerIp = manager.isEmpty() ? base : manager;
@@ -152,8 +156,8 @@ bool SimConfig::buildNodes(std::vector<SimNode> *out, QString *error) const
             return false;
         }
         const QString ip = spec.value(QStringLiteral("ip")).toString(nextIp);
-        if (!isLoopbackV4(ip)) {
-            *error = QStringLiteral("node %1: address must be 127.x.y.z: %2").arg(index).arg(ip);
+        if (!isSimAddress(ip)) {
+            *error = QStringLiteral("node %1: address must be 127.x.y.z, 198.51.100.x or 203.0.113.x: %2").arg(index).arg(ip);
             return false;
         }
         SimNode node = SimNodeFactory::generate(type, index, seed, ip, managerIp);

@@ -1,0 +1,150 @@
+// Scans over several network cards: two simulated LANs, each in a network namespace of
+// its own behind a veth pair on a documentation range, made and removed by this test.
+#include <QAction>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "cappconfig.h"
+#include "comm/cdevicectrljob.h"
+#include "comm/netinterfaces.h"
+#include "dialog/cdevicemanage.h"
+#include "dialog/cmainshowwidget.h"
+#include "simlan.h"
+
+namespace {
+
+QStringList behindCard(const QString &card, const QString &hostAddress, const QStringList &nodes)
+{
+    return {SimLan::sourceDir() + QStringLiteral("/scripts/child-lan.sh"), card, hostAddress,
+            nodes.join(QLatin1Char(',')), QStringLiteral("--")};
+}
+
+QStringList shown(const CDeviceManage &hub)
+{
+    QStringList out;
+    for (const sDeviceInfo &row : hub.mainShowWidget()->rows())
+        out << QString::fromLatin1(row.ip);
+    out.sort();
+    return out;
+}
+
+QStringList scanDestinations(const SimLan &lan)
+{
+    QStringList out;
+    for (const QJsonObject &r : lan.records(1006))
+        out << r.value(QStringLiteral("node")).toString();
+    out.sort();
+    return out;
+}
+
+QJsonObject configFile()
+{
+    QFile f(CAppConfig::instance()->configFilePath());
+    return f.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(f.readAll()).object() : QJsonObject();
+}
+
+} // namespace
+
+class TestCardScan : public QObject
+{
+    Q_OBJECT
+
+private:
+    SimLan m_lanA;
+    SimLan m_lanB;
+    QTemporaryDir m_config;
+    const QStringList m_nodesA{QStringLiteral("198.51.100.11"), QStringLiteral("198.51.100.12")};
+    const QStringList m_nodesB{QStringLiteral("203.0.113.21"), QStringLiteral("203.0.113.22")};
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_config.isValid());
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
+        m_lanA.setLauncher(behindCard(QStringLiteral("qvcardA"), QStringLiteral("198.51.100.1"), m_nodesA));
+        QVERIFY2(m_lanA.start({"--decoders", "2", "--base", "198.51.100.11", "--seed", "1"}),
+                 qPrintable(m_lanA.errorString()));
+        // Another seed: other ids, so the two LANs do not share nodes.
+        m_lanB.setLauncher(behindCard(QStringLiteral("qvcardB"), QStringLiteral("203.0.113.1"), m_nodesB));
+        QVERIFY2(m_lanB.start({"--decoders", "1", "--encoders", "1", "--base", "203.0.113.21", "--seed", "2"}),
+                 qPrintable(m_lanB.errorString()));
+    }
+
+    void cleanupTestCase()
+    {
+        m_lanA.stop();
+        m_lanB.stop();
+        // The cards go with their namespaces: later tests scan from the unbound socket again.
+        QVERIFY(QTest::qWaitFor([] { return NetInterfaces::candidates().isEmpty(); }, 5000));
+        CAppConfig::instance()->setConfigDirOverride(QString());
+    }
+
+    // Both cards are offered, and one scan finds both LANs, each asked through its subnet's
+    // broadcast and 255.255.255.255.
+    void everyCardIsScanned()
+    {
+        const QVector<sNetInterface> cards{{"qvcardA", "qvcardA", "198.51.100.1", "198.51.100.255"},
+                                           {"qvcardB", "qvcardB", "203.0.113.1", "203.0.113.255"}};
+        QCOMPARE(NetInterfaces::candidates(), cards);
+
+        CDeviceManage hub;
+        hub.setBusyMs(0);
+        hub.scanNodes();
+        QCOMPARE(shown(hub), m_nodesA + m_nodesB);
+        QCOMPARE(scanDestinations(m_lanA), (QStringList{"198.51.100.255", "255.255.255.255"}));
+        QCOMPARE(scanDestinations(m_lanB), (QStringList{"203.0.113.255", "255.255.255.255"}));
+    }
+
+    // A card unticked in the more menu stays out of the scan; the choice is kept in the
+    // configuration file only while there is one.
+    void untickedCardIsLeftOut()
+    {
+        CDeviceManage hub;
+        hub.setBusyMs(0);
+        QMenu menu;
+        hub.fillCardMenu(&menu);
+        const QList<QAction *> entries = menu.actions();
+        QCOMPARE(entries.size(), 2);
+        QVERIFY(entries.at(0)->isChecked() && entries.at(1)->isChecked());
+        QVERIFY(entries.at(0)->text().contains(QStringLiteral("198.51.100.1")));
+
+        entries.at(0)->setChecked(false);
+        QCOMPARE(configFile().value(QStringLiteral("scanExcludedInterfaces")).toArray(), QJsonArray{"qvcardA"});
+        const int asksA = m_lanA.records(1006).size();
+        hub.scanNodes();
+        QCOMPARE(shown(hub), m_nodesB);
+        QCOMPARE(m_lanA.records(1006).size(), asksA);
+
+        // Every card unticked: nothing goes out, not even by the route's card.
+        CAppConfig::instance()->setScanExcludedInterfaces({"qvcardA", "qvcardB"});
+        const int asksB = m_lanB.records(1006).size();
+        QVERIFY(!hub.job()->scanNodes());
+        QCOMPARE(m_lanB.records(1006).size(), asksB);
+
+        CAppConfig::instance()->setScanExcludedInterfaces({"qvcardA"});
+        entries.at(0)->setChecked(true);
+        QVERIFY(!configFile().contains(QStringLiteral("scanExcludedInterfaces")));
+    }
+
+    // The command line names its cards; a name that is no card is reported and nothing is sent.
+    void namedCardsOnly()
+    {
+        CDeviceManage hub; // its table page files the answers
+        QStringList unknown;
+        QVERIFY(hub.job()->scanNodesOn({"qvcardB"}, unknown));
+        const int asksA = m_lanA.records(1006).size();
+        QVERIFY(!hub.job()->scanNodesOn({"qvcardA", "eth9"}, unknown));
+        QCOMPARE(unknown, QStringList{"eth9"});
+        QCOMPARE(m_lanA.records(1006).size(), asksA);
+        hub.mainShowWidget()->updateDeviceInfo();
+        QCOMPARE(shown(hub), m_nodesB); // the refused scan left the first one's nodes
+    }
+};
+
+QTEST_MAIN(TestCardScan)
+#include "tst_cardscan.moc"
