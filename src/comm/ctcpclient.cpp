@@ -36,6 +36,11 @@ void CTcpclient::connectTo(const QString &ip, int port)
     m_thread->setTarget(ip, port);
 }
 
+bool CTcpclient::connectAndWait(const QString &ip, int port, int waitMs)
+{
+    return m_thread->connectAndWait(ip, port, waitMs);
+}
+
 void CTcpclient::close()
 {
     emit m_thread->close();
