@@ -58,6 +58,18 @@ void CAppConfig::setLanguage(const QString &language)
     m_language = language;
 }
 
+int CAppConfig::maxInFlight() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_maxInFlight;
+}
+
+void CAppConfig::setMaxInFlight(int n)
+{
+    QMutexLocker lock(&m_mutex);
+    m_maxInFlight = n >= 1 ? n : kDefaultMaxInFlight;
+}
+
 QString CAppConfig::configDir() const
 {
     QString dir;
@@ -109,6 +121,7 @@ void CAppConfig::loadConfigFile()
     if (error.error == QJsonParseError::NoError || doc.isNull()) {
         // A missing key gives an empty code, which resolveLanguage() replaces.
         setLanguage(doc.object().value(QStringLiteral("language")).toString());
+        setMaxInFlight(doc.object().value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
     }
 }
 
@@ -137,6 +150,9 @@ bool CAppConfig::save() const
 {
     QJsonObject root;
     root.insert(QStringLiteral("language"), language());
+    // Written only when the operator chose a value of their own, so it survives the save.
+    if (maxInFlight() != kDefaultMaxInFlight)
+        root.insert(QStringLiteral("maxInFlight"), maxInFlight());
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
 
     // Written beside the old file and renamed over it, so a failed write never

@@ -18,9 +18,14 @@ public:
     QString language() const;
     void setLanguage(const QString &language);
 
+    // Most nodes a bulk operation works on at once over TCP or SFTP ("maxInFlight").
+    static constexpr int kDefaultMaxInFlight = 16;
+    int maxInFlight() const;
+    void setMaxInFlight(int n); // below 1 restores the default
+
     // Reads the configuration file, then the version file.
     void load();
-    // Writes {"language": ...} to the configuration file; true when it is on disk.
+    // Writes {"language": ...} (and "maxInFlight" when not the default) to the configuration file; true when it is on disk.
     bool save() const;
 
     // Replaces a language that is neither "CN" nor "EN" by the operating system's.
@@ -47,4 +52,5 @@ private:
     QString m_softVersion = QStringLiteral("Quorvane");
     QString m_language;
     QString m_configDirOverride;
+    int m_maxInFlight = kDefaultMaxInFlight;
 };

@@ -102,6 +102,16 @@ void TestAppConfig::unknownLanguageFallsBackToSystemAndIsSaved()
     config.load();
     config.resolveLanguage();
     QCOMPARE(config.language(), QStringLiteral("EN"));
+    QCOMPARE(config.maxInFlight(), CAppConfig::kDefaultMaxInFlight);
+
+    // The operator's in-flight limit survives a save; a nonsense value gives the default.
+    writeConfig(R"({"language": "EN", "maxInFlight": 40})");
+    config.load();
+    QVERIFY(config.save());
+    QCOMPARE(readConfig().value(QStringLiteral("maxInFlight")).toInt(), 40);
+    writeConfig(R"({"language": "EN", "maxInFlight": 0})");
+    config.load();
+    QCOMPARE(config.maxInFlight(), CAppConfig::kDefaultMaxInFlight);
 }
 
 void TestAppConfig::languageRuleMapsChinesePrcOnly()
