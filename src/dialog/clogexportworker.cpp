@@ -12,7 +12,7 @@ CLogExportWorker::CLogExportWorker(const QString &folder, const sDeviceInfo &nod
 
 bool CLogExportWorker::stopAsked() const
 {
-    return QThread::currentThread()->isInterruptionRequested() || m_transEnable.load() == 0;
+    return QThread::currentThread()->isInterruptionRequested() || m_transEnable->load() == 0;
 }
 
 QString CLogExportWorker::fetchIp() const
@@ -55,7 +55,7 @@ void CLogExportWorker::fetch()
         info.ip = ip;
         info.localPath = m_folder;
         info.upgradeType = 0;
-        info.transEnable = &m_transEnable;
+        info.transEnable = m_transEnable;
         m_manager->addClient(info);
     }
     bool ok = false;

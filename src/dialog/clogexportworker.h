@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+
+#include "transfer/stransinfo.h"
 #include <cstdint>
 
 #include "model/sdeviceinfo.h"
@@ -22,7 +24,7 @@ public:
 
     // From any thread: the fetch in progress ends at once and no further file
     // is fetched, so closing the dialog never waits for an unreachable node.
-    void requestStop() { m_transEnable.store(0); }
+    void requestStop() { m_transEnable->store(0); }
 
 public slots:
     void exportAllLog();
@@ -44,5 +46,5 @@ private:
     QHash<QString, int> m_nodeTypes; // IP actually fetched from -> node type
     CUpdateManagerCtrl *m_manager = nullptr;
     bool m_proxyMode = false;
-    std::atomic<int32_t> m_transEnable{1};
+    TransFlag m_transEnable = makeTransFlag();
 };
