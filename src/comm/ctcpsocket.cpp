@@ -52,12 +52,31 @@ void CTcpSocket::shutdown()
     m_socket->disconnect(this);
     m_socket->abort();
     setState(StateDisconnected);
+    endRequestUnconnected(); // a sender still waiting gives up
 }
 
 void CTcpSocket::closeTcpLink()
 {
-    if (m_state.load() == StateConnected)
+    if (m_state.load() == StateConnected) {
         m_socket->disconnectFromHost();
+        return;
+    }
+    // A connect still in progress is given up: its waiting sender ends now, not at 5 s.
+    if (m_attempt > 0) {
+        m_attemptTimer->stop();
+        m_attempt = 0;
+        m_socket->abort();
+        endRequestUnconnected();
+    }
+}
+
+void CTcpSocket::endRequestUnconnected()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+        ++m_refusals;
+    }
+    m_changed.notify_all();
 }
 
 void CTcpSocket::connectTohost(QString ip, int port)
@@ -100,13 +119,8 @@ void CTcpSocket::attemptFailed(bool timedOut)
         return;
     }
     m_attempt = 0;
-    if (m_onlyRefused) {
-        {
-            std::lock_guard<std::mutex> lock(m_waitMutex);
-            ++m_refusals;
-        }
-        m_changed.notify_all();
-    }
+    if (m_onlyRefused)
+        endRequestUnconnected();
 }
 
 int CTcpSocket::sendData(QByteArray frame)

@@ -35,7 +35,8 @@ public:
     // Read from any thread.
     int state() const { return m_state.load(); }
 
-    // Connect requests that ended with every attempt refused (not timed out). A caller
+    // Connect requests that ended with every attempt refused (not timed out), or given up
+    // by a close or shutdown. A caller
     // reads it before asking for a connection and hands it to waitForLink().
     quint64 refusals() const;
     // From another thread: waits until the link is connected, a connect request ends
@@ -64,6 +65,7 @@ private:
     void setState(int state);
     void startAttempt();
     void attemptFailed(bool timedOut);
+    void endRequestUnconnected();
 
     QTcpSocket *m_socket = nullptr; // child
     QTimer *m_attemptTimer = nullptr; // child

@@ -42,8 +42,11 @@ void setResult(QListWidget *list, const QString &ip, int res)
 {
     for (int i = 0; i < list->count(); ++i) {
         CProgressListItem *item = row(list, i);
-        if (item && item->ip() == ip)
+        if (item && item->ip() == ip) {
             item->setResultCode(res);
+            if (!item->isAnimating())
+                item->showResult();
+        }
     }
 }
 
