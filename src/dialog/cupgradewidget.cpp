@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <algorithm>
 #include <QListWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "comm/cdevicectrlobserver.h"
@@ -42,37 +41,37 @@ CUpgradeWidget::CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent)
     m_manager = new CUpdateManagerCtrl(this);
     m_observer = new CDeviceCtrlObserver(this);
     CObserverList::instance().add(m_observer);
-    m_thread = new QThread(this);
 }
 
 CUpgradeWidget::~CUpgradeWidget()
 {
+    // Waits for an answer being handed over on a link thread.
     CObserverList::instance().remove(m_observer);
     if (!m_closing)
         stopAll();
-    if (m_worker) {
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    // The worker may still be sending a command; it must be done before the
-    // manager and the observer it uses go.
-    m_thread->quit();
-    m_thread->wait();
+    // Joins the worker's runners before the manager and the observer they use go.
+    delete m_worker;
+    m_worker = nullptr;
 }
 
 void CUpgradeWidget::attachWorker(CUpgradeWorker *worker)
 {
     m_worker = worker;
-    worker->moveToThread(m_thread);
     connect(m_observer, &CDeviceCtrlObserver::sigTransProgress, worker, &CUpgradeWorker::updateTransProgress);
     connect(m_observer, &CDeviceCtrlObserver::sigTransAnswer, worker, &CUpgradeWorker::onTransAnswer);
-    // The record dies when the emit returns: the link thread waits for the worker.
-    connect(m_observer, &CDeviceCtrlObserver::sigUpdateRes, worker, &CUpgradeWorker::updateOver,
-            Qt::BlockingQueuedConnection);
+    // The record dies when the emit returns: its values are handed over at once, on the
+    // link thread, so the link thread never waits for another thread (removing the
+    // observer waits for the link thread instead).
+    connect(
+        m_observer, &CDeviceCtrlObserver::sigUpdateRes, worker,
+        [worker](sUpdateRes *data) {
+            if (data)
+                worker->updateResult(QString::fromUtf8(data->ip), int(data->value));
+        },
+        Qt::DirectConnection);
     connect(worker, &CUpgradeWorker::setUpdateProgress, this, &CUpgradeWidget::setUpdateResult);
     connect(this, &CUpgradeWidget::retrySignal, worker, &CUpgradeWorker::retry);
     connect(this, &CUpgradeWidget::transStopSignal, worker, &CUpgradeWorker::SetTransStop);
-    m_thread->start(QThread::InheritPriority);
 }
 
 void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeList &nodes)
@@ -193,13 +192,11 @@ void CUpgradeWidget::closeRequested(int result)
 {
     if (m_closing)
         return;
-    bool confirmedDuringUpgrade = false;
     if (m_inProgress) {
         CMessageDialog question(cancelQuestion(), this);
         question.setConfirm();
         if (question.exec() != QDialog::Accepted)
             return;
-        confirmedDuringUpgrade = true;
     } else if (m_behaviour.okTextWhenDone) {
         setOkText(doneText());
     }
@@ -211,20 +208,17 @@ void CUpgradeWidget::closeRequested(int result)
     // Out of sight first; the stop may wait for the transfer threads to end.
     done(result);
     stopAll();
-    if (confirmedDuringUpgrade && m_behaviour.interruptOnClose)
-        m_thread->requestInterruption();
-    if (m_worker) {
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    m_thread->quit();
 }
 
 void CUpgradeWidget::stopAll()
 {
+    // One order for every way out: stop (uploads end, waits give up, links being made
+    // close), join the runners, then finish each node's client and link.
     emit transStopSignal(true);
     if (m_worker)
         m_worker->requestStop();
+    delete m_worker;
+    m_worker = nullptr;
     for (const QString &ip : qAsConst(m_ipList)) {
         if (!ip.isEmpty())
             m_manager->finishClient(ip);

@@ -13,10 +13,9 @@ class CProgressListItem;
 class CUpdateManagerCtrl;
 class CUpgradeWorker;
 class QListWidget;
-class QThread;
 
 // The part the firmware and application upgrade dialogs share: one progress
-// row per node, a worker thread doing the transfers, retry, and the closing
+// row per node, a worker whose bulk runner does the transfers, retry, and the closing
 // confirmation that stops everything.
 class CUpgradeWidget : public CCustomDialog
 {
@@ -50,12 +49,11 @@ protected:
     {
         bool rowsForEmptyIp = false;     // a row, and a list entry, for an empty IP
         bool okTextWhenDone = true;      // OK reads "确定" once every row has a result
-        bool interruptOnClose = true;    // late answers are ignored after a confirmed close
     };
 
     CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent);
 
-    // Called by the subclass constructor once its worker is made; starts the thread.
+    // Called by the subclass constructor once its worker is made.
     void attachWorker(CUpgradeWorker *worker);
     CUpdateManagerCtrl *manager() const { return m_manager; }
     CDeviceCtrlObserver *observer() const { return m_observer; }
@@ -87,6 +85,5 @@ private:
     CDeviceCtrlObserver *m_observer = nullptr;
     bool m_inProgress = true;
     bool m_closing = false;
-    QThread *m_thread = nullptr;
-    CUpgradeWorker *m_worker = nullptr;
+    CUpgradeWorker *m_worker = nullptr; // owned; deleted by stopAll()
 };
