@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+#include <cstdio>
 
 // The longest gap between two ticks of a fast timer on the GUI thread: how long the
 // event loop could not run.
@@ -20,6 +21,9 @@ public:
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, this, [this] {
             const qint64 now = m_clock.nsecsElapsed();
+            // QV_STALL_TRACE=1 lists every stall above 30 ms, to find what causes them.
+            if (m_trace && now - m_last > 30000000)
+                std::fprintf(stderr, "stall %.1f ms at %.0f ms\n", (now - m_last) / 1e6, m_last / 1e6);
             if (now - m_last > m_max) {
                 m_max = now - m_last;
                 m_maxAt = m_last;
@@ -42,6 +46,7 @@ private:
     qint64 m_last = 0;
     qint64 m_max = 0;
     qint64 m_maxAt = 0;
+    const bool m_trace = qEnvironmentVariableIsSet("QV_STALL_TRACE");
 };
 
 // A line of /proc/self/status in KiB ("VmRSS", "VmHWM"); 0 where there is none.

@@ -22,6 +22,7 @@
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdataexportwidget.h"
+#include "dialog/guiresources.h"
 #include "ui/cprogreslistitem.h"
 #include "../common/stallmeter.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    initGuiResources();
+    installAppStyleSheet(app);
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
         if (type != QtDebugMsg)
             std::fprintf(stderr, "%s\n", qPrintable(msg));
@@ -109,19 +112,24 @@ int main(int argc, char *argv[])
         stall.start();
         clock.start();
         dialog.startExport(folder, selection);
+        const double startMs = clock.nsecsElapsed() / 1e6;
         QListWidget *rows = dialog.rowList();
         QEventLoop loop;
         QTimer poll;
+        double reachableDoneMs = 0;
         QObject::connect(&poll, &QTimer::timeout, [&] {
-            for (int i = 0; i < rows->count(); ++i) {
-                if (rowText(rows, i).startsWith(QStringLiteral("正在")))
-                    return;
-            }
+            int final = 0;
+            for (int i = 0; i < rows->count(); ++i)
+                final += !rowText(rows, i).startsWith(QStringLiteral("正在"));
+            if (reachableDoneMs == 0 && final >= total - unreachable)
+                reachableDoneMs = clock.nsecsElapsed() / 1e6;
+            if (final < total)
+                return;
             doneMs = clock.nsecsElapsed() / 1e6;
             loop.quit();
         });
         QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-        poll.start(5);
+        poll.start(50);
         loop.exec();
         const double stallMs = stall.stopMs();
         const qint64 peakAdded = procStatusKiB("VmHWM") - rssBefore;
@@ -142,7 +150,8 @@ int main(int argc, char *argv[])
         }
         std::printf("export bench: %d nodes, %d unreachable, in-flight limit %d\n", total, unreachable,
                     CBulkRunner().maxInFlight());
-        std::printf("  start to last row:            %8.0f ms   (goal <= 8000 ms)\n", doneMs);
+        std::printf("  start to last row:            %8.0f ms   (goal <= 8000 ms; rows set up in %.0f ms)\n", doneMs, startMs);
+        std::printf("  first %d rows final at:       %8.0f ms\n", total - unreachable, reachableDoneMs);
         std::printf("  rows right / wrong:           %5d / %d   (goal 0 wrong)\n", right, wrong);
         std::printf("  longest GUI event-loop stall: %8.1f ms   (goal <= 50 ms, at %.0f ms)\n", stallMs, stall.maxAtMs());
         std::printf("  peak RSS added:               %8.1f MB\n", peakAdded / 1024.0);

@@ -22,6 +22,7 @@
 #include "comm/cobserverlist.h"
 #include "comm/iobserver.h"
 #include "dialog/cdeviceupdatewidget.h"
+#include "dialog/guiresources.h"
 #include "transfer/stransinfo.h"
 #include "ui/cprogreslistitem.h"
 #include "../common/stallmeter.h"
@@ -185,6 +186,8 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    initGuiResources();
+    installAppStyleSheet(app);
     // libcurl's own verbose lines would drown the figures.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
         if (type != QtDebugMsg)

@@ -45,15 +45,16 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
         return;
     m_folder = folder;
 
-    for (const sSelectedNode &node : nodes) {
-        CProgressListItem *item = ProgressRows::addRow(m_list, QString::fromUtf8(node.ip),
-                                                       ProgressKind::Export);
+    m_rows = new CRowBuilder(m_list, ProgressKind::Export, [this](CProgressListItem *item) {
         connect(item, &CProgressListItem::sigRetry, this, [this, item](const QString &ip) {
             ProgressRows::start(item, ProgressRows::Pending);
             emit retrySignal(ip);
         });
-        ProgressRows::start(item, ProgressRows::Pending);
-    }
+    }, this);
+    QStringList ips;
+    for (const sSelectedNode &node : nodes)
+        ips << QString::fromUtf8(node.ip);
+    m_rows->add(ips);
 
     m_worker = new CExportWorker(nodes, m_job, folder);
     connect(this, &CDataExportWidget::retrySignal, m_worker, &CExportWorker::retry);
@@ -66,7 +67,10 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
 
 void CDataExportWidget::setImportResult(QString ip, int res)
 {
-    ProgressRows::setResult(m_list, ip, res);
+    if (m_rows)
+        m_rows->setResult(ip, res);
+    else
+        ProgressRows::setResult(m_list, ip, res);
 }
 
 void CDataExportWidget::finish()

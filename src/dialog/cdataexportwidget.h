@@ -9,6 +9,7 @@ class CDeviceCtrlJob;
 class CDeviceCtrlObserver;
 class CExportWorker;
 class CProgressListItem;
+class CRowBuilder;
 class QListWidget;
 
 // Exports the data of the selected nodes, one JSON file per node, one row per node.
@@ -40,6 +41,7 @@ private:
 
     QString m_folder;
     QListWidget *m_list = nullptr;
+    CRowBuilder *m_rows = nullptr; // child
     CDeviceCtrlJob *m_job = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
     CExportWorker *m_worker = nullptr; // owned; deleted in finish()

@@ -30,6 +30,8 @@ CExportWorker::CExportWorker(const SelectedNodeList &nodes, CDeviceCtrlJob *job,
     , m_folder(folder)
 {
     setAutoDelete(false);
+    for (const sSelectedNode &node : nodes)
+        m_selected.insert(QString::fromUtf8(node.ip));
 }
 
 CExportWorker::~CExportWorker()
@@ -147,11 +149,11 @@ void CExportWorker::exportDataSave(sDeviceData *deviceData)
     if (!deviceData || m_stop)
         return;
     const QString ip = QString::fromUtf8(deviceData->ip);
-    const auto it = m_pending.find(ip);
-    if (it == m_pending.end())
-        return; // not asked by us, or answered already
-    const sRequest req = it.value();
-    m_pending.erase(it);
+    if (!m_selected.contains(ip))
+        return; // a node without a row
+    // Normally the answer to a request in flight; an answer after its deadline, or a
+    // second one, is still written and shown.
+    const sRequest req = m_pending.take(ip);
     m_job->closeLink(ip);
 
     sBulkOutcome outcome{sBulkOutcome::Failed, 0, QString()};
@@ -164,10 +166,8 @@ void CExportWorker::exportDataSave(sDeviceData *deviceData)
         if (m_job->writeJsonFile(path, text))
             outcome = {sBulkOutcome::Succeeded, 0, path};
     }
-    // After the node's deadline the runner has ended it; a file written that late
-    // still turns its rows to success.
-    if (!req.runner->complete(req.index, outcome) && outcome.state == sBulkOutcome::Succeeded)
-        emit setExportResult(ip, kWritten);
+    if (!req.runner || !req.runner->complete(req.index, outcome))
+        emit setExportResult(ip, outcome.state == sBulkOutcome::Succeeded ? kWritten : kNotWritten);
 }
 
 void CExportWorker::dropFinishedRuns()

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPair>
 #include <QRunnable>
+#include <QSet>
 #include <QString>
 #include <QVector>
 #include <memory>
@@ -68,6 +69,7 @@ private:
     void dropFinishedRuns();
 
     const SelectedNodeList m_nodes;
+    QSet<QString> m_selected; // set in the constructor, then only read (any thread)
     CDeviceCtrlJob *const m_job;
     const QString m_folder;
     QHash<QString, int> m_types; // this object's thread only

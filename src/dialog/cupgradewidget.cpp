@@ -217,6 +217,8 @@ void CUpgradeWidget::stopAll()
     emit transStopSignal(true);
     if (m_worker)
         m_worker->requestStop();
+    // No answer may be handed to the worker once it goes: this waits for one in progress.
+    CObserverList::instance().remove(m_observer);
     delete m_worker;
     m_worker = nullptr;
     for (const QString &ip : qAsConst(m_ipList)) {
