@@ -96,6 +96,7 @@ void CUpgradeWidget::addRow(const QString &ip)
     auto *item = new QListWidgetItem(m_rowList);
     item->setSizeHint(kRowSize);
     m_rowList->setItemWidget(item, row);
+    m_rowsByIp.insert(ip, m_rows.size());
     m_rows.append(row);
     m_rowDone.append(false);
     connect(row, &CProgressListItem::sigRetry, this, [this, row](const QString &) { retryRow(row); });
@@ -122,11 +123,9 @@ void CUpgradeWidget::retryRow(CProgressListItem *row)
 
 void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
 {
-    bool any = false;
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_ipList.at(i) != ip)
-            continue;
-        any = true;
+    // Looked up by IP: progress of many transfers at once must not walk every row.
+    const QList<int> indices = m_rowsByIp.values(ip);
+    for (int i : indices) {
         if (isProgress) {
             m_rows.at(i)->setTransferredBytes(qint64(uint(res)));
         } else {
@@ -135,7 +134,7 @@ void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
             m_rowDone[i] = true;
         }
     }
-    if (isProgress || !any)
+    if (isProgress || indices.isEmpty())
         return;
     if (finishedCount() == m_rows.size()) {
         m_inProgress = false;

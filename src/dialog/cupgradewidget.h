@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -79,6 +80,7 @@ private:
     QString m_path;
     QStringList m_ipList;          // one entry per row, in row order
     QList<CProgressListItem *> m_rows;
+    QMultiHash<QString, int> m_rowsByIp; // row indices of each IP
     QVector<bool> m_rowDone;       // the row shows a result
     QListWidget *m_rowList = nullptr;
     CUpdateManagerCtrl *m_manager = nullptr;
