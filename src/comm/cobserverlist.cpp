@@ -22,6 +22,16 @@ void CObserverList::remove(IObserver *observer)
 {
     QMutexLocker lock(&m_mutex);
     m_observers.remove(observer);
+    while (busyElsewhere(observer))
+        m_callEnded.wait(&m_mutex);
+}
+
+bool CObserverList::busyElsewhere(IObserver *observer) const
+{
+    const std::thread::id self = std::this_thread::get_id();
+    return std::any_of(m_calls.cbegin(), m_calls.cend(), [&](const auto &call) {
+        return call.first == observer && call.second != self;
+    });
 }
 
 std::list<IObserver *> CObserverList::copy() const
@@ -30,19 +40,25 @@ std::list<IObserver *> CObserverList::copy() const
     return m_observers;
 }
 
-bool CObserverList::isRegistered(IObserver *observer) const
-{
-    QMutexLocker lock(&m_mutex);
-    return std::find(m_observers.cbegin(), m_observers.cend(), observer) != m_observers.cend();
-}
-
 template <typename Call>
-void CObserverList::announce(Call call) const
+void CObserverList::announce(Call call)
 {
+    const auto self = std::make_pair(static_cast<IObserver *>(nullptr), std::this_thread::get_id());
     for (IObserver *observer : copy()) {
-        // One removed since the copy was taken is not called any more.
-        if (isRegistered(observer))
-            call(observer);
+        {
+            // One removed since the copy was taken is not called any more; one called
+            // is marked busy, so a remove() waits for the call to end.
+            QMutexLocker lock(&m_mutex);
+            if (std::find(m_observers.cbegin(), m_observers.cend(), observer) == m_observers.cend())
+                continue;
+            m_calls.emplace_back(observer, self.second);
+        }
+        call(observer);
+        QMutexLocker lock(&m_mutex);
+        const auto it = std::find(m_calls.begin(), m_calls.end(), std::make_pair(observer, self.second));
+        if (it != m_calls.end())
+            m_calls.erase(it);
+        m_callEnded.wakeAll();
     }
 }
 

@@ -2,7 +2,11 @@
 
 #include <QMutex>
 #include <QString>
+#include <QWaitCondition>
 #include <list>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "comm/iobserver.h"
 
@@ -17,11 +21,11 @@
 // - Announcements walk a copy in registration order, and check just before each call
 //   that the observer is still registered: an observer removed by an earlier one in
 //   the same announcement, or by another thread before its turn, is skipped.
-// - remove() does NOT wait for a call already running on another thread: such a call
-//   may still be inside the observer (or just about to enter it) when remove() returns.
-//   An owner that deletes its observer right after remove() must therefore be sure
-//   no thread can be announcing to it then (stop or join the link or transfer threads
-//   that feed it first).
+// - remove() waits for calls into that observer already running on other threads, so
+//   the observer may be deleted as soon as remove() returns. A call on the removing
+//   thread itself (an observer removing itself from inside its call) is not waited for.
+//   Hence an observer must never block on the thread that removes it (no
+//   blocking-queued connection to its owner): it copies what it needs and queues it.
 class CObserverList final
 {
     Q_DISABLE_COPY_MOVE(CObserverList)
@@ -39,10 +43,13 @@ public:
 private:
     CObserverList() = default;
     std::list<IObserver *> copy() const;
-    bool isRegistered(IObserver *observer) const;
     template <typename Call>
-    void announce(Call call) const;
+    void announce(Call call);
+    bool busyElsewhere(IObserver *observer) const; // m_mutex held
 
     mutable QMutex m_mutex;
+    QWaitCondition m_callEnded;
     std::list<IObserver *> m_observers;
+    // Calls in progress: the observer and the announcing thread.
+    std::vector<std::pair<IObserver *, std::thread::id>> m_calls;
 };

@@ -36,6 +36,11 @@ void CTcpclient::connectTo(const QString &ip, int port)
     m_thread->setTarget(ip, port);
 }
 
+bool CTcpclient::connectAndWait(const QString &ip, int port, int waitMs)
+{
+    return m_thread->connectAndWait(ip, port, waitMs);
+}
+
 void CTcpclient::close()
 {
     emit m_thread->close();
@@ -48,13 +53,17 @@ int CTcpclient::state() const
 
 void CTcpclient::retire()
 {
-    // finished is emitted on the link thread; deleteLater runs on this object's thread.
     QThread *linkThread = m_thread->thread();
+    // Already ended (stopAndWait): finished will not come again.
+    if (linkThread->isFinished()) {
+        deleteLater();
+        return;
+    }
+    // finished is emitted on the link thread; deleteLater runs on this object's thread.
     connect(linkThread, &QThread::finished, this, &QObject::deleteLater);
     m_thread->stop();
-    // Already ended (stopAndWait): finished will not come again. deleteLater twice is harmless.
-    if (linkThread->isFinished())
-        deleteLater();
+    // Nothing here after the stop: called from another thread, the link may end and this
+    // object be deleted by its own thread at any moment from now on.
 }
 
 void CTcpclient::stopAndWait()

@@ -17,6 +17,8 @@ public:
 
     int send(const char *frame, qint64 length);
     void connectTo(const QString &ip, int port);
+    // Connects and waits for the outcome (see CTcpThread::connectAndWait).
+    bool connectAndWait(const QString &ip, int port, int waitMs);
     void close();
     int state() const;
 

@@ -87,13 +87,7 @@ int CTcpManager::sendFrame(const QString &ip, int port, const char *frame, qint6
     if (client->state() == CTcpSocket::StateConnected)
         return client->send(frame, length);
 
-    client->connectTo(ip, port);
-    bool up = false;
-    for (int i = 0; i < kConnectPolls && !up; ++i) {
-        QThread::msleep(kConnectPollMs);
-        up = client->state() == CTcpSocket::StateConnected;
-    }
-    if (!up)
+    if (!client->connectAndWait(ip, port, kConnectWaitMs))
         return Protocol::kTcpNoLink;
     return client->send(frame, length);
 }

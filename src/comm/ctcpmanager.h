@@ -17,13 +17,14 @@ class CTcpManager final : public QObject
     Q_DISABLE_COPY_MOVE(CTcpManager)
 
 public:
-    static constexpr int kConnectPolls = 25;
-    static constexpr int kConnectPollMs = 200;
+    // How long a send waits for its link to come up.
+    static constexpr int kConnectWaitMs = 5000;
 
     static CTcpManager &instance();
 
     // 0x1000 when the frame was handed to a connected link, 0x1001 otherwise. Blocks the
-    // caller while a link is being brought up (about 5 s at most).
+    // caller while a link is being brought up: until it is connected, refused, or 5 s
+    // have passed. Sends to different nodes from different threads connect in parallel.
     int sendFrame(const QString &ip, int port, const char *frame, qint64 length);
     int sendFrame(const QString &ip, int port, const QByteArray &frame)
     {

@@ -2,9 +2,13 @@
 
 #include <QDebug>
 #include <QTcpSocket>
+#include <QTimer>
 
-CTcpSocket::CTcpSocket(QObject *parent) : QObject(parent), m_socket(new QTcpSocket(this))
+CTcpSocket::CTcpSocket(QObject *parent)
+    : QObject(parent), m_socket(new QTcpSocket(this)), m_attemptTimer(new QTimer(this))
 {
+    m_attemptTimer->setSingleShot(true);
+    connect(m_attemptTimer, &QTimer::timeout, this, [this] { attemptFailed(true); });
     connect(m_socket, &QTcpSocket::connected, this, &CTcpSocket::connected);
     connect(m_socket, &QTcpSocket::readyRead, this, &CTcpSocket::readyRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &CTcpSocket::disconnected);
@@ -16,30 +20,107 @@ CTcpSocket::~CTcpSocket()
     m_socket->disconnect(this);
 }
 
+void CTcpSocket::setState(int state)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+        m_state.store(state);
+    }
+    m_changed.notify_all();
+}
+
+quint64 CTcpSocket::refusals() const
+{
+    std::lock_guard<std::mutex> lock(m_waitMutex);
+    return m_refusals;
+}
+
+bool CTcpSocket::waitForLink(quint64 refusalsBefore, std::chrono::steady_clock::time_point deadline) const
+{
+    std::unique_lock<std::mutex> lock(m_waitMutex);
+    m_changed.wait_until(lock, deadline, [&] {
+        return m_state.load() == StateConnected || m_refusals != refusalsBefore;
+    });
+    return m_state.load() == StateConnected;
+}
+
 void CTcpSocket::shutdown()
 {
     disconnect();
+    m_attemptTimer->stop();
+    m_attempt = 0;
     m_socket->disconnect(this);
     m_socket->abort();
-    m_state.store(StateDisconnected);
+    setState(StateDisconnected);
+    endRequestUnconnected(); // a sender still waiting gives up
 }
 
 void CTcpSocket::closeTcpLink()
 {
-    if (m_state.load() == StateConnected)
+    if (m_state.load() == StateConnected) {
         m_socket->disconnectFromHost();
+        return;
+    }
+    // A connect still in progress is given up: its waiting sender ends now, not at 5 s.
+    if (m_attempt > 0) {
+        m_attemptTimer->stop();
+        m_attempt = 0;
+        m_socket->abort();
+        endRequestUnconnected();
+    }
+}
+
+void CTcpSocket::endRequestUnconnected()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_waitMutex);
+        ++m_refusals;
+    }
+    m_changed.notify_all();
 }
 
 void CTcpSocket::connectTohost(QString ip, int port)
 {
-    for (int attempt = 0; attempt < kConnectAttempts && m_state.load() != StateConnected; ++attempt) {
-        qDebug() << "try to link";
-        if (m_socket->state() != QAbstractSocket::UnconnectedState)
-            m_socket->abort();
-        m_assembler.reset();
-        m_socket->connectToHost(ip, quint16(port), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
-        m_socket->waitForConnected(kConnectWaitMs);
+    // Connected, or a request already running: its outcome serves this one too.
+    if (m_state.load() == StateConnected || m_attempt > 0)
+        return;
+    m_targetIp = ip;
+    m_targetPort = port;
+    m_onlyRefused = true;
+    startAttempt();
+}
+
+void CTcpSocket::startAttempt()
+{
+    ++m_attempt;
+    qDebug() << "try to link";
+    if (m_socket->state() != QAbstractSocket::UnconnectedState)
+        m_socket->abort();
+    m_assembler.reset();
+    m_attemptTimer->start(kConnectWaitMs);
+    m_socket->connectToHost(m_targetIp, quint16(m_targetPort), QIODevice::ReadWrite,
+                            QAbstractSocket::AnyIPProtocol);
+}
+
+void CTcpSocket::attemptFailed(bool timedOut)
+{
+    if (m_attempt == 0)
+        return;
+    m_attemptTimer->stop();
+    if (timedOut) {
+        m_onlyRefused = false;
+        m_socket->abort();
+        setState(StateDisconnected);
+        emit sigDisconnected();
+        qDebug() << "QTcpSocket::error " << QAbstractSocket::SocketTimeoutError;
     }
+    if (m_attempt < kConnectAttempts) {
+        startAttempt();
+        return;
+    }
+    m_attempt = 0;
+    if (m_onlyRefused)
+        endRequestUnconnected();
 }
 
 int CTcpSocket::sendData(QByteArray frame)
@@ -57,8 +138,10 @@ int CTcpSocket::sendData(QByteArray frame)
 
 void CTcpSocket::connected()
 {
+    m_attemptTimer->stop();
+    m_attempt = 0;
     m_assembler.reset();
-    m_state.store(StateConnected);
+    setState(StateConnected);
     qDebug() << "QTcpSocket::connected  successfully";
 }
 
@@ -66,16 +149,27 @@ void CTcpSocket::disconnected()
 {
     // The assembler is reset when the next connection starts: this may run from inside
     // a frame's delivery (a receiver closing the link).
-    m_state.store(StateDisconnected);
+    setState(StateDisconnected);
     emit sigDisconnected();
     qDebug() << "QTcpSocket::connected  break";
 }
 
 void CTcpSocket::error(QAbstractSocket::SocketError socketError)
 {
-    m_state.store(StateDisconnected);
+    setState(StateDisconnected);
     emit sigDisconnected();
     qDebug() << "QTcpSocket::error " << socketError;
+    // A failed attempt: the next one starts once the socket has finished reporting.
+    if (m_attempt > 0 && m_socket->state() != QAbstractSocket::ConnectedState) {
+        m_attemptTimer->stop();
+        const int attempt = m_attempt;
+        QMetaObject::invokeMethod(
+            this, [this, attempt] {
+                if (m_attempt == attempt)
+                    attemptFailed(false);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void CTcpSocket::readyRead()
@@ -90,8 +184,8 @@ void CTcpSocket::readyRead()
     if (result == CFrameAssembler::Result::BadLength) {
         // The stream cannot be resynchronised: drop the link; the next send reconnects.
         qDebug() << "tcp frame length error, link dropped";
-        m_state.store(StateDisconnected);
         m_socket->abort();
+        setState(StateDisconnected);
         emit sigDisconnected();
         return;
     }

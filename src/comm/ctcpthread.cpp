@@ -1,6 +1,6 @@
 #include "comm/ctcpthread.h"
 
-#include <QElapsedTimer>
+#include <chrono>
 #include <QMutexLocker>
 #include <QThread>
 
@@ -62,18 +62,26 @@ int CTcpThread::send(const char *frame, qint64 length)
             ip = m_ip;
             port = m_port;
         }
-        emit sigConnect(ip, port);
-        QElapsedTimer timer;
-        timer.start();
-        while (state() != CTcpSocket::StateConnected) {
-            if (timer.elapsed() > kSendWaitMs)
-                return Protocol::kTcpNoLink;
-            QThread::msleep(kSendPollMs);
-        }
+        if (!connectAndWait(ip, port, kSendWaitMs))
+            return Protocol::kTcpNoLink;
     }
     // The copy crosses to the link thread by value.
     emit sig(QByteArray(frame, int(length)));
     return Protocol::kTcpSent;
+}
+
+bool CTcpThread::connectAndWait(const QString &ip, int port, int waitMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    // Read before the request, so a refusal of this very request is seen.
+    const quint64 refusals = m_socket->refusals();
+    {
+        QMutexLocker lock(&m_targetMutex);
+        m_ip = ip;
+        m_port = port;
+    }
+    emit sigConnect(ip, port);
+    return m_socket->waitForLink(refusals, deadline);
 }
 
 void CTcpThread::setTarget(const QString &ip, int port)

@@ -20,7 +20,6 @@ class CTcpThread final : public QObject
 
 public:
     static constexpr int kSendWaitMs = 999;
-    static constexpr int kSendPollMs = 5;
 
     explicit CTcpThread(QObject *parent = nullptr);
     // Stops the link thread if that was not done yet and waits for it. Never run on
@@ -31,6 +30,9 @@ public:
     int send(const char *frame, qint64 length);
     void setTarget(const QString &ip, int port);
     int state() const;
+    // Asks for the connection and waits for it as an event: connected, refused, or
+    // waitMs over. True when connected.
+    bool connectAndWait(const QString &ip, int port, int waitMs);
     QString ip() const;
 
     // Closes the socket and then ends the link thread, after everything already queued

@@ -7,14 +7,12 @@
 #include "ui/cprogreslistitem.h"
 
 #include <QListWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 CDataExportWidget::CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent)
     : CCustomDialog(parent)
     , m_job(job)
     , m_observer(new CDeviceCtrlObserver(this))
-    , m_thread(new QThread(this))
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(650, 465);
@@ -47,47 +45,41 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
         return;
     m_folder = folder;
 
-    for (const sSelectedNode &node : nodes) {
-        CProgressListItem *item = ProgressRows::addRow(m_list, QString::fromUtf8(node.ip),
-                                                       ProgressKind::Export);
+    m_rows = new CRowBuilder(m_list, ProgressKind::Export, [this](CProgressListItem *item) {
         connect(item, &CProgressListItem::sigRetry, this, [this, item](const QString &ip) {
-            ProgressRows::start(item, ProgressRows::ExportFailed);
+            ProgressRows::start(item, ProgressRows::Pending);
             emit retrySignal(ip);
         });
-        // Failed until the node's data is on disk.
-        ProgressRows::start(item, ProgressRows::ExportFailed);
-    }
+    }, this);
+    QStringList ips;
+    for (const sSelectedNode &node : nodes)
+        ips << QString::fromUtf8(node.ip);
+    m_rows->add(ips);
 
     m_worker = new CExportWorker(nodes, m_job, folder);
-    m_worker->moveToThread(m_thread);
-    connect(m_thread, &QThread::started, m_worker, &CExportWorker::process);
     connect(this, &CDataExportWidget::retrySignal, m_worker, &CExportWorker::retry);
     connect(m_observer, &CDeviceCtrlObserver::sigExportData, m_worker, &CExportWorker::exportDataSave,
             Qt::DirectConnection);
     connect(m_worker, &CExportWorker::setExportResult, this, &CDataExportWidget::setImportResult,
             Qt::QueuedConnection);
-    m_thread->start(QThread::InheritPriority);
+    m_worker->process();
 }
 
 void CDataExportWidget::setImportResult(QString ip, int res)
 {
-    ProgressRows::setResult(m_list, ip, res);
+    if (m_rows)
+        m_rows->setResult(ip, res);
+    else
+        ProgressRows::setResult(m_list, ip, res);
 }
 
 void CDataExportWidget::finish()
 {
-    if (m_observer) {
-        // No answer may reach the worker once it starts going away.
-        CObserverList::instance().remove(m_observer);
-        m_observer->disconnect();
-    }
-    if (m_worker)
+    // Waits for an answer being handled on a link thread; none reaches the worker after.
+    CObserverList::instance().remove(m_observer);
+    if (m_worker) {
         m_worker->requestStop();
-    if (m_thread->isRunning()) {
-        m_thread->requestInterruption();
-        m_thread->quit();
-        m_thread->wait();
+        delete m_worker; // joins its runners' threads
+        m_worker = nullptr;
     }
-    delete m_worker;
-    m_worker = nullptr;
 }

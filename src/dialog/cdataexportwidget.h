@@ -9,10 +9,11 @@ class CDeviceCtrlJob;
 class CDeviceCtrlObserver;
 class CExportWorker;
 class CProgressListItem;
+class CRowBuilder;
 class QListWidget;
-class QThread;
 
 // Exports the data of the selected nodes, one JSON file per node, one row per node.
+// A view of its worker's runs: a row shows its node's result whenever it comes.
 class CDataExportWidget final : public CCustomDialog
 {
     Q_OBJECT
@@ -40,8 +41,8 @@ private:
 
     QString m_folder;
     QListWidget *m_list = nullptr;
+    CRowBuilder *m_rows = nullptr; // child
     CDeviceCtrlJob *m_job = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
-    QThread *m_thread = nullptr;
-    CExportWorker *m_worker = nullptr;
+    CExportWorker *m_worker = nullptr; // owned; deleted in finish()
 };

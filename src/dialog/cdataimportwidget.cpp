@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QListWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 CDataImportWidget::CDataImportWidget(CDeviceCtrlJob *job, QWidget *parent)
     : CCustomDialog(parent)
@@ -33,10 +34,20 @@ CDataImportWidget::CDataImportWidget(CDeviceCtrlJob *job, QWidget *parent)
 
 CDataImportWidget::~CDataImportWidget()
 {
+    // Waits for an answer being handled on a link thread.
     CObserverList::instance().remove(m_observer);
-    m_observer->disconnect();
-    QMutexLocker lock(&m_answerMutex);
-    m_closing = true;
+    QStringList links;
+    {
+        QMutexLocker lock(&m_answerMutex);
+        m_closing = true;
+        links = m_pending.keys();
+    }
+    for (const auto &run : m_runs)
+        run->cancel();
+    // A send still waiting for its connection ends when its link is closed.
+    for (const QString &ip : qAsConst(links))
+        m_job->closeLink(ip);
+    m_runs.clear(); // joins the runners' threads
 }
 
 CProgressListItem *CDataImportWidget::row(int index) const
@@ -72,14 +83,52 @@ void CDataImportWidget::importFile(const QString &path, CProgressListItem *item)
         item = ProgressRows::addRow(m_list, ip, ProgressKind::Import);
         connect(item, &CProgressListItem::sigRetry, this, &CDataImportWidget::retry);
     }
-    // Failed until the node answers; started before the send so no answer is missed.
-    ProgressRows::start(item, ProgressRows::ImportFailed);
-    if (!importable)
-        return; // unreadable, malformed or of an unknown type: nothing to send
+    if (!importable) {
+        // Unreadable, malformed or of an unknown type: nothing is sent, nothing imported.
+        ProgressRows::start(item, ProgressRows::ImportFailed);
+        return;
+    }
+    ProgressRows::start(item, ProgressRows::Pending);
 
-    QString sentTo;
-    if (!m_job->importDataEntry(entry, sentTo))
-        item->setResultCode(ProgressRows::DeviceOffline);
+    // Finished runs hold nothing any more.
+    m_runs.erase(std::remove_if(m_runs.begin(), m_runs.end(),
+                                [this](const std::unique_ptr<CBulkRunner> &r) {
+                                    QMutexLocker lock(&m_answerMutex);
+                                    return !r->isRunning() && !m_pending.values().contains(r.get());
+                                }),
+                 m_runs.end());
+    auto run = std::make_unique<CBulkRunner>();
+    CBulkRunner *runner = run.get();
+    runner->setDeadlineMs(kDeadlineMs);
+    connect(runner, &CBulkRunner::sigOutcome, this,
+            [this, ip](int, const sBulkOutcome &outcome) { showOutcome(ip, outcome); }, Qt::QueuedConnection);
+    m_runs.push_back(std::move(run));
+    runner->start(1, [this, runner, entry, ip](int, const CBulkRunner::Control &) {
+        {
+            // Registered before the send: the answer may beat the send's return.
+            QMutexLocker lock(&m_answerMutex);
+            if (m_closing)
+                return sBulkOutcome{sBulkOutcome::Cancelled, 0, QString()};
+            m_pending.insert(ip, runner);
+        }
+        QString sentTo;
+        if (m_job->importDataEntry(entry, sentTo))
+            return sBulkOutcome{sBulkOutcome::Pending, 0, QString()};
+        QMutexLocker lock(&m_answerMutex);
+        if (m_pending.value(ip) == runner)
+            m_pending.remove(ip);
+        return sBulkOutcome{sBulkOutcome::Failed, ProgressRows::DeviceOffline, QString()};
+    });
+}
+
+void CDataImportWidget::showOutcome(const QString &ip, const sBulkOutcome &outcome)
+{
+    int code = ProgressRows::ImportFailed; // no answer by the deadline
+    if (outcome.state == sBulkOutcome::Succeeded || outcome.state == sBulkOutcome::Failed)
+        code = outcome.code;
+    else if (outcome.state == sBulkOutcome::Cancelled)
+        return;
+    ProgressRows::setResult(m_list, ip, code);
 }
 
 void CDataImportWidget::retry(const QString &ip)
@@ -105,6 +154,10 @@ void CDataImportWidget::importDataOver(sImportDataRes *data)
         m_job->closeLink(ip);
     if (res < 0 || res > 2)
         return;
-    QMetaObject::invokeMethod(
-        this, [this, ip, res] { ProgressRows::setResult(m_list, ip, res); }, Qt::QueuedConnection);
+    CBulkRunner *runner = m_pending.take(ip);
+    const sBulkOutcome outcome{res == 0 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, res, QString()};
+    // An answer after the deadline still shows what the node did.
+    if (!runner || !runner->complete(0, outcome))
+        QMetaObject::invokeMethod(this, [this, ip, res] { ProgressRows::setResult(m_list, ip, res); },
+                                  Qt::QueuedConnection);
 }

@@ -5,6 +5,10 @@
 #include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "comm/cbulkrunner.h"
 
 #include "comm/sdevicedata.h"
 #include "ui/ccustomdialog.h"
@@ -14,13 +18,17 @@ class CDeviceCtrlObserver;
 class CProgressListItem;
 class QListWidget;
 
-// Writes one exported data file back into the node named inside it.
+// Writes one exported data file back into the node named inside it. The send runs on a
+// bulk runner's thread, never on the GUI thread; the row shows the node's answer
+// whenever it comes and fails only at the request's own deadline.
 class CDataImportWidget final : public CCustomDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CDataImportWidget)
 
 public:
+    static constexpr int kDeadlineMs = 15000;
+
     explicit CDataImportWidget(CDeviceCtrlJob *job, QWidget *parent = nullptr);
     ~CDataImportWidget() override;
 
@@ -39,13 +47,21 @@ public slots:
     void onCancelClicked() override {}
 
 private:
+    struct sRequest
+    {
+        CBulkRunner *runner = nullptr;
+    };
+
     void importFile(const QString &path, CProgressListItem *item);
     void retry(const QString &ip);
+    void showOutcome(const QString &ip, const sBulkOutcome &outcome);
 
     QHash<QString, QString> m_files; // node IP -> file path
     QListWidget *m_list = nullptr;
     CDeviceCtrlJob *m_job = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
-    QMutex m_answerMutex; // an answer being handled on a link thread holds it
+    std::vector<std::unique_ptr<CBulkRunner>> m_runs; // one per import and retry
+    QMutex m_answerMutex; // m_pending and m_closing; an answer being handled holds it
+    QHash<QString, CBulkRunner *> m_pending; // the run an answer for the IP ends
     bool m_closing = false;
 };

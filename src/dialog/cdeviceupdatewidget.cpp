@@ -3,7 +3,7 @@
 #include "dialog/cdeviceworker.h"
 
 CDeviceUpdateWidget::CDeviceUpdateWidget(QWidget *parent)
-    : CUpgradeWidget(sBehaviour{false, true, true}, parent)
+    : CUpgradeWidget(sBehaviour{false, true}, parent)
 {
     setTitle(tr("设备升级"));
     setOkText(tr("取消"));

@@ -1,7 +1,6 @@
 #include "dialog/clogexportwidget.h"
 
 #include <QListWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "dialog/clogexportworker.h"
@@ -26,19 +25,20 @@ CLogExportWidget::CLogExportWidget(QWidget *parent) : CCustomDialog(parent)
     layout->setSpacing(0);
     layout->addWidget(m_rowList);
 
-    m_thread = new QThread(this);
 }
 
 CLogExportWidget::~CLogExportWidget()
 {
-    if (m_worker) {
+    stop();
+}
+
+void CLogExportWidget::stop()
+{
+    // The order of every worker dialog: stop, then delete (which joins the fetch).
+    if (m_worker)
         m_worker->requestStop();
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    m_thread->requestInterruption();
-    m_thread->quit();
-    m_thread->wait();
+    delete m_worker;
+    m_worker = nullptr;
 }
 
 void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &node, bool proxyMode)
@@ -46,14 +46,12 @@ void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &
     if (m_worker)
         return;
     m_worker = new CLogExportWorker(folder, node);
-    m_worker->moveToThread(m_thread);
-    if (proxyMode)
-        connect(m_thread, &QThread::started, m_worker, &CLogExportWorker::exportProxyLog);
-    else
-        connect(m_thread, &QThread::started, m_worker, &CLogExportWorker::exportAllLog);
     connect(this, &CLogExportWidget::retrySignal, m_worker, &CLogExportWorker::retry);
     connect(m_worker, &CLogExportWorker::sigExportResult, this, &CLogExportWidget::onExportResult);
-    m_thread->start(QThread::InheritPriority);
+    if (proxyMode)
+        m_worker->exportProxyLog();
+    else
+        m_worker->exportAllLog();
 
     m_row = new CProgressListItem(QString::fromUtf8(node.ip), false);
     m_row->setKind(ProgressKind::Export);
@@ -97,13 +95,6 @@ void CLogExportWidget::finish(int result)
         return;
     m_closing = true;
     done(result);
-    if (m_worker) {
-        // Ends a fetch in progress at once instead of when the library gives up.
-        m_worker->requestStop();
-        m_thread->requestInterruption();
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    m_thread->quit();
-    m_thread->wait();
+    // Ends a fetch in progress at once instead of when the library gives up.
+    stop();
 }

@@ -8,7 +8,6 @@
 class CLogExportWorker;
 class CProgressListItem;
 class QListWidget;
-class QThread;
 
 // Fetches one node's logs (or the proxy node's proxy logs) into a folder and
 // shows one row that ends in the real outcome.
@@ -44,10 +43,10 @@ private slots:
 
 private:
     void finish(int result);
+    void stop();
 
     QListWidget *m_rowList = nullptr;
     CProgressListItem *m_row = nullptr;
-    QThread *m_thread = nullptr;
-    CLogExportWorker *m_worker = nullptr;
+    CLogExportWorker *m_worker = nullptr; // owned; deleted by stop()
     bool m_closing = false;
 };

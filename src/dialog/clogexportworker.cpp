@@ -1,7 +1,5 @@
 #include "dialog/clogexportworker.h"
 
-#include <QThread>
-
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
 
@@ -10,9 +8,17 @@ CLogExportWorker::CLogExportWorker(const QString &folder, const sDeviceInfo &nod
 {
 }
 
-bool CLogExportWorker::stopAsked() const
+CLogExportWorker::~CLogExportWorker()
 {
-    return QThread::currentThread()->isInterruptionRequested() || m_transEnable.load() == 0;
+    requestStop();
+    m_runs.clear(); // joins the fetch before the manager (a child) goes
+}
+
+void CLogExportWorker::requestStop()
+{
+    m_transEnable->store(0);
+    for (const auto &run : m_runs)
+        run->cancel();
 }
 
 QString CLogExportWorker::fetchIp() const
@@ -22,24 +28,18 @@ QString CLogExportWorker::fetchIp() const
 
 void CLogExportWorker::exportAllLog()
 {
-    if (stopAsked())
-        return;
     m_proxyMode = false;
     fetch();
 }
 
 void CLogExportWorker::exportProxyLog()
 {
-    if (stopAsked())
-        return;
     m_proxyMode = true;
     fetch();
 }
 
 void CLogExportWorker::retry(QString ip)
 {
-    if (stopAsked())
-        return;
     // The row is named by the record's IP, also in proxy mode where the fetch
     // goes to the manager's address.
     if (ip != QString::fromUtf8(m_node.ip) && !m_nodeTypes.contains(ip))
@@ -49,19 +49,29 @@ void CLogExportWorker::retry(QString ip)
 
 void CLogExportWorker::fetch()
 {
+    if (stopAsked())
+        return;
     const QString ip = fetchIp();
     if (!m_manager->findClient(ip)) {
         sTransInfo info;
         info.ip = ip;
         info.localPath = m_folder;
         info.upgradeType = 0;
-        info.transEnable = &m_transEnable;
+        info.transEnable = m_transEnable;
         m_manager->addClient(info);
     }
-    bool ok = false;
-    if (csftpclient *client = m_manager->findClient(ip))
-        ok = m_proxyMode ? client->downloadProxyLogs(m_node) : client->downloadNodeLogs(m_node);
     m_nodeTypes.insert(ip, m_node.nodeType);
-    if (!stopAsked())
-        emit sigExportResult(QString::fromUtf8(m_node.ip), ok);
+    csftpclient *client = m_manager->findClient(ip);
+    const bool proxy = m_proxyMode;
+    auto run = std::make_unique<CBulkRunner>();
+    run->setDeadlineMs(0); // a fetch ends by itself or by the stop
+    connect(run.get(), &CBulkRunner::sigOutcome, this, [this](int, const sBulkOutcome &outcome) {
+        if (!stopAsked())
+            emit sigExportResult(QString::fromUtf8(m_node.ip), outcome.state == sBulkOutcome::Succeeded);
+    }, Qt::QueuedConnection);
+    run->start(1, [this, client, proxy](int, const CBulkRunner::Control &) {
+        const bool ok = client && (proxy ? client->downloadProxyLogs(m_node) : client->downloadNodeLogs(m_node));
+        return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, 0, QString()};
+    });
+    m_runs.push_back(std::move(run));
 }

@@ -4,14 +4,20 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <memory>
+#include <vector>
+
 #include <cstdint>
 
+#include "comm/cbulkrunner.h"
 #include "model/sdeviceinfo.h"
+#include "transfer/stransinfo.h"
 
 class CUpdateManagerCtrl;
 
-// Fetches one node's log files, or the proxy node's proxy logs, into a folder
-// on this computer. Lives in the log export dialog's worker thread.
+// Fetches one node's log files, or the proxy node's proxy logs, into a folder on this
+// computer. Each fetch (the first and every retry) runs as a bulk run of one node, off
+// the dialog's thread; the worker lives on the dialog's thread and owns those runs.
 class CLogExportWorker final : public QObject
 {
     Q_OBJECT
@@ -19,10 +25,11 @@ class CLogExportWorker final : public QObject
 
 public:
     CLogExportWorker(const QString &folder, const sDeviceInfo &node, QObject *parent = nullptr);
+    ~CLogExportWorker() override; // stops and joins the fetch
 
-    // From any thread: the fetch in progress ends at once and no further file
-    // is fetched, so closing the dialog never waits for an unreachable node.
-    void requestStop() { m_transEnable.store(0); }
+    // The fetch in progress ends at once and no further file is fetched, so closing
+    // the dialog never waits for an unreachable node.
+    void requestStop();
 
 public slots:
     void exportAllLog();
@@ -37,12 +44,13 @@ signals:
 private:
     void fetch();
     QString fetchIp() const;
-    bool stopAsked() const;
+    bool stopAsked() const { return m_transEnable->load() == 0; }
 
-    QString m_folder;
-    sDeviceInfo m_node;
+    const QString m_folder;
+    const sDeviceInfo m_node;
     QHash<QString, int> m_nodeTypes; // IP actually fetched from -> node type
-    CUpdateManagerCtrl *m_manager = nullptr;
+    CUpdateManagerCtrl *m_manager = nullptr; // child
     bool m_proxyMode = false;
-    std::atomic<int32_t> m_transEnable{1};
+    TransFlag m_transEnable = makeTransFlag();
+    std::vector<std::unique_ptr<CBulkRunner>> m_runs; // the first fetch and one per retry
 };

@@ -3,7 +3,7 @@
 #include "dialog/csoftwareworker.h"
 
 CSoftwareUpdateWidget::CSoftwareUpdateWidget(QWidget *parent)
-    : CUpgradeWidget(sBehaviour{true, false, false}, parent)
+    : CUpgradeWidget(sBehaviour{true, false}, parent)
 {
     setTitle(tr("app升级"));
     setOkText(tr("取消"));

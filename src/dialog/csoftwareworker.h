@@ -22,7 +22,4 @@ public:
 
 public slots:
     void startSoftwareUpdate(QStringList ipList, QString fileName) { startUploads(ipList, fileName); }
-
-protected:
-    bool ignoresLateTransfers() const override { return true; }
 };

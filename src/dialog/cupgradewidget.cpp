@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <algorithm>
 #include <QListWidget>
-#include <QThread>
 #include <QVBoxLayout>
 
 #include "comm/cdevicectrlobserver.h"
@@ -42,37 +41,37 @@ CUpgradeWidget::CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent)
     m_manager = new CUpdateManagerCtrl(this);
     m_observer = new CDeviceCtrlObserver(this);
     CObserverList::instance().add(m_observer);
-    m_thread = new QThread(this);
 }
 
 CUpgradeWidget::~CUpgradeWidget()
 {
+    // Waits for an answer being handed over on a link thread.
     CObserverList::instance().remove(m_observer);
     if (!m_closing)
         stopAll();
-    if (m_worker) {
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    // The worker may still be sending a command; it must be done before the
-    // manager and the observer it uses go.
-    m_thread->quit();
-    m_thread->wait();
+    // Joins the worker's runners before the manager and the observer they use go.
+    delete m_worker;
+    m_worker = nullptr;
 }
 
 void CUpgradeWidget::attachWorker(CUpgradeWorker *worker)
 {
     m_worker = worker;
-    worker->moveToThread(m_thread);
     connect(m_observer, &CDeviceCtrlObserver::sigTransProgress, worker, &CUpgradeWorker::updateTransProgress);
     connect(m_observer, &CDeviceCtrlObserver::sigTransAnswer, worker, &CUpgradeWorker::onTransAnswer);
-    // The record dies when the emit returns: the link thread waits for the worker.
-    connect(m_observer, &CDeviceCtrlObserver::sigUpdateRes, worker, &CUpgradeWorker::updateOver,
-            Qt::BlockingQueuedConnection);
+    // The record dies when the emit returns: its values are handed over at once, on the
+    // link thread, so the link thread never waits for another thread (removing the
+    // observer waits for the link thread instead).
+    connect(
+        m_observer, &CDeviceCtrlObserver::sigUpdateRes, worker,
+        [worker](sUpdateRes *data) {
+            if (data)
+                worker->updateResult(QString::fromUtf8(data->ip), int(data->value));
+        },
+        Qt::DirectConnection);
     connect(worker, &CUpgradeWorker::setUpdateProgress, this, &CUpgradeWidget::setUpdateResult);
     connect(this, &CUpgradeWidget::retrySignal, worker, &CUpgradeWorker::retry);
     connect(this, &CUpgradeWidget::transStopSignal, worker, &CUpgradeWorker::SetTransStop);
-    m_thread->start(QThread::InheritPriority);
 }
 
 void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeList &nodes)
@@ -97,6 +96,7 @@ void CUpgradeWidget::addRow(const QString &ip)
     auto *item = new QListWidgetItem(m_rowList);
     item->setSizeHint(kRowSize);
     m_rowList->setItemWidget(item, row);
+    m_rowsByIp.insert(ip, m_rows.size());
     m_rows.append(row);
     m_rowDone.append(false);
     connect(row, &CProgressListItem::sigRetry, this, [this, row](const QString &) { retryRow(row); });
@@ -123,11 +123,9 @@ void CUpgradeWidget::retryRow(CProgressListItem *row)
 
 void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
 {
-    bool any = false;
-    for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_ipList.at(i) != ip)
-            continue;
-        any = true;
+    // Looked up by IP: progress of many transfers at once must not walk every row.
+    const QList<int> indices = m_rowsByIp.values(ip);
+    for (int i : indices) {
         if (isProgress) {
             m_rows.at(i)->setTransferredBytes(qint64(uint(res)));
         } else {
@@ -136,7 +134,7 @@ void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
             m_rowDone[i] = true;
         }
     }
-    if (isProgress || !any)
+    if (isProgress || indices.isEmpty())
         return;
     if (finishedCount() == m_rows.size()) {
         m_inProgress = false;
@@ -193,13 +191,11 @@ void CUpgradeWidget::closeRequested(int result)
 {
     if (m_closing)
         return;
-    bool confirmedDuringUpgrade = false;
     if (m_inProgress) {
         CMessageDialog question(cancelQuestion(), this);
         question.setConfirm();
         if (question.exec() != QDialog::Accepted)
             return;
-        confirmedDuringUpgrade = true;
     } else if (m_behaviour.okTextWhenDone) {
         setOkText(doneText());
     }
@@ -211,20 +207,19 @@ void CUpgradeWidget::closeRequested(int result)
     // Out of sight first; the stop may wait for the transfer threads to end.
     done(result);
     stopAll();
-    if (confirmedDuringUpgrade && m_behaviour.interruptOnClose)
-        m_thread->requestInterruption();
-    if (m_worker) {
-        m_worker->deleteLater();
-        m_worker = nullptr;
-    }
-    m_thread->quit();
 }
 
 void CUpgradeWidget::stopAll()
 {
+    // One order for every way out: stop (uploads end, waits give up, links being made
+    // close), join the runners, then finish each node's client and link.
     emit transStopSignal(true);
     if (m_worker)
         m_worker->requestStop();
+    // No answer may be handed to the worker once it goes: this waits for one in progress.
+    CObserverList::instance().remove(m_observer);
+    delete m_worker;
+    m_worker = nullptr;
     for (const QString &ip : qAsConst(m_ipList)) {
         if (!ip.isEmpty())
             m_manager->finishClient(ip);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QMultiHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,10 +14,9 @@ class CProgressListItem;
 class CUpdateManagerCtrl;
 class CUpgradeWorker;
 class QListWidget;
-class QThread;
 
 // The part the firmware and application upgrade dialogs share: one progress
-// row per node, a worker thread doing the transfers, retry, and the closing
+// row per node, a worker whose bulk runner does the transfers, retry, and the closing
 // confirmation that stops everything.
 class CUpgradeWidget : public CCustomDialog
 {
@@ -50,12 +50,11 @@ protected:
     {
         bool rowsForEmptyIp = false;     // a row, and a list entry, for an empty IP
         bool okTextWhenDone = true;      // OK reads "确定" once every row has a result
-        bool interruptOnClose = true;    // late answers are ignored after a confirmed close
     };
 
     CUpgradeWidget(const sBehaviour &behaviour, QWidget *parent);
 
-    // Called by the subclass constructor once its worker is made; starts the thread.
+    // Called by the subclass constructor once its worker is made.
     void attachWorker(CUpgradeWorker *worker);
     CUpdateManagerCtrl *manager() const { return m_manager; }
     CDeviceCtrlObserver *observer() const { return m_observer; }
@@ -81,12 +80,12 @@ private:
     QString m_path;
     QStringList m_ipList;          // one entry per row, in row order
     QList<CProgressListItem *> m_rows;
+    QMultiHash<QString, int> m_rowsByIp; // row indices of each IP
     QVector<bool> m_rowDone;       // the row shows a result
     QListWidget *m_rowList = nullptr;
     CUpdateManagerCtrl *m_manager = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
     bool m_inProgress = true;
     bool m_closing = false;
-    QThread *m_thread = nullptr;
-    CUpgradeWorker *m_worker = nullptr;
+    CUpgradeWorker *m_worker = nullptr; // owned; deleted by stopAll()
 };

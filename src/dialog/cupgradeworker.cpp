@@ -1,10 +1,14 @@
 #include "dialog/cupgradeworker.h"
 
-#include <QThread>
-
 #include "comm/cdevicectrlobserver.h"
+#include "comm/ctcpmanager.h"
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
+
+namespace {
+constexpr qint64 kNoAnswer = -1;
+constexpr int kAnswerPollMs = 100; // how soon a waiting task sees a cancel
+} // namespace
 
 CUpgradeWorker::CUpgradeWorker(CUpdateManagerCtrl *manager, CDeviceCtrlObserver *observer,
                                int32_t upgradeType, QObject *parent)
@@ -12,14 +16,37 @@ CUpgradeWorker::CUpgradeWorker(CUpdateManagerCtrl *manager, CDeviceCtrlObserver 
 {
 }
 
-bool CUpgradeWorker::stopAsked() const
+CUpgradeWorker::~CUpgradeWorker()
 {
-    return QThread::currentThread()->isInterruptionRequested();
+    requestStop();
+    m_runs.clear(); // each runner joins its threads
+}
+
+bool CUpgradeWorker::stopped() const
+{
+    return m_transEnable->load() == 0;
+}
+
+void CUpgradeWorker::requestStop()
+{
+    m_transEnable->store(0);
+    for (const auto &run : m_runs)
+        run->cancel();
+    QStringList waiting;
+    {
+        QMutexLocker lock(&m_mutex);
+        waiting = m_waiting.keys();
+        m_answered.wakeAll();
+    }
+    // A command still waiting for its connection ends when its link is closed.
+    for (const QString &ip : qAsConst(waiting))
+        CTcpManager::instance().removeTcp(ip);
 }
 
 void CUpgradeWorker::startUploads(const QStringList &ipList, const QString &fileName)
 {
     m_fileName = fileName;
+    QStringList ips;
     for (const QString &ip : ipList) {
         // A node listed twice gets one upload; its rows share it.
         if (ip.isEmpty() || m_nodes.contains(ip))
@@ -28,79 +55,128 @@ void CUpgradeWorker::startUploads(const QStringList &ipList, const QString &file
         info.ip = ip;
         info.localPath = fileName;
         info.upgradeType = m_upgradeType;
-        info.transEnable = &m_transEnable;
+        info.transEnable = m_transEnable;
         if (!m_manager->addClient(info))
             continue;
         m_nodes.insert(ip);
-        if (!startUpload(ip))
-            fail(ip);
+        ips << ip;
     }
+    startRun(ips);
 }
 
-bool CUpgradeWorker::startUpload(const QString &ip)
+void CUpgradeWorker::startRun(const QStringList &ips)
 {
+    if (ips.isEmpty() || stopped())
+        return;
+    auto run = std::make_unique<CBulkRunner>();
+    CBulkRunner *runner = run.get();
+    runner->setDeadlineMs(0); // each phase has its own limit inside the task
+    connect(runner, &CBulkRunner::sigOutcome, this, [this, ips](int index, const sBulkOutcome &outcome) {
+        if (outcome.state == sBulkOutcome::Cancelled || stopped())
+            return;
+        emit setUpdateProgress(false, ips.at(index), outcome.code);
+    }, Qt::QueuedConnection);
+    m_runs.push_back(std::move(run));
+    runner->start(ips.size(), [this, ips](int index, const CBulkRunner::Control &ctl) {
+        return upgradeNode(ips.at(index), ctl);
+    });
+}
+
+sBulkOutcome CUpgradeWorker::upgradeNode(const QString &ip, const CBulkRunner::Control &ctl)
+{
+    const sBulkOutcome cancelled{sBulkOutcome::Cancelled, 0, QString()};
+    const sBulkOutcome notUpgraded{sBulkOutcome::Failed, kNotUpgraded, QString()};
     csftpclient *client = m_manager->findClient(ip);
-    if (!client)
-        return false;
-    return m_upgradeType == 1 ? client->uploadToApp() : client->uploadToUserdata();
-}
+    if (!client || ctl.stopRequested())
+        return cancelled;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_waiting.insert(ip, kNoAnswer); // an answer from now on belongs to this task
+    }
+    const auto leave = [&](const sBulkOutcome &outcome) {
+        QMutexLocker lock(&m_mutex);
+        m_waiting.remove(ip);
+        return outcome;
+    };
+    const bool started = m_upgradeType == 1 ? client->uploadToApp() : client->uploadToUserdata();
+    if (!started)
+        return leave(notUpgraded);
+    client->joinTransfer();
+    if (ctl.stopRequested() || stopped())
+        return leave(cancelled);
+    // A failed upload gets no command; without one no answer can come.
+    if (client->uploadResult() != CURLE_OK || !client->sendUpgradeCommand())
+        return leave(notUpgraded);
 
-void CUpgradeWorker::fail(const QString &ip)
-{
-    emit setUpdateProgress(false, ip, kNotUpgraded);
+    QMutexLocker lock(&m_mutex);
+    for (int waited = 0; m_waiting.value(ip, kNoAnswer) == kNoAnswer; waited += kAnswerPollMs) {
+        if (ctl.stopRequested() || stopped()) {
+            m_waiting.remove(ip);
+            return cancelled;
+        }
+        if (waited >= kAnswerWaitMs) {
+            m_waiting.remove(ip);
+            return notUpgraded; // an answer after this still reaches the row
+        }
+        m_answered.wait(&m_mutex, kAnswerPollMs);
+    }
+    const int code = int(uint32_t(m_waiting.take(ip)));
+    lock.unlock();
+    CTcpManager::instance().removeTcp(ip);
+    return {code == 1 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, code, QString()};
 }
 
 void CUpgradeWorker::updateTransProgress(QString ip, ulong finishedSize)
 {
-    if (stopAsked())
+    if (stopped() || !m_nodes.contains(ip))
         return;
     emit setUpdateProgress(true, ip, int(finishedSize));
 }
 
 void CUpgradeWorker::onTransAnswer(QString ip, CURLcode res)
 {
-    if (ignoresLateTransfers() && stopAsked())
-        return;
-    // The observer hears every transfer of the process, not only ours.
-    if (!m_nodes.contains(ip))
-        return;
-    // After a stop the operator has cancelled: no command, and the closing
-    // dialog finishes the clients itself.
-    if (m_transEnable.load() == 0)
-        return;
-    if (res == CURLE_OK) {
-        csftpclient *client = m_manager->findClient(ip);
-        if (client && client->sendUpgradeCommand())
-            return; // the node's answer ends the row
-        m_manager->finishClient(ip);
-        fail(ip);
-        return;
-    }
-    m_manager->finishClient(ip);
-    fail(ip);
+    // The node's task follows its own upload to the end.
+    Q_UNUSED(ip)
+    Q_UNUSED(res)
 }
 
 void CUpgradeWorker::updateOver(sUpdateRes *data)
 {
-    if (!data || stopAsked())
-        return;
-    const QString ip = QString::fromUtf8(data->ip);
-    if (!ip.isEmpty())
-        m_manager->finishClient(ip);
-    emit setUpdateProgress(false, ip, int(data->value));
+    if (data)
+        updateResult(QString::fromUtf8(data->ip), int(data->value));
+}
+
+void CUpgradeWorker::updateResult(const QString &ip, int value)
+{
+    {
+        QMutexLocker lock(&m_mutex);
+        if (stopped())
+            return;
+        const auto it = m_waiting.find(ip);
+        if (it != m_waiting.end()) {
+            it.value() = qint64(uint32_t(value));
+            m_answered.wakeAll();
+            return;
+        }
+    }
+    // No task waits for it (late, after its wait ended): the row still shows it.
+    QMetaObject::invokeMethod(this, [this, ip, value] {
+        if (!stopped())
+            emit setUpdateProgress(false, ip, value);
+    }, Qt::QueuedConnection);
 }
 
 void CUpgradeWorker::retry(QString ip)
 {
-    if (ignoresLateTransfers() && stopAsked())
-        return;
     if (ip.isEmpty() || !m_nodes.contains(ip))
         return;
-    if (!startUpload(ip))
-        fail(ip);
+    startRun({ip});
 }
 
 void CUpgradeWorker::SetTransStop(bool bStop)
 {
-    m_transEnable.store(bStop ? 0 : 1);
+    if (bStop)
+        requestStop();
+    else
+        m_transEnable->store(1);
 }

@@ -1,23 +1,30 @@
 #pragma once
 
+#include <QHash>
+#include <QMutex>
 #include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <atomic>
+#include <QWaitCondition>
 #include <cstdint>
 #include <curl/curl.h>
+#include <memory>
+#include <vector>
 
+#include "comm/cbulkrunner.h"
 #include "comm/sdevicedata.h"
+#include "transfer/stransinfo.h"
 
 class CDeviceCtrlObserver;
 class CUpdateManagerCtrl;
 class csftpclient;
 
-// The part the firmware and application upgrade workers share. Lives in the
-// dialog's worker thread: uploads the package to every node at once, sends the
-// upgrade command after a finished upload and passes progress and results on
-// to the dialog.
+// The part the firmware and application upgrade workers share. Runs each node's chain
+// (upload, upgrade command, the node's answer) as one task of a bulk runner, at most the
+// configured number of nodes at once, and passes progress and results on to the dialog.
+// Lives on the dialog's thread; the runners own every thread it starts, and the stop
+// flag the uploads read is shared with them.
 class CUpgradeWorker : public QObject
 {
     Q_OBJECT
@@ -27,18 +34,22 @@ public:
     // No row text is defined for a node that never got the command; this code
     // has none of the node's meanings and shows as "升级失败".
     static constexpr int kNotUpgraded = 0;
+    // How long a node may take to answer its upgrade command (it installs first).
+    static constexpr int kAnswerWaitMs = 300000;
 
     CUpgradeWorker(CUpdateManagerCtrl *manager, CDeviceCtrlObserver *observer, int32_t upgradeType,
                    QObject *parent = nullptr);
+    ~CUpgradeWorker() override; // stops and joins every runner
 
-    // From any thread: running uploads end at once. The closing dialog calls it
-    // so that a worker busy sending a command cannot delay the stop.
-    void requestStop() { m_transEnable.store(0); }
+    // Running uploads end at once, waiting tasks give up, links being made close.
+    void requestStop();
 
 public slots:
     void updateTransProgress(QString ip, ulong finishedSize);
     void onTransAnswer(QString ip, CURLcode res);
     void updateOver(sUpdateRes *data);
+    // The node's answer by value (what updateOver reads from the record); any thread.
+    void updateResult(const QString &ip, int value);
     void retry(QString ip);
     void SetTransStop(bool bStop);
 
@@ -47,19 +58,21 @@ signals:
 
 protected:
     void startUploads(const QStringList &ipList, const QString &fileName);
-    // Late calls after a confirmed close are ignored.
-    bool stopAsked() const;
-    // The application upgrade also ignores late answers and retries.
-    virtual bool ignoresLateTransfers() const { return false; }
 
 private:
-    bool startUpload(const QString &ip);
-    void fail(const QString &ip);
+    void startRun(const QStringList &ips);
+    sBulkOutcome upgradeNode(const QString &ip, const CBulkRunner::Control &ctl);
+    bool stopped() const;
 
     CUpdateManagerCtrl *m_manager = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
     const int32_t m_upgradeType = 0;
     QString m_fileName;
-    QSet<QString> m_nodes; // IPs with a client of ours
-    std::atomic<int32_t> m_transEnable{1}; // given to every client; uploads read it
+    QSet<QString> m_nodes; // IPs with a client of ours; this object's thread only
+    std::vector<std::unique_ptr<CBulkRunner>> m_runs; // the first run and one per retry
+    TransFlag m_transEnable = makeTransFlag(); // given to every client; uploads read it
+
+    mutable QMutex m_mutex; // the two below
+    QWaitCondition m_answered;
+    QHash<QString, qint64> m_waiting; // IP -> -1 while its task waits, then the node's code
 };

@@ -1,8 +1,12 @@
 #include "dialog/progressrows.h"
 
+#include <QElapsedTimer>
 #include <QListWidget>
+#include <QProgressBar>
 
 namespace ProgressRows {
+
+const QSize kRowSize(586, 80);
 
 QListWidget *makeList(QWidget *parent)
 {
@@ -19,7 +23,7 @@ QListWidget *makeList(QWidget *parent)
 CProgressListItem *addRow(QListWidget *list, const QString &ip, ProgressKind kind)
 {
     auto *entry = new QListWidgetItem(list);
-    entry->setSizeHint(QSize(586, 80));
+    entry->setSizeHint(kRowSize);
     auto *item = new CProgressListItem(ip, false, list);
     item->setKind(kind);
     list->setItemWidget(entry, item);
@@ -42,9 +46,79 @@ void setResult(QListWidget *list, const QString &ip, int res)
 {
     for (int i = 0; i < list->count(); ++i) {
         CProgressListItem *item = row(list, i);
-        if (item && item->ip() == ip)
+        if (item && item->ip() == ip) {
             item->setResultCode(res);
+            if (!item->isAnimating())
+                item->showResult();
+        }
     }
 }
 
 } // namespace ProgressRows
+
+CRowBuilder::CRowBuilder(QListWidget *list, ProgressKind kind, Setup setup, QObject *parent)
+    : QObject(parent), m_list(list), m_kind(kind), m_setup(std::move(setup))
+{
+    m_timer.setInterval(0);
+    connect(&m_timer, &QTimer::timeout, this, &CRowBuilder::buildSome);
+}
+
+void CRowBuilder::add(const QStringList &ips)
+{
+    m_ips += ips;
+    // A small list is there at once; a long one grows from the event loop.
+    for (int i = 0; i < kFirstRows && !isDone(); ++i)
+        buildOne();
+    if (!isDone())
+        m_timer.start();
+}
+
+void CRowBuilder::setResult(const QString &ip, int res)
+{
+    m_results.insert(ip, res);
+    for (auto it = m_built.constFind(ip); it != m_built.constEnd() && it.key() == ip; ++it) {
+        CProgressListItem *item = it.value();
+        item->setResultCode(res);
+        if (!item->isAnimating())
+            item->showResult();
+    }
+}
+
+void CRowBuilder::buildOne()
+{
+    const QString ip = m_ips.at(m_next++);
+    // Set up before it is in the list: a visible row repaints at once on each change.
+    auto *item = new CProgressListItem(ip, false);
+    item->setKind(m_kind);
+    m_built.insert(ip, item);
+    m_setup(item);
+    const auto known = m_results.constFind(ip);
+    if (known == m_results.constEnd()) {
+        ProgressRows::start(item, ProgressRows::Pending);
+    } else {
+        // Its node is done already: nothing left to wait for.
+        item->setResultCode(known.value());
+        item->progressBar()->setValue(item->progressBar()->maximum());
+        item->showResult();
+    }
+    auto *entry = new QListWidgetItem(m_list);
+    entry->setSizeHint(ProgressRows::kRowSize);
+    m_list->setItemWidget(entry, item);
+}
+
+void CRowBuilder::buildAll()
+{
+    while (!isDone())
+        buildOne();
+    m_timer.stop();
+}
+
+void CRowBuilder::buildSome()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!isDone() && clock.elapsed() < kBudgetMs)
+        buildOne();
+    if (isDone())
+        m_timer.stop();
+}

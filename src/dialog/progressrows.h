@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QHash>
+#include <QObject>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <functional>
 
 #include "ui/cprogreslistitem.h"
 
@@ -12,6 +17,7 @@ namespace ProgressRows {
 
 // Row result codes of the two flows.
 enum : int {
+    Pending = -1, // no result yet: the row keeps its running text past its animation
     Succeeded = 0,
     TypeMismatch = 1,
     ExportFailed = 2,
@@ -24,7 +30,44 @@ CProgressListItem *addRow(QListWidget *list, const QString &ip, ProgressKind kin
 CProgressListItem *row(QListWidget *list, int index);
 // Restarts the row's animation with the code it shows when nothing else arrives.
 void start(CProgressListItem *item, int pendingCode);
-// Stores res in every row named ip.
+// Stores res in every row named ip; a row whose animation has ended shows it at once.
 void setResult(QListWidget *list, const QString &ip, int res);
 
 } // namespace ProgressRows
+
+// Builds a list's rows a few at a time from the event loop, so that hundreds of rows
+// never freeze it, and keeps each IP's latest result for rows not built yet.
+class CRowBuilder final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CRowBuilder)
+
+public:
+    static constexpr int kBudgetMs = 4; // building time per event-loop turn
+    static constexpr int kFirstRows = 4;  // built at once by add()
+
+    using Setup = std::function<void(CProgressListItem *)>;
+    // setup runs once per new row (its connections). The builder then starts the row,
+    // or shows at once the result its IP already has.
+    CRowBuilder(QListWidget *list, ProgressKind kind, Setup setup, QObject *parent = nullptr);
+
+    void add(const QStringList &ips);
+    // Stores res for ip and sets it on the rows already built, as ProgressRows::setResult.
+    void setResult(const QString &ip, int res);
+    // Builds whatever is still queued, at once.
+    void buildAll();
+    bool isDone() const { return m_next >= m_ips.size(); }
+
+private:
+    void buildOne();
+    void buildSome();
+
+    QListWidget *m_list = nullptr;
+    ProgressKind m_kind = ProgressKind::Export;
+    Setup m_setup;
+    QStringList m_ips;
+    int m_next = 0;
+    QHash<QString, int> m_results;
+    QMultiHash<QString, CProgressListItem *> m_built; // rows by IP: a result is O(1)
+    QTimer m_timer;
+};

@@ -79,7 +79,7 @@ struct sTransTask
 {
     int32_t tag = -1; // upgradeType for uploads, -1 for downloads and listings
     QString ip;
-    std::atomic<int32_t> *transEnable = nullptr;
+    TransFlag transEnable;
     QString url;
     QString localPath;
     QString login = QString::fromLatin1(csftpclient::kLogin);
@@ -168,7 +168,7 @@ CURLcode performTransfer(CURL *handle, sTransTask &task)
 {
     curl_easy_setopt(handle, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD));
     task.context.ip = task.ip;
-    task.context.transEnable = task.transEnable;
+    task.context.transEnable = task.transEnable.get(); // alive as long as the task
     task.context.clock.start();
     curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
@@ -199,11 +199,11 @@ void setCommonStart(CURL *handle, const sTransTask &task, QByteArray &url, QByte
     curl_easy_setopt(handle, CURLOPT_USERPWD, login.constData());
 }
 
-void uploadFile(sTransTask task)
+CURLcode uploadFile(sTransTask task)
 {
     CurlHandle handle(curl_easy_init());
     if (!handle)
-        return;
+        return CURLE_FAILED_INIT;
     QByteArray url, login;
     setCommonStart(handle.get(), task, url, login);
 
@@ -214,7 +214,7 @@ void uploadFile(sTransTask task)
     curl_easy_setopt(handle.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, 0L);
     curl_easy_setopt(handle.get(), CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-    performTransfer(handle.get(), task);
+    return performTransfer(handle.get(), task);
 }
 
 CURLcode downloadFile(sTransTask task)
@@ -238,7 +238,7 @@ CURLcode downloadFile(sTransTask task)
     return res;
 }
 
-CURLcode listNames(const QString &ip, const QString &url, std::atomic<int32_t> *stopFlag,
+CURLcode listNames(const QString &ip, const QString &url, const TransFlag &stopFlag,
                    QList<QByteArray> &names)
 {
     CurlHandle handle(curl_easy_init());
@@ -352,7 +352,8 @@ bool csftpclient::upload(bool toApp)
     task.transEnable = m_transEnable;
     task.url = uploadUrl(m_ip, fileName, toApp);
     task.localPath = m_localPath;
-    startThread([task = std::move(task)]() mutable { uploadFile(std::move(task)); });
+    m_uploadCode.store(CURLE_FAILED_INIT);
+    startThread([this, task = std::move(task)]() mutable { m_uploadCode.store(uploadFile(std::move(task))); });
     return true;
 }
 

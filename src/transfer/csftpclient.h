@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <curl/curl.h>
 
 #include "transfer/stransinfo.h"
 
@@ -49,6 +50,8 @@ public:
 
     // Waits for the current transfer thread, if any.
     void joinTransfer();
+    // The library's result of the last upload, once joinTransfer() has returned.
+    CURLcode uploadResult() const { return m_uploadCode.load(); }
 
     // URLs (dotted IP; the file name is percent-encoded where it holds URL syntax).
     static QString uploadUrl(const QString &ip, const QString &fileName, bool toApp);
@@ -68,8 +71,9 @@ private:
     QString m_ip;
     QString m_localPath;
     int32_t m_upgradeType = 0;
-    std::atomic<int32_t> *m_transEnable = nullptr;
+    TransFlag m_transEnable;
 
+    std::atomic<CURLcode> m_uploadCode{CURLE_FAILED_INIT};
     std::mutex m_threadMutex; // the worker and the GUI thread may both join
     std::thread m_thread;
 };

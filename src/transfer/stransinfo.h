@@ -4,7 +4,13 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <curl/curl.h>
+
+// The stop flag of an owner's transfers: non-zero while they may go on. Shared, so a
+// transfer thread that outlives its owner still reads a live flag.
+using TransFlag = std::shared_ptr<std::atomic<int32_t>>;
+inline TransFlag makeTransFlag() { return std::make_shared<std::atomic<int32_t>>(1); }
 
 // What an SFTP client is created with.
 struct sTransInfo
@@ -12,7 +18,7 @@ struct sTransInfo
     QString ip;
     QString localPath;            // package for uploads, destination folder for log downloads
     int32_t upgradeType = 0;      // 0 device firmware, 1 application
-    std::atomic<int32_t> *transEnable = nullptr; // owner's flag, non-zero while uploads may go on
+    TransFlag transEnable;         // owner's flag, non-zero while uploads may go on
 };
 
 // Handed to the observers when a transfer ends.

@@ -80,7 +80,9 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         CDeviceCtrlJob job(nullptr);
-        CExportWorker worker({}, &job, dir.path() + QStringLiteral("/"));
+        // Answers of selected nodes are written, asked for now or earlier.
+        const SelectedNodeList selected{{1, "127.0.1.21", {}, 1}, {2, "../evil", {}, 2}, {3, "127.0.1.23", {}, 1}};
+        CExportWorker worker(selected, &job, dir.path() + QStringLiteral("/"));
         QSignalSpy results(&worker, &CExportWorker::setExportResult);
 
         sDeviceData dec = answer("127.0.1.21", 1);
@@ -109,7 +111,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 1);
 
         // A folder that cannot be written.
-        CExportWorker lost({}, &job, dir.filePath(QStringLiteral("missing/deeper")));
+        CExportWorker lost({{4, "127.0.1.22", {}, 2}}, &job, dir.filePath(QStringLiteral("missing/deeper")));
         QSignalSpy lostResults(&lost, &CExportWorker::setExportResult);
         sDeviceData enc = answer("127.0.1.22", 2);
         lost.exportDataSave(&enc);
@@ -138,11 +140,11 @@ private slots:
         QCOMPARE(dlg.row(0)->ip(), QStringLiteral("127.0.1.31"));
         QCOMPARE(dlg.size(), QSize(650, 465));
 
-        // An answer for the second row arrives (as the worker would report it).
-        dlg.setImportResult(QStringLiteral("127.0.1.32"), 0);
         QVERIFY(waitRows(dlg.rowList()));
         QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("导出失败"));
         QVERIFY(dlg.row(0)->retryButton()->isVisibleTo(dlg.row(0)));
+        // A late answer for the second row (as the worker reports it) still turns it.
+        dlg.setImportResult(QStringLiteral("127.0.1.32"), 0);
         QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("导出成功"));
         ModalDriver::screenshot(&dlg, QStringLiteral("dataexport"));
 

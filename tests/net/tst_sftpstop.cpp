@@ -43,19 +43,19 @@ private slots:
         f.write("package");
         f.close();
 
-        std::atomic<int32_t> flag{1};
+        const TransFlag flag = makeTransFlag();
         csftpclient client;
         sTransInfo info;
         info.ip = QStringLiteral("127.0.3.1");
         info.localPath = path;
-        info.transEnable = &flag;
+        info.transEnable = flag;
         client.setTransInfo(info);
         QVERIFY(client.uploadToUserdata());
         QTRY_VERIFY(!m_held.isEmpty()); // connected, waiting for the server's greeting
         QTest::qWait(200);
         QElapsedTimer clock;
         clock.start();
-        flag.store(0);
+        flag->store(0);
         client.joinTransfer();
         QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
     }

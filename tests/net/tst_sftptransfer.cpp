@@ -117,7 +117,7 @@ class TestSftpTransfer final : public QObject
         return m_lan.sftpRoot() + QLatin1Char('/') + ip + QLatin1Char('/') + rel;
     }
 
-    sTransInfo info(const QString &ip, const QString &path, int type, std::atomic<int32_t> *flag)
+    sTransInfo info(const QString &ip, const QString &path, int type, const TransFlag &flag)
     {
         sTransInfo i;
         i.ip = ip;
@@ -154,10 +154,10 @@ private slots:
         QVERIFY(writeFile(path, data));
 
         CTransferProbe probe;
-        std::atomic<int32_t> flag{1};
+        const TransFlag flag = makeTransFlag();
         csftpclient firmware, app;
-        QVERIFY(firmware.setTransInfo(info(m_ip1, path, 0, &flag)));
-        QVERIFY(app.setTransInfo(info(m_ip2, path, 1, &flag)));
+        QVERIFY(firmware.setTransInfo(info(m_ip1, path, 0, flag)));
+        QVERIFY(app.setTransInfo(info(m_ip2, path, 1, flag)));
         QElapsedTimer clock;
         clock.start();
         QVERIFY(firmware.uploadToUserdata());
@@ -221,12 +221,12 @@ private slots:
         const qint64 size = 96 << 20;
         const QString path = m_dir.filePath(QStringLiteral("vela_big_2.bin"));
         QVERIFY(writeFile(path, randomBytes(size)));
-        std::atomic<int32_t> flag{1};
+        const TransFlag flag = makeTransFlag();
         CTransferProbe probe;
         // The stop comes from another thread as soon as the first bytes went out.
-        probe.progressHook = [&flag](const QString &, uint32_t bytes) {
+        probe.progressHook = [flag](const QString &, uint32_t bytes) {
             if (bytes > 0)
-                flag.store(0);
+                flag->store(0);
         };
         {
             std::lock_guard<std::mutex> lock(g_debugMutex);
@@ -234,7 +234,7 @@ private slots:
         }
         const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
         csftpclient client;
-        client.setTransInfo(info(m_ip1, path, 0, &flag));
+        client.setTransInfo(info(m_ip1, path, 0, flag));
         QVERIFY(client.uploadToUserdata());
         client.joinTransfer();
         qInstallMessageHandler(previous);

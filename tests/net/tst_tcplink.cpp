@@ -270,11 +270,9 @@ private slots:
 
     void nobodyListening()
     {
+        // Refused: the send ends on the error, not at the 5 s limit.
         const QString ip = QStringLiteral("127.0.2.7");
-        QElapsedTimer timer;
-        timer.start();
         QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpNoLink);
-        QVERIFY(timer.elapsed() >= 4900);
         QVERIFY(CTcpManager::instance().hasLink(ip));
         // The node comes up: the same link object connects on the next send.
         Peer peer(ip);

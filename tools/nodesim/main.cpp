@@ -15,6 +15,7 @@
 #ifndef Q_OS_WIN
 #include <csignal>
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -92,7 +93,7 @@ int main(int argc, char *argv[])
         "Simulated encoder/decoder nodes on 127.x addresses. Run only inside scripts/netns.sh.\n"
         "Prints \"ready\" once every socket is bound; ends on SIGTERM, SIGINT or when stdin closes.\n"
         "Fault modes: silent offline twice dup-ip dup-mac short-frame bad-length huge not-json\n"
-        "data-not-object bad-node-type delay=MS tcp-silent tcp-refuse tcp-split tcp-two-frames\n"
+        "data-not-object bad-node-type delay=MS tcp-silent tcp-refuse unreachable tcp-delay=MS tcp-split tcp-two-frames\n"
         "tcp-len8 tcp-len-below-8 tcp-huge-length import-fail upgrade-code=VALUE upgrade-silent.\n"
         "See tools/nodesim/README.md."));
     p.addHelpOption();
@@ -166,6 +167,13 @@ int main(int argc, char *argv[])
     }
 
 #ifndef Q_OS_WIN
+    // Two listeners per node and a connection per link: a site of 2000 nodes needs
+    // more descriptors than the usual soft limit.
+    rlimit files {};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        setrlimit(RLIMIT_NOFILE, &files);
+    }
     if (!installSignalHandlers(&app))
         return fail(QStringLiteral("cannot install signal handlers"));
     if (!p.isSet(QStringLiteral("no-stdin")))

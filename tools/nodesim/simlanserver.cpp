@@ -23,6 +23,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 using namespace SimFrame;
@@ -107,7 +108,11 @@ SimLanServer::SimLanServer(SimConfig config, std::vector<SimNode> nodes, bool ve
 {
 }
 
-SimLanServer::~SimLanServer() = default;
+SimLanServer::~SimLanServer()
+{
+    for (const QString &ip : m_blackHoles.keys())
+        closeBlackHoles(ip);
+}
 
 bool SimLanServer::start(QString *error)
 {
@@ -162,7 +167,8 @@ void SimLanServer::record(const QJsonObject &line)
 
 bool SimLanServer::reachable(const SimNode &node) const
 {
-    return !node.faults.offline && QDateTime::currentMSecsSinceEpoch() >= node.silentUntilMs;
+    return !node.faults.offline && !node.faults.unreachable
+        && QDateTime::currentMSecsSinceEpoch() >= node.silentUntilMs;
 }
 
 int SimLanServer::nodeAt(const QString &ip) const
@@ -508,9 +514,17 @@ bool SimLanServer::applyEncoderSettings(SimNode &node, const QJsonObject &cmd, Q
 bool SimLanServer::syncListeners(QString *error)
 {
     QSet<QString> wanted;
-    for (const SimNode &n : m_nodes)
-        if (!n.faults.offline && !n.faults.tcpRefuse && isIPv4Text(n.ip()))
+    QSet<QString> holes;
+    for (const SimNode &n : m_nodes) {
+        if (!isIPv4Text(n.ip()) || n.faults.offline || n.faults.tcpRefuse)
+            continue;
+        if (n.faults.unreachable)
+            holes.insert(n.ip());
+        else
             wanted.insert(n.ip());
+    }
+    // Of two nodes on one address, the one that answers wins.
+    holes.subtract(wanted);
     for (auto it = m_listeners.begin(); it != m_listeners.end();) {
         if (wanted.contains(it.key())) {
             ++it;
@@ -519,7 +533,15 @@ bool SimLanServer::syncListeners(QString *error)
         qDeleteAll(it.value());
         it = m_listeners.erase(it);
     }
+    for (const QString &ip : m_blackHoles.keys()) {
+        if (!holes.contains(ip))
+            closeBlackHoles(ip);
+    }
     bool ok = true;
+    for (const QString &ip : qAsConst(holes)) {
+        if (!m_blackHoles.contains(ip) && !openBlackHole(ip, error))
+            ok = false;
+    }
     for (const QString &ip : qAsConst(wanted)) {
         if (m_listeners.contains(ip))
             continue;
@@ -538,6 +560,58 @@ bool SimLanServer::syncListeners(QString *error)
         m_listeners.insert(ip, servers);
     }
     return ok;
+}
+
+bool SimLanServer::openBlackHole(const QString &ip, QString *error)
+{
+#ifdef Q_OS_LINUX
+    QList<int> fds;
+    bool ok = true;
+    for (quint16 port : {kTcpDataPort, kTcpUpgradePort}) {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_port = htons(port);
+        inet_pton(AF_INET, ip.toLatin1().constData(), &addr.sin_addr);
+        const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int one = 1;
+        if (listener >= 0)
+            ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        // Backlog 0 keeps one connection; the filler takes it, and Linux drops every
+        // further SYN while the queue is full. The listener never accepts.
+        if (listener < 0 || ::bind(listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0
+            || ::listen(listener, 0) != 0) {
+            *error = QStringLiteral("cannot listen on %1:%2: %3").arg(ip).arg(port).arg(QString::fromLocal8Bit(std::strerror(errno)));
+            if (listener >= 0)
+                ::close(listener);
+            ok = false;
+            continue;
+        }
+        fds << listener;
+        const int filler = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (filler < 0 || ::connect(filler, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0) {
+            *error = QStringLiteral("cannot fill the queue of %1:%2: %3").arg(ip).arg(port).arg(QString::fromLocal8Bit(std::strerror(errno)));
+            if (filler >= 0)
+                ::close(filler);
+            ok = false;
+            continue;
+        }
+        fds << filler;
+    }
+    m_blackHoles.insert(ip, fds);
+    return ok;
+#else
+    *error = QStringLiteral("unreachable nodes need Linux: %1").arg(ip);
+    return false;
+#endif
+}
+
+void SimLanServer::closeBlackHoles(const QString &ip)
+{
+#ifdef Q_OS_LINUX
+    for (int fd : m_blackHoles.value(ip))
+        ::close(fd);
+#endif
+    m_blackHoles.remove(ip);
 }
 
 void SimLanServer::onNewConnection(QTcpServer *server, quint16 port)
@@ -575,6 +649,8 @@ void SimLanServer::sendTcpAnswer(SimTcpSession *session, const SimNode &node, qu
     QByteArray main = frame;
     if (f.tcpTwoFrames)
         main = (code == kUpgrade + kAnswerOffset ? packBinary32(kUpgradeProgress, 100) : frame) + frame;
+    if (f.tcpDelayMs > 0)
+        chunks.prepend({QByteArray(), f.tcpDelayMs}); // a slow node: nothing, then the answer
     if (f.tcpSplit) {
         chunks.append({main.left(5), 0});
         chunks.append({main.mid(5, 3), 30});

@@ -49,6 +49,10 @@ private:
     bool applyEncoderSettings(SimNode &node, const QJsonObject &cmd, QString *why);
     quint32 upgradeResult(SimNode &node, const QByteArray &body, QJsonObject *rec);
     bool syncListeners(QString *error);
+    // Listeners that never accept, with their one-place queue kept full, so a connect
+    // to the address is never answered (the SYN is dropped) until the caller gives up.
+    bool openBlackHole(const QString &ip, QString *error);
+    void closeBlackHoles(const QString &ip);
     void saveState();
     void record(const QJsonObject &line);
 
@@ -59,6 +63,7 @@ private:
     QUdpSocket m_udpCommand;
     QUdpSocket m_udpLogLevel;
     QHash<QString, QList<QTcpServer *>> m_listeners;
+    QHash<QString, QList<int>> m_blackHoles; // listening and filler descriptors per address
     std::mt19937 m_rng;
     quint64 m_addressSeq = 0;
     bool m_hasProxyLogLevel = false;

@@ -87,6 +87,7 @@ bool SimFaults::apply(const QString &mode, QString *error)
         {"bad-node-type", &SimFaults::badNodeType},
         {"tcp-silent", &SimFaults::tcpSilent},
         {"tcp-refuse", &SimFaults::tcpRefuse},
+        {"unreachable", &SimFaults::unreachable},
         {"tcp-split", &SimFaults::tcpSplit},
         {"tcp-two-frames", &SimFaults::tcpTwoFrames},
         {"tcp-len8", &SimFaults::tcpLen8},
@@ -109,6 +110,14 @@ bool SimFaults::apply(const QString &mode, QString *error)
         *error = QStringLiteral("delay needs a number of milliseconds: %1").arg(mode);
         return false;
     }
+    if (name == QLatin1String("tcp-delay")) {
+        bool ok = false;
+        tcpDelayMs = value.toInt(&ok);
+        if (ok && tcpDelayMs >= 0)
+            return true;
+        *error = QStringLiteral("tcp-delay needs a number of milliseconds: %1").arg(mode);
+        return false;
+    }
     if (name == QLatin1String("upgrade-code")) {
         if (parseUInt32(value, &upgradeCode)) {
             hasUpgradeCode = true;
@@ -128,7 +137,7 @@ QStringList SimFaults::names() const
         {silent, "silent"}, {offline, "offline"}, {twice, "twice"}, {dupIp, "dup-ip"},
         {dupMac, "dup-mac"}, {shortFrame, "short-frame"}, {badLength, "bad-length"}, {huge, "huge"},
         {notJson, "not-json"}, {dataNotObject, "data-not-object"}, {badNodeType, "bad-node-type"},
-        {tcpSilent, "tcp-silent"}, {tcpRefuse, "tcp-refuse"}, {tcpSplit, "tcp-split"},
+        {tcpSilent, "tcp-silent"}, {tcpRefuse, "tcp-refuse"}, {unreachable, "unreachable"}, {tcpSplit, "tcp-split"},
         {tcpTwoFrames, "tcp-two-frames"}, {tcpLen8, "tcp-len8"}, {tcpLenBelow8, "tcp-len-below-8"},
         {tcpHugeLength, "tcp-huge-length"}, {importFail, "import-fail"}, {upgradeSilent, "upgrade-silent"},
     };
@@ -137,6 +146,8 @@ QStringList SimFaults::names() const
             out << QString::fromLatin1(f.second);
     if (delayMs > 0)
         out << QStringLiteral("delay=%1").arg(delayMs);
+    if (tcpDelayMs > 0)
+        out << QStringLiteral("tcp-delay=%1").arg(tcpDelayMs);
     if (hasUpgradeCode)
         out << QStringLiteral("upgrade-code=0x%1").arg(upgradeCode, 8, 16, QLatin1Char('0'));
     return out;

@@ -25,6 +25,8 @@ struct SimFaults
     // TCP
     bool tcpSilent = false;     // reads and records, never answers
     bool tcpRefuse = false;     // no listener on the node's address
+    bool unreachable = false;   // ignores all UDP; TCP connections are never answered
+    int tcpDelayMs = 0;         // extra delay before every TCP answer
     bool tcpSplit = false;      // answers written as 5 bytes, 3 bytes, rest
     bool tcpTwoFrames = false;  // two frames in one write
     bool tcpLen8 = false;       // an empty frame (length 8) before the answer
