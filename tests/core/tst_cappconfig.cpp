@@ -30,7 +30,6 @@ private slots:
     void versionFileMissingKeepsLabel();
     void saveReplacesFileAtomically();
     void saveFailureIsReported();
-    void appEventIsSingleAndSignals();
 
 private:
     void writeConfig(const QByteArray &content);
@@ -190,16 +189,6 @@ void TestAppConfig::saveFailureIsReported()
     config.setLanguage(QStringLiteral("EN"));
     QVERIFY(!config.save());
     QVERIFY(QFileInfo(config.configFilePath()).isDir());
-}
-
-void TestAppConfig::appEventIsSingleAndSignals()
-{
-    AppEvent *event = AppEvent::instance();
-    QCOMPARE(AppEvent::instance(), event);
-    QSignalSpy spy(event, &AppEvent::changeLanguge);
-    emit event->changeLanguge(QStringLiteral("EN"));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("EN"));
 }
 
 int main(int argc, char *argv[])

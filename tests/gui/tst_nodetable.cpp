@@ -258,20 +258,6 @@ private slots:
         QCOMPARE(rowIds(), (QList<int64_t>{201, 101}));
     }
 
-    void languageRebuildsFilterLists()
-    {
-        m_page->updateCombox(QStringLiteral("EN"));
-        QCOMPARE(header()->typeBox()->itemText(0), QStringLiteral("All types"));
-        QCOMPARE(header()->modeBox()->itemText(2), QStringLiteral("KVM"));
-        QCOMPARE(header()->versionBox()->itemText(0), QStringLiteral("All versions"));
-        QCOMPARE(rowIds().size(), 5);
-        activate(header()->modeBox(), QStringLiteral("KVM"));
-        QCOMPARE(rowIds(), (QList<int64_t>{101}));
-        m_page->updateCombox(QStringLiteral("CN"));
-        QCOMPARE(header()->modeBox()->currentText(), QStringLiteral("坐席"));
-        QCOMPARE(rowIds(), (QList<int64_t>{101}));
-    }
-
     void selectionForCommands()
     {
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
@@ -291,21 +277,6 @@ private slots:
         const auto ids = m_page->selectedNodes();
         QCOMPARE(ids.size(), 2);
         QCOMPARE(ids.at(1).second, EncoderNode);
-    }
-
-    void scrollBarMovesHeaderColumns()
-    {
-        const int first = CNodeHeaderView::LeftMargin + CNodeHeaderView::FirstColumnWidth + CNodeHeaderView::ColumnGap;
-        const int w = header()->width();
-        QCOMPARE(header()->typeBox()->x(), first + (w - 158) / 6);
-        for (int i = 0; i < 40; ++i)
-            CDecoderList::instance().addNode(decoder(1000 + i, "127.0.2." + QByteArray::number(i + 1), QByteArray()));
-        m_page->updateDeviceInfo();
-        QTRY_VERIFY(view()->verticalScrollBar()->isVisible());
-        QCOMPARE(header()->scrollBarAllowance(), 8);
-        // Each column gives up 8/6 pixels so the titles stay above the narrower rows.
-        QCOMPARE(header()->typeBox()->x(), first + (w - 158 - 8) / 6);
-        QCOMPARE(header()->versionBox()->x(), first + 3 * ((w - 158 - 8) / 6));
     }
 
     void headerLinesUpWithRows()
@@ -374,14 +345,11 @@ private slots:
                 QVERIFY(box->width() <= c - 10);
             }
         }
-        // In Chinese every filter text fits the usual 100 pixels.
-        QCOMPARE(header()->versionBox()->width(), 100);
-        QCOMPARE(header()->modeBox()->width(), 100);
     }
 
     void paintedRows()
     {
-        saveScreenshot(m_page, QStringLiteral("nodetable"));
+        QCoreApplication::processEvents(); // the view lays its rows out on a zero timer
         const QImage image = view()->viewport()->grab().toImage();
         const int x = 134 + 5 * ((view()->viewport()->width() - 168) / 6); // the IP column
         for (int row = 0; row < 5; ++row) {

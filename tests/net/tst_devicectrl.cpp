@@ -211,49 +211,22 @@ private slots:
         QVERIFY(!sent.first().value("broadcast").toBool());
     }
 
-    void settingsCommandsChangeTheNodes()
+    void settingsForUnknownNodesSendNothing()
     {
         SimLan lan;
-        QVERIFY2(lan.start({"--decoders", "2", "--encoders", "2", "--seed", "21"}), qPrintable(lan.errorString()));
+        QVERIFY2(lan.start({"--decoders", "1", "--encoders", "1"}), qPrintable(lan.errorString()));
         StoreObserver page;
         CNodeListModel model;
         CDeviceCtrlJob job(&model);
         QVERIFY(job.scanNodes());
         model.refreshSnapshot();
-
-        // Decoder settings: a new name and display mode.
-        const QJsonObject dec = lan.node(0);
-        const int64_t decId = int64_t(dec.value("id").toDouble());
-        sDecoderInfo d;
-        model.findById(d, decId);
-        QCOMPARE(d.id, decId);
-        d.name = "大厅-左屏";
-        d.mode = 2;
-        model.updateById(d, decId);
-        QVERIFY(job.setDecoder(dec.value("ip").toString(), decId));
-        QTRY_COMPARE(lan.node(0).value("nodeData").toObject().value("name").toString(), QStringLiteral("大厅-左屏"));
-        QCOMPARE(lan.node(0).value("nodeData").toObject().value("mode").toInt(), 2);
-
-        // Encoder settings: stream bit rate and signal name.
-        const QJsonObject enc = lan.node(2);
-        const int64_t encId = int64_t(enc.value("id").toDouble());
-        sEncoderInfo e;
-        model.findById(e, encId);
-        QCOMPARE(e.id, encId);
-        e.bitRate = 6.5f;
-        e.signalName = "camera 7";
-        model.updateById(e, encId);
-        QVERIFY(job.setEncoder(enc.value("ip").toString(), encId));
-        QTRY_COMPARE(lan.node(2).value("nodeData").toObject().value("streamInfo").toObject().value("bitRate").toDouble(), 6.5);
-        QCOMPARE(lan.node(2).value("nodeData").toObject().value("signalInfo").toObject().value("signalName").toString(),
-                 QStringLiteral("camera 7"));
-
-        // Unknown ids and a missing model send nothing.
+        const QString decIp = lan.node(0).value("ip").toString();
+        const int64_t decId = int64_t(lan.node(0).value("id").toDouble());
         const int before = lan.records().size();
-        QVERIFY(!job.setDecoder(dec.value("ip").toString(), 123456789));
-        QVERIFY(!job.setEncoder(enc.value("ip").toString(), decId));
+        QVERIFY(!job.setDecoder(decIp, 123456789));
+        QVERIFY(!job.setEncoder(lan.node(1).value("ip").toString(), decId));
         CDeviceCtrlJob noModel(nullptr);
-        QVERIFY(!noModel.setDecoder(dec.value("ip").toString(), decId));
+        QVERIFY(!noModel.setDecoder(decIp, decId));
         QTest::qWait(50);
         QCOMPARE(lan.records().size(), before);
     }
@@ -421,53 +394,6 @@ private slots:
     }
 
     // The simulator's stream faults, end to end.
-    void tcpStreamFaults()
-    {
-        SimLan lan;
-        QVERIFY2(lan.start({"--decoders", "5", "--seed", "17", "--fault", "tcp-split@0", "--fault", "tcp-two-frames@1",
-                    "--fault", "tcp-len8@2", "--fault", "tcp-len-below-8@3", "--fault", "tcp-huge-length@4"}), qPrintable(lan.errorString()));
-        Collected<QString> from;
-        SignalObserver answers;
-        connect(&answers.observer, &CDeviceCtrlObserver::sigExportData, this,
-                [&](sDeviceData *d) { from.append(QString::fromUtf8(d->ip)); }, Qt::DirectConnection);
-        CDeviceCtrlJob job(nullptr);
-        QStringList ips;
-        for (int i = 0; i < 5; ++i) {
-            ips.append(lan.node(i).value("ip").toString());
-            QVERIFY(job.exportDecoderData(ips.last().toUtf8()));
-        }
-        QTRY_COMPARE(from.count(ips.at(1)), 2);
-        QTRY_COMPARE(from.count(ips.at(0)), 1);
-        QTRY_COMPARE(from.count(ips.at(2)), 1);
-        // A bad length field drops the link before the answer behind it.
-        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(3)), int(CTcpSocket::StateDisconnected));
-        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(4)), int(CTcpSocket::StateDisconnected));
-        QTest::qWait(100);
-        QCOMPARE(from.count(ips.at(0)), 1);
-        QCOMPARE(from.count(ips.at(3)), 0);
-        QCOMPARE(from.count(ips.at(4)), 0);
-        // The next send reconnects.
-        QVERIFY(job.exportDecoderData(ips.at(3).toUtf8()));
-        QTRY_COMPARE(lan.records(3533).size(), 6);
-        QTRY_COMPARE(CTcpManager::instance().linkState(ips.at(3)), int(CTcpSocket::StateDisconnected));
-    }
-
-    void upgradeCommandAnswer()
-    {
-        SimLan lan;
-        QVERIFY2(lan.start({"--decoders", "1", "--seed", "23", "--fault", "upgrade-code=0x21000015@0"}), qPrintable(lan.errorString()));
-        Collected<sUpdateRes> results;
-        SignalObserver answers;
-        connect(&answers.observer, &CDeviceCtrlObserver::sigUpdateRes, this,
-                [&](sUpdateRes *r) { results.append(*r); }, Qt::DirectConnection);
-        const QByteArray ip = lan.node(0).value("ip").toString().toUtf8();
-        QByteArray body(Protocol::kUpgradeBodySize, '\0');
-        body[0] = 1;
-        QCOMPARE(CCommandSender::instance().sendUpgrade(ip, body), Protocol::kTcpSent);
-        QTRY_COMPARE(results.size(), 1);
-        QCOMPARE(results.items().first().ip, ip);
-        QCOMPARE(results.items().first().value, Protocol::kUpgradeModelMismatch);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDeviceCtrl)
