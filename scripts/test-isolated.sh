@@ -19,17 +19,17 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 for bin in "$build"/tests/{core,gui,net}_tst_*; do
-    [ -x "$bin" ] || continue
+    [ -f "$bin" ] && [ -x "$bin" ] || continue
     name=${bin##*/}
     [[ $name =~ $filter ]] || continue
-    functions=$(env QT_QPA_PLATFORM=offscreen "$bin" -functions | sed -n 's/^\([A-Za-z_][A-Za-z0-9_]*\)()$/\1/p' \
+    functions=$(env QT_QPA_PLATFORM=offscreen "$bin" -functions 2>/dev/null | sed -n 's/^\([A-Za-z_][A-Za-z0-9_]*\)()$/\1/p' \
         | grep -v -x -E 'initTestCase|cleanupTestCase|init|cleanup' || true)
     for fn in $functions; do
         run=$(mktemp -d "$scratch/run.XXXXXX")
         mkdir -m 700 "$run/home" "$run/runtime" "$run/work"
         log=$run/log
         if (cd "$run/work" && env -i PATH="$PATH" HOME="$run/home" XDG_RUNTIME_DIR="$run/runtime" \
-                TMPDIR="$run/work" QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=90000 \
+                TMPDIR="$run/work" QV_IN_NETNS=1 QT_QPA_PLATFORM=offscreen QTEST_FUNCTION_TIMEOUT=90000 \
                 ASAN_OPTIONS="${ASAN_OPTIONS:-}" LSAN_OPTIONS="${LSAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}" \
                 timeout 300 "$bin" "$fn") >"$log" 2>&1; then
             passed=$((passed + 1))

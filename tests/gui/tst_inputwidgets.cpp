@@ -33,7 +33,6 @@ private slots:
     void ipTextAndSetText();
     void ipRangeCorrection();
     void ipMaskMode();
-    void ipDigitsMoveOn();
     void ipZeroIsNormalised();
 
     void macTextAndCheck();
@@ -131,46 +130,6 @@ void TestInputWidgets::ipMaskMode()
     QApplication::clipboard()->setText(QStringLiteral("299"));
     ip.f(0)->paste();
     QCOMPARE(ip.f(0)->text(), QStringLiteral("255"));
-}
-
-void TestInputWidgets::ipDigitsMoveOn()
-{
-    Ip ip;
-    QVERIFY(ip.ready);
-    ip.f(0)->setFocus();
-    QTest::keyClicks(ip.f(0), QStringLiteral("19"));
-    QTest::keyClicks(ip.f(0), QStringLiteral("2"));
-    QCOMPARE(ip.f(0)->text(), QStringLiteral("192"));
-    QCOMPARE(QApplication::focusWidget(), ip.f(0));
-
-    // A full field hands the next digit's focus on; the digit itself goes nowhere.
-    QTest::keyClicks(ip.f(0), QStringLiteral("1"));
-    QCOMPARE(ip.f(0)->text(), QStringLiteral("192"));
-    QCOMPARE(QApplication::focusWidget(), ip.f(1));
-    QCOMPARE(ip.f(1)->text(), QString());
-
-    QTest::keyClicks(ip.f(1), QStringLiteral("26"));
-    QTest::keyClicks(ip.f(1), QStringLiteral("3"));
-    QCOMPARE(ip.f(1)->text(), QStringLiteral("26"));
-    QCOMPARE(QApplication::focusWidget(), ip.f(2));
-    QCOMPARE(ip.f(2)->text(), QString());
-
-    // Moving on selects the next field, so typing replaces it.
-    ip.f(3)->setText(QStringLiteral("77"));
-    ip.f(2)->setText(QStringLiteral("255"));
-    ip.f(2)->setFocus();
-    ip.f(2)->end(false);
-    QTest::keyClicks(ip.f(2), QStringLiteral("5"));
-    QCOMPARE(QApplication::focusWidget(), ip.f(3));
-    QCOMPARE(ip.f(3)->selectedText(), QStringLiteral("77"));
-    QTest::keyClicks(ip.f(3), QStringLiteral("8"));
-    QCOMPARE(ip.f(3)->text(), QStringLiteral("8"));
-
-    // The last field does not pass anything on.
-    QTest::keyClicks(ip.f(3), QStringLiteral("99"));
-    QCOMPARE(ip.f(3)->text(), QStringLiteral("89"));
-    QCOMPARE(QApplication::focusWidget(), ip.f(3));
-    QCOMPARE(ip.edit.text(), QStringLiteral("192.26.255.89"));
 }
 
 void TestInputWidgets::ipZeroIsNormalised()

@@ -141,10 +141,8 @@ void TestNodeSettings::modelNames_data()
 {
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("16") << 16 << "Vela";
     QTest::newRow("17") << 17 << "Vela-S";
     QTest::newRow("18 has a name but is not accepted") << 18 << "Model_Error";
-    QTest::newRow("15") << 15 << "Model_Error";
 }
 
 void TestNodeSettings::modelNames()
@@ -380,7 +378,6 @@ void TestNodeSettings::encoderResolutionInsertions_data()
     QTest::newRow("5120*2880 first") << 5120 << 2880 << 0 << true;
     QTest::newRow("640*480 last") << 640 << 480 << 12 << true;
     QTest::newRow("1366*768 listed") << 1366 << 768 << 7 << false;
-    QTest::newRow("1920*1000 among the 1920s") << 1920 << 1000 << 3 << true;
 }
 
 void TestNodeSettings::encoderResolutionInsertions()
@@ -439,8 +436,6 @@ void TestNodeSettings::encoderGainCorrection()
     gain->clear();
     QTest::keyClicks(gain, QStringLiteral("-5"));
     QCOMPARE(gain->text(), QStringLiteral("0"));
-    gain->setText(QStringLiteral("abc"));
-    QCOMPARE(gain->text(), QStringLiteral("abc"));
     gain->setText(QStringLiteral("75"));
     QCOMPARE(gain->text(), QStringLiteral("75"));
     quietly([&] { dlg.onOkClicked(); });
