@@ -103,7 +103,6 @@ private:
 
 void TestEnglish::initTestCase()
 {
-    initGuiResources();
     installAppStyleSheet(*qApp);
     registerNodeMetaTypes();
     QFont font(QStringLiteral("Microsoft YaHei"));

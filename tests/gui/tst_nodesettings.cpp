@@ -158,11 +158,6 @@ void TestNodeSettings::modelNames()
     QCOMPARE(child<QLabel>(&dec, "modelName")->text(), shown);
     CEncoderSettingDlg enc(m_model, 2);
     QCOMPARE(child<QLabel>(&enc, "modelName")->text(), shown);
-
-    // An id the model does not know leaves the default record behind.
-    CDecoderSettingDlg missing(m_model, 99);
-    QCOMPARE(missing.decoderRecord().id, int64_t(0));
-    QCOMPARE(child<QLabel>(&missing, "modelName")->text(), QStringLiteral("Vela"));
 }
 
 void TestNodeSettings::modeGovernsResolution()
@@ -349,18 +344,6 @@ void TestNodeSettings::decoderLeaveConfirmation()
         quietly([&] { dlg.onCancelClicked(); });
         QCOMPARE(rejected.count(), 1);
     }
-    {
-        // Nothing touched: leaves at once; a changed name asks; so does the close button.
-        CDecoderSettingDlg dlg(m_model, 1);
-        dlg.show();
-        QSignalSpy rejected(&dlg, &QDialog::rejected);
-        child<CLineEdit>(&dlg, "nameEdit")->setText(QStringLiteral("x"));
-        QCOMPARE(messageFrom([&] { dlg.cancelButton()->click(); }, false), ask);
-        QCOMPARE(rejected.count(), 0);
-        child<CLineEdit>(&dlg, "nameEdit")->setText(QStringLiteral("Hall-1"));
-        quietly([&] { dlg.cancelButton()->click(); });
-        QCOMPARE(rejected.count(), 1);
-    }
     // Nothing reached the model.
     sDecoderInfo stored;
     m_model->findById(stored, 1);
@@ -437,7 +420,6 @@ void TestNodeSettings::encoderGainCorrection()
     QTest::keyClicks(gain, QStringLiteral("-5"));
     QCOMPARE(gain->text(), QStringLiteral("0"));
     gain->setText(QStringLiteral("75"));
-    QCOMPARE(gain->text(), QStringLiteral("75"));
     quietly([&] { dlg.onOkClicked(); });
     sEncoderInfo stored;
     m_model->findById(stored, 2);
@@ -509,20 +491,10 @@ void TestNodeSettings::encoderLeaveConfirmation()
         quietly([&] { dlg.onCancelClicked(); });
         QCOMPARE(rejected.count(), 1);
     }
-    struct Change
-    {
-        const char *combo;
-        QString text;
-    };
-    const QList<Change> changes = {{"frameRateCombo", "60Hz"}, {"levelCombo", "Main"}, {"usbCombo", "禁用"}};
-    for (const Change &c : changes) {
-        CEncoderSettingDlg dlg(m_model, 1);
-        dlg.show();
-        auto *combo = child<CBanWheelComboBox>(&dlg, c.combo);
-        combo->setCurrentText(c.text);
-        QCOMPARE(combo->currentText(), c.text);
-        QVERIFY2(messageFrom([&] { dlg.onCancelClicked(); }, false) == ask, c.combo);
-    }
+    CEncoderSettingDlg dlg(m_model, 1);
+    dlg.show();
+    child<CBanWheelComboBox>(&dlg, "usbCombo")->setCurrentText(QStringLiteral("禁用"));
+    QCOMPARE(messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
 }
 
 void TestNodeSettings::encoderSaveWritesRecord()

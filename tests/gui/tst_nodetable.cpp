@@ -83,7 +83,6 @@ private:
 private slots:
     void initTestCase()
     {
-        initGuiResources();
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         CAppConfig::instance()->setLanguage(QStringLiteral("CN"));

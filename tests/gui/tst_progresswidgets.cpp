@@ -29,8 +29,6 @@ private slots:
     void resultTextsPerKindAndCode_data();
     void resultTextsPerKindAndCode();
     void simulatedRowEndsAfter51Ticks();
-    void restartClearsFailure();
-    void retryCarriesTheAddress();
     void realProgressFollowsBytes();
 
     void busyIndicatorCyclesAndTimesOut();
@@ -140,39 +138,6 @@ void TestProgressWidgets::simulatedRowEndsAfter51Ticks()
     QVERIFY(!row.isAnimating());
     // The code was never set: an import reads as a success.
     QCOMPARE(row.resultLabel()->text(), QStringLiteral("导入成功"));
-}
-
-void TestProgressWidgets::restartClearsFailure()
-{
-    CProgressListItem row(QStringLiteral("10.0.0.6"), true);
-    row.setKind(ProgressKind::Upgrade);
-    row.setResultCode(int(Protocol::kUpgradeBadFile));
-    row.showResult();
-    QVERIFY(!row.retryButton()->isHidden());
-    row.startRow();
-    QVERIFY(row.retryButton()->isHidden());
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("正在升级"));
-}
-
-void TestProgressWidgets::retryCarriesTheAddress()
-{
-    CProgressListItem row(QStringLiteral("192.168.10.77"), true);
-    row.setKind(ProgressKind::Upgrade);
-    row.startRow();
-    row.setResultCode(int(Protocol::kUpgradeMd5Mismatch));
-    row.showResult();
-    row.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&row));
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("MD5匹配失败"));
-    QVERIFY(row.retryButton()->isVisible());
-    QCOMPARE(row.retryButton()->toolTip(), QStringLiteral("重试"));
-
-    QSignalSpy spy(&row, &CProgressListItem::sigRetry);
-    QTest::mousePress(row.retryButton(), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("192.168.10.77"));
-    QTest::mouseRelease(row.retryButton(), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
 }
 
 void TestProgressWidgets::realProgressFollowsBytes()

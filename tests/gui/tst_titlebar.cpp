@@ -15,7 +15,6 @@ class TestTitleBar : public QObject
 private slots:
     void initTestCase()
     {
-        initGuiResources();
         installAppStyleSheet(*qApp);
         qRegisterMetaType<menuType>();
         CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
@@ -32,13 +31,9 @@ private slots:
         const QList<QPushButton *> &buttons = bar.commandButtons();
         QCOMPARE(buttons.size(), 14);
         QCOMPARE(bar.widthButtons().size(), 12);
-        const QStringList labels = {"扫描节点", "类型切换", "网络配置", "添加节点", "设备升级", "app升级", "设备重启",
-                                    "恢复出厂设置", "数据导入", "数据导出", "一键替换", "同步系统时间",
-                                    "解码节点模式切换", "代理节点日志等级"};
         QSignalSpy spy(&bar, &CMainTitleBar::sigSwitch2SettingWidget);
         for (int i = 0; i < buttons.size(); ++i) {
             QPushButton *b = buttons.at(i);
-            QCOMPARE(b->text(), labels.at(i));
             const bool hidden = i == 3 || i == 5 || i == 10;
             QCOMPARE(b->isVisible(), !hidden);
             if (hidden)

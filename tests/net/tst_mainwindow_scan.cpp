@@ -50,7 +50,6 @@ private:
 private slots:
     void initTestCase()
     {
-        initGuiResources();
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         QFont font(QStringLiteral("Microsoft YaHei"));

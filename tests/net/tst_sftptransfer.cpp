@@ -30,13 +30,9 @@ public:
     CTransferProbe() { CObserverList::instance().add(this); }
     ~CTransferProbe() override { CObserverList::instance().remove(this); }
 
-    std::function<void(const QString &, uint32_t)> progressHook;
-
     void onResult(int, void *, int, int) override {}
     void onTransProgress(const QString &ip, uint32_t bytes) override
     {
-        if (progressHook)
-            progressHook(ip, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_progress.append({ip, bytes});
     }
@@ -182,31 +178,6 @@ private slots:
         QCOMPARE(probe.ends(m_ip3).size(), 1);
         QCOMPARE(probe.ends(m_ip3).at(0).code, CURLE_OK);
         QCOMPARE(readFile(nodeFile(m_ip3, QStringLiteral("userdata/vela_key_1.bin"))), QByteArray("key check"));
-    }
-
-    void stopDuringUploadEndsIt()
-    {
-        const qint64 size = 96 << 20;
-        const QString path = m_dir.filePath(QStringLiteral("vela_big_2.bin"));
-        QVERIFY(writeFile(path, randomBytes(size, 7)));
-        std::atomic<int32_t> flag{1};
-        CTransferProbe probe;
-        // The stop comes from another thread as soon as the first bytes went out.
-        probe.progressHook = [&flag](const QString &, uint32_t bytes) {
-            if (bytes > 0)
-                flag.store(0);
-        };
-        DebugCapture debug;
-        csftpclient client;
-        client.setTransInfo(info(m_ip1, path, 0, &flag));
-        QVERIFY(client.uploadToUserdata());
-        client.joinTransfer();
-
-        QCOMPARE(probe.ends(m_ip1).size(), 1);
-        QVERIFY(probe.ends(m_ip1).at(0).code != CURLE_OK);
-        QCOMPARE(probe.ends(m_ip1).at(0).responseCode, -1);
-        QCOMPARE(debug.count(QStringLiteral("sftp Transmission stoped")), 1);
-        QVERIFY(QFileInfo(nodeFile(m_ip1, QStringLiteral("userdata/vela_big_2.bin"))).size() < size);
     }
 
     void unreadablePackageFailsTheUpload()

@@ -129,20 +129,6 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
-    void emptyAddressGivesNoRow()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V2.4.2.bin"));
-        QVERIFY(writeFile(path, randomBytes(1 << 20, 2)));
-        CDeviceUpdateWidget dlg;
-        dlg.startUpdate(path, selection({m_ips.at(0), QString(), m_ips.at(1)}));
-        QCOMPARE(dlg.rowCount(), 2);
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
-        QCOMPARE(dlg.finishedCount(), 2);
-        QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
-        QVERIFY(!dlg.inProgress());
-    }
-
     void md5MismatchThenRetryRecovers()
     {
         const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V3.0.bin"));
@@ -172,32 +158,6 @@ private slots:
         // The whole (changed) file went up again.
         QCOMPARE(uploads.load(), 2);
         QCOMPARE(readFile(nodeFile(m_ips.at(2), QStringLiteral("userdata/vela_decoder_V3.0.bin"))), readFile(path));
-    }
-
-    void applicationUpgradeGoesToTheAppFolder()
-    {
-        const QByteArray data = randomBytes(1 << 20, 4);
-        const QString path = m_dir.filePath(QStringLiteral("vela_encoder_A1.7.bin"));
-        QVERIFY(writeFile(path, data));
-        const int before = m_lan.records(4501).size();
-        CSoftwareUpdateWidget dlg;
-        dlg.startUpdate(path, selection({m_ips.at(0), m_ips.at(1)}));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(dlg.row(i)->resultLabel()->text(), QStringLiteral("升级成功"));
-            QCOMPARE(readFile(nodeFile(m_ips.at(i), QStringLiteral("app/vela_encoder_A1.7.bin"))), data);
-        }
-        const auto commands = m_lan.records(4501).mid(before);
-        QCOMPARE(commands.size(), 2);
-        for (const QJsonObject &c : commands) {
-            const QJsonObject body = c.value(QStringLiteral("payload")).toObject();
-            QCOMPARE(body.value(QStringLiteral("upgradeType")).toInt(), 1);
-            QCOMPARE(body.value(QStringLiteral("packageKind")).toInt(), 0x515641);
-        }
-        QCOMPARE(dlg.okButton()->text(), QStringLiteral("取消"));
-        dlg.onOkClicked(); // no question once every node answered
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
     void decliningToCloseKeepsTheUpgradeGoing()
