@@ -1,13 +1,13 @@
 #include "dialog/cupdatedlg.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialog/filechooser.h"
 #include "ui/cmessagedialog.h"
 
 CUpdateDlg::CUpdateDlg(QWidget *parent) : CCustomDialog(parent)
@@ -54,17 +54,10 @@ QString CUpdateDlg::path() const
 
 void CUpdateDlg::onSelectPath()
 {
-    QFileDialog chooser(nullptr, QStringLiteral("Quorvane"), QDir::currentPath());
-    chooser.setNameFilter(QStringLiteral("vela*"));
-    chooser.setViewMode(QFileDialog::Detail);
-    chooser.setLabelText(QFileDialog::FileName, tr("文件名:"));
-    chooser.setLabelText(QFileDialog::Accept, tr("打开"));
-    chooser.setLabelText(QFileDialog::Reject, tr("取消"));
-    if (chooser.exec() != QDialog::Accepted)
-        return;
-    const QStringList files = chooser.selectedFiles();
-    if (!files.isEmpty())
-        setPath(files.first());
+    const QString file = FileChooser::chooseFile(nullptr, QStringLiteral("Quorvane"), QDir::currentPath(),
+                                                 QStringLiteral("vela*"), {tr("文件名:"), tr("打开"), tr("取消")});
+    if (!file.isEmpty())
+        setPath(file);
 }
 
 void CUpdateDlg::onOkClicked()

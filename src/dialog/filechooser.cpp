@@ -26,6 +26,20 @@ QString chooseFolder(QWidget *parent, const QString &title, const QString &start
     return chosen.isEmpty() ? QString() : chosen.first();
 }
 
+QString chooseFile(QWidget *parent, const QString &title, const QString &startDir, const QString &filter,
+                   const Labels &labels)
+{
+    QFileDialog dlg(parent, title, startDir);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilter(filter);
+    dlg.setViewMode(QFileDialog::Detail);
+    applyLabels(dlg, labels);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    const QStringList chosen = dlg.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
 QStringList chooseFiles(QWidget *parent, const QString &title, const QString &filter, const Labels &labels)
 {
     QFileDialog dlg(parent, title);

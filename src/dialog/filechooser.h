@@ -17,6 +17,9 @@ struct Labels
 
 // Empty when the operator cancels.
 QString chooseFolder(QWidget *parent, const QString &title, const QString &startDir, const Labels &labels);
+// One existing file matching filter, starting in startDir; empty when the operator cancels.
+QString chooseFile(QWidget *parent, const QString &title, const QString &startDir, const QString &filter,
+                   const Labels &labels);
 // Existing files matching filter; empty when the operator cancels.
 QStringList chooseFiles(QWidget *parent, const QString &title, const QString &filter, const Labels &labels);
 

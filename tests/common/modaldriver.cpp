@@ -1,75 +1,173 @@
 #include "modaldriver.h"
 
 #include "dialog/cdevicerestartdlg.h"
+#include "dialog/guiresources.h"
 #include "ui/cmessagedialog.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDialog>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QTimer>
-#include <memory>
+#include <QtTest>
 
-// Resources of a static library are registered by hand.
-static void initProgramResources()
+// Resources of the static widget library are registered by hand, before any test runs.
+static void loadGuiResources()
 {
-    Q_INIT_RESOURCE(res);
+    initGuiResources();
 }
+Q_COREAPP_STARTUP_FUNCTION(loadGuiResources)
 
 namespace ModalDriver {
 
+struct Expect::State
+{
+    const QMetaObject *type = nullptr;
+    std::function<void(QWidget *)> action;
+    bool required = true;
+    bool optional = false; // may not come at all
+    bool came = false;
+    bool failed = false;
+    int timeoutMs = 0;
+    QDeadlineTimer deadline;
+    QList<QPointer<QWidget>> openBefore;
+    QPointer<QTimer> timer;
+};
+
 namespace {
-int g_missed = 0;
-}
 
-void useProgramLook()
+// Dialogs already handed to an expectation: two armed at once never share one.
+QList<QPointer<QWidget>> &claimed()
 {
-    initProgramResources();
-    QFile qss(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));
-    if (qss.open(QIODevice::ReadOnly))
-        qApp->setStyleSheet(QString::fromUtf8(qss.readAll()));
+    static QList<QPointer<QWidget>> list;
+    return list;
 }
 
-void whenModal(Action action, int timeoutMs)
+bool listed(const QList<QPointer<QWidget>> &list, QWidget *w)
 {
-    QPointer<QWidget> previous = QApplication::activeModalWidget();
-    auto *timer = new QTimer;
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, previous, action, timeoutMs] {
-        QWidget *w = QApplication::activeModalWidget();
-        const bool found = w && w != previous && w->isVisible();
-        if (!found && clock->elapsed() < timeoutMs)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (found)
-            action(w);
-        else
-            ++g_missed;
-    });
-    timer->start();
+    for (const auto &p : list) {
+        if (p == w)
+            return true;
+    }
+    return false;
 }
 
-int missed()
+QList<QPointer<QWidget>> openModals()
 {
-    return g_missed;
+    QList<QPointer<QWidget>> list;
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget *w : tops) {
+        if (w->isVisible() && w->isModal())
+            list.append(w);
+    }
+    return list;
 }
 
-void accept(QWidget *w)
-{
-    if (auto *d = qobject_cast<QDialog *>(w))
-        d->accept();
-}
-
-void reject(QWidget *w)
+void closeDialog(QWidget *w)
 {
     if (auto *d = qobject_cast<QDialog *>(w))
         d->reject();
+    else
+        w->close();
+}
+
+void stop(Expect::State &s)
+{
+    if (s.timer) {
+        s.timer->stop();
+        s.timer->deleteLater();
+    }
+}
+
+void poll(const std::shared_ptr<Expect::State> &s)
+{
+    QWidget *w = QApplication::activeModalWidget();
+    const bool fresh = w && w->isVisible() && !listed(s->openBefore, w) && !listed(claimed(), w);
+    if (fresh && s->type->cast(w)) {
+        stop(*s);
+        s->came = true;
+        QPointer<QWidget> guard(w);
+        claimed().append(guard);
+        if (!s->required) {
+            s->failed = true;
+            QTest::qFail(qPrintable(QStringLiteral("unexpected modal dialog %1")
+                                        .arg(QLatin1String(w->metaObject()->className()))),
+                         __FILE__, __LINE__);
+        } else {
+            s->action(w);
+        }
+        if (guard && guard->isVisible())
+            closeDialog(guard);
+        return;
+    }
+    if (!s->deadline.hasExpired())
+        return;
+    stop(*s);
+    if (!s->required || s->optional)
+        return;
+    s->failed = true;
+    QString msg = QStringLiteral("modal dialog %1 did not open within %2 ms")
+                      .arg(QLatin1String(s->type->className()))
+                      .arg(s->timeoutMs);
+    if (fresh)
+        msg += QStringLiteral(" (%1 opened instead)").arg(QLatin1String(w->metaObject()->className()));
+    QTest::qFail(qPrintable(msg), __FILE__, __LINE__);
+    // Let the code under test go on: close whatever opened since the wait began.
+    const auto now = openModals();
+    for (const auto &p : now) {
+        if (p && !listed(s->openBefore, p))
+            closeDialog(p);
+    }
+}
+
+} // namespace
+
+Expect::Expect(const QMetaObject &type, std::function<void(QWidget *)> action, int timeoutMs, bool required,
+               bool optional)
+    : m_state(std::make_shared<State>())
+{
+    m_state->optional = optional;
+    m_state->type = &type;
+    m_state->action = std::move(action);
+    m_state->required = required;
+    m_state->timeoutMs = timeoutMs;
+    m_state->deadline = QDeadlineTimer(timeoutMs);
+    m_state->openBefore = openModals();
+    auto *timer = new QTimer(qApp);
+    m_state->timer = timer;
+    std::weak_ptr<State> weak = m_state;
+    QObject::connect(timer, &QTimer::timeout, timer, [weak] {
+        if (auto s = weak.lock())
+            poll(s);
+    });
+    timer->start(10);
+}
+
+Expect::~Expect()
+{
+    if (!m_state)
+        return;
+    stop(*m_state);
+    if (m_state->required && !m_state->optional && !m_state->came && !m_state->failed)
+        QTest::qFail(qPrintable(QStringLiteral("modal dialog %1 never opened")
+                                    .arg(QLatin1String(m_state->type->className()))),
+                     __FILE__, __LINE__);
+}
+
+bool Expect::came() const
+{
+    return m_state && m_state->came;
+}
+
+bool Expect::wait()
+{
+    return QTest::qWaitFor([this] { return came() || !m_state->timer; }, m_state->timeoutMs + 1000) && came();
+}
+
+Expect expectNone(int timeoutMs)
+{
+    return Expect(QWidget::staticMetaObject, {}, timeoutMs, false);
 }
 
 QString messageText(QWidget *w)
@@ -78,20 +176,24 @@ QString messageText(QWidget *w)
         return m->messageLabel() ? m->messageLabel()->text() : QString();
     if (auto *r = qobject_cast<CDeviceRestartDlg *>(w))
         return r->text();
-    const auto labels = w->findChildren<QLabel *>();
-    for (QLabel *l : labels) {
-        if (!l->text().isEmpty())
-            return l->text();
-    }
     return {};
 }
 
-QString saveGrab(QWidget *w, const QString &folder, const QString &name)
+QString messageFrom(const std::function<void()> &action, bool confirm)
 {
-    QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
-    w->grab().save(path);
-    return path;
+    QString text;
+    auto box = expect<CMessageDialog>([&text, confirm](CMessageDialog *m) {
+        text = messageText(m);
+        confirm ? m->accept() : m->reject();
+    });
+    action();
+    box.wait();
+    return text;
+}
+
+void useProgramLook()
+{
+    installAppStyleSheet(*qApp);
 }
 
 } // namespace ModalDriver

@@ -1,40 +1,71 @@
 #pragma once
 
-#include <QDir>
+#include <QMetaObject>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
-class QWidget;
-
-// Drives modal dialogs from a test: an action runs on the next modal widget
-// that was not active when it was armed, inside that dialog's own event loop.
+// Drives dialogs that the code under test runs with exec(). An expectation polls the event loop
+// for the next modal dialog of its type that was not already open, hands it to an action inside
+// that dialog's own event loop and closes it if the action left it open. A dialog that does not
+// come within the deadline fails the test with its type's name, and whatever modal dialog did
+// open instead is closed, so no test waits forever.
 namespace ModalDriver {
 
-using Action = std::function<void(QWidget *)>;
+// "Never came", not "fast": generous for a loaded machine.
+constexpr int kWaitMs = 20000;
 
-// Polls every 10 ms; after timeoutMs gives up and counts a miss.
-void whenModal(Action action, int timeoutMs = 15000);
-// Modal widgets that never appeared.
-int missed();
-
-void accept(QWidget *w);
-void reject(QWidget *w);
-// Text of a CMessageDialog (or of any dialog's first non-empty label).
-QString messageText(QWidget *w);
-
-// Loads the program's resources and style sheet, as start-up does.
-void useProgramLook();
-
-// Saves a picture of the widget as <folder>/<name>.png; returns the path.
-QString saveGrab(QWidget *w, const QString &folder, const QString &name);
-
-#ifdef QV_BUILD_DIR
-// Screenshots go to <build>/screenshots.
-inline QString screenshot(QWidget *w, const QString &name)
+class Expect final
 {
-    return saveGrab(w, QStringLiteral(QV_BUILD_DIR "/screenshots"), name);
+public:
+    struct State;
+    Expect(const QMetaObject &type, std::function<void(QWidget *)> action, int timeoutMs, bool required,
+           bool optional = false);
+    Expect(Expect &&) noexcept = default;
+    Expect &operator=(Expect &&) noexcept = default;
+    Expect(const Expect &) = delete;
+    Expect &operator=(const Expect &) = delete;
+    // Stops waiting; a required dialog that never came fails the test here.
+    ~Expect();
+
+    bool came() const;
+    // Runs the event loop until the dialog came (true) or the deadline passed.
+    bool wait();
+
+private:
+    std::shared_ptr<State> m_state;
+};
+
+// Expects one modal T; action may be empty (the dialog is then rejected).
+template <typename T>
+[[nodiscard]] Expect expect(std::function<void(T *)> action = {}, int timeoutMs = kWaitMs)
+{
+    return Expect(T::staticMetaObject,
+                  [action](QWidget *w) {
+                      if (action)
+                          action(static_cast<T *>(w));
+                  },
+                  timeoutMs, true);
 }
-#endif
+
+// Like expect(), but the dialog may not come; came() tells.
+template <typename T>
+[[nodiscard]] Expect maybe(std::function<void(T *)> action, int timeoutMs = kWaitMs)
+{
+    return Expect(T::staticMetaObject, [action](QWidget *w) { action(static_cast<T *>(w)); }, timeoutMs, true,
+                  true);
+}
+
+// While it lives, any modal dialog that opens fails the test and is rejected.
+[[nodiscard]] Expect expectNone(int timeoutMs = kWaitMs);
+
+// Text of a CMessageDialog or a CDeviceRestartDlg question.
+QString messageText(QWidget *w);
+// Runs action; returns the text of the message box it opened, answered with OK or Cancel.
+QString messageFrom(const std::function<void()> &action, bool confirm = true);
+
+// The program's style sheet, as start-up installs it (resources are loaded for every test).
+void useProgramLook();
 
 } // namespace ModalDriver

@@ -1,6 +1,9 @@
 #include "nodefixtures.h"
 
+#include <QFile>
 #include <QImage>
+#include <QRandomGenerator>
+#include <mutex>
 #include <QRect>
 
 #include "model/cdecoderlist.h"
@@ -48,6 +51,65 @@ void clearStores()
 {
     CDecoderList::instance().clearNodes();
     CEncoderList::instance().clearNodes();
+}
+
+SelectedNodeList selection(const QStringList &ips)
+{
+    SelectedNodeList list;
+    qint64 id = 1;
+    for (const QString &ip : ips)
+        list.append(sSelectedNode{id++, ip.toUtf8(), QByteArray(), DecoderNode});
+    return list;
+}
+
+QByteArray randomBytes(qint64 size, quint32 seed)
+{
+    QByteArray data(int(size), Qt::Uninitialized);
+    QRandomGenerator(seed).fillRange(reinterpret_cast<quint32 *>(data.data()), int(size / 4));
+    return data;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+namespace {
+std::mutex g_debugMutex;
+QStringList g_debug;
+QtMessageHandler g_previous = nullptr;
+void captureDebug(QtMsgType, const QMessageLogContext &, const QString &msg)
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    g_debug.append(msg);
+}
+} // namespace
+
+DebugCapture::DebugCapture()
+{
+    {
+        std::lock_guard<std::mutex> lock(g_debugMutex);
+        g_debug.clear();
+    }
+    g_previous = qInstallMessageHandler(captureDebug);
+}
+
+DebugCapture::~DebugCapture()
+{
+    qInstallMessageHandler(g_previous);
+}
+
+int DebugCapture::count(const QString &line) const
+{
+    std::lock_guard<std::mutex> lock(g_debugMutex);
+    return int(g_debug.count(line));
 }
 
 int countColour(const QImage &image, const QRect &rect, const QColor &colour, int tolerance)

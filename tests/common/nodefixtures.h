@@ -22,17 +22,25 @@ sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, co
 // Empties both stores.
 void clearStores();
 
-#ifdef QV_BUILD_DIR
-// Saves a grab of the widget as QV_BUILD_DIR/screenshots/NAME.png and returns the path.
-inline QString saveScreenshot(QWidget *widget, const QString &name)
+
+// Decoder entries for the given addresses, ids from 1.
+SelectedNodeList selection(const QStringList &ips);
+
+// Reproducible package contents.
+QByteArray randomBytes(qint64 size, quint32 seed);
+bool writeFile(const QString &path, const QByteArray &data);
+QByteArray readFile(const QString &path); // "<missing>" when it cannot be read
+
+// Collects qDebug() lines from every thread while it lives.
+class DebugCapture final
 {
-    const QString dir = QStringLiteral(QV_BUILD_DIR "/screenshots");
-    QDir().mkpath(dir);
-    const QString path = dir + QLatin1Char('/') + name + QStringLiteral(".png");
-    widget->grab().save(path);
-    return path;
-}
-#endif
+public:
+    DebugCapture();
+    ~DebugCapture();
+    DebugCapture(const DebugCapture &) = delete;
+    DebugCapture &operator=(const DebugCapture &) = delete;
+    int count(const QString &line) const;
+};
 
 // Counts pixels within `tolerance` of `colour` in rect.
 int countColour(const QImage &image, const QRect &rect, const QColor &colour, int tolerance = 40);

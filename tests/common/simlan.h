@@ -37,7 +37,7 @@ public:
     // withSftp first starts one sshd for every node address and hands its
     // NODES folder to the simulator (--sftp-root), so 4501 checks the MD5 of
     // the uploaded file. False with errorString() on any failure.
-    bool start(const QStringList &args, bool withSftp = false, int timeoutMs = 15000);
+    bool start(const QStringList &args, bool withSftp = false, int timeoutMs = 30000);
     // A command the simulator is started through (it gets the simulator and its options
     // appended), e.g. scripts/child-lan.sh to run it behind a network card of its own.
     void setLauncher(const QStringList &launcher) { m_launcher = launcher; }
@@ -53,7 +53,7 @@ public:
     QList<QJsonObject> records() const;
     QList<QJsonObject> records(int cmd) const;
     // Waits until at least count lines with this cmd are recorded.
-    bool waitForRecords(int cmd, int count = 1, int timeoutMs = 5000) const;
+    bool waitForRecords(int cmd, int count = 1, int timeoutMs = 30000) const;
 
     // The state file: {"nodes": [...], "proxyLogLevel"?, ...}; each node with
     // "index", "type", "ip", "id", "name", "macAddr", "nodeData" (the answer

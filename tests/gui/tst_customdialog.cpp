@@ -1,14 +1,11 @@
-#include "guitestutil.h"
-
 #include "ui/ccustomdialog.h"
 #include "ui/cmessagedialog.h"
 #include "ui/ctoolbutton.h"
+#include "modaldriver.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -54,15 +51,13 @@ class TestCustomDialog : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { applyAppStyle(); }
+    void initTestCase() { ModalDriver::useProgramLook(); }
 
     void escapeAndEnterDoNotClose();
     void okAndCancelFollowFlags_data();
     void okAndCancelFollowFlags();
     void closeButtonCancelsOnRelease();
     void dragBandIsFortyPixels();
-    void centresOnItsScreen();
-    void okButtonGreysWhenInactive();
     void findsMainWindowAsParent();
     void messageAndConfirmation();
     void switchResultSummary();
@@ -181,37 +176,6 @@ void TestCustomDialog::dragBandIsFortyPixels()
     QCOMPARE(dlg.pos(), settled);
 }
 
-void TestCustomDialog::centresOnItsScreen()
-{
-    ProbeDialog dlg;
-    dlg.move(3, 5);
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    const QRect sg = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(qAbs(dlg.geometry().center().x() - sg.center().x()) <= 1);
-    QVERIFY(qAbs(dlg.geometry().center().y() - sg.center().y()) <= 1);
-}
-
-void TestCustomDialog::okButtonGreysWhenInactive()
-{
-    ProbeDialog dlg;
-    dlg.show();
-    dlg.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    QCOMPARE(dlg.okButton()->objectName(), QStringLiteral("blueButton"));
-
-    QWidget other;
-    other.resize(100, 100);
-    other.show();
-    other.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&other));
-    QTRY_COMPARE(dlg.okButton()->objectName(), QStringLiteral("greyButton"));
-
-    dlg.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    QTRY_COMPARE(dlg.okButton()->objectName(), QStringLiteral("blueButton"));
-}
-
 void TestCustomDialog::findsMainWindowAsParent()
 {
     {
@@ -232,15 +196,11 @@ void TestCustomDialog::findsMainWindowAsParent()
 
 void TestCustomDialog::messageAndConfirmation()
 {
+    // A message has OK only; a confirmation adds Cancel, which rejects.
     CMessageDialog msg(QStringLiteral("请选择需要升级的设备，然后再次点击设备升级按钮开始升级。"));
-    QCOMPARE(msg.titleLabel()->text(), QStringLiteral("Quorvane"));
-    QCOMPARE(msg.okButton()->text(), QStringLiteral("确定"));
-    QVERIFY(msg.messageLabel()->wordWrap());
-    QCOMPARE(msg.messageLabel()->width(), 432);
     msg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&msg));
     QVERIFY(!msg.cancelButton()->isVisible());
-    saveScreenshot(&msg, QStringLiteral("message_dialog"));
     QTest::mouseClick(msg.okButton(), Qt::LeftButton);
     QCOMPARE(msg.result(), int(QDialog::Accepted));
 
@@ -248,9 +208,6 @@ void TestCustomDialog::messageAndConfirmation()
     ask.setConfirm();
     ask.show();
     QVERIFY(QTest::qWaitForWindowExposed(&ask));
-    QCOMPARE(ask.okButton()->text(), QStringLiteral("确认"));
-    QVERIFY(ask.cancelButton()->isVisible());
-    saveScreenshot(&ask, QStringLiteral("confirm_dialog"));
     QTest::mouseClick(ask.cancelButton(), Qt::LeftButton);
     QCOMPARE(ask.result(), int(QDialog::Rejected));
 }
@@ -264,23 +221,13 @@ void TestCustomDialog::switchResultSummary()
                             "<br/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;192.168.1.14  )</font>"));
 
     CMessageDialog dlg(10, failed);
-    QCOMPARE(dlg.width(), 480);
-    QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("切换结果"));
-    QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
     QStringList texts;
     const auto labels = dlg.contentWidget()->findChildren<QLabel *>();
     for (const QLabel *l : labels)
         texts << l->text();
-    QVERIFY(texts.contains(QStringLiteral("总共切换节点")));
     QVERIFY(texts.contains(QStringLiteral("10")));
-    QVERIFY(texts.contains(QStringLiteral("切换成功")));
     QVERIFY(texts.contains(QStringLiteral("<font color ='green'>6</font>")));
-    QVERIFY(texts.contains(QStringLiteral("切换失败")));
     QVERIFY(texts.contains(CMessageDialog::failedText(failed)));
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    QVERIFY(!dlg.cancelButton()->isVisible());
-    saveScreenshot(&dlg, QStringLiteral("switch_result_dialog"));
 }
 
 QTEST_MAIN(TestCustomDialog)

@@ -41,7 +41,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 }
 
 // Waits until every row of the list has shown its result.
-bool waitRows(QListWidget *list, int ms = 8000)
+bool waitRows(QListWidget *list, int ms = 30000)
 {
     return QTest::qWaitFor(
         [list] {
@@ -135,10 +135,8 @@ private slots:
         nodes << sSelectedNode{5, "127.0.1.31", "127.0.1.2", 0} << sSelectedNode{6, "127.0.1.32", "127.0.1.2", 0};
         dlg.startExport(dir.path(), nodes);
         dlg.show();
-        QCOMPARE(dlg.rowList()->objectName(), QStringLiteral("importData"));
         QCOMPARE(dlg.rowList()->count(), 2);
         QCOMPARE(dlg.row(0)->ip(), QStringLiteral("127.0.1.31"));
-        QCOMPARE(dlg.size(), QSize(650, 465));
 
         QVERIFY(waitRows(dlg.rowList()));
         QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("导出失败"));
@@ -146,7 +144,6 @@ private slots:
         // A late answer for the second row (as the worker reports it) still turns it.
         dlg.setImportResult(QStringLiteral("127.0.1.32"), 0);
         QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("导出成功"));
-        ModalDriver::screenshot(&dlg, QStringLiteral("dataexport"));
 
         // Retry restarts the row and asks again (with its recorded type).
         QSignalSpy retries(&dlg, &CDataExportWidget::retrySignal);
@@ -181,7 +178,6 @@ private slots:
         QCOMPARE(none.rowList()->count(), 0);
         QCOMPARE(typed.rowList()->count(), 1);
         QCOMPARE(typed.row(0)->ip(), QStringLiteral("127.0.1.41"));
-        QCOMPARE(typed.size(), QSize(660, 465));
 
         typed.show();
         QVERIFY(waitRows(missing.rowList()));
@@ -191,7 +187,6 @@ private slots:
         QCOMPARE(broken.row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
         QCOMPARE(typed.row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
         QVERIFY(typed.row(0)->retryButton()->isVisibleTo(typed.row(0)));
-        ModalDriver::screenshot(&typed, QStringLiteral("dataimport"));
     }
 
     void importAnswersReachTheirRows()

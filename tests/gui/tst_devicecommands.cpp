@@ -41,27 +41,17 @@ private slots:
         QFETCH(QString, message);
         CDeviceCtrlJob job(nullptr);
         CNodeListModel model;
-        QStringList seen;
-        ModalDriver::whenModal([&seen](QWidget *w) {
-            seen << QString::fromLatin1(w->metaObject()->className()) + QLatin1Char(':')
-                        + ModalDriver::messageText(w);
-            // Anything opened after the message would be seen here too.
-            ModalDriver::whenModal([&seen](QWidget *next) {
-                seen << QString::fromLatin1(next->metaObject()->className());
-                ModalDriver::reject(next);
-            }, 500);
-            ModalDriver::accept(w);
-        });
         bool rescan = true;
-        switch (command) {
-        case 1: rescan = DeviceCommands::switchType(job, model, {}, nullptr); break;
-        case 6: rescan = DeviceCommands::restart(job, {}, nullptr); break;
-        case 7: rescan = DeviceCommands::factoryReset(job, {}, nullptr); break;
-        case 9: rescan = DeviceCommands::exportData(job, {}, nullptr); break;
-        }
-        QTest::qWait(700);
+        const QString seen = ModalDriver::messageFrom([&] {
+            switch (command) {
+            case 1: rescan = DeviceCommands::switchType(job, model, {}, nullptr); break;
+            case 6: rescan = DeviceCommands::restart(job, {}, nullptr); break;
+            case 7: rescan = DeviceCommands::factoryReset(job, {}, nullptr); break;
+            case 9: rescan = DeviceCommands::exportData(job, {}, nullptr); break;
+            }
+        });
         QVERIFY(!rescan);
-        QCOMPARE(seen, QStringList{QStringLiteral("CMessageDialog:") + message});
+        QCOMPARE(seen, message);
     }
 
     void restartOfOnlyIdZeroFails()
@@ -70,21 +60,12 @@ private slots:
         SelectedNodeList nodes;
         nodes << sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1} << sSelectedNode{0, "127.0.1.62", "127.0.1.2", 2};
         QString title, question, outcome;
-        ModalDriver::whenModal([&](QWidget *w) {
-            auto *dlg = qobject_cast<CDeviceRestartDlg *>(w);
-            QVERIFY(dlg);
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>([&](CDeviceRestartDlg *dlg) {
             title = dlg->titleLabel()->text();
             question = dlg->text();
-            QCOMPARE(dlg->size(), QSize(480, 180));
-            ModalDriver::screenshot(w, QStringLiteral("restart_question"));
-            ModalDriver::whenModal([&](QWidget *box) {
-                outcome = ModalDriver::messageText(box);
-                ModalDriver::screenshot(box, QStringLiteral("restart_failed"));
-                ModalDriver::accept(box);
-            });
-            ModalDriver::accept(w);
+            dlg->accept();
         });
-        QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+        outcome = ModalDriver::messageFrom([&] { QVERIFY(!DeviceCommands::restart(job, nodes, nullptr)); });
         QCOMPARE(title, QStringLiteral("设备重启"));
         QCOMPARE(question, QStringLiteral("是否重启设备？"));
         QCOMPARE(outcome, QStringLiteral("重启失败"));
@@ -94,20 +75,24 @@ private slots:
     {
         CDeviceCtrlJob job(nullptr);
         SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
-        int opened = 0;
-        const auto decline = [&opened](QWidget *w) { ++opened; ModalDriver::reject(w); };
-        ModalDriver::whenModal(decline);
-        QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
-        ModalDriver::whenModal(decline);
-        QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));
-        bool rescanned = false;
         QString question;
-        ModalDriver::whenModal([&](QWidget *w) {
-            question = ModalDriver::messageText(w);
-            decline(w);
-        });
-        DeviceCommands::syncTime(job, nullptr, [&rescanned] { rescanned = true; });
-        QCOMPARE(opened, 3);
+        const auto decline = [&question](CDeviceRestartDlg *dlg) {
+            question = dlg->text();
+            dlg->reject();
+        };
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+            QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+        }
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+            QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));
+        }
+        bool rescanned = false;
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+            DeviceCommands::syncTime(job, nullptr, [&rescanned] { rescanned = true; });
+        }
         QVERIFY(!rescanned);
         QCOMPARE(question, QStringLiteral("是否同步当前系统时间到所有设备？"));
     }

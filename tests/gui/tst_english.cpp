@@ -24,6 +24,7 @@
 #include "dialog/mainwindow.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
+#include "modaldriver.h"
 #include "nodefixtures.h"
 #include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
@@ -53,40 +54,26 @@ QStringList items(const QComboBox *box)
     return list;
 }
 
-// Runs action and returns the text of the message box it opened (empty when none did).
-QString messageFrom(const std::function<void()> &action)
-{
-    QString text;
-    QTimer poll;
-    poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto *box = qobject_cast<CMessageDialog *>(QApplication::activeModalWidget())) {
-            text = box->messageLabel()->text();
-            box->accept();
-        }
-    });
-    poll.start();
-    action();
-    return text;
-}
-
 QString labelText(const QWidget *parent, const char *objectName)
 {
     const auto *label = parent->findChild<QLabel *>(QString::fromLatin1(objectName));
     return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(objectName));
 }
 
-const QStringList kChineseCommands{
-    QStringLiteral("扫描节点"), QStringLiteral("类型切换"), QStringLiteral("网络配置"), QStringLiteral("添加节点"),
-    QStringLiteral("设备升级"), QStringLiteral("app升级"), QStringLiteral("设备重启"), QStringLiteral("恢复出厂设置"),
-    QStringLiteral("数据导入"), QStringLiteral("数据导出"), QStringLiteral("一键替换"), QStringLiteral("同步系统时间"),
-    QStringLiteral("解码节点模式切换"), QStringLiteral("代理节点日志等级")};
-const QStringList kEnglishCommands{
-    QStringLiteral("Scan node"), QStringLiteral("Switch type"), QStringLiteral("Network config"),
-    QStringLiteral("Add node"), QStringLiteral("Device upgrade"), QStringLiteral("App upgrade"),
-    QStringLiteral("Device restart"), QStringLiteral("Factory reset"), QStringLiteral("Import data"),
-    QStringLiteral("Export data"), QStringLiteral("Replace node"), QStringLiteral("Sync system time"),
-    QStringLiteral("Switch mode"), QStringLiteral("Proxy log level")};
+// Texts still holding Chinese characters: the ones a switch to English missed.
+QStringList chineseIn(const QStringList &texts)
+{
+    QStringList left;
+    for (const QString &t : texts) {
+        for (const QChar c : t) {
+            if (c.unicode() >= 0x4E00 && c.unicode() <= 0x9FFF) {
+                left << t;
+                break;
+            }
+        }
+    }
+    return left;
+}
 } // namespace
 
 class TestEnglish final : public QObject
@@ -98,12 +85,8 @@ private slots:
     void init();
     void cleanup();
 
-    void programResourcesHoldBothTranslations();
     void moreMenuSwitchesEveryOpenText();
-    void dialogsOpenedAfterTheSwitch();
     void decoderDialogAfterTheSwitch();
-    void upgradeRowShowsItsResultInEnglish();
-    void switchResultTitleStaysChinese();
     void aboutDialogNamesTheMakerInEnglish();
 
 private:
@@ -120,7 +103,6 @@ private:
 
 void TestEnglish::initTestCase()
 {
-    initGuiResources();
     installAppStyleSheet(*qApp);
     registerNodeMetaTypes();
     QFont font(QStringLiteral("Microsoft YaHei"));
@@ -190,139 +172,59 @@ void TestEnglish::useTranslation(const QString &qm)
     QApplication::installTranslator(&m_extra);
 }
 
-void TestEnglish::programResourcesHoldBothTranslations()
-{
-    // What the program itself loads at start-up and on a switch, not the build folder's files.
-    QTranslator english;
-    QVERIFY(english.load(kEnglishQm));
-    QCOMPARE(english.translate("CMainTitleBar", "扫描节点"), QStringLiteral("Scan node"));
-    QTranslator chinese;
-    QVERIFY(chinese.load(kChineseQm));
-    QCOMPARE(chinese.translate("CMainTitleBar", "扫描节点"), QStringLiteral("扫描节点"));
-}
-
 void TestEnglish::moreMenuSwitchesEveryOpenText()
 {
     CMainTitleBar *bar = m_window->titleBar();
     CNodeHeaderView *header = page()->headerView();
-    QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
-    QCOMPARE(buttonTexts(bar->commandButtons()), kChineseCommands);
-    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("序号"));
-    saveScreenshot(m_window, QStringLiteral("english_mainwindow_cn"));
+    const auto shown = [&] {
+        return buttonTexts(bar->commandButtons()) + items(header->typeBox()) + items(header->modeBox())
+            + QStringList{bar->titleLabel()->text(), header->selectAllBox()->text(), header->versionBox()->itemText(0)};
+    };
+    QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
 
     chooseLanguage(QStringLiteral("英语(English)"));
-
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("Scan node"));
-    QCOMPARE(buttonTexts(bar->commandButtons()), kEnglishCommands);
-    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("No."));
-    QCOMPARE(items(header->typeBox()),
-             (QStringList{QStringLiteral("All types"), QStringLiteral("Decoder"), QStringLiteral("Encoder")}));
-    QCOMPARE(header->modeBox()->itemText(0), QStringLiteral("All modes"));
     QCOMPARE(header->versionBox()->itemText(0), QStringLiteral("All versions"));
+    QCOMPARE(chineseIn(shown()), QStringList());
     QCOMPARE(page()->rows().size(), 5);
     // The choice is kept in memory and written at the next application state change.
     QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("EN"));
     QVERIFY(!QFile::exists(CAppConfig::instance()->configFilePath()));
-    saveScreenshot(m_window, QStringLiteral("english_mainwindow_en"));
 
     // The menu itself now reads in English, and leads back.
     chooseLanguage(QStringLiteral("Chinese"));
     QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("CN"));
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
-    QCOMPARE(buttonTexts(bar->commandButtons()), kChineseCommands);
-    QCOMPARE(header->selectAllBox()->text(), QStringLiteral("序号"));
+    QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
     QCOMPARE(header->typeBox()->itemText(0), QStringLiteral("所有类型"));
-}
-
-void TestEnglish::dialogsOpenedAfterTheSwitch()
-{
-    chooseLanguage(QStringLiteral("英语(English)"));
-
-    CMessageDialog message(QStringLiteral("x"), m_window);
-    QCOMPARE(message.okButton()->text(), QStringLiteral("OK"));
-    message.setConfirm();
-    QCOMPARE(message.okButton()->text(), QStringLiteral("OK"));
-    QCOMPARE(message.cancelButton()->text(), QStringLiteral("Cancel"));
-
-    CAboutDialog about(m_window);
-    QCOMPARE(labelText(&about, "aboutTitle"), QStringLiteral("About"));
-    QCOMPARE(labelText(&about, "aboutProduct"), QStringLiteral("Quorvane"));
 }
 
 void TestEnglish::decoderDialogAfterTheSwitch()
 {
-    {
-        CDecoderSettingDlg dlg(page()->nodeListModel(), 11, m_window);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("解码节点"));
-        saveScreenshot(&dlg, QStringLiteral("english_decodersetting_cn"));
-        dlg.onAdvance();
-        saveScreenshot(&dlg, QStringLiteral("english_decodersetting_advanced_cn"));
-    }
-
     chooseLanguage(QStringLiteral("英语(English)"));
     CDecoderSettingDlg dlg(page()->nodeListModel(), 11, m_window);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dlg));
     QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("Decoder"));
-    QCOMPARE(dlg.okButton()->text(), QStringLiteral("Save"));
-    QCOMPARE(dlg.cancelButton()->text(), QStringLiteral("Cancel"));
     QStringList labels;
     for (const QLabel *label : dlg.findChildren<QLabel *>(QStringLiteral("settingLabel")))
         labels << label->text();
-    for (const char *english : {"Device type", "Device model", "Node name", "IP address", "Subnet mask", "Gateway",
-                                "Audio output mode", "Device mode", "Output resolution", "Log level"})
-        QVERIFY2(labels.contains(QLatin1String(english)), qPrintable(labels.join(QLatin1Char('|'))));
+    QCOMPARE(chineseIn(labels), QStringList());
     // The page names fit their buttons.
     for (const char *name : {"basicButton", "advanceButton"}) {
         auto *page = dlg.findChild<QPushButton *>(QLatin1String(name));
         QVERIFY(page);
         QVERIFY2(page->fontMetrics().horizontalAdvance(page->text()) < page->width(), name);
     }
-    saveScreenshot(&dlg, QStringLiteral("english_decodersetting_en"));
     dlg.onAdvance();
-    saveScreenshot(&dlg, QStringLiteral("english_decodersetting_advanced_en"));
 
     auto *ip = dlg.findChild<CIpAddrEdit *>(QStringLiteral("ipEdit"));
     QVERIFY(ip);
     ip->field(0)->clear();
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP adress cannot be empty."));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP adress cannot be empty."));
     QVERIFY(dlg.isVisible()); // refused, not saved
-}
-
-void TestEnglish::upgradeRowShowsItsResultInEnglish()
-{
-    useTranslation(kEnglishQm);
-    CProgressListItem row(QStringLiteral("127.0.1.11"), true);
-    row.setKind(ProgressKind::Upgrade);
-    row.startRow();
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("Upgrading..."));
-    row.setResultCode(int(Protocol::kUpgradeOtherError));
-    QCOMPARE(Protocol::kUpgradeOtherError, 0x21000018u);
-    row.showResult();
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("Other errors"));
-    row.setResultCode(int(Protocol::kUpgradeMd5Mismatch));
-    row.showResult();
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("MD5 matching failed"));
-}
-
-void TestEnglish::switchResultTitleStaysChinese()
-{
-    useTranslation(kEnglishQm);
-    sDeviceInfo failed;
-    failed.ip = "127.0.1.12";
-    CMessageDialog summary(3, {failed});
-    QCOMPARE(summary.titleLabel()->text(), QStringLiteral("切换结果"));
-    QCOMPARE(summary.okButton()->text(), QStringLiteral("OK"));
-    QStringList texts;
-    for (const QLabel *label : summary.findChildren<QLabel *>())
-        texts << label->text();
-    QVERIFY2(texts.contains(QStringLiteral("Total switched")), qPrintable(texts.join(QLatin1Char('|'))));
-    QVERIFY2(texts.contains(QStringLiteral("Succeeded")), qPrintable(texts.join(QLatin1Char('|'))));
-    QVERIFY2(texts.contains(QStringLiteral("Failed")), qPrintable(texts.join(QLatin1Char('|'))));
 }
 
 void TestEnglish::aboutDialogNamesTheMakerInEnglish()

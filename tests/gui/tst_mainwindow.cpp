@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -13,7 +14,10 @@
 #include "cappconfig.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmainshowwidget.h"
+#include "dialog/cmodelswitch.h"
+#include "dialog/cproxyloglevel.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/cnodescanui/cnodetableview.h"
@@ -21,6 +25,7 @@
 #include "dialog/mainwindow.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
+#include "modaldriver.h"
 #include "nodefixtures.h"
 #include "ui/cmessagedialog.h"
 #include "ui/gradienttextlabel.h"
@@ -28,42 +33,6 @@
 using namespace fixtures;
 
 namespace {
-
-// Closes the next modal dialog once it is up and tells what it was.
-struct ModalCatcher
-{
-    QString className;
-    QString text;
-    bool seen = false;
-
-    void arm()
-    {
-        seen = false;
-        className.clear();
-        text.clear();
-        poll(0);
-    }
-
-    void poll(int tries)
-    {
-        QTimer::singleShot(20, [this, tries] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (!modal) {
-                if (tries < 200)
-                    poll(tries + 1);
-                return;
-            }
-            seen = true;
-            className = QString::fromLatin1(modal->metaObject()->className());
-            if (auto *box = qobject_cast<CMessageDialog *>(modal))
-                text = box->messageLabel()->text();
-            if (auto *dialog = qobject_cast<QDialog *>(modal))
-                dialog->reject();
-            else
-                modal->close();
-        });
-    }
-};
 
 } // namespace
 
@@ -85,7 +54,6 @@ private:
 private slots:
     void initTestCase()
     {
-        initGuiResources();
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         qRegisterMetaType<menuType>();
@@ -118,77 +86,6 @@ private slots:
         delete m_window;
         m_window = nullptr;
         clearStores();
-    }
-
-    void looksFinished()
-    {
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvane"));
-        QVERIFY(m_window->windowFlags() & Qt::FramelessWindowHint);
-        QCOMPARE(m_window->minimumSize(), QSize(1366, 768));
-        QCOMPARE(m_window->size(), QSize(1366, 768));
-        QCOMPARE(page()->rows().size(), 7);
-        const QString path = saveScreenshot(m_window, QStringLiteral("mainwindow_cn"));
-        QVERIFY(QFile::exists(path));
-        // The title bar and the table are painted dark, not in the default light grey.
-        const QImage image = m_window->grab().toImage();
-        QVERIFY(countColour(image, QRect(0, 0, image.width(), 40), QColor(0x2c, 0x2e, 0x33), 6) > image.width() * 10);
-        QVERIFY(countColour(image, QRect(0, 200, image.width(), 400), QColor(0x11, 0x11, 0x11), 6)
-                > image.width() * 100);
-    }
-
-    void languageSwitch()
-    {
-        // Runs after the table has heard the new language and before the window swaps its translator.
-        QString typeItem;
-        QString configured;
-        const auto probe = connect(m_window->titleBar(), &CMainTitleBar::LanguageChange, this, [&] {
-            typeItem = page()->headerView()->typeBox()->itemText(0);
-            configured = CAppConfig::instance()->language();
-        });
-        m_window->titleBar()->onLanguageSelected(QStringLiteral("EN"));
-        disconnect(probe);
-        QCOMPARE(typeItem, QStringLiteral("All types"));
-        QCOMPARE(configured, QStringLiteral("CN"));
-        QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("EN"));
-        QCOMPARE(page()->headerView()->modeBox()->itemText(0), QStringLiteral("All modes"));
-        QCOMPARE(page()->headerView()->versionBox()->itemText(0), QStringLiteral("All versions"));
-        QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("No."));
-        QCOMPARE(page()->rows().size(), 7);
-        // The window's own translator now speaks English (the language change events are posted).
-        QTRY_COMPARE(m_window->titleBar()->commandButtons().first()->text(), QStringLiteral("Scan node"));
-        QCOMPARE(m_window->titleBar()->titleLabel()->text(), QStringLiteral("Quorvane"));
-        QCOMPARE(m_window->titleBar()->commandButtons().at(12)->text(), QStringLiteral("Switch mode"));
-        saveScreenshot(m_window, QStringLiteral("mainwindow_en"));
-
-        m_window->titleBar()->onLanguageSelected(QStringLiteral("CN"));
-        QCOMPARE(CAppConfig::instance()->language(), QStringLiteral("CN"));
-        QCOMPARE(page()->headerView()->typeBox()->itemText(0), QStringLiteral("所有类型"));
-        QTRY_COMPARE(m_window->titleBar()->commandButtons().first()->text(), QStringLiteral("扫描节点"));
-        QCOMPARE(page()->headerView()->selectAllBox()->text(), QStringLiteral("序号"));
-        QCOMPARE(page()->headerView()->ipTitleText(), QStringLiteral("IP地址"));
-    }
-
-    void edgeDirections()
-    {
-        const QRect r(100, 100, 1400, 800);
-        QCOMPARE(MainWindow::directionAt(QPoint(100, 100), r), MainWindow::ResizeTopLeft);
-        QCOMPARE(MainWindow::directionAt(QPoint(1499, 899), r), MainWindow::ResizeBottomRight);
-        QCOMPARE(MainWindow::directionAt(QPoint(101, 898), r), MainWindow::ResizeBottomLeft);
-        QCOMPARE(MainWindow::directionAt(QPoint(1498, 102), r), MainWindow::ResizeTopRight);
-        QCOMPARE(MainWindow::directionAt(QPoint(102, 500), r), MainWindow::ResizeLeft);
-        QCOMPARE(MainWindow::directionAt(QPoint(103, 500), r), MainWindow::ResizeNone);
-        QCOMPARE(MainWindow::directionAt(QPoint(1497, 500), r), MainWindow::ResizeRight);
-        QCOMPARE(MainWindow::directionAt(QPoint(800, 100), r), MainWindow::ResizeTop);
-        QCOMPARE(MainWindow::directionAt(QPoint(800, 899), r), MainWindow::ResizeBottom);
-        QCOMPARE(MainWindow::directionAt(QPoint(800, 500), r), MainWindow::ResizeNone);
-
-        const QSize min(1366, 768);
-        QCOMPARE(MainWindow::resizedGeometry(r, MainWindow::ResizeLeft, QPoint(400, 500), min),
-                 QRect(QPoint(134, 100), r.bottomRight()));
-        QCOMPARE(MainWindow::resizedGeometry(r, MainWindow::ResizeBottomRight, QPoint(200, 200), min),
-                 QRect(r.topLeft(), min));
-        QCOMPARE(MainWindow::resizedGeometry(r, MainWindow::ResizeTop, QPoint(800, 20), min),
-                 QRect(QPoint(100, 20), r.bottomRight()));
     }
 
     void dragEdgesAndMove()
@@ -230,8 +127,6 @@ private slots:
     {
         CDeviceManage *hub = m_window->deviceManage();
         QSignalSpy accepted(hub, &CDeviceManage::sigCommandAccepted);
-        ModalCatcher catcher;
-
         struct Case
         {
             menuType type;
@@ -243,13 +138,8 @@ private slots:
             {MenuDeviceRestart, "请选择需要重启的设备"}, {MenuResumeFactorySet, "请选择需要恢复出厂设置的设备"},
             {MenuDataExport, "请选择需要导出数据的设备"},
         };
-        for (const Case &c : cases) {
-            catcher.arm();
-            hub->switch2SettingWidget(c.type);
-            QVERIFY(catcher.seen);
-            QCOMPARE(catcher.className, QStringLiteral("CMessageDialog"));
-            QCOMPARE(catcher.text, QString::fromUtf8(c.message));
-        }
+        for (const Case &c : cases)
+            QCOMPARE(ModalDriver::messageFrom([&] { hub->switch2SettingWidget(c.type); }), QString::fromUtf8(c.message));
         QCOMPARE(accepted.count(), 0);
 
         // With a row checked every command reaches its handling.
@@ -262,12 +152,13 @@ private slots:
         for (int type = 0; type < MenuTypeCount; ++type) {
             if (type == MenuAbout || type == MenuScanNode)
                 continue;
-            const bool dialog = withDialog.contains(type);
-            if (dialog)
-                catcher.arm();
-            hub->switch2SettingWidget(menuType(type));
-            if (dialog)
-                QVERIFY2(catcher.seen, qPrintable(QString::number(type)));
+            if (withDialog.contains(type)) {
+                auto dialog = ModalDriver::expect<QDialog>();
+                hub->switch2SettingWidget(menuType(type));
+                QVERIFY2(dialog.came(), qPrintable(QString::number(type)));
+            } else {
+                hub->switch2SettingWidget(menuType(type));
+            }
         }
         QCOMPARE(accepted.count(), MenuTypeCount - 2);
     }
@@ -275,22 +166,24 @@ private slots:
     void syncTimeNeedsNoSelection()
     {
         QSignalSpy accepted(m_window->deviceManage(), &CDeviceManage::sigCommandAccepted);
-        ModalCatcher catcher;
         // Each opens its question or dialog, which is cancelled again.
-        catcher.arm();
-        m_window->deviceManage()->switch2SettingWidget(MenuSetDeviceTime);
-        QVERIFY(catcher.seen);
-        QCOMPARE(catcher.className, QStringLiteral("CDeviceRestartDlg"));
-        QCOMPARE(accepted.count(), 1);
-        catcher.arm();
-        m_window->deviceManage()->switch2SettingWidget(MenuProxyLogLevel);
-        QCOMPARE(catcher.className, QStringLiteral("CProxyLogLevel"));
-        catcher.arm();
-        m_window->deviceManage()->switch2SettingWidget(MenuModelSwitch);
-        QCOMPARE(catcher.className, QStringLiteral("CModelSwitch"));
-        catcher.arm();
-        m_window->deviceManage()->switch2SettingWidget(MenuDataImport);
-        QCOMPARE(catcher.className, QStringLiteral("QFileDialog"));
+        CDeviceManage *hub = m_window->deviceManage();
+        {
+            auto question = ModalDriver::expect<CDeviceRestartDlg>();
+            hub->switch2SettingWidget(MenuSetDeviceTime);
+        }
+        {
+            auto dialog = ModalDriver::expect<CProxyLogLevel>();
+            hub->switch2SettingWidget(MenuProxyLogLevel);
+        }
+        {
+            auto dialog = ModalDriver::expect<CModelSwitch>();
+            hub->switch2SettingWidget(MenuModelSwitch);
+        }
+        {
+            auto chooser = ModalDriver::expect<QFileDialog>();
+            hub->switch2SettingWidget(MenuDataImport);
+        }
         QCOMPARE(accepted.count(), 4);
     }
 
@@ -300,20 +193,14 @@ private slots:
         page()->updateDeviceInfo();
         page()->singleSelectOrCancel(99);
         QCOMPARE(page()->selectedNodeList().size(), 1);
-        ModalCatcher catcher;
-        catcher.arm();
-        m_window->deviceManage()->switch2SettingWidget(MenuNetConfig);
-        QVERIFY(catcher.seen);
-        QCOMPARE(catcher.text, QStringLiteral("请选择需要配置网络的设备"));
+        QCOMPARE(ModalDriver::messageFrom([this] { m_window->deviceManage()->switch2SettingWidget(MenuNetConfig); }),
+                 QStringLiteral("请选择需要配置网络的设备"));
     }
 
     void aboutFromTheMoreMenu()
     {
-        ModalCatcher catcher;
-        catcher.arm();
+        auto about = ModalDriver::expect<CAboutDialog>();
         m_window->titleBar()->onAbout();
-        QVERIFY(catcher.seen);
-        QCOMPARE(catcher.className, QStringLiteral("CAboutDialog"));
     }
 
     void raisedBySecondStart()

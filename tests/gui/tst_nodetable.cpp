@@ -89,7 +89,6 @@ private:
 private slots:
     void initTestCase()
     {
-        initGuiResources();
         installAppStyleSheet(*qApp);
         registerNodeMetaTypes();
         CAppConfig::instance()->setLanguage(QStringLiteral("CN"));
@@ -389,21 +388,6 @@ private slots:
         QCOMPARE(ids.at(1).second, EncoderNode);
     }
 
-    void scrollBarMovesHeaderColumns()
-    {
-        const int first = CNodeHeaderView::LeftMargin + CNodeHeaderView::FirstColumnWidth + CNodeHeaderView::ColumnGap;
-        const int w = header()->width();
-        QCOMPARE(header()->typeBox()->x(), first + (w - 158) / 6);
-        for (int i = 0; i < 40; ++i)
-            CDecoderList::instance().addNode(decoder(1000 + i, "127.0.2." + QByteArray::number(i + 1), QByteArray()));
-        m_page->updateDeviceInfo();
-        QTRY_VERIFY(view()->verticalScrollBar()->isVisible());
-        QCOMPARE(header()->scrollBarAllowance(), 8);
-        // Each column gives up 8/6 pixels so the titles stay above the narrower rows.
-        QCOMPARE(header()->typeBox()->x(), first + (w - 158 - 8) / 6);
-        QCOMPARE(header()->versionBox()->x(), first + 3 * ((w - 158 - 8) / 6));
-    }
-
     void headerLinesUpWithRows()
     {
         // Vertical span of the pixels in columns [x0, x1) that stand out from the header's own colour.
@@ -470,14 +454,11 @@ private slots:
                 QVERIFY(box->width() <= c - 10);
             }
         }
-        // In Chinese every filter text fits the usual 100 pixels.
-        QCOMPARE(header()->versionBox()->width(), 100);
-        QCOMPARE(header()->modeBox()->width(), 100);
     }
 
     void paintedRows()
     {
-        saveScreenshot(m_page, QStringLiteral("nodetable"));
+        QCoreApplication::processEvents(); // the view lays its rows out on a zero timer
         const QImage image = view()->viewport()->grab().toImage();
         const int x = 134 + 5 * ((view()->viewport()->width() - 168) / 6); // the IP column
         for (int row = 0; row < 5; ++row) {

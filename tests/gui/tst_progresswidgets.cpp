@@ -1,7 +1,5 @@
-#include "guitestutil.h"
-
 #include "comm/protocol.h"
-#include "ui/ccustomdialog.h"
+#include "modaldriver.h"
 #include "ui/cprogressdialog.h"
 #include "ui/cprogreslistitem.h"
 
@@ -10,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QVBoxLayout>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(ProgressKind)
@@ -18,34 +15,6 @@ Q_DECLARE_METATYPE(ProgressKind)
 namespace {
 enum Style { Unchanged, Success, Failed };
 
-class ListDialog final : public CCustomDialog
-{
-public:
-    ListDialog()
-    {
-        setFixedSize(650, 465);
-        setTitle(QStringLiteral("设备升级"));
-        setOkText(QStringLiteral("确定"));
-        hideCancelButton();
-        list = new QListWidget(contentWidget());
-        list->setObjectName(QStringLiteral("importData"));
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        auto *layout = new QVBoxLayout(contentWidget());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(list);
-    }
-    CProgressListItem *addRow(const QString &ip, bool real)
-    {
-        auto *row = new CProgressListItem(ip, real);
-        auto *item = new QListWidgetItem(list);
-        item->setSizeHint(QSize(0, 64));
-        list->setItemWidget(item, row);
-        return row;
-    }
-    void onOkClicked() override {}
-    void onCancelClicked() override {}
-    QListWidget *list = nullptr;
-};
 } // namespace
 
 class TestProgressWidgets : public QObject
@@ -53,18 +22,14 @@ class TestProgressWidgets : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { applyAppStyle(); }
+    void initTestCase() { ModalDriver::useProgramLook(); }
 
     void startTextsPerKind_data();
     void startTextsPerKind();
     void resultTextsPerKindAndCode_data();
     void resultTextsPerKindAndCode();
     void simulatedRowEndsAfter51Ticks();
-    void simulatedRowRunsOnItsTimer();
-    void restartClearsFailure();
-    void retryCarriesTheAddress();
     void realProgressFollowsBytes();
-    void listScreenshot();
 
     void busyIndicatorCyclesAndTimesOut();
     void busyIndicatorStops();
@@ -90,7 +55,6 @@ void TestProgressWidgets::startTextsPerKind()
     QCOMPARE(row.resultLabel()->text(), text);
     QCOMPARE(row.resultCode(), 0);
     QCOMPARE(row.percentLabel()->text(), QStringLiteral("0%"));
-    QCOMPARE(row.progressBar()->objectName(), QStringLiteral("normalBar"));
     QVERIFY(row.isAnimating());
 }
 
@@ -111,27 +75,11 @@ void TestProgressWidgets::resultTextsPerKindAndCode_data()
     QTest::newRow("export 1") << ProgressKind::Export << 1 << int(Unchanged) << QString();
     QTest::newRow("upgrade ok") << ProgressKind::Upgrade << int(Protocol::kUpgradeOk) << int(Success)
                                 << QStringLiteral("升级成功");
-    const struct {
-        uint32_t code;
-        const char *text;
-    } failures[] = {
-        {Protocol::kUpgradeKillAppFailed, "杀掉App进程失败"},
-        {Protocol::kUpgradeRemoveAppFailed, "移除App进程失败"},
-        {Protocol::kUpgradeWriteAppFailed, "写入App进程失败"},
-        {Protocol::kUpgradeMd5Mismatch, "MD5匹配失败"},
-        {Protocol::kUpgradeModelMismatch, "设备型号不匹配"},
-        {Protocol::kUpgradeVersionTooLow, "当前版本过低"},
-        {Protocol::kUpgradeFrameMismatch, "帧编号不匹配"},
-        {Protocol::kUpgradeOtherError, "其它错误"},
-        {Protocol::kUpgradeBadFile, "升级文件错误"},
-        {0, "升级失败"},
-        {0x21000010, "升级失败"},
-        {0x2100001A, "升级失败"},
-    };
-    for (const auto &f : failures) {
-        QTest::addRow("upgrade 0x%x", f.code)
-            << ProgressKind::Upgrade << int(f.code) << int(Failed) << QString::fromUtf8(f.text);
-    }
+    // A known failure code, and codes without a text of their own.
+    QTest::newRow("upgrade md5") << ProgressKind::Upgrade << int(Protocol::kUpgradeMd5Mismatch) << int(Failed)
+                                 << QStringLiteral("MD5匹配失败");
+    for (const int code : {0, 0x21000010, 0x2100001A})
+        QTest::addRow("upgrade 0x%x", code) << ProgressKind::Upgrade << code << int(Failed) << QStringLiteral("升级失败");
 }
 
 void TestProgressWidgets::resultTextsPerKindAndCode()
@@ -153,21 +101,16 @@ void TestProgressWidgets::resultTextsPerKindAndCode()
     switch (style) {
     case Unchanged:
         QCOMPARE(row.resultLabel()->text(), startText);
-        QCOMPARE(row.progressBar()->objectName(), QStringLiteral("normalBar"));
         QVERIFY(row.retryButton()->isHidden());
         break;
     case Success:
         QCOMPARE(row.resultLabel()->text(), text);
-        QCOMPARE(row.resultLabel()->styleSheet(), QStringLiteral("color: rgb(48, 209, 88);"));
-        QCOMPARE(row.progressBar()->objectName(), QStringLiteral("successBar"));
         QVERIFY(row.retryButton()->isHidden());
         // Only the upgrade forces a full bar on success.
         QCOMPARE(row.progressBar()->value(), kind == ProgressKind::Upgrade ? 1000 : 300);
         break;
     case Failed:
         QCOMPARE(row.resultLabel()->text(), text);
-        QCOMPARE(row.resultLabel()->styleSheet(), QStringLiteral("color: rgb(236, 68, 68);"));
-        QCOMPARE(row.progressBar()->objectName(), QStringLiteral("failedBar"));
         QVERIFY(!row.retryButton()->isHidden());
         QCOMPARE(row.progressBar()->value(), 300);
         break;
@@ -197,56 +140,6 @@ void TestProgressWidgets::simulatedRowEndsAfter51Ticks()
     QCOMPARE(row.resultLabel()->text(), QStringLiteral("导入成功"));
 }
 
-void TestProgressWidgets::simulatedRowRunsOnItsTimer()
-{
-    CProgressListItem row(QStringLiteral("10.0.0.4"), false);
-    row.setKind(ProgressKind::Export);
-    row.startRow();
-    row.setResultCode(2);
-    QTRY_VERIFY_WITH_TIMEOUT(row.progressBar()->value() >= 100, 3000);
-    QTRY_VERIFY_WITH_TIMEOUT(!row.isAnimating(), 10000);
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("导出失败"));
-
-    CProgressListItem real(QStringLiteral("10.0.0.5"), true);
-    real.startRow();
-    QVERIFY(!real.isAnimating());
-}
-
-void TestProgressWidgets::restartClearsFailure()
-{
-    CProgressListItem row(QStringLiteral("10.0.0.6"), true);
-    row.setKind(ProgressKind::Upgrade);
-    row.setResultCode(int(Protocol::kUpgradeBadFile));
-    row.showResult();
-    QVERIFY(!row.retryButton()->isHidden());
-    row.startRow();
-    QVERIFY(row.retryButton()->isHidden());
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("正在升级"));
-    QCOMPARE(row.resultLabel()->styleSheet(), QStringLiteral("color: rgba(255, 255, 255, 0.8);"));
-    QCOMPARE(row.progressBar()->objectName(), QStringLiteral("normalBar"));
-}
-
-void TestProgressWidgets::retryCarriesTheAddress()
-{
-    CProgressListItem row(QStringLiteral("192.168.10.77"), true);
-    row.setKind(ProgressKind::Upgrade);
-    row.startRow();
-    row.setResultCode(int(Protocol::kUpgradeMd5Mismatch));
-    row.showResult();
-    row.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&row));
-    QCOMPARE(row.resultLabel()->text(), QStringLiteral("MD5匹配失败"));
-    QVERIFY(row.retryButton()->isVisible());
-    QCOMPARE(row.retryButton()->toolTip(), QStringLiteral("重试"));
-
-    QSignalSpy spy(&row, &CProgressListItem::sigRetry);
-    QTest::mousePress(row.retryButton(), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("192.168.10.77"));
-    QTest::mouseRelease(row.retryButton(), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-}
-
 void TestProgressWidgets::realProgressFollowsBytes()
 {
     CProgressListItem row(QStringLiteral("10.0.0.8"), true);
@@ -270,49 +163,15 @@ void TestProgressWidgets::realProgressFollowsBytes()
     QCOMPARE(row.progressBar()->value(), 500);
 }
 
-void TestProgressWidgets::listScreenshot()
-{
-    ListDialog dlg;
-    const struct {
-        const char *ip;
-        ProgressKind kind;
-        int code;
-        int bytes;
-        bool finish;
-    } rows[] = {
-        {"192.168.1.20", ProgressKind::Upgrade, int(Protocol::kUpgradeOk), 0, true},
-        {"192.168.1.21", ProgressKind::Upgrade, int(Protocol::kUpgradeMd5Mismatch), 620, true},
-        {"192.168.1.22", ProgressKind::Upgrade, 0, 450, false},
-        {"192.168.1.23", ProgressKind::Import, 3, 1000, true},
-        {"192.168.1.24", ProgressKind::Export, 0, 1000, true},
-    };
-    for (const auto &r : rows) {
-        CProgressListItem *row = dlg.addRow(QString::fromLatin1(r.ip), true);
-        row->setKind(r.kind);
-        row->startRow();
-        row->setTotalSize(1000);
-        row->setTransferredBytes(r.bytes);
-        row->setResultCode(r.code);
-        if (r.finish)
-            row->showResult();
-    }
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-    saveScreenshot(&dlg, QStringLiteral("progress_rows"));
-}
-
 void TestProgressWidgets::busyIndicatorCyclesAndTimesOut()
 {
     QWidget owner;
     owner.setGeometry(100, 100, 400, 300);
     owner.show();
     CProgressDialog busy(&owner);
-    QCOMPARE(busy.size(), QSize(80, 80));
     QVERIFY(busy.imageLabel()->styleSheet().contains(QStringLiteral("wait0.svg")));
     busy.show();
     busy.startWaiting(200);
-    QVERIFY((busy.geometry().center() - owner.geometry().center()).manhattanLength() <= 2);
-    saveScreenshot(&busy, QStringLiteral("busy_indicator"));
 
     // tick x 50 must exceed 200: ticks 0..4 keep waiting, tick 5 gives up.
     for (int tick = 0; tick <= 4; ++tick) {
@@ -328,8 +187,8 @@ void TestProgressWidgets::busyIndicatorCyclesAndTimesOut()
     // Real time: the images wrap around and the wait ends by itself.
     busy.show();
     busy.startWaiting(400);
-    QTRY_VERIFY_WITH_TIMEOUT(busy.tickCount() >= 7, 2000);
-    QTRY_VERIFY_WITH_TIMEOUT(!busy.isVisible(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!busy.isVisible(), 20000);
+    QVERIFY(busy.tickCount() >= 7);
     QVERIFY(!busy.isWaiting());
 }
 
@@ -343,15 +202,6 @@ void TestProgressWidgets::busyIndicatorStops()
     QVERIFY(!busy.isWaiting());
     QVERIFY(!busy.isVisible());
 
-    // Save every frame of the indicator for a look.
-    for (int i = 0; i < CProgressDialog::kImageCount; ++i) {
-        busy.show();
-        busy.startWaiting(100000);
-        for (int t = 0; t <= i; ++t)
-            busy.timeCount();
-        saveScreenshot(&busy, QStringLiteral("busy_frame%1").arg(i));
-        busy.stopWaiting();
-    }
 }
 
 QTEST_MAIN(TestProgressWidgets)

@@ -9,6 +9,9 @@
 #include <QPushButton>
 #include <functional>
 
+#include "modaldriver.h"
+#include "nodefixtures.h"
+
 #include "dialog/cdeviceupdatewidget.h"
 #include "dialog/csoftwareupdatewidget.h"
 #include "dialog/cupdatedlg.h"
@@ -20,43 +23,9 @@
 // fed the way the worker feeds them.
 namespace {
 
-SelectedNodeList nodes(const QList<QByteArray> &ips)
+SelectedNodeList nodes(const QStringList &ips)
 {
-    SelectedNodeList list;
-    qint64 id = 1;
-    for (const QByteArray &ip : ips) {
-        sSelectedNode n;
-        n.id = id++;
-        n.ip = ip;
-        n.nodeType = DecoderNode;
-        list.append(n);
-    }
-    return list;
-}
-
-// Runs handler on the next modal dialog that opens (within timeoutMs).
-void onNextModal(std::function<void(QWidget *)> handler, int timeoutMs = 30000)
-{
-    auto *timer = new QTimer;
-    auto *clock = new QElapsedTimer;
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, handler, timeoutMs] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal && clock->elapsed() < timeoutMs)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete clock;
-        if (modal)
-            handler(modal);
-    });
-    timer->start(10);
-}
-
-QString messageOf(QWidget *modal)
-{
-    auto *box = qobject_cast<CMessageDialog *>(modal);
-    return box ? box->messageLabel()->text() : QString();
+    return fixtures::selection(ips);
 }
 
 } // namespace
@@ -68,20 +37,13 @@ private slots:
     void chooserRefusesAnEmptyPath()
     {
         CUpdateDlg dlg;
-        dlg.setTitle(QStringLiteral("设备升级"));
-        QString seen;
-        onNextModal([&seen](QWidget *modal) {
-            seen = messageOf(modal);
-            static_cast<QDialog *>(modal)->accept();
-        });
-        QTimer::singleShot(0, dlg.okButton(), &QPushButton::click);
-        QTimer::singleShot(1500, &dlg, [&dlg] { dlg.done(42); });
-        QCOMPARE(dlg.exec(), 42); // still open after the message
-        QCOMPARE(seen, QStringLiteral("请选择有效的升级路径"));
+        dlg.show();
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.okButton()->click(); }), QStringLiteral("请选择有效的升级路径"));
+        QVERIFY(dlg.isVisible());
 
         dlg.setPath(QStringLiteral("/tmp/vela_decoder_1.bin"));
-        QTimer::singleShot(0, dlg.okButton(), &QPushButton::click);
-        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
+        dlg.okButton()->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(dlg.path(), QStringLiteral("/tmp/vela_decoder_1.bin"));
     }
 
@@ -95,17 +57,14 @@ private slots:
 
         CUpdateDlg dlg;
         QString filter, accept, reject, caption, folder;
-        onNextModal([&](QWidget *modal) {
-            auto *chooser = qobject_cast<QFileDialog *>(modal);
-            if (!chooser)
-                return;
+        auto chosen = ModalDriver::expect<QFileDialog>([&](QFileDialog *chooser) {
             filter = chooser->nameFilters().join(QLatin1Char(';'));
             accept = chooser->labelText(QFileDialog::Accept);
             reject = chooser->labelText(QFileDialog::Reject);
             caption = chooser->windowTitle();
             folder = chooser->directory().absolutePath();
             chooser->selectFile(dir.filePath(QStringLiteral("vela_decoder_V1.0.bin")));
-            QMetaObject::invokeMethod(chooser, "accept");
+            static_cast<QDialog *>(chooser)->accept(); // QFileDialog::accept, which checks the choice
         });
         dlg.browseButton()->click();
         QDir::setCurrent(previous);
@@ -124,7 +83,6 @@ private slots:
         dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1", "", "127.0.1.2"}));
         QCOMPARE(dlg.rowCount(), 2);
         QCOMPARE(dlg.ipList(), QStringList({QStringLiteral("127.0.1.1"), QStringLiteral("127.0.1.2")}));
-        QCOMPARE(dlg.rowList()->objectName(), QStringLiteral("importData"));
         QCOMPARE(dlg.okButton()->text(), QStringLiteral("取消"));
         QVERIFY(!dlg.cancelButton()->isVisibleTo(&dlg));
         QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("正在升级"));
@@ -179,19 +137,21 @@ private slots:
         QSignalSpy stops(&dlg, &CUpgradeWidget::transStopSignal);
 
         QString asked;
-        onNextModal([&asked](QWidget *modal) {
-            asked = messageOf(modal);
-            static_cast<QDialog *>(modal)->reject();
-        });
-        dlg.onOkClicked();
+        {
+            auto ask = ModalDriver::expect<CMessageDialog>([&asked](CMessageDialog *m) {
+                asked = ModalDriver::messageText(m);
+                m->reject();
+            });
+            dlg.onOkClicked();
+        }
         QCOMPARE(asked, QStringLiteral("确定要取消升级吗？"));
         QCOMPARE(stops.count(), 0); // declined: everything goes on
         QVERIFY(dlg.inProgress());
 
         asked.clear();
-        onNextModal([&asked](QWidget *modal) {
-            asked = messageOf(modal);
-            static_cast<QDialog *>(modal)->accept();
+        auto ask = ModalDriver::expect<CMessageDialog>([&asked](CMessageDialog *m) {
+            asked = ModalDriver::messageText(m);
+            m->accept();
         });
         dlg.onCancelClicked();
         QCOMPARE(asked, QStringLiteral("确定要取消升级吗？"));
@@ -205,15 +165,9 @@ private slots:
         CDeviceUpdateWidget dlg;
         dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1"}));
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.1"), 0x21000018);
-        bool asked = false;
-        onNextModal([&asked](QWidget *modal) {
-            asked = true;
-            static_cast<QDialog *>(modal)->reject();
-        }, 300);
+        auto none = ModalDriver::expectNone();
         dlg.onOkClicked();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QTest::qWait(350);
-        QVERIFY(!asked);
     }
 
     void applicationRowsKeepCancelAndEmptyAddresses()
@@ -240,14 +194,8 @@ private slots:
         QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("杀掉App进程失败"));
         QCOMPARE(dlg.okButton()->text(), QStringLiteral("取消"));
         QVERIFY(!dlg.inProgress());
-        bool asked = false;
-        onNextModal([&asked](QWidget *modal) {
-            asked = true;
-            static_cast<QDialog *>(modal)->reject();
-        }, 300);
+        auto none = ModalDriver::expectNone();
         dlg.onOkClicked();
-        QTest::qWait(350);
-        QVERIFY(!asked);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 };

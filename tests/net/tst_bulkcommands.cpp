@@ -24,9 +24,11 @@
 #include "dialog/cdataexportwidget.h"
 #include "dialog/cdataimportwidget.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cproxyloglevel.h"
+#include "dialog/ctypeswitchwidget.h"
 #include "dialog/devicecommands.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
@@ -37,7 +39,7 @@
 #include "ui/cprogreslistitem.h"
 
 namespace {
-bool waitRows(QListWidget *list, int ms = 12000)
+bool waitRows(QListWidget *list, int ms = 30000)
 {
     return QTest::qWaitFor(
         [list] {
@@ -64,10 +66,8 @@ sSelectedNode entry(const QJsonObject &node)
 }
 
 // Accepts the folder or file dialog with `names` (a folder, or quoted file names) chosen in dir.
-void choosePath(QWidget *w, const QString &dir, const QString &names)
+void choosePath(QFileDialog *fd, const QString &dir, const QString &names)
 {
-    auto *fd = qobject_cast<QFileDialog *>(w);
-    QVERIFY2(fd, w->metaObject()->className());
     fd->setDirectory(dir);
     // selectFile() leaves a focused name field alone: type into it as the operator would.
     auto *nameEdit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
@@ -124,21 +124,19 @@ private slots:
         CDeviceCtrlJob job(nullptr);
         const SelectedNodeList nodes{entry(dec), entry(enc), entry(silent)};
         QStringList rows;
-        ModalDriver::whenModal([&](QWidget *chooser) {
-            ModalDriver::whenModal([&](QWidget *w) {
-                auto *dlg = qobject_cast<CDataExportWidget *>(w);
-                QVERIFY(dlg);
+        {
+            auto chooser = ModalDriver::expect<QFileDialog>(
+                [&](QFileDialog *fd) { choosePath(fd, dir.path(), dir.path()); });
+            auto exporter = ModalDriver::expect<CDataExportWidget>([&](CDataExportWidget *dlg) {
                 QVERIFY(waitRows(dlg->rowList()));
                 // The silent node's row fails at its own deadline, after the animation.
                 QVERIFY(QTest::qWaitFor([&] { return !rowText(dlg->rowList(), 2).startsWith("正在"); }, 15000));
                 for (int i = 0; i < dlg->rowList()->count(); ++i)
                     rows << rowText(dlg->rowList(), i);
-                ModalDriver::screenshot(w, QStringLiteral("dataexport_e2e"));
                 dlg->okButton()->click();
             });
-            choosePath(chooser, dir.path(), dir.path());
-        });
-        QVERIFY(DeviceCommands::exportData(job, nodes, nullptr));
+            QVERIFY(DeviceCommands::exportData(job, nodes, nullptr));
+        }
         QCOMPARE(rows, (QStringList{"导出成功", "导出成功", "导出失败"}));
 
         const QString decFile = dir.filePath(QStringLiteral("de") + dec.value("ip").toString() + ".json");
@@ -153,21 +151,20 @@ private slots:
 
         // Import the decoder's file back, chosen together with the encoder's: only the first counts.
         QString importRow;
-        ModalDriver::whenModal([&](QWidget *chooser) {
-            ModalDriver::whenModal([&](QWidget *w) {
-                auto *dlg = qobject_cast<CDataImportWidget *>(w);
-                QVERIFY(dlg);
+        {
+            auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) {
+                choosePath(fd, dir.path(),
+                           QStringLiteral("\"%1\" \"%2\"").arg(QFileInfo(decFile).fileName(),
+                                                              QFileInfo(encFile).fileName()));
+            });
+            auto importer = ModalDriver::expect<CDataImportWidget>([&](CDataImportWidget *dlg) {
                 QCOMPARE(dlg->rowList()->count(), 1);
                 QVERIFY(waitRows(dlg->rowList()));
                 importRow = rowText(dlg->rowList(), 0);
-                ModalDriver::screenshot(w, QStringLiteral("dataimport_e2e"));
                 dlg->okButton()->click();
             });
-            choosePath(chooser, dir.path(),
-                       QStringLiteral("\"%1\" \"%2\"").arg(QFileInfo(decFile).fileName(),
-                                                          QFileInfo(encFile).fileName()));
-        });
-        QVERIFY(DeviceCommands::importData(job, nullptr));
+            QVERIFY(DeviceCommands::importData(job, nullptr));
+        }
         QCOMPARE(importRow, QStringLiteral("导入成功"));
         QVERIFY(lan.waitForRecords(3532, 1));
         QCOMPARE(lan.records(4016).size(), 0);
@@ -176,10 +173,7 @@ private slots:
         QCOMPARE(after.value("data").toString(), dec.value("data").toString());
         const QJsonValue importedVersion = after.value("importedVersion");
         QVERIFY2(!importedVersion.isUndefined(), qPrintable(QJsonDocument(after).toJson()));
-        const QJsonObject iv = importedVersion.toObject();
-        QCOMPARE(iv.value("main").toInt(), version.value("main").toInt());
-        QCOMPARE(iv.value("major").toInt(), version.value("major").toInt());
-        QCOMPARE(iv.value("minor").toInt(), version.value("minor").toInt());
+        QCOMPARE(importedVersion.toObject(), version);
         QVERIFY(version.value("main").toInt() + version.value("major").toInt() + version.value("minor").toInt() > 0);
     }
 
@@ -194,7 +188,7 @@ private slots:
         {
             CDataExportWidget dlg(&job);
             dlg.startExport(dir.path(), {entry(lan.node(0)), entry(lan.node(1))});
-            QVERIFY(QTest::qWaitFor([&] { return QDir(dir.path()).entryList(QDir::Files).size() == 2; }, 10000));
+            QVERIFY(QTest::qWaitFor([&] { return QDir(dir.path()).entryList(QDir::Files).size() == 2; }, 30000));
             dlg.onOkClicked();
         }
         CDataImportWidget failing(&job);
@@ -213,7 +207,7 @@ private slots:
                  qPrintable(lan.errorString()));
         auto *row = qobject_cast<CProgressListItem *>(offline.rowList()->itemWidget(offline.rowList()->item(0)));
         QTest::mousePress(row->retryButton(), Qt::LeftButton);
-        QVERIFY(lan.waitForRecords(4016, 1, 10000));
+        QVERIFY(lan.waitForRecords(4016, 1, 30000));
         QVERIFY(waitRows(offline.rowList()));
         QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("导入成功"));
     }
@@ -230,17 +224,15 @@ private slots:
         SelectedNodeList selection;
         for (int i = 0; i < 3; ++i)
             selection << entry(lan.node(i));
-        int opened = 0;
-        ModalDriver::whenModal([&opened](QWidget *w) {
-            ++opened;
+        {
+            auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->accept(); });
+            QVERIFY(DeviceCommands::switchType(job, model, selection, nullptr));
+        }
+        {
             // Nothing fails, so no summary may follow.
-            ModalDriver::whenModal([&opened](QWidget *next) { ++opened; ModalDriver::reject(next); }, 1500);
-            ModalDriver::accept(w);
-        });
-        QVERIFY(DeviceCommands::switchType(job, model, selection, nullptr));
-        QTest::qWait(1600);
-        QCOMPARE(opened, 1);
-        QVERIFY(lan.waitForRecords(1013, 2));
+            auto none = ModalDriver::expectNone();
+            QVERIFY(lan.waitForRecords(1013, 2));
+        }
         QTest::qWait(300);
         const QList<QJsonObject> sent = lan.records(1013);
         QCOMPARE(sent.size(), 2);
@@ -258,23 +250,19 @@ private slots:
         CDeviceCtrlJob job(nullptr);
         const SelectedNodeList selection{entry(lan.node(0)), entry(lan.node(1)), entry(lan.node(2))};
 
-        QString outcome;
-        ModalDriver::whenModal([&](QWidget *w) {
-            ModalDriver::whenModal([&](QWidget *box) {
-                outcome = ModalDriver::messageText(box);
-                ModalDriver::accept(box);
-            });
-            ModalDriver::accept(w);
-        });
-        QVERIFY(DeviceCommands::restart(job, selection, nullptr));
-        QCOMPARE(outcome, QStringLiteral("重启成功"));
+        const auto yes = [](CDeviceRestartDlg *w) { w->accept(); };
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>(yes);
+        QCOMPARE(ModalDriver::messageFrom([&] { QVERIFY(DeviceCommands::restart(job, selection, nullptr)); }),
+                 QStringLiteral("重启成功"));
         QVERIFY(lan.waitForRecords(1011, 2));
         QCOMPARE(lan.node(0).value("rebootCount").toInt(), 1);
         QCOMPARE(lan.node(1).value("rebootCount").toInt(), 1);
         QCOMPARE(lan.node(2).value("rebootCount").toInt(), 0);
 
-        ModalDriver::whenModal(ModalDriver::accept);
-        QVERIFY(DeviceCommands::factoryReset(job, {selection.at(1)}, nullptr));
+        {
+            auto askReset = ModalDriver::expect<CDeviceRestartDlg>(yes);
+            QVERIFY(DeviceCommands::factoryReset(job, {selection.at(1)}, nullptr));
+        }
         QVERIFY(lan.waitForRecords(1012, 1));
         QCOMPARE(lan.node(0).value("resetCount").toInt(), 0);
         QCOMPARE(lan.node(1).value("resetCount").toInt(), 1);
@@ -282,7 +270,7 @@ private slots:
         // No selection needed; rescans first, then broadcasts local wall-clock time counted as UTC.
         bool rescanned = false;
         int scansBefore = 0;
-        ModalDriver::whenModal(ModalDriver::accept);
+        auto askTime = ModalDriver::expect<CDeviceRestartDlg>(yes);
         const qint64 utcBefore = QDateTime::currentMSecsSinceEpoch();
         DeviceCommands::syncTime(job, nullptr, [&] {
             rescanned = true;
@@ -299,7 +287,7 @@ private slots:
         const qint64 eightHours = 8LL * 3600 * 1000;
         QVERIFY2(pts >= utcBefore + eightHours - 1000 && pts <= utcAfter + eightHours + 1000,
                  qPrintable(QStringLiteral("%1 vs %2").arg(pts).arg(utcBefore + eightHours)));
-        QVERIFY(QTest::qWaitFor([&] { return !lan.node(0).value("ptsBase").isUndefined(); }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return !lan.node(0).value("ptsBase").isUndefined(); }, 30000));
 
         // Each command is in the history, newest first, with every node's outcome as shown.
         const QVector<sHistoryEntry> history = CCommandHistory::instance()->entries();
@@ -319,17 +307,9 @@ private slots:
         hub.mainShowWidget()->selectOrCancelAll(1);
         QCOMPARE(hub.mainShowWidget()->selectedNodeList().size(), 1);
         const int scans = lan.records(1006).size();
-        QStringList seen;
-        ModalDriver::whenModal([&](QWidget *w) {
-            seen << ModalDriver::messageText(w);
-            ModalDriver::whenModal([&](QWidget *box) {
-                seen << ModalDriver::messageText(box);
-                ModalDriver::accept(box);
-            });
-            ModalDriver::accept(w);
-        });
-        hub.switch2SettingWidget(MenuDeviceRestart);
-        QCOMPARE(seen, (QStringList{"是否重启设备？", "重启失败"}));
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+        QCOMPARE(ModalDriver::messageFrom([&] { hub.switch2SettingWidget(MenuDeviceRestart); }),
+                 QStringLiteral("重启失败"));
         QTest::qWait(300);
         QCOMPARE(lan.records(1011).size(), 0);
         QCOMPARE(lan.records(1006).size(), scans); // no rescan after a failure
@@ -344,20 +324,13 @@ private slots:
         scan(job, model);
         QCOMPARE(model.decoders().size(), 3);
 
-        QString message;
-        ModalDriver::whenModal([&](QWidget *w) {
-            auto *dlg = qobject_cast<CModelSwitch *>(w);
-            QVERIFY(dlg);
+        auto dialog = ModalDriver::expect<CModelSwitch>([](CModelSwitch *dlg) {
             dlg->SelectAll(true);
             dlg->targetBox()->setCurrentIndex(2);
-            ModalDriver::whenModal([&](QWidget *box) {
-                message = ModalDriver::messageText(box);
-                ModalDriver::accept(box);
-            });
             dlg->okButton()->click();
         });
-        QVERIFY(DeviceCommands::modelSwitch(job, model, nullptr));
-        QCOMPARE(message, QStringLiteral("切换成功"));
+        QCOMPARE(ModalDriver::messageFrom([&] { QVERIFY(DeviceCommands::modelSwitch(job, model, nullptr)); }),
+                 QStringLiteral("切换成功"));
         QVERIFY(lan.waitForRecords(3501, 3));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(lan.records(3501).at(i).value("payload").toObject().value("mode").toInt(), 2);
@@ -365,9 +338,7 @@ private slots:
             QCOMPARE(d.mode, 2);
 
         // The proxy is the manager the first decoder names (the first node by default).
-        ModalDriver::whenModal([&](QWidget *w) {
-            auto *dlg = qobject_cast<CProxyLogLevel *>(w);
-            QVERIFY(dlg);
+        auto proxy = ModalDriver::expect<CProxyLogLevel>([&](CProxyLogLevel *dlg) {
             QCOMPARE(dlg->proxy().ip, lan.node(0).value("ip").toString().toUtf8());
             dlg->levelBox()->setCurrentIndex(3);
             dlg->okButton()->click();

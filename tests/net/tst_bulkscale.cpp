@@ -9,6 +9,7 @@
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
+#include "dialog/cdevicerestartdlg.h"
 #include "dialog/devicecommands.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
@@ -59,16 +60,10 @@ private slots:
         SelectedNodeList nodes = m_selection;
         nodes.insert(10, sSelectedNode{0, "127.0.1.250", QByteArray(), 1});
         nodes.insert(20, sSelectedNode{99, "not an address", QByteArray(), 1});
-        QString outcome;
-        ModalDriver::whenModal([&](QWidget *w) {
-            ModalDriver::whenModal([&](QWidget *box) {
-                outcome = ModalDriver::messageText(box);
-                ModalDriver::accept(box);
-            });
-            ModalDriver::accept(w);
-        });
-        QVERIFY(DeviceCommands::restart(*m_hub.job(), nodes, nullptr));
-        QCOMPARE(outcome, QStringLiteral("重启成功")); // the last send decides
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+        // The last send decides.
+        QCOMPARE(ModalDriver::messageFrom([&] { QVERIFY(DeviceCommands::restart(*m_hub.job(), nodes, nullptr)); }),
+                 QStringLiteral("重启成功"));
         QVERIFY(m_lan.waitForRecords(1011, kNodes, 60000));
         const QList<QJsonObject> sent = m_lan.records(1011);
         QCOMPARE(sent.size(), kNodes);

@@ -18,7 +18,7 @@
 #include "dialog/cnetconfigdlg.h"
 #include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/menutype.h"
-#include "modalwatch.h"
+#include "modaldriver.h"
 #include "model/cnodelistmodel.h"
 #include "simlan.h"
 #include "ui/cipaddredit.h"
@@ -27,7 +27,6 @@
 #include "ui/cmessagedialog.h"
 #include "ui/cprogreslistitem.h"
 
-using modalwatch::Watch;
 
 namespace {
 
@@ -44,12 +43,11 @@ T *child(QWidget *dlg, const char *name)
 QString okMessage(CCustomDialog *dlg)
 {
     QString text;
-    Watch box = Watch::arm<CMessageDialog>(
+    auto box = ModalDriver::maybe<CMessageDialog>(
         [&](CMessageDialog *m) {
             text = m->messageLabel()->text();
             m->accept();
-        },
-        1000);
+        });
     dlg->okButton()->click();
     return text;
 }
@@ -57,9 +55,9 @@ QString okMessage(CCustomDialog *dlg)
 // Clicks Cancel, confirming a question if one comes; true when one came.
 bool cancelAsks(CCustomDialog *dlg)
 {
-    Watch box = Watch::arm<CMessageDialog>([](CMessageDialog *m) { m->accept(); }, 1000);
+    auto box = ModalDriver::maybe<CMessageDialog>([](CMessageDialog *m) { m->accept(); });
     dlg->cancelButton()->click();
-    return box.ran();
+    return box.came();
 }
 
 QJsonObject payload(const QJsonObject &record, const char *part = nullptr)
@@ -133,23 +131,23 @@ void TestSentBytes::untouchedValuesGoBackAsSent()
 
     // Nothing edited: leaving does not ask, in either dialog.
     bool asked = true;
-    Watch leave = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
+    auto leave = ModalDriver::maybe<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
     m_hub->nodeSetting(DecoderNode, decoderId);
-    QVERIFY(leave.ran());
+    QVERIFY(leave.came());
     QVERIFY(!asked);
     asked = true;
-    Watch leaveEncoder = Watch::arm<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
+    auto leaveEncoder = ModalDriver::maybe<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
     m_hub->nodeSetting(EncoderNode, encoderId);
-    QVERIFY(leaveEncoder.ran());
+    QVERIFY(leaveEncoder.came());
     QVERIFY(!asked);
 
     // A rename sends everything else back as the node sent it.
-    Watch renameDecoder = Watch::arm<CDecoderSettingDlg>([](CDecoderSettingDlg *dlg) {
+    auto renameDecoder = ModalDriver::maybe<CDecoderSettingDlg>([](CDecoderSettingDlg *dlg) {
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("改名"));
         dlg->okButton()->click();
     });
     m_hub->nodeSetting(DecoderNode, decoderId);
-    QVERIFY(renameDecoder.ran());
+    QVERIFY(renameDecoder.came());
     QCOMPARE(m_lan->records(3501).size(), 1);
     const QJsonObject d = payload(m_lan->records(3501).first());
     QCOMPARE(d.value("name").toString(), QStringLiteral("改名"));
@@ -160,12 +158,12 @@ void TestSentBytes::untouchedValuesGoBackAsSent()
     QCOMPARE(d.value("audioOutput").toInt(), 5);
     QCOMPARE(d.value("logLevel").toInt(), 9);
 
-    Watch renameEncoder = Watch::arm<CEncoderSettingDlg>([](CEncoderSettingDlg *dlg) {
+    auto renameEncoder = ModalDriver::maybe<CEncoderSettingDlg>([](CEncoderSettingDlg *dlg) {
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam"));
         dlg->okButton()->click();
     });
     m_hub->nodeSetting(EncoderNode, encoderId);
-    QVERIFY(renameEncoder.ran());
+    QVERIFY(renameEncoder.came());
     QCOMPARE(m_lan->records(4001).size(), 1);
     const QJsonObject basic = payload(m_lan->records(4001).first(), "basicInfo");
     const QJsonObject stream = payload(m_lan->records(4001).first(), "signalStream");
@@ -186,7 +184,7 @@ void TestSentBytes::editedAddressesMustBeComplete()
 
     QStringList refusals;
     bool askedAfterEdit = false;
-    Watch watch = Watch::arm<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
+    auto watch = ModalDriver::maybe<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
         auto *mask = child<CIpAddrEdit>(dlg, "maskEdit");
         auto *gateway = child<CIpAddrEdit>(dlg, "gatewayEdit");
         auto *mac = child<CMacAddrEdit>(dlg, "macEdit");
@@ -201,13 +199,13 @@ void TestSentBytes::editedAddressesMustBeComplete()
         refusals << okMessage(dlg);
         mac->field(5)->setText(QStringLiteral("9A"));
         // Cancel now asks; declining keeps the edits for the save.
-        Watch box = Watch::arm<CMessageDialog>([](CMessageDialog *m) { m->reject(); }, 1000);
+        auto box = ModalDriver::maybe<CMessageDialog>([](CMessageDialog *m) { m->reject(); });
         dlg->cancelButton()->click();
-        askedAfterEdit = box.ran();
+        askedAfterEdit = box.came();
         refusals << okMessage(dlg);
     });
     m_hub->nodeSetting(DecoderNode, node.id);
-    QVERIFY(watch.ran());
+    QVERIFY(watch.came());
     QVERIFY(askedAfterEdit);
     QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入", "MAC地址无效，请重新输入", ""}));
 
@@ -234,7 +232,7 @@ void TestSentBytes::networkPlanCheckedIsSent()
     old.sort(); // the table's order
 
     QStringList refusals;
-    Watch watch = Watch::arm<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
+    auto watch = ModalDriver::maybe<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
         refusals << okMessage(dlg);
         child<CIpAddrEdit>(dlg, "maskEdit")->setText(QStringLiteral("255.255.0.0"));
         refusals << okMessage(dlg);
@@ -246,7 +244,7 @@ void TestSentBytes::networkPlanCheckedIsSent()
         refusals << okMessage(dlg);
     });
     m_hub->switch2SettingWidget(MenuNetConfig);
-    QVERIFY(watch.ran());
+    QVERIFY(watch.came());
     QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入",
                                     "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", ""}));
 

@@ -57,7 +57,7 @@ private slots:
         clock.start();
         flag->store(0);
         client.joinTransfer();
-        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed()))); // minutes without the stop
     }
 
     void closingTheLogExportDoesNotWaitForTheNode()
@@ -74,7 +74,7 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         dlg.onOkClicked(); // returns once the worker thread has ended
-        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 30000, qPrintable(QString::number(clock.elapsed()))); // minutes without the stop
         QVERIFY(QDir(dest.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 };

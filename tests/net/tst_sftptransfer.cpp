@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QDirIterator>
-#include <QRandomGenerator>
 #include <curl/curl.h>
 #include <functional>
 #include <mutex>
@@ -10,11 +9,13 @@
 #include "comm/cobserverlist.h"
 #include "comm/iobserver.h"
 #include "model/sdeviceinfo.h"
+#include "nodefixtures.h"
 #include "simlan.h"
 #include "transfer/csftpclient.h"
 
 // The SFTP client against a real OpenSSH server serving three simulated nodes.
 namespace {
+using namespace fixtures;
 
 // Collects the transfer events of the observer list (called on transfer threads).
 class CTransferProbe final : public IObserver
@@ -29,13 +30,9 @@ public:
     CTransferProbe() { CObserverList::instance().add(this); }
     ~CTransferProbe() override { CObserverList::instance().remove(this); }
 
-    std::function<void(const QString &, uint32_t)> progressHook;
-
     void onResult(int, void *, int, int) override {}
     void onTransProgress(const QString &ip, uint32_t bytes) override
     {
-        if (progressHook)
-            progressHook(ip, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_progress.append({ip, bytes});
     }
@@ -81,25 +78,6 @@ int debugCount(const QString &line)
 {
     std::lock_guard<std::mutex> lock(g_debugMutex);
     return int(g_debug.count(line));
-}
-
-QByteArray randomBytes(qint64 size)
-{
-    QByteArray data(int(size), Qt::Uninitialized);
-    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(data.data()), int(size / 4));
-    return data;
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
 }
 
 } // namespace
@@ -149,7 +127,7 @@ private slots:
     void uploadsLandWithBoundedThrottledProgress()
     {
         const qint64 size = 24 << 20;
-        const QByteArray data = randomBytes(size);
+        const QByteArray data = randomBytes(size, 7);
         const QString path = m_dir.filePath(QStringLiteral("dec_decoder_V1.2.3.bin"));
         QVERIFY(writeFile(path, data));
 
@@ -166,8 +144,8 @@ private slots:
         app.joinTransfer();
         const qint64 elapsedMs = clock.elapsed();
 
-        QCOMPARE(readAll(nodeFile(m_ip1, QStringLiteral("userdata/dec_decoder_V1.2.3.bin"))), data);
-        QCOMPARE(readAll(nodeFile(m_ip2, QStringLiteral("app/dec_decoder_V1.2.3.bin"))), data);
+        QCOMPARE(readFile(nodeFile(m_ip1, QStringLiteral("userdata/dec_decoder_V1.2.3.bin"))), data);
+        QCOMPARE(readFile(nodeFile(m_ip2, QStringLiteral("app/dec_decoder_V1.2.3.bin"))), data);
         QCOMPARE(probe.ends(m_ip1).size(), 1);
         QCOMPARE(probe.ends(m_ip1).at(0).code, CURLE_OK);
         QCOMPARE(probe.ends(m_ip1).at(0).tag, 0);
@@ -213,14 +191,14 @@ private slots:
         qputenv("HOME", oldHome);
         QCOMPARE(probe.ends(m_ip3).size(), 1);
         QCOMPARE(probe.ends(m_ip3).at(0).code, CURLE_OK);
-        QCOMPARE(readAll(nodeFile(m_ip3, QStringLiteral("userdata/vela_key_1.bin"))), QByteArray("key check"));
+        QCOMPARE(readFile(nodeFile(m_ip3, QStringLiteral("userdata/vela_key_1.bin"))), QByteArray("key check"));
     }
 
     void stopDuringUploadEndsIt()
     {
         const qint64 size = 96 << 20;
         const QString path = m_dir.filePath(QStringLiteral("vela_big_2.bin"));
-        QVERIFY(writeFile(path, randomBytes(size)));
+        QVERIFY(writeFile(path, randomBytes(size, 7)));
         const TransFlag flag = makeTransFlag();
         CTransferProbe probe;
         // The stop comes from another thread as soon as the first bytes went out.
@@ -272,7 +250,7 @@ private slots:
         QCOMPARE(QDir(nodeFolder).entryList(QDir::Files),
                  QStringList({QStringLiteral("a.log"), QStringLiteral("b.txt"), QStringLiteral("log_proxy.1")}));
         for (const QString &f : QDir(nodeFolder).entryList(QDir::Files))
-            QCOMPARE(readAll(nodeFolder + f), readAll(nodeFile(m_ip1, QStringLiteral("userdata/logs/") + f)));
+            QCOMPARE(readFile(nodeFolder + f), readFile(nodeFile(m_ip1, QStringLiteral("userdata/logs/") + f)));
 
         QVERIFY(client.downloadProxyLogs(node));
         const QString proxyFolder = dest + QStringLiteral("/Hall-1_") + m_ip1 + QStringLiteral("_log_proxy/");
@@ -312,7 +290,7 @@ private slots:
         const QString folder = dest + QLatin1Char('/') + folders.first() + QLatin1Char('/');
         QVERIFY(folders.first().endsWith(QLatin1Char('_') + m_ip2 + QStringLiteral("_log")));
         QVERIFY(!folders.first().startsWith(QLatin1Char('.')));
-        QCOMPARE(readAll(folder + QStringLiteral("x log#1?.txt")), QByteArray("odd name"));
+        QCOMPARE(readFile(folder + QStringLiteral("x log#1?.txt")), QByteArray("odd name"));
         QVERIFY(QFileInfo::exists(folder + QStringLiteral("empty.log")));
         QCOMPARE(QFileInfo(folder + QStringLiteral("empty.log")).size(), 0);
         QVERIFY(!QDir(folder).entryList(QDir::Files).join(QLatin1Char(' ')).contains(QStringLiteral("evil")));

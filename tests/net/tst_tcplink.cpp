@@ -29,7 +29,7 @@ public:
     bool listening() const { return m_listening; }
 
     // The next accepted connection, or null.
-    QTcpSocket *accept(int ms = 3000)
+    QTcpSocket *accept(int ms = 20000)
     {
         if (!m_server.hasPendingConnections() && !m_server.waitForNewConnection(ms))
             return nullptr;
@@ -39,7 +39,7 @@ public:
     bool hasNewConnection(int ms) { return m_server.hasPendingConnections() || m_server.waitForNewConnection(ms); }
 
     // Reads one whole request frame from the current connection.
-    QByteArray readFrame(int ms = 3000)
+    QByteArray readFrame(int ms = 20000)
     {
         QElapsedTimer t;
         t.start();
