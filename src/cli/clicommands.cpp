@@ -6,59 +6,22 @@
 #include <QVector>
 #include <functional>
 
+#include "cli/cliinvocation.h"
 #include "cli/clilan.h"
+#include "cli/clitransfer.h"
 #include "cli/clireport.h"
 #include "comm/addressplan.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
+#include "comm/netinterfaces.h"
 #include "model/nodecsv.h"
 
 #include <cstdio>
 
-namespace CliCommands {
+namespace CliRun {
 
-namespace {
-
-// What every node command shares: the parsed options and the scanned LAN.
-struct Invocation
-{
-    QCommandLineParser parser;
-    bool json = false;
-    int timeoutSec = 120;
-    QStringList addresses;
-    bool all = false;
-};
-
-using Handler = std::function<int(Invocation &)>;
-
-struct Command
-{
-    QString name;
-    QString summary;
-    enum Select { NoNodes, AllOrAddresses, Addresses };
-    QString positional;   // empty: takes no addresses
-    Select select;
-    std::function<void(QCommandLineParser &)> addOptions;
-    Handler handler;
-};
-
-const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print the result as JSON."));
-const QCommandLineOption kTimeout(QStringLiteral("timeout"),
-                                  QStringLiteral("Give up on nodes that have not answered after <seconds> (1-3600, default 120)."),
-                                  QStringLiteral("seconds"), QStringLiteral("120"));
-const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("Act on every node the scan finds."));
-
-bool isAddress(const QString &text)
-{
-    QHostAddress address;
-    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol
-        && address.toString() == text;
-}
-
-// Runs work as the window does, on a bulk runner off this thread; --timeout cancels it.
-// false when it had to be cancelled.
-bool runBatch(const Invocation &inv, const CBulkRunner::BatchTask &work)
+bool runBatch(const sCliInvocation &inv, const CBulkRunner::BatchTask &work)
 {
     CBulkRunner runner;
     if (!runner.startBatch(0, work))
@@ -75,11 +38,9 @@ CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl)
     return [&ctl] { return ctl.stopRequested(); };
 }
 
-// Scans, then picks the nodes the command acts on. Addresses that no node answered
-// from are failures of their own.
-bool scanAndSelect(Invocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
+bool scanAndSelect(sCliInvocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
 {
-    if (!lan.scan(inv.timeoutSec * 1000)) {
+    if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
         printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
         return false;
     }
@@ -98,6 +59,43 @@ SelectedNodeList asSelection(const QVector<sDeviceInfo> &nodes)
     return list;
 }
 
+} // namespace CliRun
+
+namespace CliCommands {
+
+namespace {
+
+using namespace CliRun;
+
+using Handler = std::function<int(sCliInvocation &)>;
+
+struct Command
+{
+    QString name;
+    QString summary;
+    enum Select { NoNodes, AllOrAddresses, Addresses, Files, NoScan };
+    QString positional;   // empty: takes no positional arguments
+    Select select;
+    std::function<void(QCommandLineParser &)> addOptions;
+    Handler handler;
+};
+
+const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print the result as JSON."));
+const QCommandLineOption kTimeout(QStringLiteral("timeout"),
+                                  QStringLiteral("Give up on nodes that have not answered after <seconds> (1-3600, default 120)."),
+                                  QStringLiteral("seconds"), QStringLiteral("120"));
+const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("Act on every node the scan finds."));
+const QCommandLineOption kInterface(QStringLiteral("interface"),
+                                    QStringLiteral("Scan on this network card only (repeat for more; default: every card that is up)."),
+                                    QStringLiteral("name"));
+
+bool isAddress(const QString &text)
+{
+    QHostAddress address;
+    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol
+        && address.toString() == text;
+}
+
 QString sendText(int result, bool finished)
 {
     if (result > 0)
@@ -105,10 +103,10 @@ QString sendText(int result, bool finished)
     return finished ? QStringLiteral("could not be sent") : QStringLiteral("not sent: timed out");
 }
 
-int scanCommand(Invocation &inv)
+int scanCommand(sCliInvocation &inv)
 {
     CCliLan lan;
-    if (!lan.scan(inv.timeoutSec * 1000)) {
+    if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
         printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
         return 1;
     }
@@ -137,7 +135,7 @@ int scanCommand(Invocation &inv)
 using NodeWalk = bool (CDeviceCtrlJob::*)(const SelectedNodeList &, const CDeviceCtrlJob::Stop &, QVector<int> *);
 
 // Restart and factory reset: one batch, one command per node with an id; nodes do not answer.
-int perNodeUdp(Invocation &inv, const QString &name, NodeWalk operation)
+int perNodeUdp(sCliInvocation &inv, const QString &name, NodeWalk operation)
 {
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
@@ -160,7 +158,7 @@ int perNodeUdp(Invocation &inv, const QString &name, NodeWalk operation)
     return reportOutcomes(name, outcomes, inv.json);
 }
 
-int typeSwitchCommand(Invocation &inv)
+int typeSwitchCommand(sCliInvocation &inv)
 {
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
@@ -184,7 +182,7 @@ int typeSwitchCommand(Invocation &inv)
     return reportOutcomes(QStringLiteral("type-switch"), outcomes, inv.json);
 }
 
-int modeCommand(Invocation &inv)
+int modeCommand(sCliInvocation &inv)
 {
     const QString modeText = inv.parser.value(QStringLiteral("mode"));
     const QStringList modes{QStringLiteral("screen"), QStringLiteral("kvm"), QStringLiteral("matrix")};
@@ -223,17 +221,17 @@ int modeCommand(Invocation &inv)
 }
 
 // One broadcast: the proxy log level or the time. Nodes do not answer.
-int broadcastCommand(Invocation &inv, const QString &name, const std::function<bool(CDeviceCtrlJob &)> &send,
+int broadcastCommand(sCliInvocation &inv, const QString &name, const std::function<bool(CDeviceCtrlJob &)> &send,
                      const QString &what)
 {
     CDeviceCtrlJob job(nullptr);
     bool sent = false;
     runBatch(inv, [&](const CBulkRunner::Control &) { sent = send(job); });
-    return reportOutcomes(name, {{QByteArrayLiteral("255.255.255.255"), 0, sent, sent ? what : QStringLiteral("could not be sent")}},
+    return reportOutcomes(name, {{kBroadcastTarget, 0, sent, sent ? what : QStringLiteral("could not be sent")}},
                           inv.json);
 }
 
-int logLevelCommand(Invocation &inv)
+int logLevelCommand(sCliInvocation &inv)
 {
     bool ok = false;
     const int level = inv.parser.value(QStringLiteral("level")).toInt(&ok);
@@ -243,17 +241,17 @@ int logLevelCommand(Invocation &inv)
                             QStringLiteral("level %1 broadcast to the proxy").arg(level));
 }
 
-int timeSyncCommand(Invocation &inv)
+int timeSyncCommand(sCliInvocation &inv)
 {
     // The window rescans before it sends the time; so does this.
     CCliLan lan;
-    lan.scan(inv.timeoutSec * 1000);
+    lan.scan(inv.timeoutSec * 1000, inv.interfaces);
     return broadcastCommand(inv, QStringLiteral("time-sync"),
                             [](CDeviceCtrlJob &job) { return job.syncTime(QString(), timeBaseValue()); },
                             QStringLiteral("time broadcast to every node"));
 }
 
-int setNetworkCommand(Invocation &inv)
+int setNetworkCommand(sCliInvocation &inv)
 {
     const QString start = inv.parser.value(QStringLiteral("start"));
     const QString mask = inv.parser.value(QStringLiteral("mask"));
@@ -314,9 +312,9 @@ QVector<Command> commands()
          },
          scanCommand},
         {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, Command::AllOrAddresses, none,
-         [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
+         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
         {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, Command::AllOrAddresses, none,
-         [](Invocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &CDeviceCtrlJob::factoryResetNodes); }},
+         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &CDeviceCtrlJob::factoryResetNodes); }},
         {QStringLiteral("time-sync"), QStringLiteral("Send this computer's time to every node"), QString(), Command::NoNodes, none, timeSyncCommand},
         {QStringLiteral("type-switch"), QStringLiteral("Switch nodes between decoder and encoder"), addressArg, Command::AllOrAddresses, none, typeSwitchCommand},
         {QStringLiteral("mode"), QStringLiteral("Switch decoders' display mode"), addressArg, Command::AllOrAddresses,
@@ -324,7 +322,7 @@ QVector<Command> commands()
              p.addOption({QStringLiteral("mode"), QStringLiteral("The new mode: screen, kvm or matrix."), QStringLiteral("mode")});
          },
          modeCommand},
-        {QStringLiteral("log-level"), QStringLiteral("Set the proxy node's log level"), QString(), Command::NoNodes,
+        {QStringLiteral("log-level"), QStringLiteral("Set the proxy node's log level"), QString(), Command::NoScan,
          [](QCommandLineParser &p) {
              p.addOption({QStringLiteral("level"), QStringLiteral("1 DEBUG, 2 INFO, 3 WARN or 4 ERROR."), QStringLiteral("level")});
          },
@@ -336,6 +334,25 @@ QVector<Command> commands()
              p.addOption({QStringLiteral("gateway"), QStringLiteral("The gateway every node gets."), QStringLiteral("ip")});
          },
          setNetworkCommand},
+        {QStringLiteral("upgrade"), QStringLiteral("Upload a package to nodes and upgrade them"), addressArg, Command::AllOrAddresses,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("package"), QStringLiteral("The upgrade package."), QStringLiteral("file")});
+             p.addOption({QStringLiteral("app"), QStringLiteral("Upgrade the application instead of the firmware.")});
+         },
+         CliTransfer::upgradeCommand},
+        {QStringLiteral("export-data"), QStringLiteral("Save nodes' data as JSON files"), addressArg, Command::AllOrAddresses,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("dir"), QStringLiteral("The folder the files are written to."), QStringLiteral("dir")});
+         },
+         CliTransfer::exportCommand},
+        {QStringLiteral("import-data"), QStringLiteral("Send data files back to their nodes"), QStringLiteral("FILE..."), Command::Files, none,
+         CliTransfer::importCommand},
+        {QStringLiteral("logs"), QStringLiteral("Fetch nodes' log files"), addressArg, Command::AllOrAddresses,
+         [](QCommandLineParser &p) {
+             p.addOption({QStringLiteral("dir"), QStringLiteral("The folder the logs are written to, one folder per node."), QStringLiteral("dir")});
+             p.addOption({QStringLiteral("proxy"), QStringLiteral("Fetch the proxy logs of the nodes' proxy node instead.")});
+         },
+         CliTransfer::logsCommand},
     };
 }
 
@@ -356,7 +373,7 @@ int run(const QStringList &args)
     if (it == all.cend())
         return usageError(QStringLiteral("unknown command '%1' (see quorvane-cli --help)").arg(args.value(0)));
 
-    Invocation inv;
+    sCliInvocation inv;
     QCommandLineParser &p = inv.parser;
     p.setApplicationDescription(it->summary + QLatin1Char('.'));
     p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -365,8 +382,12 @@ int run(const QStringList &args)
     p.addOption(kTimeout);
     if (it->select == Command::AllOrAddresses)
         p.addOption(kAll);
+    if (it->select != Command::NoScan && it->select != Command::Files)
+        p.addOption(kInterface);
     it->addOptions(p);
-    if (!it->positional.isEmpty())
+    if (it->select == Command::Files)
+        p.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A data file written by export-data."), it->positional);
+    else if (!it->positional.isEmpty())
         p.addPositionalArgument(QStringLiteral("ADDRESS"), QStringLiteral("IPv4 address of a node."), it->positional);
 
     if (!p.parse(args))
@@ -385,6 +406,20 @@ int run(const QStringList &args)
     inv.timeoutSec = p.value(kTimeout).toInt(&ok);
     if (!ok || inv.timeoutSec < 1 || inv.timeoutSec > 3600)
         return usageError(QStringLiteral("--timeout takes a number of seconds from 1 to 3600"));
+    if (it->select != Command::NoScan && it->select != Command::Files) {
+        inv.interfaces = p.values(kInterface);
+        QVector<sNetInterface> cards;
+        QStringList unknown;
+        NetInterfaces::named(NetInterfaces::candidates(), inv.interfaces, cards, unknown);
+        if (!unknown.isEmpty())
+            return usageError(QStringLiteral("no network card that is up is named '%1'").arg(unknown.join(QStringLiteral("', '"))));
+    }
+    if (it->select == Command::Files) {
+        inv.addresses.clear(); // the files are the handler's to read
+        if (p.positionalArguments().isEmpty())
+            return usageError(QStringLiteral("%1 needs data files").arg(it->name));
+        return it->handler(inv);
+    }
     inv.addresses = p.positionalArguments();
     if (it->positional.isEmpty() && !inv.addresses.isEmpty())
         return usageError(QStringLiteral("%1 takes no addresses").arg(it->name));

@@ -36,7 +36,7 @@ QString conflictKey(int state)
 
 } // namespace
 
-bool CCliLan::scan(int timeoutMs)
+bool CCliLan::scan(int timeoutMs, const QStringList &cards)
 {
     // Scan answers reach the stores through an observer, as in the window.
     CDeviceCtrlObserver observer;
@@ -45,7 +45,9 @@ bool CCliLan::scan(int timeoutMs)
     bool sent = false;
     CBulkRunner runner;
     runner.startBatch(0, [&](const CBulkRunner::Control &ctl) {
-        sent = job.scanNodes([&ctl] { return ctl.stopRequested(); });
+        const CDeviceCtrlJob::Stop stop = [&ctl] { return ctl.stopRequested(); };
+        QStringList unknown; // the command line checked the names before
+        sent = cards.isEmpty() ? job.scanNodes(stop) : job.scanNodesOn(cards, unknown, stop);
     });
     if (!runner.wait(timeoutMs)) {
         runner.cancel();

@@ -19,9 +19,9 @@ class CCliLan final
 public:
     CCliLan() = default;
 
-    // Broadcasts and waits for the answers, off this thread and for at most timeoutMs;
-    // false when nothing could be sent.
-    bool scan(int timeoutMs);
+    // Broadcasts (on the named cards, or on every card when none is named) and waits for
+    // the answers, off this thread and for at most timeoutMs; false when nothing could be sent.
+    bool scan(int timeoutMs, const QStringList &cards = QStringList());
 
     const QVector<sListedNode> &rows() const { return m_rows; }
     QVector<sDeviceInfo> nodes() const;

@@ -5,6 +5,8 @@
 #include <QJsonObject>
 #include <cstdio>
 
+#include "ccommandhistory.h"
+
 void printLine(const QString &text)
 {
     std::fputs(text.toUtf8().constData(), stdout);
@@ -27,6 +29,15 @@ int usageError(const QString &message)
 
 int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json)
 {
+    // The window's history shows what the command line sent too; a broadcast names no node.
+    QVector<sHistoryNode> history;
+    for (const sCliOutcome &o : outcomes) {
+        if (o.ip != kBroadcastTarget)
+            history.append({o.id, QString::fromUtf8(o.ip), o.text, o.ok});
+    }
+    if (!CCommandHistory::instance()->append(QStringLiteral("quorvane-cli ") + command, history))
+        printError(QStringLiteral("quorvane-cli: the history file %1 could not be written")
+                       .arg(CCommandHistory::instance()->filePath()));
     int failed = 0;
     QJsonArray nodes;
     for (const sCliOutcome &o : outcomes) {

@@ -14,8 +14,12 @@ struct sCliOutcome
     QString text; // what happened, in a few words
 };
 
+// The outcome of a broadcast is reported under this address.
+inline const QByteArray kBroadcastTarget = QByteArrayLiteral("255.255.255.255");
+
 // Prints the outcomes (text lines or one JSON document on stdout, failures named on
-// stderr) and gives the exit status: 0 all succeeded, 1 some failed.
+// stderr), adds them to the command history, and gives the exit status: 0 all succeeded,
+// 1 some failed.
 int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json);
 
 // Exit status 2 with a message on stderr.

@@ -366,21 +366,6 @@ private slots:
         QCOMPARE(UpgradeCmd::fileNameOf("/fw/decoder/vela_1.0.bin"), QString("vela_1.0.bin"));
         QCOMPARE(UpgradeCmd::fileNameOf("C:\\fw\\decoder\\vela_1.0.bin"), QString("vela_1.0.bin"));
         QCOMPARE(UpgradeCmd::fileNameOf("/fw/.."), QString());
-
-        // Version text and file name cut at 16 and 128 bytes without spilling over.
-        const QString longName = QString(140, 'n') + "_ABCDEFGHIJKLMNOPQRSTU.bin";
-        const QByteArray cut = UpgradeCmd::buildBody(0, longName, md5);
-        QCOMPARE(cut.size(), 217);
-        QCOMPARE(cut.mid(9, 16), QByteArray("ABCDEFGHIJKLMNOP"));
-        QCOMPARE(cut.mid(25, 32), md5);
-        QCOMPARE(cut.mid(57, 128), QByteArray(128, 'n'));
-        QCOMPARE(cut.mid(185), QByteArray(32, '\0'));
-
-        QByteArray frame;
-        CProtocolPacker().packUpgrade(body, frame);
-        QCOMPARE(frame.size(), 225);
-        QCOMPARE(frame.left(8), QByteArray("\x95\x11\x00\x00\xE1\x00\x00\x00", 8));
-        QCOMPARE(frame.mid(8), body);
     }
 
     void timeBaseEastAndWestOfUtc()

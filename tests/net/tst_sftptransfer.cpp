@@ -30,9 +30,13 @@ public:
     CTransferProbe() { CObserverList::instance().add(this); }
     ~CTransferProbe() override { CObserverList::instance().remove(this); }
 
+    std::function<void(const QString &, uint32_t)> progressHook;
+
     void onResult(int, void *, int, int) override {}
     void onTransProgress(const QString &ip, uint32_t bytes) override
     {
+        if (progressHook)
+            progressHook(ip, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_progress.append({ip, bytes});
     }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QCommandLineParser>
+#include <QStringList>
+#include <QVector>
+
+#include "comm/cbulkrunner.h"
+#include "comm/cdevicectrljob.h"
+#include "model/sdeviceinfo.h"
+
+class CCliLan;
+struct sCliOutcome;
+
+// What every command shares: the parsed options.
+struct sCliInvocation
+{
+    QCommandLineParser parser;
+    bool json = false;
+    int timeoutSec = 120;
+    QStringList addresses;
+    bool all = false;
+    QStringList interfaces; // scan on these cards only; empty: every card
+};
+
+namespace CliRun {
+
+// Runs work as the window does, on a bulk runner off this thread; --timeout cancels it.
+// false when it had to be cancelled.
+bool runBatch(const sCliInvocation &inv, const CBulkRunner::BatchTask &work);
+
+CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl);
+
+// Scans, then picks the nodes the command acts on. Addresses that no node answered
+// from are failures of their own. false (after saying why) when the scan failed.
+bool scanAndSelect(sCliInvocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes);
+
+SelectedNodeList asSelection(const QVector<sDeviceInfo> &nodes);
+
+} // namespace CliRun

@@ -1,0 +1,413 @@
+#include "cli/clitransfer.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonObject>
+#include <QMutex>
+#include <QSet>
+#include <QTimer>
+#include <memory>
+
+#include "cli/cliinvocation.h"
+#include "cli/clilan.h"
+#include "cli/cliprogress.h"
+#include "cli/clireport.h"
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "comm/protocol.h"
+#include "comm/upgradecmd.h"
+#include "dialog/cdeviceworker.h"
+#include "dialog/cexportworker.h"
+#include "dialog/csoftwareworker.h"
+#include "transfer/csftpclient.h"
+#include "transfer/cupdatemanagerctrl.h"
+
+namespace CliTransfer {
+
+namespace {
+
+using namespace CliRun;
+
+// How long a node has to answer an import, as in the window.
+constexpr int kImportDeadlineMs = 15000;
+
+// An observer added for the life of a command; removing it waits for a call into it.
+class ObserverScope final
+{
+    Q_DISABLE_COPY_MOVE(ObserverScope)
+
+public:
+    ObserverScope() { CObserverList::instance().add(&m_observer); }
+    ~ObserverScope() { release(); }
+    void release()
+    {
+        if (m_added)
+            CObserverList::instance().remove(&m_observer);
+        m_added = false;
+    }
+    CDeviceCtrlObserver *get() { return &m_observer; }
+
+private:
+    CDeviceCtrlObserver m_observer;
+    bool m_added = true;
+};
+
+// Runs the event loop until done() holds or --timeout passed; false on the timeout.
+bool loopUntil(const sCliInvocation &inv, const std::function<bool()> &done)
+{
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    bool timedOut = false;
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    if (done())
+        return true;
+    poll.start();
+    deadline.start(inv.timeoutSec * 1000);
+    loop.exec();
+    return !timedOut;
+}
+
+QString upgradeFailure(uint32_t code)
+{
+    switch (code) {
+    case Protocol::kUpgradeKillAppFailed: return QStringLiteral("the node could not stop its application");
+    case Protocol::kUpgradeRemoveAppFailed: return QStringLiteral("the node could not remove its application");
+    case Protocol::kUpgradeWriteAppFailed: return QStringLiteral("the node could not write the application");
+    case Protocol::kUpgradeMd5Mismatch: return QStringLiteral("MD5 mismatch: the package arrived damaged");
+    case Protocol::kUpgradeModelMismatch: return QStringLiteral("the package is for another device model");
+    case Protocol::kUpgradeVersionTooLow: return QStringLiteral("the node's current version is too old for this package");
+    case Protocol::kUpgradeFrameMismatch: return QStringLiteral("frame number mismatch");
+    case Protocol::kUpgradeOtherError: return QStringLiteral("the node reported an error");
+    case Protocol::kUpgradeBadFile: return QStringLiteral("the node refused the package file");
+    default: return QStringLiteral("not upgraded (upload or command failed, or no answer)");
+    }
+}
+
+// The nodes a file command acts on, IP listed once, in the table's order.
+QVector<sDeviceInfo> withAddress(const QVector<sDeviceInfo> &nodes, QVector<sCliOutcome> &outcomes)
+{
+    QVector<sDeviceInfo> out;
+    QSet<QByteArray> seen;
+    for (const sDeviceInfo &node : nodes) {
+        if (node.ip.isEmpty()) {
+            outcomes.append({node.ip, node.id, false, QStringLiteral("node has no address")});
+            continue;
+        }
+        if (!seen.contains(node.ip)) {
+            seen.insert(node.ip);
+            out.append(node);
+        }
+    }
+    return out;
+}
+
+// A folder that exists (made if needed) and can be written to, or a usage error.
+bool writableFolder(const QString &dir, int *status)
+{
+    if (dir.isEmpty()) {
+        *status = usageError(QStringLiteral("--dir is needed"));
+        return false;
+    }
+    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir() || !QFileInfo(dir).isWritable()) {
+        *status = usageError(QStringLiteral("cannot write to the folder '%1'").arg(dir));
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int upgradeCommand(sCliInvocation &inv)
+{
+    const QString package = inv.parser.value(QStringLiteral("package"));
+    if (package.isEmpty())
+        return usageError(QStringLiteral("--package is needed"));
+    QFile file(package);
+    if (!QFileInfo(package).isFile() || !file.open(QIODevice::ReadOnly))
+        return usageError(QStringLiteral("cannot read the package '%1'").arg(package));
+    file.close();
+    if (UpgradeCmd::fileNameOf(package).isEmpty())
+        return usageError(QStringLiteral("'%1' does not name a package file").arg(package));
+    const bool app = inv.parser.isSet(QStringLiteral("app"));
+
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
+    QStringList ips;
+    for (const sDeviceInfo &node : nodes)
+        ips << QString::fromUtf8(node.ip);
+
+    QHash<QString, sCliOutcome> done;
+    {
+        CUpdateManagerCtrl manager;
+        ObserverScope observer;
+        std::unique_ptr<CUpgradeWorker> worker;
+        if (app) {
+            auto *w = new CSoftwareWorker(&manager, observer.get());
+            worker.reset(w);
+        } else {
+            worker.reset(new CDeviceWorker(&manager, observer.get()));
+        }
+        CCliProgress progress(ips, CUpdateManagerCtrl::packageSize(package), CCliProgress::stderrIsTerminal());
+        CUpgradeWorker *raw = worker.get();
+        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransProgress, raw, &CUpgradeWorker::updateTransProgress);
+        // The record lives only during the emit: handed over at once, on the link thread.
+        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigUpdateRes, raw, [raw](sUpdateRes *data) {
+            if (data)
+                raw->updateResult(QString::fromUtf8(data->ip), int(data->value));
+        }, Qt::DirectConnection);
+        QObject::connect(raw, &CUpgradeWorker::setUpdateProgress, raw, [&](bool isProgress, const QString &ip, int res) {
+            if (isProgress) {
+                progress.setBytes(ip, qint64(uint(res)));
+                return;
+            }
+            const bool ok = uint32_t(res) == Protocol::kUpgradeOk;
+            const QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
+            if (!done.contains(ip)) // the first result is the node's; a late answer changes nothing
+                done.insert(ip, {ip.toUtf8(), 0, ok, text});
+            progress.setDone(ip, ok, text);
+        });
+        raw->SetTransStop(false);
+        if (app)
+            static_cast<CSoftwareWorker *>(raw)->startSoftwareUpdate(ips, package);
+        else
+            static_cast<CDeviceWorker *>(raw)->startDeviceUpdate(ips, package);
+        loopUntil(inv, [&] { return done.size() >= ips.size(); });
+        progress.finish();
+        // One order for every way out, as the window's: stop, let go of the observer, join, finish.
+        raw->requestStop();
+        observer.release();
+        worker.reset();
+        for (const QString &ip : qAsConst(ips))
+            manager.finishClient(ip);
+    }
+    for (const sDeviceInfo &node : nodes) {
+        const QString ip = QString::fromUtf8(node.ip);
+        sCliOutcome o = done.value(ip, {node.ip, 0, false, QStringLiteral("not upgraded: timed out")});
+        o.id = node.id;
+        outcomes.append(o);
+    }
+    return reportOutcomes(app ? QStringLiteral("upgrade --app") : QStringLiteral("upgrade"), outcomes, inv.json);
+}
+
+int exportCommand(sCliInvocation &inv)
+{
+    const QString dir = inv.parser.value(QStringLiteral("dir"));
+    int status = 0;
+    if (!writableFolder(dir, &status))
+        return status;
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
+    QHash<QString, int> done;
+    {
+        CDeviceCtrlJob job(&lan.model());
+        ObserverScope observer;
+        CExportWorker worker(asSelection(nodes), &job, dir);
+        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigExportData, &worker, &CExportWorker::exportDataSave,
+                         Qt::DirectConnection);
+        QObject::connect(&worker, &CExportWorker::setExportResult, &worker,
+                         [&](const QString &ip, int res) { done.insert(ip, res); }, Qt::QueuedConnection);
+        worker.process();
+        loopUntil(inv, [&] { return done.size() >= nodes.size(); });
+        observer.release();
+        worker.requestStop();
+    }
+    for (const sDeviceInfo &node : nodes) {
+        const QString ip = QString::fromUtf8(node.ip);
+        const auto it = done.constFind(ip);
+        if (it == done.constEnd())
+            outcomes.append({node.ip, node.id, false, QStringLiteral("not exported: timed out")});
+        else if (*it == 0)
+            outcomes.append({node.ip, node.id, true,
+                             QStringLiteral("written to %1").arg(QDir(dir).filePath(CExportWorker::fileNameFor(node.ip, node.nodeType)))});
+        else
+            outcomes.append({node.ip, node.id, false, QStringLiteral("export failed: no answer, or the file could not be written")});
+    }
+    return reportOutcomes(QStringLiteral("export-data"), outcomes, inv.json);
+}
+
+int importCommand(sCliInvocation &inv)
+{
+    struct sFile
+    {
+        QString path;
+        QJsonObject entry;
+        QByteArray ip;
+    };
+    CDeviceCtrlJob job(nullptr);
+    QVector<sFile> files;
+    // Every file is read first: one that cannot be used stops the command before anything is sent.
+    for (const QString &path : inv.parser.positionalArguments()) {
+        QJsonObject entry;
+        if (QFileInfo(path).isFile())
+            job.readJsonFile(path, entry);
+        const QJsonObject devData = entry.value(QStringLiteral("devData")).toObject();
+        const int type = devData.value(QStringLiteral("type")).toInt();
+        const QString ip = devData.value(QStringLiteral("ip")).toString();
+        if (entry.isEmpty())
+            return usageError(QStringLiteral("cannot read '%1' as a data file").arg(path));
+        if ((type != DecoderNode && type != EncoderNode) || ip.isEmpty())
+            return usageError(QStringLiteral("'%1' is not a decoder's or an encoder's data file").arg(path));
+        files.append({path, entry, ip.toUtf8()});
+    }
+
+    QMutex mutex;
+    QHash<QByteArray, int> pending; // IP -> the task waiting for its answer
+    CBulkRunner runner;
+    runner.setDeadlineMs(kImportDeadlineMs);
+    QVector<sBulkOutcome> results(files.size());
+    QVector<bool> ended(files.size(), false);
+    QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
+        results[index] = outcome;
+        ended[index] = true;
+    }, Qt::QueuedConnection);
+    {
+        ObserverScope observer;
+        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigImportRes, &runner, [&](sImportDataRes *data) {
+            if (!data || data->result < 0 || data->result > 2)
+                return;
+            QMutexLocker lock(&mutex);
+            const auto it = pending.find(data->ip);
+            if (it == pending.end())
+                return;
+            const int index = it.value();
+            pending.erase(it);
+            if (data->result == 0)
+                job.closeLink(QString::fromUtf8(data->ip));
+            runner.complete(index, {data->result == 0 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, data->result, QString()});
+        }, Qt::DirectConnection);
+        runner.start(files.size(), [&](int index, const CBulkRunner::Control &) {
+            {
+                // Registered before the send: the answer may beat the send's return.
+                QMutexLocker lock(&mutex);
+                pending.insert(files.at(index).ip, index);
+            }
+            QString sentTo;
+            if (job.importDataEntry(files.at(index).entry, sentTo))
+                return sBulkOutcome{sBulkOutcome::Pending, 0, QString()};
+            QMutexLocker lock(&mutex);
+            pending.remove(files.at(index).ip);
+            return sBulkOutcome{sBulkOutcome::Failed, 3, QString()};
+        });
+        loopUntil(inv, [&] { return !runner.isRunning() && !ended.contains(false); });
+        runner.cancel();
+        runner.wait();
+        observer.release();
+        QStringList links;
+        {
+            QMutexLocker lock(&mutex);
+            for (auto it = pending.cbegin(); it != pending.cend(); ++it)
+                links << QString::fromUtf8(it.key());
+        }
+        for (const QString &ip : qAsConst(links))
+            job.closeLink(ip);
+    }
+    QVector<sCliOutcome> outcomes;
+    for (int i = 0; i < files.size(); ++i) {
+        const sBulkOutcome &r = results.at(i);
+        QString text;
+        if (!ended.at(i) || r.state == sBulkOutcome::Cancelled)
+            text = QStringLiteral("timed out");
+        else if (r.state == sBulkOutcome::Succeeded)
+            text = QStringLiteral("imported from %1").arg(files.at(i).path);
+        else if (r.state != sBulkOutcome::Failed)
+            text = QStringLiteral("import failed: no answer");
+        else if (r.code == 1)
+            text = QStringLiteral("type mismatch: the node is not of the file's type");
+        else if (r.code == 3)
+            text = QStringLiteral("device offline: nothing sent");
+        else
+            text = QStringLiteral("import failed");
+        outcomes.append({files.at(i).ip, 0, ended.at(i) && r.state == sBulkOutcome::Succeeded, text});
+    }
+    return reportOutcomes(QStringLiteral("import-data"), outcomes, inv.json);
+}
+
+int logsCommand(sCliInvocation &inv)
+{
+    const QString dir = inv.parser.value(QStringLiteral("dir"));
+    int status = 0;
+    if (!writableFolder(dir, &status))
+        return status;
+    const bool proxy = inv.parser.isSet(QStringLiteral("proxy"));
+    CCliLan lan;
+    QVector<sDeviceInfo> chosen;
+    QVector<sCliOutcome> outcomes;
+    if (!scanAndSelect(inv, lan, chosen, outcomes))
+        return 1;
+    QVector<sDeviceInfo> nodes;
+    if (proxy) {
+        // One fetch per proxy node, whichever of its nodes named it.
+        QSet<QByteArray> proxies;
+        for (const sDeviceInfo &node : qAsConst(chosen)) {
+            if (node.managerIP.isEmpty()) {
+                outcomes.append({node.ip, node.id, false, QStringLiteral("the node names no proxy node")});
+            } else if (!proxies.contains(node.managerIP)) {
+                proxies.insert(node.managerIP);
+                nodes.append(node);
+            }
+        }
+    } else {
+        nodes = withAddress(chosen, outcomes);
+    }
+    QVector<int> results(nodes.size(), -1);
+    {
+        CUpdateManagerCtrl manager;
+        TransFlag go = makeTransFlag();
+        for (const sDeviceInfo &node : qAsConst(nodes)) {
+            sTransInfo info;
+            info.ip = QString::fromUtf8(proxy ? node.managerIP : node.ip);
+            info.localPath = dir;
+            info.transEnable = go;
+            manager.addClient(info);
+        }
+        CBulkRunner runner;
+        runner.setDeadlineMs(0); // a fetch ends by itself, or by the stop
+        QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
+            results[index] = outcome.state == sBulkOutcome::Succeeded ? 1 : 0;
+        }, Qt::QueuedConnection);
+        runner.start(nodes.size(), [&](int index, const CBulkRunner::Control &) {
+            const sDeviceInfo &node = nodes.at(index);
+            csftpclient *client = manager.findClient(QString::fromUtf8(proxy ? node.managerIP : node.ip));
+            const bool ok = client && (proxy ? client->downloadProxyLogs(node) : client->downloadNodeLogs(node));
+            return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, 0, QString()};
+        });
+        loopUntil(inv, [&] { return !results.contains(-1); });
+        go->store(0); // a fetch still running ends at once
+        runner.cancel();
+        runner.wait();
+    }
+    for (int i = 0; i < nodes.size(); ++i) {
+        const sDeviceInfo &node = nodes.at(i);
+        const QByteArray ip = proxy ? node.managerIP : node.ip;
+        const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
+        if (results.at(i) == 1)
+            outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(folder)});
+        else
+            outcomes.append({ip, proxy ? 0 : node.id, false,
+                             results.at(i) < 0 ? QStringLiteral("timed out") : QStringLiteral("the logs could not be fetched or written")});
+    }
+    return reportOutcomes(proxy ? QStringLiteral("logs --proxy") : QStringLiteral("logs"), outcomes, inv.json);
+}
+
+} // namespace CliTransfer
