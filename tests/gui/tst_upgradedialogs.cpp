@@ -63,7 +63,10 @@ private slots:
             reject = chooser->labelText(QFileDialog::Reject);
             caption = chooser->windowTitle();
             folder = chooser->directory().absolutePath();
-            chooser->selectFile(dir.filePath(QStringLiteral("vela_decoder_V1.0.bin")));
+            // Typed as the operator does: selectFile() leaves a focused name field alone.
+            auto *name = chooser->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(QStringLiteral("vela_decoder_V1.0.bin"));
             static_cast<QDialog *>(chooser)->accept(); // QFileDialog::accept, which checks the choice
         });
         dlg.browseButton()->click();

@@ -2,6 +2,7 @@
 // the test drives them like the operator, the simulated nodes take the commands.
 
 #include <QtTest>
+#include <QLineEdit>
 
 #include <QJsonArray>
 #include <QFileDialog>
@@ -298,8 +299,11 @@ void TestSettingsFlow::nodeLogExport()
         auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) {
             chooserTitle = fd->windowTitle();
             fd->setDirectory(folder.path());
-            fd->selectFile(folder.path());
-            static_cast<QDialog *>(fd)->accept(); // QFileDialog hides it
+            // selectFile() leaves a focused name field alone: type into it as the operator would.
+            auto *nameEdit = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(nameEdit);
+            nameEdit->setText(folder.path());
+            static_cast<QDialog *>(fd)->accept(); // QFileDialog::accept, which checks the choice
         });
         auto exporter = ModalDriver::expect<CLogExportWidget>(
             [&](CLogExportWidget *w) {
