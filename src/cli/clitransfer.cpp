@@ -92,7 +92,7 @@ QString upgradeFailure(uint32_t code)
     case Protocol::kUpgradeFrameMismatch: return QStringLiteral("frame number mismatch");
     case Protocol::kUpgradeOtherError: return QStringLiteral("the node reported an error");
     case Protocol::kUpgradeBadFile: return QStringLiteral("the node refused the package file");
-    default: return QStringLiteral("not upgraded (upload or command failed, or no answer)");
+    default: return QStringLiteral("not upgraded");
     }
 }
 
@@ -172,13 +172,24 @@ int upgradeCommand(sCliInvocation &inv)
             if (data)
                 raw->updateResult(QString::fromUtf8(data->ip), int(data->value));
         }, Qt::DirectConnection);
+        // How each upload ended says why a node got no command.
+        QHash<QString, CURLcode> uploads;
+        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransAnswer, raw,
+                         [&uploads](const QString &ip, CURLcode res) { uploads.insert(ip, res); });
         QObject::connect(raw, &CUpgradeWorker::setUpdateProgress, raw, [&](bool isProgress, const QString &ip, int res) {
             if (isProgress) {
                 progress.setBytes(ip, qint64(uint(res)));
                 return;
             }
             const bool ok = uint32_t(res) == Protocol::kUpgradeOk;
-            const QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
+            QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
+            if (res == CUpgradeWorker::kNotUpgraded) {
+                const auto upload = uploads.constFind(ip);
+                if (upload != uploads.constEnd() && *upload != CURLE_OK)
+                    text = QStringLiteral("upload failed: %1").arg(QString::fromUtf8(curl_easy_strerror(*upload)));
+                else if (upload != uploads.constEnd())
+                    text = QStringLiteral("uploaded, but the node did not answer the upgrade command");
+            }
             if (!done.contains(ip)) // the first result is the node's; a late answer changes nothing
                 done.insert(ip, {ip.toUtf8(), 0, ok, text});
             progress.setDone(ip, ok, text);

@@ -7,6 +7,7 @@
 #include "cli/clireport.h"
 #include "comm/cdevicectrlobserver.h"
 #include "model/sdeviceinfo.h"
+#include "transfer/csftpclient.h"
 
 namespace {
 
@@ -46,8 +47,10 @@ int main(int argc, char *argv[])
         return 0;
     }
     // The library's debug lines are for developers; a script reads stdout and stderr.
-    if (qEnvironmentVariableIsEmpty("QUORVANE_DEBUG"))
+    if (qEnvironmentVariableIsEmpty("QUORVANE_DEBUG")) {
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+        csftpclient::setTransferTrace(false);
+    }
     registerNodeMetaTypes();
     registerCommMetaTypes();
     return CliCommands::run(args);

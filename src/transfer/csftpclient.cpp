@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QUrl>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 
@@ -18,6 +19,8 @@
 #include "transfer/filemd5.h"
 
 namespace {
+
+std::atomic<bool> g_transferTrace{true};
 
 struct CurlCleanup
 {
@@ -170,7 +173,8 @@ CURLcode performTransfer(CURL *handle, sTransTask &task)
     task.context.ip = task.ip;
     task.context.transEnable = task.transEnable.get(); // alive as long as the task
     task.context.clock.start();
-    curl_easy_setopt(handle, CURLOPT_VERBOSE, 1L);
+    const bool trace = g_transferTrace.load();
+    curl_easy_setopt(handle, CURLOPT_VERBOSE, trace ? 1L : 0L);
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, progressCallback);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &task.context);
@@ -179,7 +183,7 @@ CURLcode performTransfer(CURL *handle, sTransTask &task)
     long responseCode = -1;
     if (res == CURLE_OK)
         curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &responseCode);
-    else
+    else if (trace)
         std::fprintf(stderr, "curl told us %d\n", int(res));
 
     sTransAnswer answer;
@@ -284,6 +288,11 @@ static QString urlName(const QByteArray &utf8Name)
     // Unreserved characters stay as they are; '#', '?', '%' and blanks would
     // otherwise change which file the URL names.
     return QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(utf8Name)));
+}
+
+void csftpclient::setTransferTrace(bool on)
+{
+    g_transferTrace.store(on);
 }
 
 QString csftpclient::uploadUrl(const QString &ip, const QString &fileName, bool toApp)

@@ -54,6 +54,10 @@ public:
     CURLcode uploadResult() const { return m_uploadCode.load(); }
 
     // URLs (dotted IP; the file name is percent-encoded where it holds URL syntax).
+    // libcurl's trace and the failure line on stderr; on by default, off for programs
+    // whose stderr is read by scripts. Any thread.
+    static void setTransferTrace(bool on);
+
     static QString uploadUrl(const QString &ip, const QString &fileName, bool toApp);
     static QString logListingUrl(const QString &ip);
     static QString logFileUrl(const QString &ip, const QByteArray &name);
