@@ -66,6 +66,13 @@ int CCommandSender::sendTimeBase(const QByteArray &ip, int64_t ptsBase)
     return m_udp.sendAndCollect(frame, ip, Protocol::kUdpCommandPort, kBroadcast);
 }
 
+int CCommandSender::sendTimeBaseOn(const QVector<sNetInterface> &cards, int64_t ptsBase)
+{
+    QByteArray frame;
+    m_packer.packTimeBase(ptsBase, frame);
+    return m_udp.broadcastOnInterfaces(frame, Protocol::kUdpCommandPort, cards);
+}
+
 int CCommandSender::sendReboot(const QByteArray &ip, int64_t nodeId)
 {
     QByteArray frame;
@@ -92,6 +99,13 @@ int CCommandSender::sendLogLevel(int level)
     QByteArray frame;
     m_packer.packLogLevel(level, frame);
     return m_udp.sendAndCollect(frame, QByteArray(), Protocol::kUdpLogLevelPort, kBroadcast);
+}
+
+int CCommandSender::sendLogLevelOn(const QVector<sNetInterface> &cards, int level)
+{
+    QByteArray frame;
+    m_packer.packLogLevel(level, frame);
+    return m_udp.broadcastOnInterfaces(frame, Protocol::kUdpLogLevelPort, cards);
 }
 
 int CCommandSender::sendDecoderSettings(const QByteArray &ip, const sDecoderInfo &node)

@@ -26,10 +26,12 @@ public:
                     const QString &gateway);          // 1007
     // The address is accepted for the callers' sake; 1008 always goes out as a broadcast.
     int sendTimeBase(const QByteArray &ip, int64_t ptsBase);
+    int sendTimeBaseOn(const QVector<sNetInterface> &cards, int64_t ptsBase); // 1008 from every card
     int sendReboot(const QByteArray &ip, int64_t nodeId);       // 1011
     int sendFactoryReset(const QByteArray &ip, int64_t nodeId); // 1012
     bool sendNodeType(const QByteArray &ip, int64_t deviceType); // 1013; true when sent
     int sendLogLevel(int level);                                // 1014 broadcast to 7799
+    int sendLogLevelOn(const QVector<sNetInterface> &cards, int level); // 1014 from every card
     int sendDecoderSettings(const QByteArray &ip, const sDecoderInfo &node); // 3501
     int sendEncoderSettings(const QByteArray &ip, const sEncoderInfo &node); // 4001
     int sendDecoderImport(const QByteArray &ip, const sDeviceData &data);    // 3532, TCP

@@ -17,16 +17,30 @@ CDeviceCtrlJob::CDeviceCtrlJob(CNodeListModel *model, QObject *parent) : QObject
 {
 }
 
-bool CDeviceCtrlJob::scanNodes(const Stop &stop)
+namespace {
+enum class ECards { Route, Chosen, None };
+
+// The cards a broadcast leaves by: every card that is up minus the ones left out in the
+// configuration; with no card but loopback, the route's.
+ECards broadcastCards(QVector<sNetInterface> &chosen)
 {
     const QVector<sNetInterface> cards = NetInterfaces::candidates();
+    if (cards.isEmpty())
+        return ECards::Route;
+    chosen = NetInterfaces::without(cards, CAppConfig::instance()->scanExcludedInterfaces());
+    return chosen.isEmpty() ? ECards::None : ECards::Chosen;
+}
+} // namespace
+
+bool CDeviceCtrlJob::scanNodes(const Stop &stop)
+{
+    QVector<sNetInterface> chosen;
+    const ECards cards = broadcastCards(chosen);
     CDecoderList::instance().clearNodes();
     CEncoderList::instance().clearNodes();
-    if (cards.isEmpty())
+    if (cards == ECards::Route)
         return Protocol::sendSucceeded(CCommandSender::instance().sendScan(stop));
-    const QVector<sNetInterface> chosen =
-        NetInterfaces::without(cards, CAppConfig::instance()->scanExcludedInterfaces());
-    if (chosen.isEmpty())
+    if (cards == ECards::None)
         return false;
     return Protocol::sendSucceeded(CCommandSender::instance().sendScanOn(chosen, stop));
 }
@@ -122,12 +136,25 @@ bool CDeviceCtrlJob::factoryResetNodes(const SelectedNodeList &nodes, const Stop
 
 bool CDeviceCtrlJob::syncTime(const QString &ip, int64_t timeBase)
 {
-    return Protocol::sendSucceeded(CCommandSender::instance().sendTimeBase(ip.toUtf8(), timeBase));
+    // A broadcast: it reaches the nodes the scan reaches, by the same cards.
+    QVector<sNetInterface> chosen;
+    switch (broadcastCards(chosen)) {
+    case ECards::Route: return Protocol::sendSucceeded(CCommandSender::instance().sendTimeBase(ip.toUtf8(), timeBase));
+    case ECards::Chosen: return Protocol::sendSucceeded(CCommandSender::instance().sendTimeBaseOn(chosen, timeBase));
+    case ECards::None: break;
+    }
+    return false;
 }
 
 bool CDeviceCtrlJob::setProxyLogLevel(int level)
 {
-    return Protocol::sendSucceeded(CCommandSender::instance().sendLogLevel(level));
+    QVector<sNetInterface> chosen;
+    switch (broadcastCards(chosen)) {
+    case ECards::Route: return Protocol::sendSucceeded(CCommandSender::instance().sendLogLevel(level));
+    case ECards::Chosen: return Protocol::sendSucceeded(CCommandSender::instance().sendLogLevelOn(chosen, level));
+    case ECards::None: break;
+    }
+    return false;
 }
 
 bool CDeviceCtrlJob::switchNodeType(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed, const Stop &stop)

@@ -98,6 +98,11 @@ private slots:
         QCOMPARE(shown(hub), m_nodesA + m_nodesB);
         QCOMPARE(scanDestinations(m_lanA), (QStringList{"198.51.100.255", "255.255.255.255"}));
         QCOMPARE(scanDestinations(m_lanB), (QStringList{"203.0.113.255", "255.255.255.255"}));
+        // The other broadcasts reach both LANs too.
+        QVERIFY(hub.job()->syncTime(QString(), 42));
+        QVERIFY(hub.job()->setProxyLogLevel(3));
+        for (const SimLan *lan : {&m_lanA, &m_lanB})
+            QVERIFY(lan->waitForRecords(1008) && lan->waitForRecords(1014));
     }
 
     // A card unticked in the more menu stays out of the scan; the choice is kept in the
