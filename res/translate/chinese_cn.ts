@@ -292,6 +292,10 @@
         <source>是否同步当前系统时间到所有设备？</source>
         <translation>是否同步当前系统时间到所有设备？</translation>
     </message>
+    <message>
+        <source>节点设置</source>
+        <translation>节点设置</translation>
+    </message>
 </context>
 <context>
     <name>CDeviceRestartDlg</name>

@@ -292,6 +292,10 @@
         <source>是否同步当前系统时间到所有设备？</source>
         <translation>Do you want to synchronize the current system time to all devices?</translation>
     </message>
+    <message>
+        <source>节点设置</source>
+        <translation>Node settings</translation>
+    </message>
 </context>
 <context>
     <name>CDeviceRestartDlg</name>

@@ -52,8 +52,10 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
         });
     }, this);
     QStringList ips;
-    for (const sSelectedNode &node : nodes)
+    for (const sSelectedNode &node : nodes) {
         ips << QString::fromUtf8(node.ip);
+        m_ids << node.id;
+    }
     m_rows->add(ips);
 
     m_worker = new CExportWorker(nodes, m_job, folder);
@@ -63,6 +65,18 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
     connect(m_worker, &CExportWorker::setExportResult, this, &CDataExportWidget::setImportResult,
             Qt::QueuedConnection);
     m_worker->process();
+}
+
+QVector<sHistoryNode> CDataExportWidget::outcomes()
+{
+    if (m_rows)
+        m_rows->buildAll();
+    QVector<sHistoryNode> out;
+    for (int i = 0; i < m_ids.size(); ++i) {
+        if (CProgressListItem *item = row(i))
+            out.append(ProgressRows::outcome(item, m_ids.at(i)));
+    }
+    return out;
 }
 
 void CDataExportWidget::setImportResult(QString ip, int res)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
+
+#include "ccommandhistory.h"
 
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
@@ -27,6 +30,8 @@ public:
 
     QListWidget *rowList() const { return m_list; }
     CProgressListItem *row(int index) const;
+    // Each node as its row shows it now.
+    QVector<sHistoryNode> outcomes();
 
 signals:
     void retrySignal(QString ip);
@@ -40,6 +45,7 @@ private:
     void finish();
 
     QString m_folder;
+    QVector<int64_t> m_ids; // one per row, in row order
     QListWidget *m_list = nullptr;
     CRowBuilder *m_rows = nullptr; // child
     CDeviceCtrlJob *m_job = nullptr;

@@ -3,6 +3,7 @@
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
+#include "comm/datafile.h"
 #include "dialog/progressrows.h"
 
 #include <QJsonObject>
@@ -55,6 +56,16 @@ CProgressListItem *CDataImportWidget::row(int index) const
     return ProgressRows::row(m_list, index);
 }
 
+QVector<sHistoryNode> CDataImportWidget::outcomes()
+{
+    QVector<sHistoryNode> out;
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (CProgressListItem *item = row(i))
+            out.append(ProgressRows::outcome(item, m_ids.value(item->ip())));
+    }
+    return out;
+}
+
 bool CDataImportWidget::checkEntry(const QJsonObject &entry, QString &ip)
 {
     const QJsonObject devData = entry.value(QStringLiteral("devData")).toObject();
@@ -78,6 +89,9 @@ void CDataImportWidget::importFile(const QString &path, CProgressListItem *item)
     QString ip;
     const bool importable = checkEntry(entry, ip);
     m_files.insert(ip, path);
+    sDeviceData named;
+    DataFile::readEntry(entry, named);
+    m_ids.insert(ip, named.id);
 
     if (!item) {
         item = ProgressRows::addRow(m_list, ip, ProgressKind::Import);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "ccommandhistory.h"
 #include "comm/cbulkrunner.h"
 
 #include "comm/sdevicedata.h"
@@ -37,6 +38,8 @@ public:
 
     QListWidget *rowList() const { return m_list; }
     CProgressListItem *row(int index) const;
+    // Each node as its row shows it now.
+    QVector<sHistoryNode> outcomes();
 
     // The node address of a data file entry; true when the entry can be imported.
     static bool checkEntry(const QJsonObject &entry, QString &ip);
@@ -57,6 +60,7 @@ private:
     void showOutcome(const QString &ip, const sBulkOutcome &outcome);
 
     QHash<QString, QString> m_files; // node IP -> file path
+    QHash<QString, int64_t> m_ids;   // node IP -> node id, as the file names them
     QListWidget *m_list = nullptr;
     CDeviceCtrlJob *m_job = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;

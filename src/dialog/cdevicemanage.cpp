@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QMenu>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <curl/curl.h>
 
 #include "cappconfig.h"
@@ -12,11 +13,9 @@
 #include "dialog/caboutdlg.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
-#include "dialog/cdeviceupdatewidget.h"
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnetconfigdlg.h"
-#include "dialog/csoftwareupdatewidget.h"
 #include "dialog/cupdatedlg.h"
 #include "dialog/devicecommands.h"
 #include "ui/cmessagedialog.h"
@@ -152,15 +151,16 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         break;
     case MenuNetConfig: {
         const sSelectedAddresses addresses = m_page->selectedAddresses();
+        // The same rows as addresses.selected, in the same order, with their ids.
+        SelectedNodeList nodes = m_page->selectedNodeList();
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(), [](const sSelectedNode &n) { return n.ip.isEmpty(); }),
+                    nodes.end());
         CNetConfigDlg dlg(addresses.selected.first(), addresses.gateway, addresses.mask, this);
         dlg.setSelectedIps(addresses.selected);
         dlg.setUnselectedIps(addresses.others);
         if (dlg.exec() != QDialog::Accepted)
             break;
-        DeviceCommands::runOffThread([&](const CBulkRunner::Control &ctl) {
-            m_job->setNetwork(dlg.startIp(), dlg.mask(), dlg.gateway(), addresses.selected,
-                              [&ctl] { return ctl.stopRequested(); });
-        }, DeviceCommands::busyOf(this));
+        DeviceCommands::configureNetwork(*m_job, nodes, dlg.startIp(), dlg.mask(), dlg.gateway(), this);
         scanNodes();
         break;
     }
@@ -224,16 +224,7 @@ void CDeviceManage::runUpgrade(bool application)
     chooser.setTitle(application ? tr("app升级") : tr("设备升级"));
     if (chooser.exec() != QDialog::Accepted)
         return;
-    const SelectedNodeList nodes = m_page->selectedNodeList();
-    if (application) {
-        CSoftwareUpdateWidget upgrade(this);
-        upgrade.startUpdate(chooser.path(), nodes);
-        upgrade.exec();
-    } else {
-        CDeviceUpdateWidget upgrade(this);
-        upgrade.startUpdate(chooser.path(), nodes);
-        upgrade.exec();
-    }
+    DeviceCommands::upgrade(application, chooser.path(), m_page->selectedNodeList(), this);
     scanNodes();
 }
 
@@ -252,12 +243,12 @@ void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
         if (dlg.exec() != QDialog::Accepted)
             return;
         // To where the node was: the saved record may carry its new address.
-        m_job->setDecoder(dlg.openingIp(), nodeID);
+        DeviceCommands::recordSettings(nodeID, dlg.openingIp(), m_job->setDecoder(dlg.openingIp(), nodeID));
     } else if (type == EncoderNode) {
         CEncoderSettingDlg dlg(model, nodeID, this);
         if (dlg.exec() != QDialog::Accepted)
             return;
-        m_job->setEncoder(dlg.openingIp(), nodeID);
+        DeviceCommands::recordSettings(nodeID, dlg.openingIp(), m_job->setEncoder(dlg.openingIp(), nodeID));
     } else {
         return;
     }

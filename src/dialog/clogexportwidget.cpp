@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "dialog/clogexportworker.h"
+#include "dialog/progressrows.h"
 #include "ui/cprogreslistitem.h"
 
 CLogExportWidget::CLogExportWidget(QWidget *parent) : CCustomDialog(parent)
@@ -45,6 +46,7 @@ void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &
 {
     if (m_worker)
         return;
+    m_nodeId = node.id;
     m_worker = new CLogExportWorker(folder, node);
     connect(this, &CLogExportWidget::retrySignal, m_worker, &CLogExportWorker::retry);
     connect(m_worker, &CLogExportWorker::sigExportResult, this, &CLogExportWidget::onExportResult);
@@ -67,6 +69,13 @@ void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &
         m_row->startRow();
         m_row->setResultCode(kExportPending);
     });
+}
+
+QVector<sHistoryNode> CLogExportWidget::outcomes()
+{
+    if (!m_row)
+        return {};
+    return {ProgressRows::outcome(m_row, m_nodeId)};
 }
 
 void CLogExportWidget::onExportResult(QString ip, bool ok)

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ccommandhistory.h"
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
 
@@ -29,6 +30,8 @@ public:
     void startLogExport(const QString &folder, const sDeviceInfo &node, bool proxyMode);
 
     CProgressListItem *row() const { return m_row; }
+    // The node as its row shows it now; empty before the export started.
+    QVector<sHistoryNode> outcomes();
     QListWidget *rowList() const { return m_rowList; }
 
 signals:
@@ -47,6 +50,7 @@ private:
 
     QListWidget *m_rowList = nullptr;
     CProgressListItem *m_row = nullptr;
+    int64_t m_nodeId = 0;
     CLogExportWorker *m_worker = nullptr; // owned; deleted by stop()
     bool m_closing = false;
 };

@@ -10,6 +10,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "ccommandhistory.h"
 #include "comm/ipv4.h"
 #include "dialog/clogexportwidget.h"
 #include "model/cdecoderlist.h"
@@ -426,4 +427,5 @@ void CNodeSettingDlg::runLogExport(const QString &folder)
     CLogExportWidget exporter(this);
     exporter.startLogExport(folder, record(), false);
     exporter.exec();
+    CCommandHistory::instance()->append(trText(QT_TR_NOOP("日志导出")), exporter.outcomes());
 }

@@ -1,5 +1,6 @@
 #include "dialog/cproxyloglevel.h"
 
+#include "ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/clogexportwidget.h"
 #include "dialog/devicecommands.h"
@@ -8,6 +9,7 @@
 #include "model/cencoderlist.h"
 #include "ui/cbanwheelcombobox.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QListView>
@@ -69,8 +71,14 @@ void CProxyLogLevel::onOkClicked()
     // Sent from a worker; the dialog takes no second click meanwhile.
     const int level = m_level->currentIndex() + 1;
     setEnabled(false);
-    DeviceCommands::runOffThread([this, level](const CBulkRunner::Control &) { m_job->setProxyLogLevel(level); });
+    bool sent = false;
+    DeviceCommands::runOffThread([this, level, &sent](const CBulkRunner::Control &) {
+        sent = m_job->setProxyLogLevel(level);
+    });
     setEnabled(true);
+    // A broadcast: no node list, and nothing to record when it never went out.
+    if (sent)
+        CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "代理节点日志等级"), {});
 }
 
 void CProxyLogLevel::onClickExportLog()
@@ -82,4 +90,5 @@ void CProxyLogLevel::onClickExportLog()
     CLogExportWidget dlg(this);
     dlg.startLogExport(folder, m_proxy, true);
     dlg.exec();
+    CCommandHistory::instance()->append(tr("日志导出"), dlg.outcomes());
 }

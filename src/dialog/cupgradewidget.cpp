@@ -8,6 +8,7 @@
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
 #include "dialog/cupgradeworker.h"
+#include "dialog/progressrows.h"
 #include "transfer/cupdatemanagerctrl.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogreslistitem.h"
@@ -78,11 +79,13 @@ void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeL
 {
     m_path = packagePath;
     m_ipList.clear();
+    m_ids.clear();
     for (const sSelectedNode &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
         if (ip.isEmpty() && !m_behaviour.rowsForEmptyIp)
             continue;
         m_ipList.append(ip);
+        m_ids.append(node.id);
         addRow(ip);
     }
 }
@@ -105,6 +108,14 @@ void CUpgradeWidget::addRow(const QString &ip)
 int CUpgradeWidget::finishedCount() const
 {
     return int(std::count(m_rowDone.cbegin(), m_rowDone.cend(), true));
+}
+
+QVector<sHistoryNode> CUpgradeWidget::outcomes()
+{
+    QVector<sHistoryNode> out;
+    for (int i = 0; i < m_rows.size(); ++i)
+        out.append(ProgressRows::outcome(m_rows.at(i), m_ids.value(i)));
+    return out;
 }
 
 void CUpgradeWidget::retryRow(CProgressListItem *row)

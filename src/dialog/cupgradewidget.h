@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "ccommandhistory.h"
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
 
@@ -33,6 +34,8 @@ public:
     CProgressListItem *row(int index) const { return m_rows.value(index); }
     int rowCount() const { return m_rows.size(); }
     int finishedCount() const;
+    // Each node as its row shows it now.
+    QVector<sHistoryNode> outcomes();
     bool inProgress() const { return m_inProgress; }
 
 signals:
@@ -79,6 +82,7 @@ private:
     bool m_shownOnce = false;
     QString m_path;
     QStringList m_ipList;          // one entry per row, in row order
+    QVector<int64_t> m_ids;        // the same for the node ids
     QList<CProgressListItem *> m_rows;
     QMultiHash<QString, int> m_rowsByIp; // row indices of each IP
     QVector<bool> m_rowDone;       // the row shows a result

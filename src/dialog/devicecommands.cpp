@@ -1,14 +1,17 @@
 #include "dialog/devicecommands.h"
 
 #include "ccommandhistory.h"
+#include "comm/addressplan.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
 #include "dialog/cdataexportwidget.h"
 #include "dialog/cdataimportwidget.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cdevicerestartdlg.h"
+#include "dialog/cdeviceupdatewidget.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cproxyloglevel.h"
+#include "dialog/csoftwareupdatewidget.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/filechooser.h"
 #include "model/cnodelistmodel.h"
@@ -17,6 +20,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <algorithm>
 
 // The hub shows these texts, so they translate in its context. Each call is spelt out:
 // lupdate does not look into macros.
@@ -41,6 +45,14 @@ void recordRestart(const SelectedNodeList &nodes, bool ok)
                              : QCoreApplication::translate("CDeviceManage", "重启失败");
     CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
                                         CCommandHistory::outcomes(nodes, shown, ok));
+}
+
+// For commands nodes do not answer: the node's own send is what there is to record.
+sHistoryNode sendOutcome(int64_t id, const QByteArray &ip, int sent, bool finished)
+{
+    const bool ok = sent > 0;
+    const QString notSent = finished ? CCommandHistory::failedText() : CCommandHistory::cancelledText();
+    return {id, QString::fromUtf8(ip), ok ? CCommandHistory::sentText() : notSent, ok};
 }
 } // namespace
 
@@ -118,6 +130,17 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
             runOffThread([&](const CBulkRunner::Control &ctl) {
                 job.switchNodeType(nodes, failed, [&ctl] { return ctl.stopRequested(); });
             }, busyOf(hub));
+            // As the switch-result box tells it; a node without an id was never sent to.
+            QVector<sHistoryNode> outcomes;
+            for (const sDeviceInfo &node : nodes) {
+                const auto same = [&node](const sDeviceInfo &f) { return f.id == node.id && f.ip == node.ip; };
+                const bool ok = node.id > 0 && std::none_of(failed.cbegin(), failed.cend(), same);
+                outcomes.append({node.id, QString::fromUtf8(node.ip),
+                                 ok ? QCoreApplication::translate("CMessageDialog", "切换成功")
+                                    : QCoreApplication::translate("CMessageDialog", "切换失败"),
+                                 ok});
+            }
+            CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "类型切换"), outcomes);
         });
 }
 
@@ -162,15 +185,9 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
     const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
         job.factoryResetNodes(selected, [&ctl] { return ctl.stopRequested(); }, &sent);
     }, busyOf(hub));
-    // Nodes do not answer: each node's own send is what there is to record.
     QVector<sHistoryNode> outcomes;
-    for (int i = 0; i < selected.size(); ++i) {
-        const bool ok = sent.value(i) > 0;
-        outcomes.append({selected.at(i).id, QString::fromUtf8(selected.at(i).ip),
-                         ok ? CCommandHistory::sentText()
-                            : (finished ? CCommandHistory::failedText() : CCommandHistory::cancelledText()),
-                         ok});
-    }
+    for (int i = 0; i < selected.size(); ++i)
+        outcomes.append(sendOutcome(selected.at(i).id, selected.at(i).ip, sent.value(i), finished));
     CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"), outcomes);
     return true;
 }
@@ -199,6 +216,7 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
     CDataImportWidget dlg(&job, hub);
     dlg.startImport(files);
     dlg.exec();
+    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "数据导入"), dlg.outcomes());
     return true;
 }
 
@@ -218,6 +236,7 @@ bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *
     CDataExportWidget dlg(&job, hub);
     dlg.startExport(folder, selected);
     dlg.exec();
+    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "数据导出"), dlg.outcomes());
     return true;
 }
 
@@ -261,6 +280,53 @@ void proxyLogLevel(QWidget *hub)
 {
     CProxyLogLevel dlg(hub);
     dlg.exec();
+}
+
+void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const QString &startIp,
+                      const QString &mask, const QString &gateway, QWidget *hub)
+{
+    QStringList ips;
+    for (const sSelectedNode &node : nodes)
+        ips << QString::fromUtf8(node.ip);
+    QVector<int> sent;
+    const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
+        job.setNetwork(startIp, mask, gateway, ips, [&ctl] { return ctl.stopRequested(); }, &sent);
+    }, busyOf(hub));
+    // One result per send, in plan order; the plan leaves out an address it cannot send to.
+    const QVector<AddressPlan::sPlannedAddress> plan = AddressPlan::plan(startIp, ips);
+    QVector<sHistoryNode> outcomes;
+    int entry = 0;
+    int send = 0;
+    for (int i = 0; i < nodes.size(); ++i) {
+        int result = 0;
+        if (entry < plan.size() && plan.at(entry).current == ips.at(i) && !plan.at(entry++).planned.isEmpty())
+            result = sent.value(send++);
+        outcomes.append(sendOutcome(nodes.at(i).id, nodes.at(i).ip, result, finished));
+    }
+    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "网络配置"), outcomes);
+}
+
+void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub)
+{
+    const auto run = [&](CUpgradeWidget &dlg, const QString &command) {
+        dlg.startUpdate(packagePath, nodes);
+        dlg.exec();
+        CCommandHistory::instance()->append(command, dlg.outcomes());
+    };
+    if (application) {
+        CSoftwareUpdateWidget dlg(hub);
+        run(dlg, QCoreApplication::translate("CMainTitleBar", "app升级"));
+    } else {
+        CDeviceUpdateWidget dlg(hub);
+        run(dlg, QCoreApplication::translate("CMainTitleBar", "设备升级"));
+    }
+}
+
+void recordSettings(int64_t id, const QString &ip, bool sent)
+{
+    CCommandHistory::instance()->append(
+        QCoreApplication::translate("CDeviceManage", "节点设置"),
+        {{id, ip, sent ? CCommandHistory::sentText() : CCommandHistory::failedText(), sent}});
 }
 
 } // namespace DeviceCommands

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <functional>
 
 #include "comm/cbulkrunner.h"
@@ -38,5 +39,13 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub);
 bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub);
 bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub);
 void proxyLogLevel(QWidget *hub);
+// Consecutive addresses from startIp for the nodes, in list order, as the network
+// configuration checked them.
+void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const QString &startIp,
+                      const QString &mask, const QString &gateway, QWidget *hub);
+// The firmware (or, with application, the app) upgrade dialog over the nodes.
+void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub);
+// One node's settings, sent from its settings dialog to ip; sent is the send's result.
+void recordSettings(int64_t id, const QString &ip, bool sent);
 
 } // namespace DeviceCommands

@@ -1,6 +1,7 @@
 #include "dialog/progressrows.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 
@@ -52,6 +53,14 @@ void setResult(QListWidget *list, const QString &ip, int res)
                 item->showResult();
         }
     }
+}
+
+sHistoryNode outcome(CProgressListItem *row, int64_t id)
+{
+    row->stopAnimation();
+    if (!row->hasResult())
+        return {id, row->ip(), CCommandHistory::cancelledText(), false};
+    return {id, row->ip(), row->resultLabel()->text(), row->succeeded()};
 }
 
 } // namespace ProgressRows

@@ -7,12 +7,14 @@
 #include <QTimer>
 #include <functional>
 
+#include "ccommandhistory.h"
 #include "ui/cprogreslistitem.h"
 
 class QListWidget;
 class QWidget;
 
-// The row list shared by the data export and import dialogs.
+// The row list shared by the data export and import dialogs; outcome() serves every
+// dialog with progress rows.
 namespace ProgressRows {
 
 // Row result codes of the two flows.
@@ -32,6 +34,9 @@ CProgressListItem *row(QListWidget *list, int index);
 void start(CProgressListItem *item, int pendingCode);
 // Stores res in every row named ip; a row whose animation has ended shows it at once.
 void setResult(QListWidget *list, const QString &ip, int res);
+// The row's node as the row shows it when its dialog closes. A result already in ends the
+// animation first; a row that has none was stopped by the operator.
+sHistoryNode outcome(CProgressListItem *row, int64_t id);
 
 } // namespace ProgressRows
 

@@ -203,8 +203,17 @@ void CProgressListItem::showResult()
     }
 }
 
+void CProgressListItem::stopAnimation()
+{
+    if (!isAnimating())
+        return;
+    m_timer->stop();
+    showResult();
+}
+
 void CProgressListItem::applyStyle(RowStyle style)
 {
+    m_style = style;
     switch (style) {
     case RowStyle::Normal:
         m_resultLabel->setStyleSheet(QStringLiteral("color: rgba(255, 255, 255, 0.8);"));

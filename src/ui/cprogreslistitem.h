@@ -36,6 +36,10 @@ public:
     void startRow();
     void setTransferredBytes(qint64 bytes);
     void showResult();
+    // Ends the animation now: a result already in shows, a pending row keeps its running text.
+    void stopAnimation();
+    bool hasResult() const { return m_style != RowStyle::Normal; }
+    bool succeeded() const { return m_style == RowStyle::Success; }
 
     QString ip() const;
     int tickCount() const { return m_tick; }
@@ -66,6 +70,7 @@ private:
     QLabel *m_resultLabel = nullptr;
     QLabel *m_nameLabel = nullptr;
     QLabel *m_percentLabel = nullptr;
+    RowStyle m_style = RowStyle::Normal;
     bool m_realProgress = false;
     ProgressKind m_kind = ProgressKind::Import;
     int m_resultCode = 0;

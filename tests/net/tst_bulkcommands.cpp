@@ -138,6 +138,12 @@ private slots:
             QVERIFY(DeviceCommands::exportData(job, nodes, nullptr));
         }
         QCOMPARE(rows, (QStringList{"导出成功", "导出成功", "导出失败"}));
+        // The history has each node as its row showed it.
+        QVector<sHistoryNode> shown;
+        for (int i = 0; i < 3; ++i)
+            shown.append({nodes.at(i).id, QString::fromUtf8(nodes.at(i).ip), rows.at(i), i < 2});
+        QCOMPARE(CCommandHistory::instance()->entries().value(0).command, QStringLiteral("数据导出"));
+        QCOMPARE(CCommandHistory::instance()->entries().value(0).nodes, shown);
 
         const QString decFile = dir.filePath(QStringLiteral("de") + dec.value("ip").toString() + ".json");
         const QString encFile = dir.filePath(QStringLiteral("en") + enc.value("ip").toString() + ".json");
@@ -166,6 +172,8 @@ private slots:
             QVERIFY(DeviceCommands::importData(job, nullptr));
         }
         QCOMPARE(importRow, QStringLiteral("导入成功"));
+        const sHistoryNode imported{nodes.at(0).id, shown.at(0).ip, importRow, true};
+        QCOMPARE(CCommandHistory::instance()->entries().value(0).nodes, QVector<sHistoryNode>{imported});
         QVERIFY(lan.waitForRecords(3532, 1));
         QCOMPARE(lan.records(4016).size(), 0);
         const QJsonObject after = lan.node(0);

@@ -2,9 +2,11 @@
 // reaches the nodes (order and bytes), the result each command reports, cancel in the
 // middle, and a scan that leaves the event loop running.
 #include <QJsonArray>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
+#include "cappconfig.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdevicemanage.h"
@@ -36,6 +38,8 @@ class TstBulkScale : public QObject
 private slots:
     void initTestCase()
     {
+        // The history of commands goes beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
         QVERIFY2(m_lan.start({"--decoders", QString::number(kNodes / 2), "--encoders", QString::number(kNodes / 2)}),
                  qPrintable(m_lan.errorString()));
         // The scan runs on a worker; the event loop goes on meanwhile.
@@ -147,6 +151,7 @@ private slots:
     }
 
 private:
+    QTemporaryDir m_config;
     SimLan m_lan;
     CDeviceManage m_hub;
     SelectedNodeList m_selection;

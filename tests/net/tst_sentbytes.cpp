@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <curl/curl.h>
 
+#include "cappconfig.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cdeviceupdatewidget.h"
@@ -73,7 +74,12 @@ class TestSentBytes : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { curl_global_init(CURL_GLOBAL_ALL); }
+    void initTestCase()
+    {
+        // The history of commands goes beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
+        curl_global_init(CURL_GLOBAL_ALL);
+    }
     void cleanupTestCase() { curl_global_cleanup(); }
     void init() { m_lan = std::make_unique<SimLan>(); }
     void cleanup()
@@ -92,6 +98,7 @@ private:
     CMainShowWidget *page() const { return m_hub->mainShowWidget(); }
 
     std::unique_ptr<SimLan> m_lan;
+    QTemporaryDir m_config;
     std::unique_ptr<CDeviceManage> m_hub;
 };
 

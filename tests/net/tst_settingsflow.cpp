@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
@@ -71,10 +73,13 @@ private:
 
     std::unique_ptr<SimLan> m_lan;
     std::unique_ptr<CDeviceManage> m_hub;
+    QTemporaryDir m_config;
 };
 
 void TestSettingsFlow::init()
 {
+    // The history of commands goes beside the configuration: not into the user's documents.
+    CAppConfig::instance()->setConfigDirOverride(m_config.path());
     m_lan = std::make_unique<SimLan>();
 }
 
@@ -241,11 +246,15 @@ void TestSettingsFlow::consecutiveAddresses()
 
     const QList<QJsonObject> sent = m_lan->records(1007);
     QCOMPARE(sent.size(), 3);
+    const QVector<sHistoryNode> history = CCommandHistory::instance()->entries().value(0).nodes;
+    QCOMPARE(history.size(), 3);
     const QStringList planned = {"127.0.2.10", "127.0.2.11", "127.0.2.12"};
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(sent.at(i).value("node").toString(), old.at(i));
         QCOMPARE(sent.at(i).value("payload").toObject().value("ip").toString(), planned.at(i));
         QCOMPARE(sent.at(i).value("payload").toObject().value("mask").toString(), QStringLiteral("255.255.0.0"));
+        QCOMPARE(history.value(i).ip, old.at(i));
+        QVERIFY(history.value(i).ok);
     }
 
     // The rescan lists them on their new addresses.

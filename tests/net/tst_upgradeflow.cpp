@@ -11,11 +11,14 @@
 #include <functional>
 #include <mutex>
 
+#include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "comm/cobserverlist.h"
 #include "comm/iobserver.h"
 #include "dialog/cdeviceupdatewidget.h"
 #include "dialog/clogexportwidget.h"
 #include "dialog/csoftwareupdatewidget.h"
+#include "dialog/devicecommands.h"
 #include "modaldriver.h"
 #include "nodefixtures.h"
 #include "simlan.h"
@@ -80,6 +83,8 @@ private slots:
     {
         curl_global_init(CURL_GLOBAL_ALL);
         QVERIFY(m_dir.isValid());
+        // The history of commands goes beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_dir.path());
         QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
     }
 
@@ -206,13 +211,19 @@ private slots:
         QVERIFY2(startLan({QStringLiteral("--fault"), QStringLiteral("tcp-refuse@0")}), qPrintable(m_lan.errorString()));
         const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V6.bin"));
         QVERIFY(writeFile(path, randomBytes(1 << 20, 7)));
-        CDeviceUpdateWidget dlg;
-        dlg.startUpdate(path, selection({m_ips.at(0), m_ips.at(1)}));
-        dlg.show();
-        QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(dlg), 60000);
-        QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级失败"));
-        QVERIFY(dlg.row(0)->retryButton()->isVisibleTo(dlg.row(0)));
-        QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("升级成功"));
+        auto upgrade = ModalDriver::expect<CDeviceUpdateWidget>([](CDeviceUpdateWidget *dlg) {
+            QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(*dlg), 60000);
+            QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("升级失败"));
+            QVERIFY(dlg->row(0)->retryButton()->isVisibleTo(dlg->row(0)));
+            QCOMPARE(dlg->row(1)->resultLabel()->text(), QStringLiteral("升级成功"));
+            dlg->onOkClicked();
+        });
+        DeviceCommands::upgrade(false, path, selection({m_ips.at(0), m_ips.at(1)}), nullptr);
+        // The history has each node as its row showed it.
+        const sHistoryEntry newest = CCommandHistory::instance()->entries().value(0);
+        QCOMPARE(newest.command, QStringLiteral("设备升级"));
+        QCOMPARE(newest.nodes, (QVector<sHistoryNode>{{1, m_ips.at(0), QStringLiteral("升级失败"), false},
+                                                      {2, m_ips.at(1), QStringLiteral("升级成功"), true}}));
         QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
     }
 
