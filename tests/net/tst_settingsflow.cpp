@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -298,7 +299,10 @@ void TestSettingsFlow::nodeLogExport()
         auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) {
             chooserTitle = fd->windowTitle();
             fd->setDirectory(folder.path());
-            fd->selectFile(folder.path());
+            // Typed, as the operator would: selectFile() can leave the parent folder chosen.
+            auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(folder.path());
             static_cast<QDialog *>(fd)->accept(); // QFileDialog hides it
         });
         auto exporter = ModalDriver::expect<CLogExportWidget>(
