@@ -1,9 +1,8 @@
-// Settings, network configuration and add node end to end: the hub opens the dialogs,
+// Settings, add node and node log export end to end: the hub opens the dialogs,
 // the test drives them like the operator, the simulated nodes take the commands.
 
 #include <QtTest>
 
-#include <QJsonArray>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,18 +16,15 @@
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/clogexportwidget.h"
 #include "dialog/cmainshowwidget.h"
-#include "dialog/cnetconfigdlg.h"
 #include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/menutype.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
-#include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "simlan.h"
 #include "ui/cbanwheelcombobox.h"
 #include "ui/cipaddredit.h"
 #include "ui/clineedit.h"
-#include "ui/cmessagedialog.h"
 #include "ui/cprogreslistitem.h"
 
 
@@ -55,7 +51,6 @@ private slots:
 
     void renameDecoderAndChangeMode();
     void encoderSettingsReachNode();
-    void consecutiveAddresses();
     void addNodeFindsNodeByAddress();
     void nodeLogExport();
 
@@ -67,7 +62,6 @@ private:
     QRect rowRect(int row) const;
     void sendMouse(QEvent::Type type, const QPoint &pos);
     void doubleClickRow(int row);
-    void checkRow(int row);
 
     std::unique_ptr<SimLan> m_lan;
     std::unique_ptr<CDeviceManage> m_hub;
@@ -134,13 +128,6 @@ void TestSettingsFlow::doubleClickRow(int row)
     sendMouse(QEvent::MouseButtonRelease, pos);
 }
 
-void TestSettingsFlow::checkRow(int row)
-{
-    const QRect r = rowRect(row);
-    QTest::mouseClick(page()->tableView()->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      QPoint(r.left() + 30, r.center().y()));
-}
-
 void TestSettingsFlow::renameDecoderAndChangeMode()
 {
     QVERIFY(startHub({"--decoders", "2", "--encoders", "1"}));
@@ -202,57 +189,6 @@ void TestSettingsFlow::encoderSettingsReachNode()
     QCOMPARE(after->bitRate, bits.chopped(4).toFloat());
     // Untouched, the frame rate comes back as it was.
     QCOMPARE(after->frameRate, frameRate);
-}
-
-void TestSettingsFlow::consecutiveAddresses()
-{
-    QVERIFY(startHub({"--decoders", "2", "--encoders", "2"}));
-    QCOMPARE(page()->rows().size(), 4);
-    const QStringList old = m_lan->addresses();
-    // Three marked, the fourth (127.0.1.4) is not.
-    for (int row = 0; row < 3; ++row)
-        checkRow(row);
-    QCOMPARE(page()->selectedAddresses().selected.size(), 3);
-
-    QString refusal;
-    QString prefilled;
-    auto watch = ModalDriver::expect<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
-        prefilled = dlg->startIp();
-        auto *start = child<CIpAddrEdit>(dlg, "startIpEdit");
-        // From .2 the plan would hand out .4, which belongs to the unmarked node.
-        start->setText(QStringLiteral("127.0.1.2"));
-        {
-            auto box = ModalDriver::expect<CMessageDialog>([&](CMessageDialog *m) {
-                refusal = m->messageLabel()->text();
-                m->accept();
-            });
-            dlg->okButton()->click();
-        }
-        if (!dlg->isVisible())
-            return;
-        start->setText(QStringLiteral("127.0.2.10"));
-        child<CIpAddrEdit>(dlg, "maskEdit")->setText(QStringLiteral("255.255.0.0"));
-        dlg->okButton()->click();
-    });
-    m_hub->switch2SettingWidget(MenuNetConfig);
-    QVERIFY(watch.came());
-    QCOMPARE(prefilled, old.first());
-    QCOMPARE(refusal, QStringLiteral("将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP"));
-
-    const QList<QJsonObject> sent = m_lan->records(1007);
-    QCOMPARE(sent.size(), 3);
-    const QStringList planned = {"127.0.2.10", "127.0.2.11", "127.0.2.12"};
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(sent.at(i).value("node").toString(), old.at(i));
-        QCOMPARE(sent.at(i).value("payload").toObject().value("ip").toString(), planned.at(i));
-        QCOMPARE(sent.at(i).value("payload").toObject().value("mask").toString(), QStringLiteral("255.255.0.0"));
-    }
-
-    // The rescan lists them on their new addresses.
-    QStringList listed;
-    for (const sDeviceInfo &r : page()->rows())
-        listed << QString::fromUtf8(r.ip);
-    QCOMPARE(listed, QStringList{old.at(3)} + planned);
 }
 
 void TestSettingsFlow::addNodeFindsNodeByAddress()
