@@ -32,10 +32,6 @@
 
 using namespace fixtures;
 
-namespace {
-
-} // namespace
-
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -201,15 +197,6 @@ private slots:
     {
         auto about = ModalDriver::expect<CAboutDialog>();
         m_window->titleBar()->onAbout();
-    }
-
-    void raisedBySecondStart()
-    {
-        m_window->showMinimized();
-        QTRY_VERIFY(m_window->isMinimized());
-        m_window->raiseFromSecondInstance();
-        QVERIFY(!m_window->isMinimized());
-        QVERIFY(m_window->isVisible());
     }
 };
 

@@ -61,11 +61,9 @@ void TestNetConfig::nextAddress_data()
     QTest::addColumn<QString>("ip");
     QTest::addColumn<QString>("next");
     QTest::newRow("plain") << "192.168.1.10" << "192.168.1.11";
-    QTest::newRow("253") << "192.168.1.253" << "192.168.1.254";
     QTest::newRow("254 ends the plan") << "192.168.1.254" << "";
     QTest::newRow("octets above never change") << "10.0.9.99" << "10.0.9.100";
     QTest::newRow("incomplete") << "192.168..10" << "";
-    QTest::newRow("empty") << "" << "";
     QTest::newRow("out of range") << "192.168.1.300" << "";
 }
 

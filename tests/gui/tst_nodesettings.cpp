@@ -51,12 +51,6 @@ sEncoderInfo encoder(int64_t id, const char *ip, const char *mac, const char *na
     return r;
 }
 
-// The text of the message box action opened, answered with OK or Cancel.
-QString messageFrom(const std::function<void()> &action, bool confirm = true)
-{
-    return ModalDriver::messageFrom(action, confirm);
-}
-
 // Runs action, which must open nothing.
 void quietly(const std::function<void()> &action)
 {
@@ -225,18 +219,18 @@ void TestNodeSettings::saveChecksInOrder()
     // An empty name is refused before anything else, even with an empty IP field.
     name->setText(QString());
     ip->field(0)->clear();
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("名称不能为空，请重新输入"));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("名称不能为空，请重新输入"));
     QVERIFY(dlg.isVisible());
 
     // Only the first IP field empty, everything else filled.
     name->setText(QStringLiteral("Hall-2"));
     QCOMPARE(ip->text(), QStringLiteral(".168.1.10"));
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址不能为空，请重新输入"));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址不能为空，请重新输入"));
     QVERIFY(dlg.isVisible());
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
     ip->field(0)->setText(QStringLiteral("192"));
     ip->field(3)->clear();
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址不能为空，请重新输入"));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址不能为空，请重新输入"));
 
     // Nothing was stored by the refused attempts.
     sDecoderInfo stored;
@@ -258,10 +252,10 @@ void TestNodeSettings::ipConflictOutranksMac()
     auto *mac = child<CMacAddrEdit>(&dlg, "macEdit");
     ip->setText(QStringLiteral("192.168.1.40"));
     mac->setText(QStringLiteral("AA:AA:AA:AA:AA:02"));
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址与其他节点冲突，请重新输入"));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("IP地址与其他节点冲突，请重新输入"));
 
     ip->setText(QStringLiteral("192.168.1.11"));
-    QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("MAC地址与其他节点冲突，请重新输入"));
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("MAC地址与其他节点冲突，请重新输入"));
 
     // Comparison is exact: the same MAC in lower case is not a clash.
     mac->setText(QStringLiteral("aa:aa:aa:aa:aa:02"));
@@ -277,7 +271,7 @@ void TestNodeSettings::ownNameAcceptedOtherRefused()
         CDecoderSettingDlg dlg(m_model, 1);
         dlg.show();
         child<CLineEdit>(&dlg, "nameEdit")->setText(QStringLiteral("Cam-1"));
-        QCOMPARE(messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("名称已重复，请重新输入"));
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.onOkClicked(); }), QStringLiteral("名称已重复，请重新输入"));
         QVERIFY(dlg.isVisible());
     }
     {
@@ -328,10 +322,10 @@ void TestNodeSettings::decoderLeaveConfirmation()
         CDecoderSettingDlg dlg(m_model, 1);
         dlg.show();
         child<CBanWheelComboBox>(&dlg, "logLevelCombo")->setCurrentIndex(0);
-        QCOMPARE(messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
         QVERIFY(dlg.isVisible());
         QSignalSpy rejected(&dlg, &QDialog::rejected);
-        QCOMPARE(messageFrom([&] { dlg.onCancelClicked(); }, true), ask);
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.onCancelClicked(); }, true), ask);
         QCOMPARE(rejected.count(), 1);
     }
     {
@@ -479,7 +473,7 @@ void TestNodeSettings::encoderLeaveConfirmation()
         CEncoderSettingDlg dlg(m_model, 1);
         dlg.show();
         child<CBanWheelComboBox>(&dlg, "resolutionCombo")->setCurrentText(QStringLiteral("1280*720"));
-        QCOMPARE(messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
         QVERIFY(dlg.isVisible());
     }
     {
@@ -494,7 +488,7 @@ void TestNodeSettings::encoderLeaveConfirmation()
     CEncoderSettingDlg dlg(m_model, 1);
     dlg.show();
     child<CBanWheelComboBox>(&dlg, "usbCombo")->setCurrentText(QStringLiteral("禁用"));
-    QCOMPARE(messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
+    QCOMPARE(ModalDriver::messageFrom([&] { dlg.onCancelClicked(); }, false), ask);
 }
 
 void TestNodeSettings::encoderSaveWritesRecord()

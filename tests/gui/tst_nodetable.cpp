@@ -117,24 +117,6 @@ private slots:
         clearStores();
     }
 
-    void rowsInIpOrderWithConflicts()
-    {
-        const QList<sDeviceInfo> rows = m_page->rows();
-        QCOMPARE(rows.size(), 5);
-        QCOMPARE(rows.at(0).id, int64_t(201));
-        QCOMPARE(rows.at(1).id, int64_t(102));
-        QCOMPARE(rows.at(2).id, int64_t(101));
-        QCOMPARE((QSet<int64_t>{rows.at(3).id, rows.at(4).id}), (QSet<int64_t>{103, 202}));
-        QHash<int64_t, int> conflict;
-        for (const sDeviceInfo &r : rows)
-            conflict.insert(r.id, r.conflictState);
-        QCOMPARE(conflict.value(101), 0);
-        QCOMPARE(conflict.value(102), 1);
-        QCOMPARE(conflict.value(201), 1);
-        QCOMPARE(conflict.value(103), 2);
-        QCOMPARE(conflict.value(202), 2);
-    }
-
     void columnTexts()
     {
         const CNodeTableDelegate *d = view()->nodeDelegate();
@@ -150,9 +132,6 @@ private slots:
         QCOMPARE(d->signalText(byId.value(101)), QStringLiteral("无"));
         QCOMPARE(d->typeText(byId.value(101)), QStringLiteral("解码节点"));
         QCOMPARE(d->typeText(byId.value(202)), QStringLiteral("编码节点"));
-        QCOMPARE(CNodeTableDelegate::ipColor(0), QColor(0xdd, 0xdd, 0xdd));
-        QCOMPARE(CNodeTableDelegate::ipColor(1), QColor(0xff, 0xc6, 0x32));
-        QCOMPARE(CNodeTableDelegate::ipColor(2), QColor(0xff, 0x33, 0x33));
     }
 
     void selectAllAndCount()
@@ -266,9 +245,6 @@ private slots:
     void languageRebuildsFilterLists()
     {
         m_page->updateCombox(QStringLiteral("EN"));
-        QCOMPARE(header()->typeBox()->itemText(0), QStringLiteral("All types"));
-        QCOMPARE(header()->modeBox()->itemText(2), QStringLiteral("KVM"));
-        QCOMPARE(header()->versionBox()->itemText(0), QStringLiteral("All versions"));
         QCOMPARE(rowIds().size(), 5);
         activate(header()->modeBox(), QStringLiteral("KVM"));
         QCOMPARE(rowIds(), (QList<int64_t>{101}));

@@ -41,25 +41,6 @@ private slots:
 #endif
     }
 
-    void secondStartActivatesFirst()
-    {
-        CSingleInstance first(QStringLiteral("qv_test_activate"));
-        QVERIFY(first.listen());
-        QSignalSpy activate(&first, &CSingleInstance::sigActivate);
-
-        // notifyRunning blocks, so it runs in a thread of its own while the server's loop turns.
-        bool running = false;
-        QThread *thread = QThread::create([&running] {
-            CSingleInstance second(QStringLiteral("qv_test_activate"));
-            running = second.notifyRunning();
-        });
-        thread->start();
-        QTRY_VERIFY(thread->isFinished());
-        delete thread;
-        QVERIFY(running);
-        QTRY_COMPARE(activate.count(), 1);
-    }
-
     void nobodyListening()
     {
         CSingleInstance lone(QStringLiteral("qv_test_nobody"));

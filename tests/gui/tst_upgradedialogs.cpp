@@ -21,15 +21,6 @@
 // The upgrade dialogs' rows and buttons, headless. The dialogs are never shown
 // here, so their start timer never fires and no transfer starts; results are
 // fed the way the worker feeds them.
-namespace {
-
-SelectedNodeList nodes(const QStringList &ips)
-{
-    return fixtures::selection(ips);
-}
-
-} // namespace
-
 class TestUpgradeDialogs final : public QObject
 {
     Q_OBJECT
@@ -83,7 +74,7 @@ private slots:
     void firmwareRowsSkipEmptyAddressesAndEndAtOk()
     {
         CDeviceUpdateWidget dlg;
-        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1", "", "127.0.1.2"}));
+        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), fixtures::selection({"127.0.1.1", "", "127.0.1.2"}));
         QCOMPARE(dlg.rowCount(), 2);
         QCOMPARE(dlg.ipList(), QStringList({QStringLiteral("127.0.1.1"), QStringLiteral("127.0.1.2")}));
         QCOMPARE(dlg.okButton()->text(), QStringLiteral("取消"));
@@ -106,12 +97,16 @@ private slots:
         QCOMPARE(dlg.finishedCount(), 2);
         QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
         QVERIFY(!dlg.inProgress());
+        // Every row has its result: closing does not ask.
+        auto none = ModalDriver::expectNone();
+        dlg.onOkClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
     }
 
     void retryPutsTheRowBackToWork()
     {
         CDeviceUpdateWidget dlg;
-        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1", "127.0.1.2"}));
+        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), fixtures::selection({"127.0.1.1", "127.0.1.2"}));
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.1"), 1);
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.2"), 0x21000014);
         QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("MD5匹配失败"));
@@ -136,7 +131,7 @@ private slots:
     void closingDuringTheUpgradeAsks()
     {
         CDeviceUpdateWidget dlg;
-        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1"}));
+        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), fixtures::selection({"127.0.1.1"}));
         QSignalSpy stops(&dlg, &CUpgradeWidget::transStopSignal);
 
         QString asked;
@@ -163,21 +158,11 @@ private slots:
         QCOMPARE(dlg.result(), int(QDialog::Rejected));
     }
 
-    void closingAfterEveryResultDoesNotAsk()
-    {
-        CDeviceUpdateWidget dlg;
-        dlg.startUpdate(QStringLiteral("/tmp/vela.bin"), nodes({"127.0.1.1"}));
-        dlg.setUpdateResult(false, QStringLiteral("127.0.1.1"), 0x21000018);
-        auto none = ModalDriver::expectNone();
-        dlg.onOkClicked();
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    }
-
     void applicationRowsKeepCancelAndEmptyAddresses()
     {
         CSoftwareUpdateWidget dlg;
         QCOMPARE(dlg.titleLabel()->text(), QStringLiteral("app升级"));
-        dlg.startUpdate(QStringLiteral("/tmp/x_encoder_V2.bin"), nodes({"127.0.1.1", "", "127.0.1.2"}));
+        dlg.startUpdate(QStringLiteral("/tmp/x_encoder_V2.bin"), fixtures::selection({"127.0.1.1", "", "127.0.1.2"}));
         QCOMPARE(dlg.rowCount(), 3);
         QCOMPARE(dlg.ipList().at(1), QString());
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.1"), 1);
@@ -191,7 +176,7 @@ private slots:
     void applicationButtonStaysCancelAndClosesWhenDone()
     {
         CSoftwareUpdateWidget dlg;
-        dlg.startUpdate(QStringLiteral("/tmp/x_encoder_V2.bin"), nodes({"127.0.1.1", "127.0.1.2"}));
+        dlg.startUpdate(QStringLiteral("/tmp/x_encoder_V2.bin"), fixtures::selection({"127.0.1.1", "127.0.1.2"}));
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.1"), 1);
         dlg.setUpdateResult(false, QStringLiteral("127.0.1.2"), 0x21000011);
         QCOMPARE(dlg.row(1)->resultLabel()->text(), QStringLiteral("杀掉App进程失败"));

@@ -1,6 +1,7 @@
 // What reaches a node when the operator saves: a field left alone goes back exactly as the
 // node sent it, an edited one must be complete or nothing is sent; the address plan that
-// is checked is the one sent; the package is named alike in its upload and its command.
+// is checked is the one sent, and the rescan finds the nodes there; the package is named
+// alike in its upload and its command.
 
 #include <QtTest>
 
@@ -11,6 +12,7 @@
 #include <curl/curl.h>
 
 #include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cdeviceupdatewidget.h"
@@ -239,11 +241,16 @@ void TestSentBytes::networkPlanCheckedIsSent()
     old.sort(); // the table's order
 
     QStringList refusals;
+    QString prefilled;
     auto watch = ModalDriver::maybe<CNetConfigDlg>([&](CNetConfigDlg *dlg) {
+        prefilled = dlg->startIp();
         refusals << okMessage(dlg);
         child<CIpAddrEdit>(dlg, "maskEdit")->setText(QStringLiteral("255.255.0.0"));
         refusals << okMessage(dlg);
         child<CIpAddrEdit>(dlg, "gatewayEdit")->setText(QStringLiteral("127.0.2.1"));
+        // From .2 the plan would hand out .4, which belongs to the unmarked node.
+        child<CIpAddrEdit>(dlg, "startIpEdit")->setText(QStringLiteral("127.0.1.2"));
+        refusals << okMessage(dlg);
         // .253, .254, then nothing for the third node.
         child<CIpAddrEdit>(dlg, "startIpEdit")->setText(QStringLiteral("127.0.1.253"));
         refusals << okMessage(dlg);
@@ -252,17 +259,27 @@ void TestSentBytes::networkPlanCheckedIsSent()
     });
     m_hub->switch2SettingWidget(MenuNetConfig);
     QVERIFY(watch.came());
+    QCOMPARE(prefilled, old.first());
     QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入",
+                                    "将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP",
                                     "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", ""}));
 
     const QList<QJsonObject> sent = m_lan->records(1007);
     QCOMPARE(sent.size(), 3);
+    const QVector<sHistoryNode> history = CCommandHistory::instance()->entries().value(0).nodes;
+    QCOMPARE(history.size(), 3);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(sent.at(i).value("node").toString(), old.at(i));
         const QJsonObject expected{
             {"ip", QStringLiteral("127.0.2.%1").arg(252 + i)}, {"mask", "255.255.0.0"}, {"getway", "127.0.2.1"}};
         QCOMPARE(payload(sent.at(i)), expected);
+        QVERIFY(history.at(i).ip == old.at(i) && history.at(i).ok);
     }
+    // The rescan lists them on their new addresses.
+    QStringList listed;
+    for (const sDeviceInfo &r : page()->rows())
+        listed << QString::fromUtf8(r.ip);
+    QCOMPARE(listed, (QStringList{old.at(3), "127.0.2.252", "127.0.2.253", "127.0.2.254"}));
 }
 
 void TestSentBytes::packageNamedAlikeInUploadAndCommand()

@@ -3,7 +3,6 @@
 #include <QCryptographicHash>
 #include <QDirIterator>
 #include <curl/curl.h>
-#include <functional>
 #include <mutex>
 
 #include "comm/cobserverlist.h"
@@ -30,13 +29,9 @@ public:
     CTransferProbe() { CObserverList::instance().add(this); }
     ~CTransferProbe() override { CObserverList::instance().remove(this); }
 
-    std::function<void(const QString &, uint32_t)> progressHook;
-
     void onResult(int, void *, int, int) override {}
     void onTransProgress(const QString &ip, uint32_t bytes) override
     {
-        if (progressHook)
-            progressHook(ip, bytes);
         std::lock_guard<std::mutex> lock(m_mutex);
         m_progress.append({ip, bytes});
     }
@@ -69,20 +64,6 @@ private:
     QList<sProgress> m_progress;
     QList<sTransAnswer> m_ends;
 };
-
-// Debug lines, wherever they are written from.
-QStringList g_debug;
-std::mutex g_debugMutex;
-void captureDebug(QtMsgType, const QMessageLogContext &, const QString &msg)
-{
-    std::lock_guard<std::mutex> lock(g_debugMutex);
-    g_debug.append(msg);
-}
-int debugCount(const QString &line)
-{
-    std::lock_guard<std::mutex> lock(g_debugMutex);
-    return int(g_debug.count(line));
-}
 
 } // namespace
 
@@ -198,36 +179,9 @@ private slots:
         QCOMPARE(readFile(nodeFile(m_ip3, QStringLiteral("userdata/vela_key_1.bin"))), QByteArray("key check"));
     }
 
-    void stopDuringUploadEndsIt()
-    {
-        const qint64 size = 96 << 20;
-        const QString path = m_dir.filePath(QStringLiteral("vela_big_2.bin"));
-        QVERIFY(writeFile(path, randomBytes(size, 7)));
-        const TransFlag flag = makeTransFlag();
-        CTransferProbe probe;
-        // The stop comes from another thread as soon as the first bytes went out.
-        probe.progressHook = [flag](const QString &, uint32_t bytes) {
-            if (bytes > 0)
-                flag->store(0);
-        };
-        {
-            std::lock_guard<std::mutex> lock(g_debugMutex);
-            g_debug.clear();
-        }
-        const QtMessageHandler previous = qInstallMessageHandler(captureDebug);
-        csftpclient client;
-        client.setTransInfo(info(m_ip1, path, 0, flag));
-        QVERIFY(client.uploadToUserdata());
-        client.joinTransfer();
-        qInstallMessageHandler(previous);
-
-        QCOMPARE(probe.ends(m_ip1).size(), 1);
-        QVERIFY(probe.ends(m_ip1).at(0).code != CURLE_OK);
-        QCOMPARE(probe.ends(m_ip1).at(0).responseCode, -1);
-        QCOMPARE(debugCount(QStringLiteral("sftp Transmission stoped")), 1);
-        QVERIFY(QFileInfo(nodeFile(m_ip1, QStringLiteral("userdata/vela_big_2.bin"))).size() < size);
-    }
-
+    // Stopping an upload is tested through the upgrade dialog (tst_upgradeflow) and against
+    // a silent node (tst_sftpstop); the log export into a blocked folder, node and proxy logs
+    // through the log export dialog.
     void unreadablePackageFailsTheUpload()
     {
         CTransferProbe probe;
@@ -237,28 +191,6 @@ private slots:
         client.joinTransfer();
         QCOMPARE(probe.ends(m_ip2).size(), 1);
         QVERIFY(probe.ends(m_ip2).at(0).code != CURLE_OK);
-    }
-
-    void nodeAndProxyLogs()
-    {
-        sDeviceInfo node;
-        node.name = "Hall-1";
-        node.ip = m_ip1.toUtf8();
-        const QString dest = m_dir.filePath(QStringLiteral("logs"));
-        QVERIFY(QDir().mkpath(dest));
-        csftpclient client;
-        client.setTransInfo(info(m_ip1, dest, 0, nullptr));
-
-        QVERIFY(client.downloadNodeLogs(node));
-        const QString nodeFolder = dest + QStringLiteral("/Hall-1_") + m_ip1 + QStringLiteral("_log/");
-        QCOMPARE(QDir(nodeFolder).entryList(QDir::Files),
-                 QStringList({QStringLiteral("a.log"), QStringLiteral("b.txt"), QStringLiteral("log_proxy.1")}));
-        for (const QString &f : QDir(nodeFolder).entryList(QDir::Files))
-            QCOMPARE(readFile(nodeFolder + f), readFile(nodeFile(m_ip1, QStringLiteral("userdata/logs/") + f)));
-
-        QVERIFY(client.downloadProxyLogs(node));
-        const QString proxyFolder = dest + QStringLiteral("/Hall-1_") + m_ip1 + QStringLiteral("_log_proxy/");
-        QCOMPARE(QDir(proxyFolder).entryList(QDir::Files), QStringList({QStringLiteral("log_proxy.1")}));
     }
 
     void oddAndHostileLogNames()
@@ -315,18 +247,6 @@ private slots:
         QVERIFY(QDir(dest.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
     }
 
-    void unwritableFolderFailsTheExport()
-    {
-        QTemporaryDir dest;
-        sDeviceInfo node;
-        node.name = "Hall-3";
-        node.ip = m_ip3.toUtf8();
-        // A file where the node's folder should go.
-        QVERIFY(writeFile(dest.filePath(QStringLiteral("Hall-3_") + m_ip3 + QStringLiteral("_log")), "in the way"));
-        csftpclient client;
-        client.setTransInfo(info(m_ip3, dest.path(), 0, nullptr));
-        QVERIFY(!client.downloadNodeLogs(node));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSftpTransfer)

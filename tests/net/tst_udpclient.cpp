@@ -41,15 +41,6 @@ private slots:
         QCOMPARE(node.received(), QList<QByteArray>{frame});
     }
 
-    void broadcastReachesTheLogLevelPort()
-    {
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpLogLevelPort);
-        QVERIFY(node.startAndWait());
-        const QByteArray frame = Frame::build(Protocol::CmdLogLevel, "{\"logLevel\": 3}");
-        QCOMPARE(m_client.sendAndCollect(frame, QByteArray(), Protocol::kUdpLogLevelPort, "broadcast"), 1);
-        QCOMPARE(node.received(), QList<QByteArray>{frame});
-    }
-
     void unusableAddressingSendsNothing_data()
     {
         QTest::addColumn<QByteArray>("target");
