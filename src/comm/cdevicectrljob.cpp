@@ -66,9 +66,14 @@ bool CDeviceCtrlJob::setDecoder(const QString &ip, int64_t nodeId)
         return false;
     sDecoderInfo node;
     m_model->findById(node, nodeId);
-    if (node.id <= 0)
+    return sendDecoderRecord(ip, node);
+}
+
+bool CDeviceCtrlJob::sendDecoderRecord(const QString &ip, const sDecoderInfo &record)
+{
+    if (record.id <= 0)
         return false;
-    return Protocol::sendSucceeded(CCommandSender::instance().sendDecoderSettings(ip.toUtf8(), node));
+    return Protocol::sendSucceeded(CCommandSender::instance().sendDecoderSettings(ip.toUtf8(), record));
 }
 
 bool CDeviceCtrlJob::setEncoder(const QString &ip, int64_t nodeId)
@@ -77,9 +82,14 @@ bool CDeviceCtrlJob::setEncoder(const QString &ip, int64_t nodeId)
         return false;
     sEncoderInfo node;
     m_model->findById(node, nodeId);
-    if (node.id <= 0)
+    return sendEncoderRecord(ip, node);
+}
+
+bool CDeviceCtrlJob::sendEncoderRecord(const QString &ip, const sEncoderInfo &record)
+{
+    if (record.id <= 0)
         return false;
-    return Protocol::sendSucceeded(CCommandSender::instance().sendEncoderSettings(ip.toUtf8(), node));
+    return Protocol::sendSucceeded(CCommandSender::instance().sendEncoderSettings(ip.toUtf8(), record));
 }
 
 namespace {

@@ -44,6 +44,10 @@ public:
     bool scanNode(const QByteArray &ip);       // 1006 unicast, stores kept
     bool setDecoder(const QString &ip, int64_t nodeId);
     bool setEncoder(const QString &ip, int64_t nodeId);
+    // The record as given (read from the model beforehand), so the send may run off the
+    // model's thread.
+    bool sendDecoderRecord(const QString &ip, const sDecoderInfo &record);
+    bool sendEncoderRecord(const QString &ip, const sEncoderInfo &record);
     // sent, when given, gets one send result per entry of nodes (0 for an entry not sent).
     bool rebootNodes(const SelectedNodeList &nodes, const Stop &stop = {}, QVector<int> *sent = nullptr);
     bool factoryResetNodes(const SelectedNodeList &nodes, const Stop &stop = {}, QVector<int> *sent = nullptr);

@@ -238,20 +238,33 @@ void CDeviceManage::showAbout()
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
     CNodeListModel *model = m_page->nodeListModel();
+    // The record is read here, on the model's thread; the send and its receive window run
+    // off this thread so the window keeps painting.
+    bool sent = false;
+    QString ip;
     if (type == DecoderNode) {
         CDecoderSettingDlg dlg(model, nodeID, this);
         if (dlg.exec() != QDialog::Accepted)
             return;
         // To where the node was: the saved record may carry its new address.
-        DeviceCommands::recordSettings(nodeID, dlg.openingIp(), m_job->setDecoder(dlg.openingIp(), nodeID));
+        ip = dlg.openingIp();
+        sDecoderInfo record;
+        model->findById(record, nodeID);
+        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { sent = m_job->sendDecoderRecord(ip, record); },
+                                     DeviceCommands::busyOf(this));
     } else if (type == EncoderNode) {
         CEncoderSettingDlg dlg(model, nodeID, this);
         if (dlg.exec() != QDialog::Accepted)
             return;
-        DeviceCommands::recordSettings(nodeID, dlg.openingIp(), m_job->setEncoder(dlg.openingIp(), nodeID));
+        ip = dlg.openingIp();
+        sEncoderInfo record;
+        model->findById(record, nodeID);
+        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { sent = m_job->sendEncoderRecord(ip, record); },
+                                     DeviceCommands::busyOf(this));
     } else {
         return;
     }
+    DeviceCommands::recordSettings(nodeID, ip, sent);
     scanNodes();
 }
 
