@@ -16,8 +16,9 @@ QString topHelp()
     return QStringLiteral(
                "Usage: quorvane-cli COMMAND [OPTIONS] [ADDRESS...]\n\n"
                "Finds the encoder, decoder and proxy nodes of the LAN and configures them, as the\n"
-               "Quorvane window does. Every command scans first; node commands act on --all or on\n"
-               "the nodes with the given addresses.\n\n"
+               "Quorvane window does. Commands that act on nodes scan first (on every network card\n"
+               "that is up, or on the cards named with --interface) and act on --all or on the\n"
+               "nodes with the given addresses.\n\n"
                "Commands:\n%1\n"
                "Options of every command: --json, --timeout SECONDS, --help.\n"
                "Exit status: 0 every node succeeded, 1 some failed (each named on stderr),\n"
