@@ -405,7 +405,7 @@ private slots:
 
     void englishFilterTextsFit()
     {
-        const auto fits = [this](QComboBox *box) {
+        const auto fits = [](QComboBox *box) {
             QStyleOptionComboBox option;
             option.initFrom(box);
             option.editable = false;
