@@ -22,7 +22,11 @@ if(QV_TS_FILES)
         VERBATIM)
     set_source_files_properties(${QV_QM_CPP} PROPERTIES GENERATED ON SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
     add_custom_target(quorvane_translations DEPENDS ${QV_QM_FILES})
+    # One owner for the generated source: the window and the command line both compile it,
+    # and two rules writing it at once would race.
+    add_custom_target(quorvane_translations_cpp DEPENDS ${QV_QM_CPP})
     target_sources(quorvane_gui PRIVATE ${QV_QM_CPP})
+    add_dependencies(quorvane_gui quorvane_translations_cpp)
     # initGuiResources() registers them: nothing else pulls them out of the static library.
     target_compile_definitions(quorvane_gui PRIVATE QV_HAS_TRANSLATIONS)
     add_dependencies(quorvane_gui quorvane_translations)

@@ -47,11 +47,12 @@ for i in "${!args[@]}"; do
 done
 
 if [ "$inside" -eq 0 ]; then
-    scripts/install-deps.sh
+    # Set-up talk goes to stderr: with --cli, stdout is the command line's alone.
+    scripts/install-deps.sh >&2
     cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     targets=(quorvane quorvane-cli quorvane-nodesim)
     [ "$features" -eq 1 ] && targets+=(quorvane-demoshots)
-    cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+    cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >&2
     exec scripts/netns.sh "$root/scripts/demo.sh" --inside-netns "$@"
 fi
 

@@ -2,6 +2,7 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QStringList>
+#include <QTranslator>
 
 #include "cli/clicommands.h"
 #include "cli/clireport.h"
@@ -52,6 +53,9 @@ int main(int argc, char *argv[])
         QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
         csftpclient::setTransferTrace(false);
     }
+    QTranslator english;
+    if (english.load(QStringLiteral(":/res/res/translate/english_en.qm")))
+        QCoreApplication::installTranslator(&english);
     registerNodeMetaTypes();
     registerCommMetaTypes();
     return CliCommands::run(args);

@@ -72,6 +72,8 @@ private slots:
         // IP order, and the node that shares .2 marked on both rows.
         QCOMPARE(ips, (QStringList{"127.0.1.1", "127.0.1.2", "127.0.1.2", "127.0.1.3", "127.0.1.4", "127.0.1.5"}));
         QCOMPARE(nodes.at(1).toObject().value("conflict").toString(), QStringLiteral("ip"));
+        const sRun csv = cli({"scan", "--csv", "--timeout", "5"});
+        QVERIFY(csv.out.startsWith("No.,Node name,") && csv.out.count('\n') == 7);
 
         const sRun restart = cli({"restart", "--all", "--json", "--timeout", "5"});
         QCOMPARE(restart.status, 0);
