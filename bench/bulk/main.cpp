@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "../common/benchsetup.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
@@ -28,14 +29,7 @@ namespace {
 
 [[noreturn]] void die(const QString &message)
 {
-    std::fprintf(stderr, "bench-bulk: %s\n", qPrintable(message));
-    std::exit(1);
-}
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    if (type != QtDebugMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(text));
+    Bench::die("bench-bulk", message);
 }
 
 long statusKb(const char *key)
@@ -207,11 +201,8 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (qEnvironmentVariable("QV_IN_NETNS") != QLatin1String("1")) {
-        std::fprintf(stderr, "quorvane-bench-bulk: run it through scripts/netns.sh\n");
-        return 2;
-    }
-    qInstallMessageHandler(quietDebug);
+    Bench::requireNamespace("quorvane-bench-bulk");
+    Bench::quietDebug();
     // The program's look, so the indicator and the table paint what they paint there.
     Q_INIT_RESOURCE(res);
     QFile qss(QStringLiteral(":/res/res/stylesheet/stylesheet.qss"));

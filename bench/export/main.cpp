@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "../common/benchsetup.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdataexportwidget.h"
@@ -30,8 +31,7 @@ namespace {
 
 [[noreturn]] void die(const QString &message)
 {
-    std::fprintf(stderr, "bench-export: %s\n", qPrintable(message));
-    std::exit(1);
+    Bench::die("bench-export", message);
 }
 
 QString rowText(QListWidget *list, int i)
@@ -44,17 +44,13 @@ QString rowText(QListWidget *list, int i)
 
 int main(int argc, char *argv[])
 {
-    if (qgetenv("QV_IN_NETNS") != "1")
-        die(QStringLiteral("run inside scripts/netns.sh"));
+    Bench::requireNamespace("bench-export");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initGuiResources();
     installAppStyleSheet(app);
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-    });
+    Bench::quietDebug();
 
     QCommandLineParser p;
     p.addHelpOption();

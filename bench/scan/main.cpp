@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "../common/benchsetup.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
@@ -39,13 +40,6 @@ private:
     const QElapsedTimer &m_clock;
     qint64 m_lastNs = 0;
 };
-
-void quietDebug(QtMsgType type, const QMessageLogContext &, const QString &text)
-{
-    // Per-datagram debug lines would measure the terminal, not the scan.
-    if (type != QtDebugMsg)
-        fprintf(stderr, "%s\n", qPrintable(text));
-}
 
 struct Run
 {
@@ -81,11 +75,8 @@ Run scanOnce(CDeviceCtrlJob &job)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    if (qEnvironmentVariable("QV_IN_NETNS") != QLatin1String("1")) {
-        fprintf(stderr, "quorvane-bench-scan: run it through scripts/netns.sh\n");
-        return 2;
-    }
-    qInstallMessageHandler(quietDebug);
+    Bench::requireNamespace("quorvane-bench-scan");
+    Bench::quietDebug();
 
     const int spreadMs = 50;
     const int rounds = 5;

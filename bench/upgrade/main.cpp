@@ -19,10 +19,12 @@
 #include <memory>
 #include <mutex>
 
+#include "../common/benchsetup.h"
 #include "comm/cobserverlist.h"
 #include "comm/iobserver.h"
 #include "dialog/cdeviceupdatewidget.h"
 #include "dialog/guiresources.h"
+#include "transfer/csftpclient.h"
 #include "transfer/stransinfo.h"
 #include "ui/cprogreslistitem.h"
 #include "../common/stallmeter.h"
@@ -31,8 +33,7 @@ namespace {
 
 [[noreturn]] void die(const QString &message)
 {
-    std::fprintf(stderr, "bench-upgrade: %s\n", qPrintable(message));
-    std::exit(1);
+    Bench::die("bench-upgrade", message);
 }
 
 // Notes when each successful upload ended (called on the transfer threads).
@@ -181,18 +182,15 @@ sAppRound appRound(const QString &package, const QStringList &ips, const QString
 
 int main(int argc, char *argv[])
 {
-    if (qgetenv("QV_IN_NETNS") != "1")
-        die(QStringLiteral("run inside scripts/netns.sh"));
+    Bench::requireNamespace("bench-upgrade");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     initGuiResources();
     installAppStyleSheet(app);
-    // libcurl's own verbose lines would drown the figures.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(msg));
-    });
+    // libcurl's own trace would drown the figures.
+    Bench::quietDebug();
+    csftpclient::setTransferTrace(false);
 
     QCommandLineParser p;
     p.addHelpOption();
