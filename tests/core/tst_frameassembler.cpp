@@ -1,4 +1,5 @@
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <QtTest>
 
 #include "comm/cframeassembler.h"
@@ -6,18 +7,11 @@
 
 namespace {
 
-QByteArray frameOf(uint16_t cmd, const QByteArray &payload)
-{
-    return Frame::build(cmd, payload);
-}
-
 QByteArray rawHeader(uint16_t cmd, uint32_t length)
 {
     QByteArray h(8, '\0');
-    h[0] = char(cmd & 0xff);
-    h[1] = char(cmd >> 8);
-    for (int i = 0; i < 4; ++i)
-        h[4 + i] = char((length >> (8 * i)) & 0xff);
+    qToLittleEndian(cmd, h.data());
+    qToLittleEndian(length, h.data() + 4);
     return h;
 }
 
@@ -37,55 +31,28 @@ class TestFrameAssembler : public QObject
     Q_OBJECT
 
 private slots:
-    void threePiecesGiveOneFrame()
-    {
-        const QByteArray frame = frameOf(13533, "{\"res\": 0}");
-        CFrameAssembler a;
-        Collected c;
-        QCOMPARE(a.feed(frame.constData(), 5, c.sink()), CFrameAssembler::Result::Ok);
-        QVERIFY(a.headerIncomplete());
-        QCOMPARE(a.feed(frame.constData() + 5, 3, c.sink()), CFrameAssembler::Result::Ok);
-        QVERIFY(!a.headerIncomplete());
-        QVERIFY(c.frames.isEmpty());
-        QCOMPARE(a.feed(frame.constData() + 8, size_t(frame.size() - 8), c.sink()), CFrameAssembler::Result::Ok);
-        QCOMPARE(c.frames, QList<QByteArray>{frame});
-        QCOMPARE(a.received(), size_t(0));
-    }
-
-    void framesInOneSegmentComeInOrder()
-    {
-        const QByteArray one = frameOf(13533, "first");
-        const QByteArray empty = frameOf(14017, QByteArray()); // length 8, no payload
-        const QByteArray two = frameOf(14017, "second frame");
-        const QByteArray stream = one + empty + two;
-        CFrameAssembler a;
-        Collected c;
-        QCOMPARE(a.feed(stream.constData(), size_t(stream.size()), c.sink()), CFrameAssembler::Result::Ok);
-        QCOMPARE(c.frames, (QList<QByteArray>{one, empty, two}));
-        QCOMPARE(c.frames.at(1).size(), 8);
-    }
-
-    // Any way of cutting a stream of valid frames gives the same frames.
+    // Any way of cutting a stream of valid frames (empty ones among them) gives the same
+    // frames; the first round feeds a few bytes at a time, so headers are cut too.
     void anySplitGivesTheSameFrames()
     {
         QRandomGenerator rng(42);
         QList<QByteArray> frames;
         QByteArray stream;
         for (int i = 0; i < 200; ++i) {
-            QByteArray payload(int(rng.bounded(0, 3000)), char('a' + i % 26));
-            frames.append(frameOf(uint16_t(10000 + i), payload));
+            QByteArray payload(i % 20 == 0 ? 0 : int(rng.bounded(1, 3000)), char('a' + i % 26));
+            frames.append(Frame::build(uint16_t(10000 + i), payload));
             stream += frames.last();
         }
         for (int round = 0; round < 20; ++round) {
             CFrameAssembler a;
             Collected c;
-            int pos = 0;
-            while (pos < stream.size()) {
-                const int n = qMin(stream.size() - pos, int(rng.bounded(1, 9000)));
+            for (int pos = 0; pos < stream.size();) {
+                const int n = qMin(stream.size() - pos, int(rng.bounded(1, round == 0 ? 10 : 9000)));
                 QCOMPARE(a.feed(stream.constData() + pos, size_t(n), c.sink()), CFrameAssembler::Result::Ok);
                 pos += n;
             }
             QCOMPARE(c.frames, frames);
+            QCOMPARE(a.received(), size_t(0));
         }
     }
 
@@ -101,12 +68,10 @@ private slots:
     void badLengthsDropEverything()
     {
         QFETCH(uint32_t, length);
-        const QByteArray good = frameOf(13533, "ok");
-        const QByteArray bad = rawHeader(13533, length) + QByteArray(64, 'x');
+        const QByteArray good = Frame::build(13533, "ok");
+        const QByteArray stream = good + rawHeader(13533, length) + QByteArray(64, 'x');
         CFrameAssembler a;
         Collected c;
-        // A partial frame is buffered before the bad header arrives in a later frame.
-        const QByteArray stream = good + bad;
         QCOMPARE(a.feed(stream.constData(), size_t(stream.size()), c.sink()), CFrameAssembler::Result::BadLength);
         QCOMPARE(c.frames, QList<QByteArray>{good});
         QCOMPARE(a.received(), size_t(0));
@@ -119,12 +84,11 @@ private slots:
     {
         CFrameAssembler a;
         Collected c;
-        const QByteArray header = rawHeader(13533, CFrameAssembler::kMaxFrameLength);
-        QCOMPARE(a.feed(header.constData(), 8, c.sink()), CFrameAssembler::Result::Ok);
-        const QByteArray body(int(CFrameAssembler::kMaxFrameLength - 8), 'z');
-        QCOMPARE(a.feed(body.constData(), size_t(body.size()), c.sink()), CFrameAssembler::Result::Ok);
-        QCOMPARE(c.frames.size(), 1);
-        QCOMPARE(c.frames.first().size(), int(CFrameAssembler::kMaxFrameLength));
+        const QByteArray frame = rawHeader(13533, CFrameAssembler::kMaxFrameLength)
+            + QByteArray(int(CFrameAssembler::kMaxFrameLength - 8), 'z');
+        QCOMPARE(a.feed(frame.constData(), 8, c.sink()), CFrameAssembler::Result::Ok);
+        QCOMPARE(a.feed(frame.constData() + 8, size_t(frame.size() - 8), c.sink()), CFrameAssembler::Result::Ok);
+        QCOMPARE(c.frames, QList<QByteArray>{frame});
     }
 };
 
