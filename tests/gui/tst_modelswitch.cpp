@@ -1,17 +1,28 @@
-// Decoder mode switch: filter, ticks, select-all and apply; the proxy log level dialog.
+// The hub's command dialogs up to the point where something would be sent: decoder mode
+// switch, proxy log level, the to-switch list of a type switch, and the questions of the
+// bulk commands.
 #include <QComboBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "cappconfig.h"
+#include "comm/cdevicectrljob.h"
+#include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cnodescanui/customcheckbox.h"
 #include "dialog/cproxyloglevel.h"
+#include "dialog/ctypeswitchwidget.h"
+#include "dialog/devicecommands.h"
+#include "dialog/listitemdelegate.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "ui/cbanwheelcombobox.h"
+#include "ui/cmessagedialog.h"
 
 namespace {
 void addDecoder(int64_t id, const char *name, const char *ip, int mode)
@@ -25,10 +36,27 @@ void addDecoder(int64_t id, const char *name, const char *ip, int mode)
     CDecoderList::instance().addNode(d);
 }
 
-QList<int64_t> idsOf(const QList<sDecoderInfo> &list)
+sDeviceInfo node(int64_t id, const char *name, const char *ip, int type)
+{
+    sDeviceInfo n;
+    n.id = id;
+    n.name = name;
+    n.ip = ip;
+    n.nodeType = type;
+    return n;
+}
+
+QList<sDeviceInfo> threeNodes()
+{
+    return {node(11, "大厅-1", "127.0.1.11", DecoderNode), node(12, "Lobby-Cam", "127.0.1.12", EncoderNode),
+            node(13, "会议室", "127.0.1.13", DecoderNode)};
+}
+
+template <typename T>
+QList<int64_t> idsOf(const T &list)
 {
     QList<int64_t> ids;
-    for (const sDecoderInfo &d : list)
+    for (const auto &d : list)
         ids << d.id;
     return ids;
 }
@@ -38,11 +66,24 @@ class TstModelSwitch : public QObject
 {
     Q_OBJECT
 
-private:
     CNodeListModel *m_model = nullptr;
+    QTemporaryDir m_config;
+
+    // Clicks at a point of a type switch row, relative to the row's right edge.
+    static void clickRow(CTypeSwitchWidget &dlg, int row, int fromRight)
+    {
+        QTableWidget *t = dlg.table();
+        const QRect r = t->visualRect(t->model()->index(row, 0));
+        QTest::mouseClick(t->viewport(), Qt::LeftButton, {}, QPoint(r.x() + r.width() - fromRight, r.center().y()));
+    }
 
 private slots:
-    void initTestCase() { ModalDriver::useProgramLook(); }
+    void initTestCase()
+    {
+        ModalDriver::useProgramLook();
+        // A command records its outcome beside the configuration: not into the user's documents.
+        CAppConfig::instance()->setConfigDirOverride(m_config.path());
+    }
 
     void init()
     {
@@ -62,35 +103,26 @@ private slots:
 
     void cleanupTestCase() { delete m_model; }
 
-    void listIsSortedByNameAndFiltered()
+    void modeListSortedFilteredAndTicked()
     {
         CModelSwitch dlg(m_model);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTableWidget *t = dlg.table();
         QCOMPARE(t->rowCount(), 6);
         QCOMPARE(t->item(0, 1)->text(), QStringLiteral("a-Seat"));
         QCOMPARE(t->item(5, 1)->text(), QStringLiteral("f-Wall"));
         QCOMPARE(t->item(0, 2)->text(), QStringLiteral("坐席"));
-        QCOMPARE(dlg.rowBox(0)->text(), QStringLiteral("1"));
-
-        dlg.filterBox()->setCurrentIndex(2); // 坐席
-        QCOMPARE(t->rowCount(), 3);
-        QStringList names;
-        for (int r = 0; r < 3; ++r) {
-            names << t->item(r, 1)->text();
-            QCOMPARE(t->item(r, 2)->text(), QStringLiteral("坐席"));
-        }
-        QCOMPARE(names, (QStringList{"a-Seat", "c-Seat", "e-Seat"}));
         dlg.filterBox()->setCurrentIndex(3);
         QCOMPARE(t->rowCount(), 1);
         QCOMPARE(t->item(0, 1)->text(), QStringLiteral("b-Matrix"));
-    }
+        dlg.filterBox()->setCurrentIndex(2); // 坐席
+        QStringList names;
+        for (int r = 0; r < t->rowCount(); ++r)
+            names << t->item(r, 1)->text();
+        QCOMPARE(names, (QStringList{"a-Seat", "c-Seat", "e-Seat"}));
 
-    void ticksDriveTheHeaderAndFilterClearsThem()
-    {
-        CModelSwitch dlg(m_model);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.filterBox()->setCurrentIndex(2);
+        // Ticking every row ticks the header; unticking one unticks it.
         for (int r = 0; r < 3; ++r)
             QTest::mouseClick(dlg.rowBox(r), Qt::LeftButton, {}, QPoint(5, 18));
         QVERIFY(dlg.headerBox()->isChecked());
@@ -98,13 +130,15 @@ private slots:
         QTest::mouseClick(dlg.rowBox(1), Qt::LeftButton, {}, QPoint(5, 18));
         QVERIFY(!dlg.headerBox()->isChecked());
         QCOMPARE(dlg.headerBox()->text(), QStringLiteral("序号"));
-
         // A new filter forgets every tick made before.
         dlg.filterBox()->setCurrentIndex(0);
         for (const sDecoderInfo &d : dlg.decoderList())
             QVERIFY(!d.selected);
         for (int r = 0; r < dlg.table()->rowCount(); ++r)
             QVERIFY(!dlg.rowBox(r)->isChecked());
+        QCOMPARE(ModalDriver::messageFrom([&] { dlg.okButton()->click(); }), QStringLiteral("请选择需要切换的设备"));
+        QVERIFY(dlg.isVisible());
+        QVERIFY(dlg.resultList().isEmpty());
     }
 
     void selectAllAndApplyOnlyTicked()
@@ -115,36 +149,17 @@ private slots:
         dlg.filterBox()->setCurrentIndex(2); // the three seats
         QTest::mouseClick(dlg.headerBox(), Qt::LeftButton, {}, QPoint(5, 8));
         QCOMPARE(dlg.headerBox()->text(), QStringLiteral("序号(3)"));
-        int ticked = 0;
-        for (const sDecoderInfo &d : dlg.decoderList()) {
+        for (const sDecoderInfo &d : dlg.decoderList())
             QCOMPARE(d.selected, d.mode == 1);
-            ticked += d.selected;
-        }
-        QCOMPARE(ticked, 3);
-        for (int r = 0; r < 3; ++r)
-            QVERIFY(dlg.rowBox(r)->isChecked());
-
         dlg.targetBox()->setCurrentIndex(2); // 矩阵
         dlg.onOkClicked();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(idsOf(dlg.resultList()), (QList<int64_t>{3, 2, 5}));
-        for (const sDecoderInfo &d : dlg.resultList())
-            QCOMPARE(d.mode, 2);
         // Written back into the table's model; the others keep their modes.
         QList<int> modes;
         for (int64_t id = 1; id <= 6; ++id)
             modes << m_model->decoderById(id)->mode;
         QCOMPARE(modes, (QList<int>{0, 2, 2, 2, 2, 0}));
-    }
-
-    void okWithNothingTickedStaysOpen()
-    {
-        CModelSwitch dlg(m_model);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(ModalDriver::messageFrom([&] { dlg.okButton()->click(); }), QStringLiteral("请选择需要切换的设备"));
-        QVERIFY(dlg.isVisible());
-        QVERIFY(dlg.resultList().isEmpty());
     }
 
     void proxyDialogDefaultsAndLookup()
@@ -154,7 +169,6 @@ private slots:
             CProxyLogLevel dlg;
             QCOMPARE(dlg.proxy().id, 0);
             QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("INFO"));
-            QCOMPARE(dlg.levelBox()->count(), 4);
         }
         sEncoderInfo proxy;
         proxy.id = 77;
@@ -165,6 +179,136 @@ private slots:
         CProxyLogLevel dlg;
         QCOMPARE(dlg.proxy().id, 77);
         QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("ERROR"));
+    }
+
+    void typeSwitchRowsAndRemoval()
+    {
+        CTypeSwitchWidget dlg;
+        dlg.setNodeList(threeNodes());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        const QModelIndex dec = dlg.table()->model()->index(0, 0);
+        QCOMPARE(dec.data(ListItemDelegate::NameRole).toString(), QStringLiteral("大厅-1"));
+        QCOMPARE(dec.data(ListItemDelegate::CurrentTypeRole).toString(), QStringLiteral("解码节点"));
+        QCOMPARE(dec.data(ListItemDelegate::TargetTypeRole).toString(), QStringLiteral("编码节点"));
+        QCOMPARE(dlg.table()->model()->index(1, 0).data(ListItemDelegate::TargetTypeRole).toString(),
+                 QStringLiteral("解码节点"));
+
+        // Outside the close-icon square: nothing asks, nothing goes.
+        {
+            auto none = ModalDriver::expectNone();
+            clickRow(dlg, 0, 60);
+            QTest::qWait(200);
+        }
+        QCOMPARE(dlg.nodeList().size(), 3);
+        // Inside, declined: the row stays.
+        QString question;
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([&question](CDeviceRestartDlg *w) {
+                question = w->text();
+                w->reject();
+            });
+            clickRow(dlg, 0, 25);
+        }
+        QCOMPARE(question, QStringLiteral("是否将此节点移出待切换列表？"));
+        QCOMPARE(dlg.nodeList().size(), 3);
+        // Confirmed: the node at that row goes, the table shrinks.
+        for (int row : {1, 0}) {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+            clickRow(dlg, row, 25);
+        }
+        QCOMPARE(idsOf(dlg.nodeList()), QList<int64_t>{13});
+        QCOMPARE(dlg.table()->rowCount(), 1);
+        // The last node: confirmed, then refused with a message.
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+        QCOMPARE(ModalDriver::messageFrom([&] { clickRow(dlg, 0, 25); }), QStringLiteral("待切换列表不能为空"));
+        QCOMPARE(dlg.nodeList().size(), 1);
+    }
+
+    void typeSwitchSummaryAndNewAttempt()
+    {
+        QList<QList<int64_t>> calls;
+        const CTypeSwitchWidget::Switcher switcher = [&calls](const QList<sDeviceInfo> &nodes,
+                                                              QList<sDeviceInfo> &failed) {
+            for (const sDeviceInfo &n : nodes) {
+                if (n.id == 12 && calls.isEmpty())
+                    failed << n;
+            }
+            calls << idsOf(nodes);
+        };
+        QStringList summary;
+        QList<int64_t> secondList;
+        // The list, the summary, then the list again with the failed node.
+        auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->accept(); });
+        auto box = ModalDriver::expect<CMessageDialog>([&](CMessageDialog *m) {
+            for (QLabel *l : m->findChildren<QLabel *>())
+                summary << l->text();
+            m->accept();
+        });
+        auto again = ModalDriver::expect<CTypeSwitchWidget>([&](CTypeSwitchWidget *w) {
+            secondList = idsOf(w->nodeList());
+            w->accept();
+        });
+        QVERIFY(CTypeSwitchWidget::run(threeNodes(), switcher));
+        QCOMPARE(calls, (QList<QList<int64_t>>{{11, 12, 13}, {12}}));
+        QCOMPARE(secondList, QList<int64_t>{12});
+        const QString all = summary.join(QLatin1Char('|'));
+        QVERIFY2(all.contains(QStringLiteral("切换结果")) && summary.contains(QStringLiteral("3")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("<font color ='green'>2</font>")), qPrintable(all));
+        QVERIFY2(all.contains(QStringLiteral("<font color ='red'>1 ( 127.0.1.12 ")), qPrintable(all));
+    }
+
+    void typeSwitchEndsOnClosedSummaryOrCancelledList()
+    {
+        int calls = 0;
+        const CTypeSwitchWidget::Switcher failAll = [&calls](const QList<sDeviceInfo> &nodes,
+                                                             QList<sDeviceInfo> &failed) {
+            ++calls;
+            failed = nodes;
+        };
+        {
+            auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->accept(); });
+            auto summary = ModalDriver::expect<CMessageDialog>([](CMessageDialog *m) { m->reject(); });
+            QVERIFY(CTypeSwitchWidget::run(threeNodes(), failAll));
+        }
+        QCOMPARE(calls, 1);
+        QVERIFY(!QApplication::activeModalWidget());
+        auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->reject(); });
+        QVERIFY(!CTypeSwitchWidget::run(threeNodes(), failAll));
+        QCOMPARE(calls, 1);
+    }
+
+    // Without a selection, or with a question declined, a bulk command ends without a rescan.
+    void bulkCommandsEndEarly()
+    {
+        CDeviceCtrlJob job(nullptr);
+        CNodeListModel model;
+        bool rescan = false;
+        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::switchType(job, model, {}, nullptr); });
+        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::restart(job, {}, nullptr); });
+        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::factoryReset(job, {}, nullptr); });
+        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::exportData(job, {}, nullptr); });
+        QVERIFY(!rescan);
+
+        const SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
+        QString question;
+        const auto decline = [&question](CDeviceRestartDlg *dlg) {
+            question = dlg->text();
+            dlg->reject();
+        };
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+            QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+        }
+        QCOMPARE(question, QStringLiteral("是否重启设备？"));
+        {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+            QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));
+        }
+        auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
+        DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
+        QVERIFY(!rescan);
+        QCOMPARE(question, QStringLiteral("是否同步当前系统时间到所有设备？"));
     }
 };
 
