@@ -1,4 +1,3 @@
-#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -39,12 +38,6 @@ private slots:
 #else
         QCOMPARE(instance.serverName(), QStringLiteral("my_local_server"));
 #endif
-    }
-
-    void nobodyListening()
-    {
-        CSingleInstance lone(QStringLiteral("qv_test_nobody"));
-        QVERIFY(!lone.notifyRunning(200));
     }
 
     void silentClientDoesNotBlock()
@@ -120,6 +113,7 @@ private slots:
     void staleNameIsTakenOver()
     {
         // A server name left behind by a crashed instance: nobody answers, so the new one takes it.
+        QVERIFY(!CSingleInstance(QStringLiteral("qv_test_nobody")).notifyRunning(200));
         const QString name = CSingleInstance::defaultServerName(QStringLiteral("qv_test_stale"));
         QFile stale(name);
         QVERIFY(stale.open(QIODevice::WriteOnly));
