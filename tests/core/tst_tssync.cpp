@@ -1,10 +1,12 @@
 // The translation sources must follow the code: lupdate over src/ may neither add a
-// text (a tr() the translations do not know) nor drop one (an entry no code shows).
+// text (a tr() the translations do not know) nor drop one (an entry no code shows); and
+// the compiled catalogues (built with the widget library) must say what the sources say.
 #include <QFile>
 #include <QHash>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
+#include <QTranslator>
 #include <QXmlStreamReader>
 #include <QtTest>
 
@@ -62,7 +64,7 @@ struct TsFile
 {
     QSet<Key> all;
     QSet<Key> live; // neither obsolete nor vanished
-    int messages = 0;
+    QList<QPair<Key, QString>> entries; // in file order, with their translations
 };
 
 bool readTs(const QString &path, TsFile *out, QString *error)
@@ -83,8 +85,8 @@ bool readTs(const QString &path, TsFile *out, QString *error)
         } else if (xml.name() == QLatin1String("source")) {
             source = xml.readElementText();
         } else if (xml.name() == QLatin1String("translation")) {
-            const auto type = xml.attributes().value(QLatin1String("type"));
-            ++out->messages;
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
+            out->entries.append({{context, source}, xml.readElementText()});
             out->all.insert({context, source});
             if (type != QLatin1String("obsolete") && type != QLatin1String("vanished"))
                 out->live.insert({context, source});
@@ -116,100 +118,112 @@ class TestTsSync final : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void initTestCase();
-    void lupdateAddsAndDropsNothing_data();
-    void lupdateAddsAndDropsNothing();
-    void bothLanguagesHoldTheSameTexts();
-    void everyTrClassHasItsOwnContext();
-
-private:
     QTemporaryDir m_tmp;
     QString m_log;
-};
 
-void TestTsSync::initTestCase()
-{
-    QVERIFY(m_tmp.isValid());
-    QStringList args{QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral(QV_SOURCE_DIR "/src"),
-                     QStringLiteral("-ts")};
-    for (const char *name : {"english_en", "chinese_cn"}) {
-        const QString copy = m_tmp.filePath(QLatin1String(name) + QStringLiteral(".ts"));
-        QVERIFY(QFile::copy(tsPath(QLatin1String(name)), copy));
-        QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
-        args << copy;
-    }
-    QProcess lupdate;
-    lupdate.setProcessChannelMode(QProcess::MergedChannels);
-    lupdate.start(QStringLiteral(QV_LUPDATE), args);
-    QVERIFY2(lupdate.waitForFinished(120000), qPrintable(lupdate.errorString()));
-    m_log = QString::fromUtf8(lupdate.readAll());
-    QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, qPrintable(m_log));
-}
-
-void TestTsSync::lupdateAddsAndDropsNothing_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::newRow("english") << QStringLiteral("english_en");
-    QTest::newRow("chinese") << QStringLiteral("chinese_cn");
-}
-
-void TestTsSync::lupdateAddsAndDropsNothing()
-{
-    QFETCH(QString, name);
-    TsFile before, after;
-    QString error;
-    QVERIFY2(readTs(tsPath(name), &before, &error), qPrintable(error));
-    QVERIFY2(readTs(m_tmp.filePath(name + QStringLiteral(".ts")), &after, &error), qPrintable(error));
-    QCOMPARE(before.all.size(), before.messages); // no text twice in one context
-    QCOMPARE(before.live, before.all);            // nothing kept as obsolete
-
-    // What the code shows, with a shared base's texts in each of its dialogs' contexts.
-    QSet<Key> shown;
-    for (const Key &k : qAsConst(after.live)) {
-        const auto base = contextsOfBase().constFind(k.first);
-        if (base == contextsOfBase().constEnd()) {
-            shown.insert(k);
-            continue;
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_tmp.isValid());
+        QStringList args{QStringLiteral("-locations"), QStringLiteral("none"), QStringLiteral(QV_SOURCE_DIR "/src"),
+                         QStringLiteral("-ts")};
+        for (const char *name : {"english_en", "chinese_cn"}) {
+            const QString copy = m_tmp.filePath(QLatin1String(name) + QStringLiteral(".ts"));
+            QVERIFY(QFile::copy(tsPath(QLatin1String(name)), copy));
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+            args << copy;
         }
-        for (const QString &context : *base)
-            shown.insert({context, k.second});
+        QProcess lupdate;
+        lupdate.setProcessChannelMode(QProcess::MergedChannels);
+        lupdate.start(QStringLiteral(QV_LUPDATE), args);
+        QVERIFY2(lupdate.waitForFinished(120000), qPrintable(lupdate.errorString()));
+        m_log = QString::fromUtf8(lupdate.readAll());
+        QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, qPrintable(m_log));
     }
 
-    const QSet<Key> added = shown - before.all - shownWithoutEntry();
-    const QSet<Key> dropped = before.all - shown - entriesWithoutLiteral();
-    // QVERIFY2 cuts long messages: the lists go to the log whole.
-    if (!added.isEmpty())
-        qWarning().noquote() << "texts in the code without an entry:\n" + describe(added);
-    if (!dropped.isEmpty())
-        qWarning().noquote() << "entries no code shows:\n" + describe(dropped);
-    QVERIFY(added.isEmpty());
-    QVERIFY(dropped.isEmpty());
+    void lupdateAddsAndDropsNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("english") << QStringLiteral("english_en");
+        QTest::newRow("chinese") << QStringLiteral("chinese_cn");
+    }
 
-    // The exceptions must stay true, or they would hide a later mistake.
-    const QSet<Key> staleShown = shownWithoutEntry() - (shown - before.all);
-    QVERIFY2(staleShown.isEmpty(), qPrintable(QStringLiteral("no longer shown, or given an entry:\n") + describe(staleShown)));
-    const QSet<Key> staleKept = entriesWithoutLiteral() - (before.all - shown);
-    QVERIFY2(staleKept.isEmpty(), qPrintable(QStringLiteral("missing, or now found in the code:\n") + describe(staleKept)));
-}
+    void lupdateAddsAndDropsNothing()
+    {
+        QFETCH(QString, name);
+        TsFile before, after;
+        QString error;
+        QVERIFY2(readTs(tsPath(name), &before, &error), qPrintable(error));
+        QVERIFY2(readTs(m_tmp.filePath(name + QStringLiteral(".ts")), &after, &error), qPrintable(error));
+        QCOMPARE(before.all.size(), before.entries.size()); // no text twice in one context
+        QCOMPARE(before.live, before.all);            // nothing kept as obsolete
 
-void TestTsSync::bothLanguagesHoldTheSameTexts()
-{
-    TsFile english, chinese;
-    QString error;
-    QVERIFY2(readTs(tsPath(QStringLiteral("english_en")), &english, &error), qPrintable(error));
-    QVERIFY2(readTs(tsPath(QStringLiteral("chinese_cn")), &chinese, &error), qPrintable(error));
-    QVERIFY2(english.all == chinese.all,
-             qPrintable(QStringLiteral("only English:\n") + describe(english.all - chinese.all)
-                        + QStringLiteral("\nonly Chinese:\n") + describe(chinese.all - english.all)));
-}
+        // What the code shows, with a shared base's texts in each of its dialogs' contexts.
+        QSet<Key> shown;
+        for (const Key &k : qAsConst(after.live)) {
+            const auto base = contextsOfBase().constFind(k.first);
+            if (base == contextsOfBase().constEnd()) {
+                shown.insert(k);
+                continue;
+            }
+            for (const QString &context : *base)
+                shown.insert({context, k.second});
+        }
 
-// tr() in a class without Q_OBJECT looks its text up under "QObject" at run time, so
-// the entry lupdate files under the class name would never be found.
-void TestTsSync::everyTrClassHasItsOwnContext()
-{
-    QVERIFY2(!m_log.contains(QLatin1String("lacks Q_OBJECT")), qPrintable(m_log));
-}
+        const QSet<Key> added = shown - before.all - shownWithoutEntry();
+        const QSet<Key> dropped = before.all - shown - entriesWithoutLiteral();
+        // QVERIFY2 cuts long messages: the lists go to the log whole.
+        if (!added.isEmpty())
+            qWarning().noquote() << "texts in the code without an entry:\n" + describe(added);
+        if (!dropped.isEmpty())
+            qWarning().noquote() << "entries no code shows:\n" + describe(dropped);
+        QVERIFY(added.isEmpty());
+        QVERIFY(dropped.isEmpty());
+
+        // The exceptions must stay true, or they would hide a later mistake.
+        const QSet<Key> staleShown = shownWithoutEntry() - (shown - before.all);
+        QVERIFY2(staleShown.isEmpty(), qPrintable(QStringLiteral("no longer shown, or given an entry:\n") + describe(staleShown)));
+        const QSet<Key> staleKept = entriesWithoutLiteral() - (before.all - shown);
+        QVERIFY2(staleKept.isEmpty(), qPrintable(QStringLiteral("missing, or now found in the code:\n") + describe(staleKept)));
+    }
+
+    // The compiled catalogues: every English entry comes out of the .qm as written in the
+    // .ts, and the Chinese catalogue carries the same entries, each mapping to itself.
+    void compiledCatalogues()
+    {
+        QTranslator english, chinese;
+        const QString dir = QStringLiteral(QV_BUILD_DIR "/translate/");
+        QVERIFY2(english.load(dir + QStringLiteral("english_en.qm")), qPrintable(dir));
+        QVERIFY2(chinese.load(dir + QStringLiteral("chinese_cn.qm")), qPrintable(dir));
+        TsFile en, cn;
+        QString error;
+        QVERIFY2(readTs(tsPath(QStringLiteral("english_en")), &en, &error), qPrintable(error));
+        QVERIFY2(readTs(tsPath(QStringLiteral("chinese_cn")), &cn, &error), qPrintable(error));
+        QVERIFY(en.entries.size() > 100);
+        QCOMPARE(cn.entries.size(), en.entries.size());
+        for (int i = 0; i < en.entries.size(); ++i) {
+            const Key &k = en.entries.at(i).first;
+            const QByteArray context = k.first.toUtf8(), source = k.second.toUtf8();
+            const QString where = k.first + QLatin1Char(' ') + k.second;
+            QVERIFY2(!en.entries.at(i).second.isEmpty(), qPrintable(where));
+            QCOMPARE(english.translate(context.constData(), source.constData()), en.entries.at(i).second);
+            QVERIFY2(cn.entries.at(i).first == k, qPrintable(where));
+            QCOMPARE(chinese.translate(context.constData(), source.constData()), k.second);
+        }
+        // Entries are per class: a text without one for its class stays as written.
+        QVERIFY(QCoreApplication::installTranslator(&english));
+        QCOMPARE(QCoreApplication::translate("CMessageDialog", "切换结果"), QStringLiteral("切换结果"));
+        QCOMPARE(QCoreApplication::translate("CMainTitleBar", "是否重启设备？"), QStringLiteral("是否重启设备？"));
+        QCoreApplication::removeTranslator(&english);
+    }
+
+    // tr() in a class without Q_OBJECT looks its text up under "QObject" at run time, so
+    // the entry lupdate files under the class name would never be found.
+    void everyTrClassHasItsOwnContext()
+    {
+        QVERIFY2(!m_log.contains(QLatin1String("lacks Q_OBJECT")), qPrintable(m_log));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTsSync)
 #include "tst_tssync.moc"
