@@ -5,8 +5,8 @@
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
 
-// What the transfer client decides without a network: URLs, local names,
-// which progress values go on, and the client list.
+// What the transfer client decides without a network: URLs, local names and which
+// progress values go on. Finding each node's client is exercised by tst_upgradeflow.
 class TestSftpClient final : public QObject
 {
     Q_OBJECT
@@ -88,28 +88,6 @@ private slots:
         QVERIFY(throttle.pass(103, 30, true));  // the end always shows
         QVERIFY(!throttle.pass(104, 30, true)); // but only once
         QVERIFY(throttle.pass(153, 31, false));
-    }
-
-    void managerKeepsClientsWithAnIp()
-    {
-        CUpdateManagerCtrl manager;
-        sTransInfo info;
-        QVERIFY(!manager.addClient(info));
-        QVERIFY(!manager.findClient(QString()));
-
-        info.ip = QStringLiteral("127.0.1.5");
-        info.localPath = QStringLiteral("/a/first.bin");
-        QVERIFY(manager.addClient(info));
-        info.localPath = QStringLiteral("/a/second.bin");
-        QVERIFY(manager.addClient(info));
-        info.ip = QStringLiteral("127.0.1.6");
-        QVERIFY(manager.addClient(info));
-
-        csftpclient *first = manager.findClient(QStringLiteral("127.0.1.5"));
-        QVERIFY(first);
-        QCOMPARE(first->ip(), QStringLiteral("127.0.1.5"));
-        QVERIFY(first != manager.findClient(QStringLiteral("127.0.1.6")));
-        QVERIFY(!manager.findClient(QStringLiteral("127.0.1.7")));
     }
 
     void packageSize()
