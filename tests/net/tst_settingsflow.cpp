@@ -1,5 +1,6 @@
-// Settings, add node and node log export end to end: the hub opens the dialogs,
-// the test drives them like the operator, the simulated nodes take the commands.
+// Against the simulated LAN: the control job's commands (scan, restart, reset, type,
+// network plan, import), and settings, add node and node log export end to end, where
+// the hub opens the dialogs and the test drives them like the operator.
 
 #include <QtTest>
 
@@ -11,7 +12,12 @@
 
 #include "cappconfig.h"
 #include "ccommandhistory.h"
+#include "comm/ccommandsender.h"
 #include "comm/cdevicectrljob.h"
+#include "comm/cdevicectrlobserver.h"
+#include "comm/cobserverlist.h"
+#include "comm/ctcpclient.h"
+#include "comm/ctcpmanager.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
@@ -21,7 +27,9 @@
 #include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/menutype.h"
 #include "modaldriver.h"
+#include "netfakes.h"
 #include "model/cdecoderlist.h"
+#include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "simlan.h"
 #include "ui/cbanwheelcombobox.h"
@@ -41,6 +49,44 @@ T *child(QWidget *dlg, const char *name)
     return w;
 }
 
+// The table page's observer: registered for the test's life, like the page's.
+class StoreObserver final
+{
+public:
+    StoreObserver() { CObserverList::instance().add(&observer); }
+    ~StoreObserver() { CObserverList::instance().remove(&observer); }
+    CDeviceCtrlObserver observer;
+};
+
+QSet<QString> ipsOf(const QJsonArray &nodes, int type = 0)
+{
+    QSet<QString> out;
+    for (const QJsonValue &v : nodes) {
+        const QJsonObject o = v.toObject();
+        if (type == 0 || o.value("type").toInt() == type)
+            out.insert(o.value("ip").toString());
+    }
+    return out;
+}
+
+template <typename Store>
+QSet<QString> storeIps(const Store &store)
+{
+    QSet<QString> out;
+    for (const auto &r : store.nodes())
+        out.insert(QString::fromUtf8(r.ip));
+    return out;
+}
+
+sSelectedNode selected(const QJsonObject &node)
+{
+    sSelectedNode s;
+    s.id = int64_t(node.value("id").toDouble());
+    s.ip = node.value("ip").toString().toUtf8();
+    s.nodeType = node.value("type").toInt();
+    return s;
+}
+
 } // namespace
 
 class TestSettingsFlow : public QObject
@@ -48,20 +94,24 @@ class TestSettingsFlow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { registerCommMetaTypes(); }
     void init();
     void cleanup();
 
-    void renameDecoderAndChangeMode();
-    void encoderSettingsReachNode();
+    void decoderAndEncoderSettingsReachTheNodes();
     void addNodeFindsNodeByAddress();
     void nodeLogExport();
+    void scanFindsEveryNode();
+    void restartAndResetResults();
+    void switchNodeTypes();
+    void networkPlanMovesTheNodes();
+    void refusedAndUnsentImports();
 
 private:
     bool startHub(const QStringList &simArgs, bool withSftp = false);
     CMainShowWidget *page() const { return m_hub->mainShowWidget(); }
     CNodeListModel *model() const { return page()->nodeListModel(); }
     int rowOf(int64_t id) const;
-    QRect rowRect(int row) const;
     void sendMouse(QEvent::Type type, const QPoint &pos);
     void doubleClickRow(int row);
 
@@ -81,6 +131,10 @@ void TestSettingsFlow::cleanup()
 {
     m_hub.reset();
     m_lan.reset();
+    CTcpManager::instance().removeAll();
+    QTRY_COMPARE(CTcpclient::instances(), 0);
+    CDecoderList::instance().clearNodes();
+    CEncoderList::instance().clearNodes();
 }
 
 bool TestSettingsFlow::startHub(const QStringList &simArgs, bool withSftp)
@@ -109,11 +163,6 @@ int TestSettingsFlow::rowOf(int64_t id) const
     return -1;
 }
 
-QRect TestSettingsFlow::rowRect(int row) const
-{
-    return page()->tableView()->visualRect(model()->itemModel()->index(row, 0));
-}
-
 void TestSettingsFlow::sendMouse(QEvent::Type type, const QPoint &pos)
 {
     QWidget *viewport = page()->tableView()->viewport();
@@ -125,7 +174,7 @@ void TestSettingsFlow::sendMouse(QEvent::Type type, const QPoint &pos)
 // What a real double-click on the row's name delivers.
 void TestSettingsFlow::doubleClickRow(int row)
 {
-    const QRect r = rowRect(row);
+    const QRect r = page()->tableView()->visualRect(model()->itemModel()->index(row, 0));
     const QPoint pos(r.left() + 200, r.center().y());
     sendMouse(QEvent::MouseButtonPress, pos);
     sendMouse(QEvent::MouseButtonRelease, pos);
@@ -133,15 +182,12 @@ void TestSettingsFlow::doubleClickRow(int row)
     sendMouse(QEvent::MouseButtonRelease, pos);
 }
 
-void TestSettingsFlow::renameDecoderAndChangeMode()
+void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
 {
     QVERIFY(startHub({"--decoders", "2", "--encoders", "1"}));
-    QCOMPARE(model()->decoders().size(), 2);
     const sDecoderInfo before = model()->decoders().at(1);
     const int64_t id = before.id;
     const int newMode = before.mode == 2 ? 1 : 2;
-    const int row = rowOf(id);
-    QVERIFY(row >= 0);
 
     QString openedFor;
     auto watch = ModalDriver::expect<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
@@ -151,7 +197,7 @@ void TestSettingsFlow::renameDecoderAndChangeMode()
         child<CBanWheelComboBox>(dlg, "modeCombo")->setCurrentIndex(newMode);
         dlg->okButton()->click();
     });
-    doubleClickRow(row);
+    doubleClickRow(rowOf(id));
     QVERIFY(watch.came());
     QCOMPARE(openedFor, QString::fromUtf8(before.ip));
 
@@ -160,40 +206,30 @@ void TestSettingsFlow::renameDecoderAndChangeMode()
     QCOMPARE(sent.size(), 1);
     QCOMPARE(sent.first().value("node").toString(), QString::fromUtf8(before.ip));
     const sDecoderInfo *after = model()->decoderById(id);
-    QVERIFY(after);
-    QCOMPARE(QString::fromUtf8(after->name), QStringLiteral("大厅二号"));
-    QCOMPARE(after->mode, newMode);
-    QCOMPARE(after->ip, before.ip);
+    QVERIFY(after && after->mode == newMode && after->ip == before.ip);
     QCOMPARE(page()->rows().at(rowOf(id)).name, QStringLiteral("大厅二号").toUtf8());
     // The other decoder was left alone.
     const sDecoderInfo *other = model()->decoderById(model()->decoders().at(0).id);
     QVERIFY(other && other->name != after->name);
-}
 
-void TestSettingsFlow::encoderSettingsReachNode()
-{
-    QVERIFY(startHub({"--decoders", "1", "--encoders", "1"}));
-    QCOMPARE(model()->encoders().size(), 1);
-    const sEncoderInfo before = model()->encoders().first();
-    const QString bits = before.bitRate == 20.f ? QStringLiteral("30Mbps") : QStringLiteral("20Mbps");
-    const float frameRate = before.frameRate;
-
-    auto watch = ModalDriver::expect<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) {
+    // The encoder's dialog, the same way.
+    const sEncoderInfo encBefore = model()->encoders().first();
+    const QString bits = encBefore.bitRate == 20.f ? QStringLiteral("30Mbps") : QStringLiteral("20Mbps");
+    auto encWatch = ModalDriver::expect<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) {
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam-East"));
         dlg->onAdvance();
         child<CBanWheelComboBox>(dlg, "bitRateCombo")->setCurrentText(bits);
         dlg->okButton()->click();
     });
-    doubleClickRow(rowOf(before.id));
-    QVERIFY(watch.came());
+    doubleClickRow(rowOf(encBefore.id));
+    QVERIFY(encWatch.came());
     QCOMPARE(m_lan->records(4001).size(), 1);
-    QCOMPARE(m_lan->records(4001).first().value("node").toString(), QString::fromUtf8(before.ip));
-    const sEncoderInfo *after = model()->encoderById(before.id);
-    QVERIFY(after);
-    QCOMPARE(after->name, QByteArray("Cam-East"));
-    QCOMPARE(after->bitRate, bits.chopped(4).toFloat());
+    QCOMPARE(m_lan->records(4001).first().value("node").toString(), QString::fromUtf8(encBefore.ip));
+    const sEncoderInfo *encAfter = model()->encoderById(encBefore.id);
+    QVERIFY(encAfter && encAfter->name == "Cam-East");
+    QCOMPARE(encAfter->bitRate, bits.chopped(4).toFloat());
     // Untouched, the frame rate comes back as it was.
-    QCOMPARE(after->frameRate, frameRate);
+    QCOMPARE(encAfter->frameRate, encBefore.frameRate);
 }
 
 void TestSettingsFlow::addNodeFindsNodeByAddress()
@@ -233,8 +269,7 @@ void TestSettingsFlow::nodeLogExport()
     const QString logDir = folder.path() + QLatin1Char('/') + QString::fromUtf8(node.name) + QLatin1Char('_')
         + QString::fromUtf8(node.ip) + QStringLiteral("_log");
 
-    QString chooserTitle;
-    QString resultText;
+    QString chooserTitle, resultText;
     auto watch = ModalDriver::expect<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
         dlg->onAdvance();
         auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) {
@@ -248,18 +283,8 @@ void TestSettingsFlow::nodeLogExport()
         });
         auto exporter = ModalDriver::expect<CLogExportWidget>(
             [&](CLogExportWidget *w) {
-                QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(logDir + QStringLiteral("/b.txt")), 20000);
-                QTRY_VERIFY_WITH_TIMEOUT(!w->row()->findChildren<QLabel *>().isEmpty(), 20000);
-                QTRY_VERIFY_WITH_TIMEOUT(
-                    [&] {
-                        for (QLabel *l : w->row()->findChildren<QLabel *>()) {
-                            if (l->text() == QStringLiteral("导出成功"))
-                                return true;
-                        }
-                        return false;
-                    }(),
-                    20000);
-                resultText = QStringLiteral("导出成功");
+                QTRY_VERIFY_WITH_TIMEOUT(w->row() && !w->row()->isAnimating(), 20000);
+                resultText = w->row()->resultLabel()->text();
                 w->okButton()->click();
             },
             30000);
@@ -273,10 +298,160 @@ void TestSettingsFlow::nodeLogExport()
     QVERIFY(watch.came());
     QCOMPARE(chooserTitle, QStringLiteral("日志导出"));
     QCOMPARE(resultText, QStringLiteral("导出成功"));
-    QVERIFY(QFileInfo::exists(logDir + QStringLiteral("/a.log")));
-    QVERIFY(QFileInfo::exists(logDir + QStringLiteral("/log_proxy.1")));
+    for (const char *name : {"/a.log", "/b.txt", "/log_proxy.1"})
+        QVERIFY2(QFileInfo::exists(logDir + QLatin1String(name)), name);
     // A cancelled settings dialog sends nothing.
     QCOMPARE(m_lan->records(3501).size(), 0);
+}
+
+void TestSettingsFlow::scanFindsEveryNode()
+{
+    SimLan lan;
+    QVERIFY2(lan.start({"--decoders", "30", "--encoders", "20", "--seed", "11", "--spread", "80"}), qPrintable(lan.errorString()));
+    StoreObserver page;
+    CDeviceCtrlJob job(nullptr);
+    // Left-overs of an earlier scan are cleared first.
+    sDecoderInfo stale;
+    stale.id = 999;
+    stale.ip = "127.9.9.9";
+    CDecoderList::instance().addNode(stale);
+
+    QVERIFY(job.scanNodes());
+    const QJsonArray nodes = lan.state().value("nodes").toArray();
+    QCOMPARE(nodes.size(), 50);
+    QCOMPARE(CDecoderList::instance().nodes().size(), 30);
+    QCOMPARE(CEncoderList::instance().nodes().size(), 20);
+    QCOMPARE(storeIps(CDecoderList::instance()), ipsOf(nodes, 1));
+    QCOMPARE(storeIps(CEncoderList::instance()), ipsOf(nodes, 2));
+    // One broadcast went out, to the command port.
+    QCOMPARE(lan.records(1006).size(), 1);
+    QVERIFY(lan.records(1006).first().value("broadcast").toBool());
+    QCOMPARE(lan.records(1006).first().value("port").toInt(), 7788);
+
+    // Probing one address asks that node alone and keeps what the stores hold.
+    const QJsonObject enc = nodes.at(40).toObject();
+    QVERIFY(job.scanNode(enc.value("ip").toString().toUtf8()));
+    QCOMPARE(CDecoderList::instance().nodes().size(), 30);
+    QStringList encoders;
+    for (const sEncoderInfo &e : CEncoderList::instance().nodes())
+        encoders << QString::fromUtf8(e.ip);
+    QCOMPARE(encoders.size(), 21);
+    QCOMPARE(encoders.count(enc.value("ip").toString()), 2);
+    QCOMPARE(lan.records(1006).size(), 2);
+    QVERIFY(!lan.records(1006).last().value("broadcast").toBool());
+}
+
+void TestSettingsFlow::restartAndResetResults()
+{
+    SimLan lan;
+    QVERIFY2(lan.start({"--decoders", "3", "--encoders", "1", "--seed", "2"}), qPrintable(lan.errorString()));
+    CDeviceCtrlJob job(nullptr);
+
+    SelectedNodeList reboot{selected(lan.node(0)), selected(lan.node(3))};
+    QVERIFY(job.rebootNodes(reboot));
+    QTRY_COMPARE(lan.node(0).value("rebootCount").toInt(), 1);
+    QCOMPARE(lan.node(3).value("rebootCount").toInt(), 1);
+    QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
+
+    // Two failing sends before a good one: the last decides.
+    sSelectedNode bad1 = selected(lan.node(1));
+    bad1.ip = "not-an-address";
+    sSelectedNode bad2 = selected(lan.node(1));
+    bad2.ip.clear();
+    QVERIFY(job.rebootNodes({bad1, bad2, selected(lan.node(2))}));
+    QTRY_COMPARE(lan.node(2).value("rebootCount").toInt(), 1);
+    QVERIFY(!job.rebootNodes({selected(lan.node(2)), bad1}));
+    sSelectedNode noId = selected(lan.node(1));
+    noId.id = 0;
+    QVERIFY(!job.rebootNodes({noId, noId}));
+    QVERIFY(!job.rebootNodes({}));
+    QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
+
+    // Factory reset: ids of 0 are skipped; the result is true whatever the sends gave.
+    QVERIFY(job.factoryResetNodes({noId, selected(lan.node(1))}));
+    QTRY_COMPARE(lan.node(1).value("resetCount").toInt(), 1);
+    QVERIFY(job.factoryResetNodes({bad1}));
+    QCOMPARE(lan.records(1012).size(), 1);
+    QCOMPARE(lan.node(0).value("resetCount").toInt(), 0);
+}
+
+void TestSettingsFlow::switchNodeTypes()
+{
+    SimLan lan;
+    QVERIFY2(lan.start({"--decoders", "2", "--encoders", "1", "--seed", "4"}), qPrintable(lan.errorString()));
+    CDeviceCtrlJob job(nullptr);
+    auto info = [&](int i) {
+        sDeviceInfo n;
+        n.id = int64_t(lan.node(i).value("id").toDouble());
+        n.ip = lan.node(i).value("ip").toString().toUtf8();
+        n.nodeType = lan.node(i).value("type").toInt();
+        return n;
+    };
+    sDeviceInfo broken = info(1);
+    broken.ip = "nowhere";
+    QList<sDeviceInfo> failed;
+    QVERIFY(job.switchNodeType({info(0), broken, info(2)}, failed));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().ip, QByteArray("nowhere"));
+    QTRY_COMPARE(lan.node(0).value("type").toInt(), 2);
+    QCOMPARE(lan.node(2).value("type").toInt(), 1);
+    QCOMPARE(lan.node(1).value("type").toInt(), 1);
+    QCOMPARE(lan.records(1013).size(), 2);
+}
+
+void TestSettingsFlow::networkPlanMovesTheNodes()
+{
+    SimLan lan;
+    QVERIFY2(lan.start({"--decoders", "4", "--seed", "8", "--base", "127.0.4.10"}), qPrintable(lan.errorString()));
+    CDeviceCtrlJob job(nullptr);
+    QStringList current;
+    for (int i = 0; i < 4; ++i)
+        current.append(lan.node(i).value("ip").toString());
+
+    // An invalid start sends nothing.
+    QVERIFY(job.setNetwork(QStringLiteral("127.0.5.256"), "255.255.0.0", "127.0.0.254", current));
+    QVERIFY(job.setNetwork(QString(), "255.255.0.0", "127.0.0.254", current));
+    QTest::qWait(50);
+    QCOMPARE(lan.records(1007).size(), 0);
+
+    // From .253 only two addresses are left: the third and fourth node keep theirs.
+    QVERIFY(job.setNetwork(QStringLiteral("127.0.5.253"), "255.255.0.0", "127.0.0.254", current));
+    QTRY_COMPARE(lan.records(1007).size(), 2);
+    QCOMPARE(lan.node(0).value("ip").toString(), QStringLiteral("127.0.5.253"));
+    QCOMPARE(lan.node(1).value("ip").toString(), QStringLiteral("127.0.5.254"));
+    QCOMPARE(lan.node(2).value("ip").toString(), current.at(2));
+    QCOMPARE(lan.node(3).value("ip").toString(), current.at(3));
+    QCOMPARE(lan.node(0).value("nodeData").toObject().value("getway").toString(), QStringLiteral("127.0.0.254"));
+
+    // Empty and invalid current addresses are skipped without using up an address.
+    QVERIFY(job.setNetwork(QStringLiteral("127.0.6.1"), "255.255.0.0", "127.0.0.254",
+                           {QString(), "127.0.4.999", current.at(2), current.at(3)}));
+    QTRY_COMPARE(lan.node(3).value("ip").toString(), QStringLiteral("127.0.6.2"));
+    QCOMPARE(lan.node(2).value("ip").toString(), QStringLiteral("127.0.6.1"));
+}
+
+// Decoder data sent as an encoder import: the node refuses it. An entry of another
+// type is not sent at all.
+void TestSettingsFlow::refusedAndUnsentImports()
+{
+    SimLan lan;
+    QVERIFY2(lan.start({"--decoders", "1", "--seed", "13"}), qPrintable(lan.errorString()));
+    RecordingObserver answers;
+    CDeviceCtrlJob job(nullptr);
+    sDeviceData data;
+    data.id = int64_t(lan.node(0).value("id").toDouble());
+    data.ip = lan.node(0).value("ip").toString().toUtf8();
+    data.type = 1;
+    data.data = "{}";
+    QVERIFY(job.importEncoderData(data.ip, data));
+    QTRY_COMPARE(answers.count(), 1);
+    QCOMPARE(answers.entries().first().value, 1);
+
+    data.type = 3;
+    QString ip;
+    QVERIFY(job.importDataEntry(job.packDataEntry(data), ip));
+    QTest::qWait(100);
+    QCOMPARE(lan.records(3532).size() + lan.records(4016).size(), 1);
 }
 
 QTEST_MAIN(TestSettingsFlow)
