@@ -50,11 +50,7 @@ QString SimLan::nodesimPath()
     const QByteArray env = qgetenv("QV_NODESIM_PATH");
     if (!env.isEmpty())
         return QString::fromLocal8Bit(env);
-#ifdef QV_NODESIM_PATH
     return QStringLiteral(QV_NODESIM_PATH);
-#else
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/quorvane-nodesim");
-#endif
 }
 
 QString SimLan::sourceDir()
@@ -62,11 +58,7 @@ QString SimLan::sourceDir()
     const QByteArray env = qgetenv("QV_SOURCE_DIR");
     if (!env.isEmpty())
         return QString::fromLocal8Bit(env);
-#ifdef QV_SOURCE_DIR
     return QStringLiteral(QV_SOURCE_DIR);
-#else
-    return QStringLiteral(".");
-#endif
 }
 
 bool SimLan::fail(const QString &error)
@@ -129,11 +121,6 @@ void SimLan::stop()
     stopSftp();
 }
 
-bool SimLan::isRunning() const
-{
-    return m_sim.state() == QProcess::Running;
-}
-
 bool SimLan::startSftp(const QStringList &addresses, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -156,11 +143,6 @@ void SimLan::stopSftp()
 {
     endChild(m_sshd);
     m_sftpRoot.clear();
-}
-
-QString SimLan::workDir() const
-{
-    return m_dir ? m_dir->path() : QString();
 }
 
 QString SimLan::simulatorLog() const

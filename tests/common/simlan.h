@@ -42,7 +42,6 @@ public:
     // appended), e.g. scripts/child-lan.sh to run it behind a network card of its own.
     void setLauncher(const QStringList &launcher) { m_launcher = launcher; }
     void stop();
-    bool isRunning() const;
 
     // Lines of the record file: one JSON object per received command with
     // "node" (destination address; "255.255.255.255" for a broadcast),
@@ -67,7 +66,6 @@ public:
     // NODES folder of the SFTP servers: NODES/<ip>/userdata, .../userdata/logs,
     // .../app. Empty without SFTP.
     QString sftpRoot() const { return m_sftpRoot; }
-    QString workDir() const; // private temporary folder of this LAN
     QString errorString() const { return m_error; }
     // What the simulator wrote to stderr so far (for failure messages).
     QString simulatorLog() const;
