@@ -23,6 +23,7 @@
 #include "dialog/cexportworker.h"
 #include "dialog/csoftwareworker.h"
 #include "transfer/csftpclient.h"
+#include "transfer/hostkeys.h"
 #include "transfer/cupdatemanagerctrl.h"
 
 namespace CliTransfer {
@@ -78,6 +79,12 @@ bool loopUntil(const sCliInvocation &inv, const std::function<bool()> &done)
     deadline.start(inv.timeoutSec * 1000);
     loop.exec();
     return !timedOut;
+}
+
+QString hostKeyRefusal(const QString &key)
+{
+    return QStringLiteral("refused: the node's SSH host key changed (new key %1); nothing was sent. If the node was "
+                          "reset, run again with --accept-new-host-key").arg(key);
 }
 
 QString upgradeFailure(uint32_t code)
@@ -185,7 +192,10 @@ int upgradeCommand(sCliInvocation &inv)
             QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
             if (res == CUpgradeWorker::kNotUpgraded) {
                 const auto upload = uploads.constFind(ip);
-                if (upload != uploads.constEnd() && *upload != CURLE_OK)
+                const QString refusedKey = HostKeys::refusedKey(ip);
+                if (upload != uploads.constEnd() && *upload != CURLE_OK && !refusedKey.isEmpty())
+                    text = hostKeyRefusal(refusedKey);
+                else if (upload != uploads.constEnd() && *upload != CURLE_OK)
                     text = QStringLiteral("upload failed: %1").arg(QString::fromUtf8(curl_easy_strerror(*upload)));
                 else if (upload != uploads.constEnd())
                     text = QStringLiteral("uploaded, but the node did not answer the upgrade command");
@@ -373,6 +383,12 @@ int logsCommand(sCliInvocation &inv)
         for (const sDeviceInfo &node : qAsConst(chosen)) {
             if (node.managerIP.isEmpty()) {
                 outcomes.append({node.ip, node.id, false, QStringLiteral("the node names no proxy node")});
+            } else if (!lan.model().hasAddress(node.managerIP)) {
+                // The proxy is a node of the LAN: an address no node of this scan holds (or one
+                // that breaks the node address rule) is a node's word only, never a destination.
+                outcomes.append({node.ip, node.id, false,
+                                 QStringLiteral("the proxy address %1 is not a node of this scan; nothing fetched")
+                                     .arg(QString::fromUtf8(node.managerIP))});
             } else if (!proxies.contains(node.managerIP)) {
                 proxies.insert(node.managerIP);
                 nodes.append(node);
@@ -414,6 +430,8 @@ int logsCommand(sCliInvocation &inv)
         const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
         if (results.at(i) == 1)
             outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(folder)});
+        else if (results.at(i) >= 0 && !HostKeys::refusedKey(QString::fromUtf8(ip)).isEmpty())
+            outcomes.append({ip, proxy ? 0 : node.id, false, hostKeyRefusal(HostKeys::refusedKey(QString::fromUtf8(ip)))});
         else
             outcomes.append({ip, proxy ? 0 : node.id, false,
                              results.at(i) < 0 ? QStringLiteral("timed out") : QStringLiteral("the logs could not be fetched or written")});
