@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "cli/cliinvocation.h"

@@ -88,6 +88,7 @@ int onKey(CURL *, const curl_khkey *known, const curl_khkey *found, enum curl_kh
             return CURLKHSTAT_FINE;
         }
         g_refused.insert(ip, fingerprint(blobOf(found)));
+        qDebug() << "host key refused for" << ip << g_refused.value(ip);
         return CURLKHSTAT_REJECT;
     default:
         return CURLKHSTAT_REJECT;
