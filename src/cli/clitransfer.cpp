@@ -18,6 +18,7 @@
 #include "cli/clireport.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
 #include "dialog/cdeviceworker.h"
@@ -156,9 +157,31 @@ int upgradeCommand(sCliInvocation &inv)
     QVector<sCliOutcome> outcomes;
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
-    const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
+    // Each node's package check comes before any byte goes out; a refused node is named.
+    QVector<sDeviceInfo> nodes;
+    QHash<QString, int> types;
+    for (const sDeviceInfo &node : withAddress(chosen, outcomes)) {
+        switch (UpgradeCmd::refusalOf(package, app ? 1 : 0, node.nodeType)) {
+        case UpgradeCmd::ERefusal::None:
+            nodes.append(node);
+            types.insert(QString::fromUtf8(node.ip), node.nodeType);
+            continue;
+        case UpgradeCmd::ERefusal::EmptyPackage:
+            outcomes.append({node.ip, node.id, false, QStringLiteral("refused: the package is empty; nothing was sent")});
+            continue;
+        case UpgradeCmd::ERefusal::NoKindOrVersion:
+            outcomes.append({node.ip, node.id, false,
+                             QStringLiteral("refused: the package name holds no kind (decoder or encoder) or no "
+                                            "version; nothing was sent")});
+            continue;
+        case UpgradeCmd::ERefusal::WrongKind:
+            outcomes.append({node.ip, node.id, false,
+                             QStringLiteral("refused: the package is for the other node type; nothing was sent")});
+            continue;
+        }
+    }
     QStringList ips;
-    for (const sDeviceInfo &node : nodes)
+    for (const sDeviceInfo &node : qAsConst(nodes))
         ips << QString::fromUtf8(node.ip);
 
     QHash<QString, sCliOutcome> done;
@@ -172,6 +195,7 @@ int upgradeCommand(sCliInvocation &inv)
         } else {
             worker.reset(new CDeviceWorker(&manager, observer.get()));
         }
+        worker->setNodeTypes(types);
         CCliProgress progress(ips, CUpdateManagerCtrl::packageSize(package), CCliProgress::stderrIsTerminal());
         CUpgradeWorker *raw = worker.get();
         QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransProgress, raw, &CUpgradeWorker::updateTransProgress);
@@ -290,6 +314,8 @@ int importCommand(sCliInvocation &inv)
             return usageError(QStringLiteral("cannot read '%1' as a data file").arg(path));
         if ((type != DecoderNode && type != EncoderNode) || ip.isEmpty())
             return usageError(QStringLiteral("'%1' is not a decoder's or an encoder's data file").arg(path));
+        if (!Ipv4::isNodeAddress(ip.toUtf8()))
+            return usageError(QStringLiteral("'%1' names %2, which is not a node address; nothing was sent").arg(path, ip));
         files.append({path, entry, ip.toUtf8()});
     }
 

@@ -82,14 +82,19 @@ void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeL
     m_path = packagePath;
     m_ipList.clear();
     m_ids.clear();
+    QHash<QString, int> types;
     for (const sSelectedNode &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
         if (ip.isEmpty() && !m_behaviour.rowsForEmptyIp)
             continue;
+        types.insert(ip, node.nodeType);
         m_ipList.append(ip);
         m_ids.append(node.id);
         addRow(ip);
     }
+    // The worker runs nothing before the start signal: the types are in place by then.
+    if (m_worker)
+        m_worker->setNodeTypes(types);
 }
 
 void CUpgradeWidget::addRow(const QString &ip)

@@ -179,6 +179,22 @@ private slots:
         QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(4096, 5)));
         const QStringList upgrade{"upgrade", "--package", package, "--json", "--timeout", "60", "127.0.1.1"};
 
+        // Packages the node would take and misreport are refused before any byte goes out.
+        const QString empty = dir.filePath("vela_decoder_V1.3.0.bin");
+        const QString encoderPackage = dir.filePath("vela_encoder_V3.1.9.bin");
+        const QString noKind = dir.filePath("vela_V1.3.0.bin");
+        QVERIFY(fixtures::writeFile(empty, QByteArray()));
+        QVERIFY(fixtures::writeFile(encoderPackage, fixtures::randomBytes(4096, 6)));
+        QVERIFY(fixtures::writeFile(noKind, fixtures::randomBytes(4096, 7)));
+        for (const QString &bad : {empty, encoderPackage, noKind}) {
+            const sRun run = cli({"upgrade", "--package", bad, "--json", "--timeout", "60", "127.0.1.1"});
+            QCOMPARE(run.status, 1);
+            QVERIFY2(rowsByIp(run.out).value("127.0.1.1").value(0).value("outcome").toString().startsWith("refused:"),
+                     qPrintable(bad));
+        }
+        QVERIFY(QDir(lan.sftpRoot() + "/127.0.1.1/userdata").entryList(QDir::Files).isEmpty());
+        QCOMPARE(lan.node(0).value("upgradeCount").toInt(), 0);
+
         QCOMPARE(cli(upgrade).status, 0); // the first key is kept
         QVERIFY2(lan.newHostKey(), qPrintable(lan.errorString()));
         const sRun refused = cli(upgrade);
