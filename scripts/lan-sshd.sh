@@ -10,6 +10,8 @@
 #   scripts/lan-sshd.sh --daemon ADDRESS...   print the NODES folder and return;
 #                                             sshd keeps running
 #   scripts/lan-sshd.sh --stop NODES          stop a --daemon instance
+#   scripts/lan-sshd.sh --new-host-key NODES  give the instance a new host key (as a
+#                                             factory-reset node has) and reload sshd
 #
 # NODES/<address>/ holds userdata/, userdata/logs/ (seeded with a.log, b.txt,
 # log_proxy.1) and app/, owned by the login user.
@@ -44,6 +46,25 @@ if [ "${1:-}" = "--stop" ]; then
     case "$root" in "$MNT"/lan.*) ;; *) die "not a lan-sshd folder: $2" ;; esac
     stop_instance "$root"
     exit 0
+fi
+
+if [ "${1:-}" = "--new-host-key" ]; then
+    [ $# -eq 2 ] || die "usage: $0 --new-host-key NODES"
+    root=$(dirname "$2")
+    case "$root" in "$MNT"/lan.*) ;; *) die "not a lan-sshd folder: $2" ;; esac
+    [ -f "$root/sshd.pid" ] || die "no sshd runs for $2"
+    rm -f "$root/hostkey" "$root/hostkey.pub"
+    ssh-keygen -q -t ed25519 -N '' -f "$root/hostkey"
+    # SIGHUP: sshd re-executes itself and reads its host key again.
+    kill -HUP "$(cat "$root/sshd.pid")"
+    first=$(ls "$2" | head -n 1)
+    for _ in $(seq 100); do
+        sleep 0.05
+        if (exec 3<>"/dev/tcp/$first/22") 2>/dev/null; then
+            exit 0
+        fi
+    done
+    die "sshd did not come back after the new host key"
 fi
 
 daemon=0

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <cstdio>
 #include <cstring>
@@ -6,6 +7,7 @@
 #include <QTranslator>
 
 #include "cappconfig.h"
+#include "transfer/hostkeys.h"
 #include "csingleinstance.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/guiresources.h"
@@ -50,6 +52,8 @@ int main(int argc, char *argv[])
 
     CAppConfig &config = *CAppConfig::instance();
     config.load();
+    // SSH host keys are trusted on first use and kept beside the configuration.
+    HostKeys::setFile(QDir(config.configDir()).filePath(QStringLiteral("known_hosts")));
 
     QFont font(QStringLiteral("Microsoft YaHei"));
     font.setPixelSize(12);

@@ -791,6 +791,28 @@
     </message>
 </context>
 <context>
+    <name>CUpgradeWidget</name>
+    <message>
+        <source>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</source>
+        <translation>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</translation>
+    </message>
+</context>
+<context>
+    <name>CNodeListModel</name>
+    <message>
+        <source>无效的节点地址，不会向它发送命令</source>
+        <translation>无效的节点地址，不会向它发送命令</translation>
+    </message>
+    <message>
+        <source>应答来自 %1，与节点报告的地址不同</source>
+        <translation>应答来自 %1，与节点报告的地址不同</translation>
+    </message>
+    <message>
+        <source>节点 ID 冲突：另一个地址报告了相同的 ID</source>
+        <translation>节点 ID 冲突：另一个地址报告了相同的 ID</translation>
+    </message>
+</context>
+<context>
     <name>CNodeTableDelegate</name>
     <message>
         <source>无</source>

@@ -791,6 +791,28 @@
     </message>
 </context>
 <context>
+    <name>CUpgradeWidget</name>
+    <message>
+        <source>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</source>
+        <translation>The SSH host key of node %1 has changed (new key %2) and the transfer was refused. A node gets a new key when it is reset to factory settings. Accept the new key? Then click Retry.</translation>
+    </message>
+</context>
+<context>
+    <name>CNodeListModel</name>
+    <message>
+        <source>无效的节点地址，不会向它发送命令</source>
+        <translation>Invalid node address: no command is sent to it</translation>
+    </message>
+    <message>
+        <source>应答来自 %1，与节点报告的地址不同</source>
+        <translation>The answer came from %1, not from the address the node reports</translation>
+    </message>
+    <message>
+        <source>节点 ID 冲突：另一个地址报告了相同的 ID</source>
+        <translation>Node ID conflict: another address reports the same ID</translation>
+    </message>
+</context>
+<context>
     <name>CNodeTableDelegate</name>
     <message>
         <source>无</source>

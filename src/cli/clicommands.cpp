@@ -1,6 +1,7 @@
 #include "cli/clicommands.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QHostAddress>
 #include <QJsonDocument>
 #include <QVector>
@@ -13,7 +14,10 @@
 #include "comm/addressplan.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
+#include "comm/ipv4.h"
 #include "comm/upgradecmd.h"
+#include "transfer/hostkeys.h"
+#include "cappconfig.h"
 #include "comm/netinterfaces.h"
 #include "model/nodecsv.h"
 
@@ -48,6 +52,15 @@ bool scanAndSelect(sCliInvocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chos
     chosen = lan.select(inv.all ? QStringList() : inv.addresses, &missing);
     for (const QString &address : qAsConst(missing))
         outcomes.append({address.toUtf8(), 0, false, QStringLiteral("no node answered from this address")});
+    // A row whose address breaks the rule is listed, never a destination.
+    for (auto it = chosen.begin(); it != chosen.end();) {
+        if (it->addrMarks & AddrInvalid) {
+            outcomes.append({it->ip, it->id, false, QStringLiteral("invalid node address; nothing sent")});
+            it = chosen.erase(it);
+        } else {
+            ++it;
+        }
+    }
     return true;
 }
 
@@ -84,17 +97,14 @@ const QCommandLineOption kJson(QStringLiteral("json"), QStringLiteral("Print the
 const QCommandLineOption kTimeout(QStringLiteral("timeout"),
                                   QStringLiteral("Give up on nodes that have not answered after <seconds> (1-3600, default 120)."),
                                   QStringLiteral("seconds"), QStringLiteral("120"));
+const QCommandLineOption kAcceptHostKey(QStringLiteral("accept-new-host-key"),
+                                         QStringLiteral("Keep a node's new SSH host key instead of refusing the transfer "
+                                                        "(after a factory reset)."));
 const QCommandLineOption kAll(QStringLiteral("all"), QStringLiteral("Act on every node the scan finds."));
 const QCommandLineOption kInterface(QStringLiteral("interface"),
                                     QStringLiteral("Scan on this network card only (repeat for more; default: every card that is up)."),
                                     QStringLiteral("name"));
 
-bool isAddress(const QString &text)
-{
-    QHostAddress address;
-    return address.setAddress(text) && address.protocol() == QAbstractSocket::IPv4Protocol
-        && address.toString() == text;
-}
 
 QString sendText(int result, bool finished)
 {
@@ -273,11 +283,14 @@ int setNetworkCommand(sCliInvocation &inv)
     case AddressPlan::ECheck::Ok:
         break;
     case AddressPlan::ECheck::BadStart:
-        return usageError(QStringLiteral("--start '%1' is not an IPv4 address").arg(start));
+        return usageError(QStringLiteral("--start '%1' is not an address a node can hold (IPv4, not 0/8, multicast, "
+                                         "240/4, nor the subnet's network or broadcast address); nothing was sent").arg(start));
     case AddressPlan::ECheck::BadMask:
-        return usageError(QStringLiteral("--mask '%1' is not an IPv4 address").arg(mask));
+        return usageError(QStringLiteral("--mask '%1' is not a subnet mask (leading ones, neither 0.0.0.0 nor "
+                                         "255.255.255.255); nothing was sent").arg(mask));
     case AddressPlan::ECheck::BadGateway:
-        return usageError(QStringLiteral("--gateway '%1' is not an IPv4 address").arg(gateway));
+        return usageError(QStringLiteral("--gateway '%1' is not a host address of the new subnet apart from the "
+                                         "nodes' own; nothing was sent").arg(gateway));
     case AddressPlan::ECheck::Conflict:
         return usageError(QStringLiteral("the plan refused: an address to be given is held by a node that is not being configured; nothing was sent"));
     case AddressPlan::ECheck::RunsOut:
@@ -380,6 +393,7 @@ int run(const QStringList &args)
     p.addHelpOption();
     p.addOption(kJson);
     p.addOption(kTimeout);
+    p.addOption(kAcceptHostKey);
     if (it->select == Command::AllOrAddresses)
         p.addOption(kAll);
     if (it->select != Command::NoScan && it->select != Command::Files)
@@ -402,6 +416,9 @@ int run(const QStringList &args)
         return 0;
     }
     inv.json = p.isSet(kJson);
+    // Beside the configuration, as the window keeps it.
+    HostKeys::setFile(QDir(CAppConfig::instance()->configDir()).filePath(QStringLiteral("known_hosts")));
+    HostKeys::setAcceptAllNew(p.isSet(kAcceptHostKey));
     bool ok = false;
     inv.timeoutSec = p.value(kTimeout).toInt(&ok);
     if (!ok || inv.timeoutSec < 1 || inv.timeoutSec > 3600)
@@ -424,8 +441,12 @@ int run(const QStringList &args)
     if (it->positional.isEmpty() && !inv.addresses.isEmpty())
         return usageError(QStringLiteral("%1 takes no addresses").arg(it->name));
     for (const QString &address : qAsConst(inv.addresses)) {
-        if (!isAddress(address))
+        // The one rule for node addresses: a broadcast or network address is never a node.
+        const Ipv4::EFault fault = Ipv4::nodeAddressFault(address.toUtf8());
+        if (fault == Ipv4::EFault::NotLiteral)
             return usageError(QStringLiteral("'%1' is not an IPv4 address").arg(address));
+        if (fault != Ipv4::EFault::None)
+            return usageError(QStringLiteral("'%1' is not a node address (reserved, broadcast or network address)").arg(address));
     }
     if (it->select == Command::AllOrAddresses) {
         inv.all = p.isSet(kAll);

@@ -75,15 +75,16 @@ QVector<sDeviceInfo> CCliLan::select(const QStringList &addresses, QStringList *
     if (addresses.isEmpty())
         return all;
     QVector<sDeviceInfo> chosen;
-    QSet<int64_t> taken;
+    // One row per address: an id twin elsewhere does not take the node's place.
+    QSet<QByteArray> taken;
     for (const QString &address : addresses) {
         bool found = false;
         for (const sDeviceInfo &node : all) {
             if (node.ip != address.toUtf8())
                 continue;
             found = true;
-            if (!taken.contains(node.id)) {
-                taken.insert(node.id);
+            if (!taken.contains(node.ip)) {
+                taken.insert(node.ip);
                 chosen.append(node);
             }
         }
@@ -112,6 +113,13 @@ QJsonArray nodesToJson(const CCliLan &lan)
         o.insert(QStringLiteral("model"), node.model);
         o.insert(QStringLiteral("managerIP"), QString::fromUtf8(node.managerIP));
         o.insert(QStringLiteral("conflict"), conflictKey(node.conflictState));
+        // Said only when there is something to say: the plain rows of a sound LAN stay as they were.
+        if (node.addrMarks & AddrInvalid)
+            o.insert(QStringLiteral("invalidAddress"), true);
+        if (node.addrMarks & AddrIdConflict)
+            o.insert(QStringLiteral("idConflict"), true);
+        if (node.addrMarks & AddrSenderDiffers)
+            o.insert(QStringLiteral("sender"), QString::fromUtf8(node.sender));
         out.append(o);
     }
     return out;

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSet>
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "cli/cliinvocation.h"
@@ -17,12 +18,14 @@
 #include "cli/clireport.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
 #include "dialog/cdeviceworker.h"
 #include "dialog/cexportworker.h"
 #include "dialog/csoftwareworker.h"
 #include "transfer/csftpclient.h"
+#include "transfer/hostkeys.h"
 #include "transfer/cupdatemanagerctrl.h"
 
 namespace CliTransfer {
@@ -78,6 +81,12 @@ bool loopUntil(const sCliInvocation &inv, const std::function<bool()> &done)
     deadline.start(inv.timeoutSec * 1000);
     loop.exec();
     return !timedOut;
+}
+
+QString hostKeyRefusal(const QString &key)
+{
+    return QStringLiteral("refused: the node's SSH host key changed (new key %1); nothing was sent. If the node was "
+                          "reset, run again with --accept-new-host-key").arg(key);
 }
 
 QString upgradeFailure(uint32_t code)
@@ -148,9 +157,31 @@ int upgradeCommand(sCliInvocation &inv)
     QVector<sCliOutcome> outcomes;
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
-    const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
+    // Each node's package check comes before any byte goes out; a refused node is named.
+    QVector<sDeviceInfo> nodes;
+    QHash<QString, int> types;
+    for (const sDeviceInfo &node : withAddress(chosen, outcomes)) {
+        switch (UpgradeCmd::refusalOf(package, app ? 1 : 0, node.nodeType)) {
+        case UpgradeCmd::ERefusal::None:
+            nodes.append(node);
+            types.insert(QString::fromUtf8(node.ip), node.nodeType);
+            continue;
+        case UpgradeCmd::ERefusal::EmptyPackage:
+            outcomes.append({node.ip, node.id, false, QStringLiteral("refused: the package is empty; nothing was sent")});
+            continue;
+        case UpgradeCmd::ERefusal::NoKindOrVersion:
+            outcomes.append({node.ip, node.id, false,
+                             QStringLiteral("refused: the package name holds no kind (decoder or encoder) or no "
+                                            "version; nothing was sent")});
+            continue;
+        case UpgradeCmd::ERefusal::WrongKind:
+            outcomes.append({node.ip, node.id, false,
+                             QStringLiteral("refused: the package is for the other node type; nothing was sent")});
+            continue;
+        }
+    }
     QStringList ips;
-    for (const sDeviceInfo &node : nodes)
+    for (const sDeviceInfo &node : qAsConst(nodes))
         ips << QString::fromUtf8(node.ip);
 
     QHash<QString, sCliOutcome> done;
@@ -164,6 +195,7 @@ int upgradeCommand(sCliInvocation &inv)
         } else {
             worker.reset(new CDeviceWorker(&manager, observer.get()));
         }
+        worker->setNodeTypes(types);
         CCliProgress progress(ips, CUpdateManagerCtrl::packageSize(package), CCliProgress::stderrIsTerminal());
         CUpgradeWorker *raw = worker.get();
         QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransProgress, raw, &CUpgradeWorker::updateTransProgress);
@@ -185,7 +217,10 @@ int upgradeCommand(sCliInvocation &inv)
             QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
             if (res == CUpgradeWorker::kNotUpgraded) {
                 const auto upload = uploads.constFind(ip);
-                if (upload != uploads.constEnd() && *upload != CURLE_OK)
+                const QString refusedKey = HostKeys::refusedKey(ip);
+                if (upload != uploads.constEnd() && *upload != CURLE_OK && !refusedKey.isEmpty())
+                    text = hostKeyRefusal(refusedKey);
+                else if (upload != uploads.constEnd() && *upload != CURLE_OK)
                     text = QStringLiteral("upload failed: %1").arg(QString::fromUtf8(curl_easy_strerror(*upload)));
                 else if (upload != uploads.constEnd())
                     text = QStringLiteral("uploaded, but the node did not answer the upgrade command");
@@ -279,6 +314,8 @@ int importCommand(sCliInvocation &inv)
             return usageError(QStringLiteral("cannot read '%1' as a data file").arg(path));
         if ((type != DecoderNode && type != EncoderNode) || ip.isEmpty())
             return usageError(QStringLiteral("'%1' is not a decoder's or an encoder's data file").arg(path));
+        if (!Ipv4::isNodeAddress(ip.toUtf8()))
+            return usageError(QStringLiteral("'%1' names %2, which is not a node address; nothing was sent").arg(path, ip));
         files.append({path, entry, ip.toUtf8()});
     }
 
@@ -373,6 +410,12 @@ int logsCommand(sCliInvocation &inv)
         for (const sDeviceInfo &node : qAsConst(chosen)) {
             if (node.managerIP.isEmpty()) {
                 outcomes.append({node.ip, node.id, false, QStringLiteral("the node names no proxy node")});
+            } else if (!lan.model().hasAddress(node.managerIP)) {
+                // The proxy is a node of the LAN: an address no node of this scan holds (or one
+                // that breaks the node address rule) is a node's word only, never a destination.
+                outcomes.append({node.ip, node.id, false,
+                                 QStringLiteral("the proxy address %1 is not a node of this scan; nothing fetched")
+                                     .arg(QString::fromUtf8(node.managerIP))});
             } else if (!proxies.contains(node.managerIP)) {
                 proxies.insert(node.managerIP);
                 nodes.append(node);
@@ -414,6 +457,8 @@ int logsCommand(sCliInvocation &inv)
         const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
         if (results.at(i) == 1)
             outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(folder)});
+        else if (results.at(i) >= 0 && !HostKeys::refusedKey(QString::fromUtf8(ip)).isEmpty())
+            outcomes.append({ip, proxy ? 0 : node.id, false, hostKeyRefusal(HostKeys::refusedKey(QString::fromUtf8(ip)))});
         else
             outcomes.append({ip, proxy ? 0 : node.id, false,
                              results.at(i) < 0 ? QStringLiteral("timed out") : QStringLiteral("the logs could not be fetched or written")});

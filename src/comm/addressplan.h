@@ -24,9 +24,15 @@ QString next(const QString &ip);
 QVector<sPlannedAddress> plan(const QString &start, const QStringList &currentIps);
 
 enum class ECheck { Ok, BadStart, BadMask, BadGateway, Conflict, RunsOut };
-// What the network configuration refuses before anything is sent: an address that is not
-// dotted IPv4, a planned address held by a node that is not being configured, a plan that
-// runs out of addresses past .254.
+// One node's new address, mask and gateway. BadStart: not dotted IPv4, in 0/8, 224/4 or
+// 240/4, or the subnet's network or broadcast address. BadMask: not leading ones only, or
+// 0.0.0.0 or 255.255.255.255. BadGateway: not a host address of the new subnet, or the
+// address itself.
+ECheck checkOne(const QString &ip, const QString &mask, const QString &gateway);
+// What the network configuration refuses before anything is sent: checkOne's refusals for
+// the start, a gateway equal to a planned address, a planned address held by a node that
+// is not being configured, a plan that runs out of addresses past .254 or past the
+// subnet's last host address.
 ECheck check(const QString &start, const QString &mask, const QString &gateway,
              const QStringList &selectedIps, const QStringList &unselectedIps);
 

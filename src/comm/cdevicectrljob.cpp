@@ -4,6 +4,7 @@
 
 #include "cappconfig.h"
 #include "comm/addressplan.h"
+#include "comm/ipv4.h"
 #include "comm/ccommandsender.h"
 #include "comm/ctcpmanager.h"
 #include "comm/datafile.h"
@@ -264,6 +265,9 @@ bool CDeviceCtrlJob::importDataEntry(const QJsonObject &entry, QString &ip)
     sDeviceData data;
     DataFile::readEntry(entry, data);
     ip = QString::fromUtf8(data.ip);
+    // The file names its target: a node of this scan only, by the one address rule.
+    if (!Ipv4::isNodeAddress(data.ip) || (m_model && !m_model->hasAddress(data.ip)))
+        return false;
     switch (data.type) {
     case DecoderNode:
         return importDecoderData(data.ip, data);

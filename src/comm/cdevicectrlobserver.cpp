@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -21,6 +22,29 @@ CDeviceCtrlObserver::CDeviceCtrlObserver(QObject *parent) : QObject(parent)
     registerCommMetaTypes();
 }
 
+namespace {
+
+// The address marks a scan answer earns as it is stored.
+template <typename Record>
+Record marked(const void *record)
+{
+    Record node = *static_cast<const Record *>(record);
+    node.addrMarks = 0;
+    if (Ipv4::nodeAddressFault(node.ip, node.sender) != Ipv4::EFault::None)
+        node.addrMarks |= AddrInvalid;
+    // Some stacks report no source (0.0.0.0): nothing to compare then.
+    if (!node.sender.isEmpty() && node.sender != "0.0.0.0" && node.sender != node.ip)
+        node.addrMarks |= AddrSenderDiffers;
+    return node;
+}
+
+bool scanIsFull()
+{
+    return CDecoderList::instance().size() + CEncoderList::instance().size() >= CDeviceCtrlObserver::kMaxScanRecords;
+}
+
+} // namespace
+
 void CDeviceCtrlObserver::onResult(int cmdType, void *record, int result, int nodeType)
 {
     Q_UNUSED(result)
@@ -28,10 +52,13 @@ void CDeviceCtrlObserver::onResult(int cmdType, void *record, int result, int no
         return;
     switch (cmdType) {
     case Protocol::AnsScan:
+        // A flood of answers ends at the limit instead of eating the PC's memory.
+        if (scanIsFull())
+            break;
         if (nodeType == DecoderNode)
-            CDecoderList::instance().addNode(*static_cast<const sDecoderInfo *>(record));
+            CDecoderList::instance().addNode(marked<sDecoderInfo>(record));
         else if (nodeType == EncoderNode)
-            CEncoderList::instance().addNode(*static_cast<const sEncoderInfo *>(record));
+            CEncoderList::instance().addNode(marked<sEncoderInfo>(record));
         break;
     case Protocol::AnsDecoderImport:
     case Protocol::AnsEncoderImport:

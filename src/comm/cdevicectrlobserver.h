@@ -16,6 +16,9 @@ class CDeviceCtrlObserver final : public QObject, public IObserver
     Q_DISABLE_COPY_MOVE(CDeviceCtrlObserver)
 
 public:
+    // Records one scan keeps at most, both stores together.
+    static constexpr int kMaxScanRecords = 10000;
+
     explicit CDeviceCtrlObserver(QObject *parent = nullptr);
 
     void onResult(int cmdType, void *record, int result, int nodeType) override;

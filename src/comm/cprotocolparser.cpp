@@ -24,7 +24,7 @@ void parseUpgradeAnswer(int cmdType, const char *payload, size_t length, const Q
     CObserverList::instance().announceResult(cmdType, &res, 1, -1);
 }
 
-void parseScanAnswer(const QByteArray &payload)
+void parseScanAnswer(const QByteArray &payload, const QByteArray &sender)
 {
     int res = 0;
     QJsonObject data;
@@ -35,15 +35,19 @@ void parseScanAnswer(const QByteArray &payload)
     if (nodeType == DecoderNode) {
         sDecoderInfo node;
         CProtocolParser::readDecoder(nodeData, node);
+        node.sender = sender;
         CObserverList::instance().announceResult(Protocol::AnsScan, &node, res, DecoderNode);
     } else if (nodeType == EncoderNode) {
         sEncoderInfo node;
         CProtocolParser::readEncoder(nodeData, node);
+        node.sender = sender;
         CObserverList::instance().announceResult(Protocol::AnsScan, &node, res, EncoderNode);
     }
 }
 
-void parseImportResult(int cmdType, const QByteArray &payload)
+// TCP answers belong to the connection they came on (link): the address written inside
+// them is the node's word only and never decides where they go.
+void parseImportResult(int cmdType, const QByteArray &payload, const QByteArray &link)
 {
     int res = 0;
     QJsonObject data;
@@ -51,10 +55,12 @@ void parseImportResult(int cmdType, const QByteArray &payload)
         return;
     sImportDataRes result;
     CProtocolParser::readImportResult(data, result);
+    if (!link.isEmpty())
+        result.ip = link;
     CObserverList::instance().announceResult(cmdType, &result, res, -1);
 }
 
-void parseExportAnswer(int cmdType, const QByteArray &payload)
+void parseExportAnswer(int cmdType, const QByteArray &payload, const QByteArray &link)
 {
     int res = 0;
     QJsonObject data;
@@ -62,6 +68,8 @@ void parseExportAnswer(int cmdType, const QByteArray &payload)
         return;
     sDeviceData deviceData;
     CProtocolParser::readDeviceData(data, deviceData);
+    if (!link.isEmpty())
+        deviceData.ip = link;
     CObserverList::instance().announceResult(cmdType, &deviceData, res, -1);
 }
 
@@ -111,15 +119,15 @@ void CProtocolParser::parse(int cmdType, const char *payload, size_t length, con
     const QByteArray text = payload ? QByteArray(payload, int(length)) : QByteArray();
     switch (cmdType) {
     case Protocol::AnsScan:
-        parseScanAnswer(text);
+        parseScanAnswer(text, ip);
         break;
     case Protocol::AnsDecoderImport:
     case Protocol::AnsEncoderImport:
-        parseImportResult(cmdType, text);
+        parseImportResult(cmdType, text, ip);
         break;
     case Protocol::AnsDecoderExport:
     case Protocol::AnsEncoderExport:
-        parseExportAnswer(cmdType, text);
+        parseExportAnswer(cmdType, text, ip);
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 
 #include "comm/ctcpclient.h"
 #include "comm/ctcpsocket.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 
 namespace {
@@ -83,6 +84,9 @@ int CTcpManager::linkState(const QString &ip) const
 
 int CTcpManager::sendFrame(const QString &ip, int port, const char *frame, qint64 length)
 {
+    // Nothing connects to a name, a broadcast or a reserved address in a node's place.
+    if (!Ipv4::isNodeAddress(ip.toUtf8()))
+        return Protocol::kTcpNoLink;
     const QSharedPointer<CTcpclient> client = link(ip);
     if (client->state() == CTcpSocket::StateConnected)
         return client->send(frame, length);

@@ -1,6 +1,7 @@
 #include "comm/ctcpsocket.h"
 
 #include <QDebug>
+#include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -98,8 +99,8 @@ void CTcpSocket::startAttempt()
         m_socket->abort();
     m_assembler.reset();
     m_attemptTimer->start(kConnectWaitMs);
-    m_socket->connectToHost(m_targetIp, quint16(m_targetPort), QIODevice::ReadWrite,
-                            QAbstractSocket::AnyIPProtocol);
+    // A literal address only: text from a node is never looked up as a host name.
+    m_socket->connectToHost(QHostAddress(m_targetIp), quint16(m_targetPort), QIODevice::ReadWrite);
 }
 
 void CTcpSocket::attemptFailed(bool timedOut)

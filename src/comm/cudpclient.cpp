@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "comm/frame.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "comm/socketlayer.h"
 
@@ -85,8 +86,8 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
     QByteArray destination;
     if (mode == QLatin1String("broadcast"))
         destination = kBroadcastAddress;
-    else if (mode == QLatin1String("unicast") && !target.isEmpty())
-        destination = target;
+    else if (mode == QLatin1String("unicast") && Ipv4::isNodeAddress(target))
+        destination = target; // never a broadcast, a host name or a reserved address
     else
         return Protocol::kUdpFailed;
     if (port == 0)
@@ -170,8 +171,8 @@ int CUdpClient::sendBatchAndCollect(const QVector<sUnicast> &sends, uint16_t por
         if (stop && stop())
             break;
         const sUnicast &send = sends.at(i);
-        if (send.ip.isEmpty())
-            continue;
+        if (!Ipv4::isNodeAddress(send.ip))
+            continue; // a broadcast or a name in a node's place is never sent to
         int error = 0;
         if (!SocketLayer::sendTo(handle, send.ip, port, send.frame.constData(), size_t(send.frame.size()),
                                  error)) {
@@ -197,13 +198,14 @@ bool CUdpClient::drain(intptr_t handle, char *buffer, const QElapsedTimer *windo
     for (;;) {
         if ((window && window->hasExpired(limitMs)) || !SocketLayer::waitReadable(handle, 0))
             return any;
-        const int n = SocketLayer::recvOne(handle, buffer, kMaxDatagram);
+        QByteArray sender;
+        const int n = SocketLayer::recvOne(handle, buffer, kMaxDatagram, &sender);
         if (n == SocketLayer::RecvNone)
             return any;
         any = true;
         if (n == SocketLayer::RecvTooLarge)
             continue;
-        deliverDatagram(buffer, size_t(n));
+        deliverDatagram(buffer, size_t(n), sender);
         qDebug() << "receive udp data len" << n;
     }
 }
@@ -228,12 +230,13 @@ void CUdpClient::collect(const intptr_t *handles, int count, const std::function
     }
 }
 
-void CUdpClient::deliverDatagram(const char *data, size_t size) const
+void CUdpClient::deliverDatagram(const char *data, size_t size, const QByteArray &sender) const
 {
     uint16_t cmdType = 0;
     if (!Frame::check(data, size, cmdType))
         return;
     // The parser gets a buffer of its own, freed when it returns.
     const QByteArray payload(data + Protocol::kHeaderSize, int(size - Protocol::kHeaderSize));
-    m_parser.parse(cmdType, payload.constData(), size_t(payload.size()), QByteArray());
+    // The source goes with the answer: a scan record keeps it beside the address it reports.
+    m_parser.parse(cmdType, payload.constData(), size_t(payload.size()), sender);
 }

@@ -34,7 +34,8 @@ public:
     explicit CUdpClient(QObject *parent = nullptr);
     ~CUdpClient() override;
 
-    // mode is "broadcast" (to 255.255.255.255) or "unicast" (to target); port 0 means 7788.
+    // mode is "broadcast" (to 255.255.255.255) or "unicast" (to target, which must pass the
+    // node address rule); port 0 means 7788.
     // Returns 1 once the frame went out and the receive window closed, -1 when nothing
     // could be sent. Blocks the calling thread for the whole window; stop, when given,
     // closes the window early.
@@ -63,7 +64,8 @@ public:
                             const std::function<bool()> &stop = {});
 
     // The datagram check: drops short frames and length mismatches, parses the rest.
-    void deliverDatagram(const char *data, size_t size) const;
+    // sender is the datagram's source address, empty when not known.
+    void deliverDatagram(const char *data, size_t size, const QByteArray &sender = QByteArray()) const;
 
     // Longest a receive window may stay open however many answers keep coming.
     void setWindowLimitMs(int ms) { m_windowLimitMs = ms; }

@@ -47,7 +47,17 @@ bool readJsonFile(const QString &path, QJsonObject &out)
         qDebug() << "can't open error!";
         return false;
     }
-    const QByteArray text = file.readAll();
+    // A node's data is a few kilobytes: anything past the limit is not one, and is not read.
+    if (file.size() > kMaxFileBytes) {
+        qDebug() << "data file too large:" << file.size();
+        out = QJsonObject();
+        return false;
+    }
+    const QByteArray text = file.read(kMaxFileBytes + 1);
+    if (text.size() > kMaxFileBytes) {
+        out = QJsonObject();
+        return false;
+    }
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError) {

@@ -15,8 +15,11 @@ QJsonObject packEntry(const sDeviceData &data);
 // "mainVersion"/"majorVersion"/"minorVersion" of older files.
 void readEntry(const QJsonObject &entry, sDeviceData &out);
 
-// Parses the file; a parse error gives an empty object, a file that cannot be
-// opened leaves out unchanged. Returns whether a JSON object was read.
+// Largest data file an import reads.
+constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
+
+// Parses the file; a parse error or a file above kMaxFileBytes gives an empty object, a
+// file that cannot be opened leaves out unchanged. Returns whether a JSON object was read.
 bool readJsonFile(const QString &path, QJsonObject &out);
 // Replaces the file atomically. Returns whether it was written.
 bool writeJsonFile(const QString &path, const QByteArray &bytes);

@@ -20,6 +20,18 @@
 
 namespace SocketLayer {
 
+namespace {
+// A datagram's source as dotted text; empty when the platform gave none.
+QByteArray senderText(const sockaddr_in &from)
+{
+    if (from.sin_family != AF_INET)
+        return QByteArray();
+    const uint32_t value = ntohl(from.sin_addr.s_addr);
+    return QByteArray::number(value >> 24) + '.' + QByteArray::number((value >> 16) & 0xFF) + '.'
+        + QByteArray::number((value >> 8) & 0xFF) + '.' + QByteArray::number(value & 0xFF);
+}
+} // namespace
+
 #ifdef Q_OS_WIN
 
 bool start()
@@ -126,7 +138,7 @@ bool waitAnyReadable(const Handle *handles, int count, int ms)
     return ::select(0, &set, nullptr, nullptr, &tv) > 0;
 }
 
-int recvOne(Handle handle, char *buffer, int capacity)
+int recvOne(Handle handle, char *buffer, int capacity, QByteArray *sender)
 {
     sockaddr_in from = {};
     int fromLen = sizeof from;
@@ -134,6 +146,8 @@ int recvOne(Handle handle, char *buffer, int capacity)
                              reinterpret_cast<sockaddr *>(&from), &fromLen);
     if (n == SOCKET_ERROR)
         return WSAGetLastError() == WSAEMSGSIZE ? RecvTooLarge : RecvNone;
+    if (sender)
+        *sender = senderText(from);
     return n;
 }
 
@@ -247,14 +261,19 @@ bool waitAnyReadable(const Handle *handles, int count, int ms)
     return false;
 }
 
-int recvOne(Handle handle, char *buffer, int capacity)
+int recvOne(Handle handle, char *buffer, int capacity, QByteArray *sender)
 {
+    sockaddr_in from = {};
+    socklen_t fromLen = sizeof from;
     // MSG_TRUNC makes the kernel report the datagram's real size.
-    const ssize_t n = ::recv(static_cast<int>(handle), buffer, static_cast<size_t>(capacity), MSG_TRUNC);
+    const ssize_t n = ::recvfrom(static_cast<int>(handle), buffer, static_cast<size_t>(capacity), MSG_TRUNC,
+                                 reinterpret_cast<sockaddr *>(&from), &fromLen);
     if (n < 0)
         return RecvNone;
     if (n > capacity)
         return RecvTooLarge;
+    if (sender)
+        *sender = senderText(from);
     return static_cast<int>(n);
 }
 

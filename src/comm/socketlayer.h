@@ -40,6 +40,6 @@ enum RecvStatus : int { RecvNone = -1, RecvTooLarge = -2 };
 // Takes one waiting datagram into buffer (capacity bytes). Returns its size, RecvNone when
 // nothing is waiting (or the read failed), RecvTooLarge when it was bigger than capacity
 // (it is consumed and dropped).
-int recvOne(Handle handle, char *buffer, int capacity);
+int recvOne(Handle handle, char *buffer, int capacity, QByteArray *sender = nullptr);
 
 } // namespace SocketLayer

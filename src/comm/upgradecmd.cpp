@@ -53,6 +53,23 @@ QByteArray versionTextOf(const QByteArray &localName)
     return localName.mid(underscore + 1, dot - underscore - 1);
 }
 
+ERefusal refusalOf(const QString &packagePath, uint32_t upgradeType, int nodeType)
+{
+    const QFileInfo file(packagePath);
+    if (!file.isFile() || file.size() <= 0)
+        return ERefusal::EmptyPackage;
+    if (upgradeType != 0)
+        return ERefusal::None;
+    const QByteArray name = fileNameOf(packagePath).toLocal8Bit();
+    const uint32_t kind = packageKindOf(name);
+    if (kind == Protocol::kPackageOther || versionTextOf(name).isEmpty())
+        return ERefusal::NoKindOrVersion;
+    const int packageType = kind == Protocol::kPackageDecoder ? 1 : 2;
+    if (nodeType != 0 && nodeType != packageType)
+        return ERefusal::WrongKind;
+    return ERefusal::None;
+}
+
 QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex)
 {
     const QByteArray localName = fileName.toLocal8Bit();

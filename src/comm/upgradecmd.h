@@ -16,6 +16,13 @@ QString fileNameOf(const QString &packagePath);
 uint32_t packageKindOf(const QByteArray &localName);
 // The text between the last "_" before the last "." and that ".".
 QByteArray versionTextOf(const QByteArray &localName);
+// Why a package may not go to a node, decided before any byte is sent.
+enum class ERefusal { None, EmptyPackage, NoKindOrVersion, WrongKind };
+// upgradeType 0 (firmware): the file must hold bytes, its name a kind ("decoder" or
+// "encoder") and a version, and the kind must be the node's type (nodeType 0: not known,
+// not compared). upgradeType 1 (application): the file must hold bytes.
+ERefusal refusalOf(const QString &packagePath, uint32_t upgradeType, int nodeType);
+
 // Byte 1, type, kind, version (16), MD5 hex (32), name (128), zeros (32).
 QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex);
 

@@ -294,7 +294,8 @@ SelectedNodeList CMainShowWidget::selectedNodeList() const
     SelectedNodeList out;
     const QList<sDeviceInfo> all = rows();
     for (const sDeviceInfo &info : all) {
-        if (!info.selected)
+        // A row whose address breaks the node address rule is shown, never a destination.
+        if (!info.selected || (info.addrMarks & AddrInvalid))
             continue;
         sSelectedNode node;
         node.id = info.id;
@@ -318,6 +319,8 @@ sSelectedAddresses CMainShowWidget::selectedAddresses() const
             out.others.append(QString::fromUtf8(info.ip));
             continue;
         }
+        if (info.addrMarks & AddrInvalid)
+            continue;
         out.selected.append(QString::fromUtf8(info.ip));
         if (first) {
             out.mask = QString::fromUtf8(info.mask);

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "ccommandhistory.h"
+#include "comm/addressplan.h"
 #include "comm/ipv4.h"
 #include "dialog/clogexportwidget.h"
 #include "model/cdecoderlist.h"
@@ -87,6 +88,16 @@ CNodeSettingDlg::ECheck CNodeSettingDlg::checkSettings(const CNodeListModel &mod
         return ECheck::InvalidMask;
     if (fields.gatewayEdited && !Ipv4::isValid(QString::fromUtf8(fields.getway)))
         return ECheck::InvalidGateway;
+    // A node given an address it cannot be reached at is cut off: the three go together.
+    if (fields.ipEdited || fields.maskEdited || fields.gatewayEdited) {
+        switch (AddressPlan::checkOne(QString::fromUtf8(ip), QString::fromUtf8(fields.mask),
+                                      QString::fromUtf8(fields.getway))) {
+        case AddressPlan::ECheck::BadStart: return ECheck::InvalidIp;
+        case AddressPlan::ECheck::BadMask: return ECheck::InvalidMask;
+        case AddressPlan::ECheck::BadGateway: return ECheck::InvalidGateway;
+        default: break;
+        }
+    }
     if (fields.macEdited && !CMacAddrEdit::isValidMac(QString::fromUtf8(mac)))
         return ECheck::InvalidMac;
 

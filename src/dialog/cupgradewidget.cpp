@@ -1,5 +1,7 @@
 #include "dialog/cupgradewidget.h"
 
+#include "transfer/hostkeys.h"
+
 #include <QCloseEvent>
 #include <algorithm>
 #include <QListWidget>
@@ -80,14 +82,19 @@ void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeL
     m_path = packagePath;
     m_ipList.clear();
     m_ids.clear();
+    QHash<QString, int> types;
     for (const sSelectedNode &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
         if (ip.isEmpty() && !m_behaviour.rowsForEmptyIp)
             continue;
+        types.insert(ip, node.nodeType);
         m_ipList.append(ip);
         m_ids.append(node.id);
         addRow(ip);
     }
+    // The worker runs nothing before the start signal: the types are in place by then.
+    if (m_worker)
+        m_worker->setNodeTypes(types);
 }
 
 void CUpgradeWidget::addRow(const QString &ip)
@@ -147,11 +154,27 @@ void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
     }
     if (isProgress || indices.isEmpty())
         return;
+    offerNewHostKey(ip);
     if (finishedCount() == m_rows.size()) {
         m_inProgress = false;
         if (m_behaviour.okTextWhenDone)
             setOkText(doneText());
     }
+}
+
+void CUpgradeWidget::offerNewHostKey(const QString &ip)
+{
+    // A node whose SSH host key changed got nothing; a factory reset is the usual reason,
+    // so the operator may keep the new key and retry the row.
+    const QString key = HostKeys::refusedKey(ip);
+    if (key.isEmpty() || m_closing)
+        return;
+    CMessageDialog box(tr("节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。"
+                          "是否接受新的密钥？接受后请点击重试。").arg(ip, key),
+                       this);
+    box.setConfirm();
+    if (box.exec() == QDialog::Accepted)
+        HostKeys::acceptNew(ip);
 }
 
 void CUpgradeWidget::showEvent(QShowEvent *event)

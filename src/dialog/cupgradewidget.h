@@ -72,6 +72,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Asks whether to keep a node's new SSH host key when its transfer was refused for it.
+    void offerNewHostKey(const QString &ip);
+
     void addRow(const QString &ip);
     void retryRow(CProgressListItem *row);
     void closeRequested(int result);

@@ -2,6 +2,7 @@
 
 #include "comm/cdevicectrlobserver.h"
 #include "comm/ctcpmanager.h"
+#include "comm/upgradecmd.h"
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
 
@@ -98,6 +99,10 @@ sBulkOutcome CUpgradeWorker::upgradeNode(const QString &ip, const CBulkRunner::C
         m_waiting.remove(ip);
         return outcome;
     };
+    // An empty package, one without kind or version, or one for the other node type never
+    // leaves this PC: the node would take it and report nothing useful.
+    if (UpgradeCmd::refusalOf(m_fileName, uint32_t(m_upgradeType), m_nodeTypes.value(ip)) != UpgradeCmd::ERefusal::None)
+        return leave(notUpgraded);
     const bool started = m_upgradeType == 1 ? client->uploadToApp() : client->uploadToUserdata();
     if (!started)
         return leave(notUpgraded);

@@ -43,6 +43,8 @@ public:
 
     // Running uploads end at once, waiting tasks give up, links being made close.
     void requestStop();
+    // The type of each node by address, for the package check; set before the run starts.
+    void setNodeTypes(const QHash<QString, int> &types) { m_nodeTypes = types; }
 
 public slots:
     void updateTransProgress(QString ip, ulong finishedSize);
@@ -69,6 +71,7 @@ private:
     const int32_t m_upgradeType = 0;
     QString m_fileName;
     QSet<QString> m_nodes; // IPs with a client of ours; this object's thread only
+    QHash<QString, int> m_nodeTypes; // written before the run, read by its tasks
     std::vector<std::unique_ptr<CBulkRunner>> m_runs; // the first run and one per retry
     TransFlag m_transEnable = makeTransFlag(); // given to every client; uploads read it
 

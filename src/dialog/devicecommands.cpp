@@ -111,6 +111,9 @@ QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList
             record.ip = node.ip;
             record.managerIP = node.managerIP;
         }
+        // The row's own address: a record of the id at another address (an id conflict)
+        // is another row.
+        record.ip = node.ip;
         record.nodeType = node.nodeType;
         records.append(record);
     }

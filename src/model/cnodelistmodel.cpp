@@ -136,10 +136,27 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
         addHolder(ips, entry.ip, entry.id);
         addHolder(macs, entry.macAddr, entry.id);
     }
+    // One id at two addresses: both are listed and marked, whichever is the real node.
+    QHash<int64_t, Holders> idAddresses;
+    for (const ConflictEntry &entry : qAsConst(conflicts)) {
+        if (entry.id <= 0)
+            continue;
+        const uint32_t ip = ipToValue(entry.ip);
+        auto it = idAddresses.find(entry.id);
+        if (it == idAddresses.end())
+            idAddresses.insert(entry.id, {int64_t(ip), false});
+        else if (it->firstId != int64_t(ip))
+            it->several = true;
+    }
+    const auto mark = [&](sDeviceInfo &node) {
+        node.conflictState = conflictOf(node, ips, macs);
+        const bool twin = node.id > 0 && idAddresses.value(node.id).several;
+        node.addrMarks = (node.addrMarks & ~AddrIdConflict) | (twin ? AddrIdConflict : 0);
+    };
     for (sDecoderInfo &d : m_decoders)
-        d.conflictState = conflictOf(d, ips, macs);
+        mark(d);
     for (sEncoderInfo &e : m_encoders)
-        e.conflictState = conflictOf(e, ips, macs);
+        mark(e);
     conflicts.clear();
 
     // A node missing from this scan stays once more, greyed; one already gone leaves.
@@ -157,6 +174,7 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
                     continue;
                 node.selected = false;
                 node.conflictState = 0;
+                node.addrMarks &= ~AddrIdConflict;
                 snapshot.append(node);
                 m_gone.insert(node.id);
             }
@@ -168,49 +186,61 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
 
     m_index.clear();
     m_index.reserve(m_decoders.size() + m_encoders.size());
-    for (const sDecoderInfo &d : qAsConst(m_decoders))
-        m_index.append({d.name, d.id, DecoderNode, d.ipValue});
-    for (const sEncoderInfo &e : qAsConst(m_encoders))
-        m_index.append({e.name, e.id, EncoderNode, e.ipValue});
+    for (int i = 0; i < m_decoders.size(); ++i)
+        m_index.append({m_decoders.at(i).id, DecoderNode, m_decoders.at(i).ipValue, i});
+    for (int i = 0; i < m_encoders.size(); ++i)
+        m_index.append({m_encoders.at(i).id, EncoderNode, m_encoders.at(i).ipValue, i});
     std::stable_sort(m_index.begin(), m_index.end(),
                      [](const IndexEntry &a, const IndexEntry &b) { return a.ipValue < b.ipValue; });
+}
+
+bool CNodeListModel::accepts(const sDeviceInfo &n, int mode, const sNodeFilter &filter)
+{
+    if (filter.type != AllNodeTypes && filter.type != n.nodeType)
+        return false;
+    // A particular display mode is a decoder setting: it hides every encoder.
+    if (filter.mode >= 0 && (n.nodeType != DecoderNode || mode != filter.mode))
+        return false;
+    if (!filter.version.isNull() && QString::fromUtf8(n.version) != filter.version)
+        return false;
+    if (filter.search.isEmpty())
+        return true;
+    for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr}) {
+        if (QString::fromUtf8(*field).contains(filter.search, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
+const sDeviceInfo *CNodeListModel::matchAt(int nodeType, int pos, const sNodeFilter &filter, int *mode,
+                                           QByteArray *signal) const
+{
+    if (nodeType == DecoderNode) {
+        const sDecoderInfo &d = m_decoders.at(pos);
+        if (!accepts(d, d.mode, filter))
+            return nullptr;
+        *mode = d.mode;
+        signal->clear();
+        return &d;
+    }
+    const sEncoderInfo &e = m_encoders.at(pos);
+    if (!accepts(e, -1, filter))
+        return nullptr;
+    *mode = -1;
+    *signal = e.signalName;
+    return &e;
 }
 
 const sDeviceInfo *CNodeListModel::match(int64_t id, const sNodeFilter &filter, int *mode,
                                          QByteArray *signal) const
 {
-    const auto versionOk = [&filter](const sDeviceInfo &n) {
-        return filter.version.isNull() || QString::fromUtf8(n.version) == filter.version;
-    };
-    const auto searchOk = [&filter](const sDeviceInfo &n) {
-        if (filter.search.isEmpty())
-            return true;
-        for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr}) {
-            if (QString::fromUtf8(*field).contains(filter.search, Qt::CaseInsensitive))
-                return true;
-        }
-        return false;
-    };
-    if (filter.type == AllNodeTypes || filter.type == DecoderNode) {
-        for (const int pos : m_decoderPos.value(id)) {
-            const sDecoderInfo &d = m_decoders.at(pos);
-            if ((filter.mode < 0 || d.mode == filter.mode) && versionOk(d) && searchOk(d)) {
-                *mode = d.mode;
-                signal->clear();
-                return &d;
-            }
-        }
+    for (const int pos : m_decoderPos.value(id)) {
+        if (const sDeviceInfo *node = matchAt(DecoderNode, pos, filter, mode, signal))
+            return node;
     }
-    // A particular display mode is a decoder setting: it hides every encoder.
-    if ((filter.type == AllNodeTypes || filter.type == EncoderNode) && filter.mode < 0) {
-        for (const int pos : m_encoderPos.value(id)) {
-            const sEncoderInfo &e = m_encoders.at(pos);
-            if (versionOk(e) && searchOk(e)) {
-                *mode = -1;
-                *signal = e.signalName;
-                return &e;
-            }
-        }
+    for (const int pos : m_encoderPos.value(id)) {
+        if (const sDeviceInfo *node = matchAt(EncoderNode, pos, filter, mode, signal))
+            return node;
     }
     return nullptr;
 }
@@ -233,26 +263,25 @@ void CNodeListModel::setSort(ENodeColumn column, Qt::SortOrder order)
 
 QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool keepChecks) const
 {
-    QSet<int64_t> shown;
+    // A record inserted twice (two observers) is one row; one id at two addresses is two
+    // rows, each with its own address, so a twin never hides the node it copies.
+    QSet<QPair<int64_t, uint32_t>> shown;
     shown.reserve(m_index.size());
     QVector<ListedRow> listed;
     listed.reserve(m_index.size());
-    // IP order first, so the lowest-addressed record of a repeated id is the one listed.
     for (const IndexEntry &entry : qAsConst(m_index)) {
-        if (shown.contains(entry.id))
+        const QPair<int64_t, uint32_t> key(entry.id, entry.ipValue);
+        if (shown.contains(key))
             continue;
         ListedRow row;
-        const sDeviceInfo *node = match(entry.id, filter, &row.mode, &row.signalName);
+        const sDeviceInfo *node = matchAt(entry.nodeType, entry.pos, filter, &row.mode, &row.signalName);
         if (!node)
             continue;
         row.info = *node;
         row.gone = m_gone.contains(entry.id);
-        const sDeviceInfo *marked = decoderById(entry.id);
-        if (!marked)
-            marked = encoderById(entry.id);
-        row.info.selected = keepChecks && !row.gone && marked->selected;
+        row.info.selected = keepChecks && !row.gone && node->selected;
         listed.append(std::move(row));
-        shown.insert(entry.id);
+        shown.insert(key);
     }
 
     if (m_sortColumn != ENodeColumn::Ip || m_sortOrder != Qt::AscendingOrder) {
@@ -310,6 +339,9 @@ void CNodeListModel::fillItemModel(const sNodeFilter &filter, bool keepChecks)
         auto *item = new QStandardItem;
         item->setEditable(false);
         item->setData(QVariant::fromValue(row.info), NodeRole);
+        const QString why = addressNote(row.info);
+        if (!why.isEmpty())
+            item->setToolTip(why);
         rows.append(item);
     }
     // One insertion for all rows: the attached view lays out once.
@@ -367,12 +399,36 @@ void CNodeListModel::setSelected(int64_t id, bool flag)
 {
     if (flag && m_gone.contains(id))
         return;
+    // Every record of the id: the rows of an id conflict share their check mark, and the
+    // selection carries each row's own address.
     if (const auto it = m_decoderPos.constFind(id); it != m_decoderPos.constEnd()) {
-        m_decoders[it->first()].selected = flag;
+        for (const int pos : *it)
+            m_decoders[pos].selected = flag;
         return;
     }
-    if (const auto it = m_encoderPos.constFind(id); it != m_encoderPos.constEnd())
-        m_encoders[it->first()].selected = flag;
+    if (const auto it = m_encoderPos.constFind(id); it != m_encoderPos.constEnd()) {
+        for (const int pos : *it)
+            m_encoders[pos].selected = flag;
+    }
+}
+
+QString CNodeListModel::addressNote(const sDeviceInfo &node)
+{
+    QStringList notes;
+    if (node.addrMarks & AddrInvalid)
+        notes << tr("无效的节点地址，不会向它发送命令");
+    if (node.addrMarks & AddrSenderDiffers)
+        notes << tr("应答来自 %1，与节点报告的地址不同").arg(QString::fromUtf8(node.sender));
+    if (node.addrMarks & AddrIdConflict)
+        notes << tr("节点 ID 冲突：另一个地址报告了相同的 ID");
+    return notes.join(QLatin1Char('\n'));
+}
+
+bool CNodeListModel::hasAddress(const QByteArray &ip) const
+{
+    const auto held = [&ip](const sDeviceInfo &n) { return n.ip == ip && !(n.addrMarks & AddrInvalid); };
+    return std::any_of(m_decoders.cbegin(), m_decoders.cend(), held)
+        || std::any_of(m_encoders.cbegin(), m_encoders.cend(), held);
 }
 
 void CNodeListModel::selectAll(bool flag)

@@ -48,8 +48,8 @@ public:
     // With keepGone, a node of the last snapshot that is no longer in the stores stays one more
     // refresh, marked gone; without, gone nodes leave at once.
     void refreshSnapshot(bool keepGone = false);
-    // Rebuilds the item model: filtered, the first (lowest-addressed) occurrence of an id wins,
-    // in the sort order. Rows start unchecked, or with the snapshot's marks when keepChecks.
+    // Rebuilds the item model: filtered, one row per id and address (a record inserted twice
+    // is one row; an id at two addresses is two, marked AddrIdConflict), in the sort order. Rows start unchecked, or with the snapshot's marks when keepChecks.
     void fillItemModel(const sNodeFilter &filter, bool keepChecks = false);
     // The rows fillItemModel would list, in the same order.
     QVector<sListedNode> listedNodes(const sNodeFilter &filter, bool keepChecks = false) const;
@@ -68,6 +68,12 @@ public:
     void setSelected(int64_t id, bool flag);
     void selectAll(bool flag);
 
+    // What a row's address has against it (invalid, answered from elsewhere, id conflict),
+    // one line each; empty when nothing. The row's tooltip.
+    static QString addressNote(const sDeviceInfo &node);
+    // A node of the current snapshot holds ip, and ip passed the node address rule.
+    bool hasAddress(const QByteArray &ip) const;
+
     // Distinct non-empty version texts, decoders first, in snapshot order (the version filter's items).
     QStringList versions() const;
 
@@ -80,12 +86,14 @@ public:
 private:
     struct IndexEntry
     {
-        QByteArray name;
         int64_t id = 0;
         int nodeType = 0;
         uint32_t ipValue = 0;
+        int pos = 0; // in m_decoders or m_encoders, by nodeType
     };
 
+    static bool accepts(const sDeviceInfo &node, int mode, const sNodeFilter &filter);
+    const sDeviceInfo *matchAt(int nodeType, int pos, const sNodeFilter &filter, int *mode, QByteArray *signal) const;
     void rebuildPositions();
     const sDeviceInfo *match(int64_t id, const sNodeFilter &filter, int *mode, QByteArray *signal) const;
 

@@ -8,8 +8,9 @@
 
 #include "model/sdeviceinfo.h"
 
-// A process-wide node store ordered by ipValue. Every operation holds the store's
-// mutex for its whole duration, copies included; callers always get copies.
+// A process-wide node store. Records are kept in arrival order and handed out ordered by
+// ipValue (sorted once per copy, not per answer). Every operation holds the store's mutex
+// for its whole duration, copies included; callers always get copies.
 template <typename Record, int Type>
 class CNodeStore
 {
@@ -21,8 +22,12 @@ public:
         record.ipValue = ipToValue(record.ip);
         prepare(record);
         m_nodes.append(record);
-        std::stable_sort(m_nodes.begin(), m_nodes.end(),
-                         [](const Record &a, const Record &b) { return a.ipValue < b.ipValue; });
+    }
+
+    int size() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_nodes.size();
     }
 
     void clearNodes()
@@ -31,10 +36,13 @@ public:
         m_nodes.clear();
     }
 
+    // Ordered by ipValue; records of one address in arrival order.
     QVector<Record> nodes() const
     {
         QMutexLocker lock(&m_mutex);
-        return m_nodes;
+        QVector<Record> out = m_nodes;
+        std::stable_sort(out.begin(), out.end(), [](const Record &a, const Record &b) { return a.ipValue < b.ipValue; });
+        return out;
     }
 
     void setSelected(int64_t id, bool flag)
@@ -59,14 +67,15 @@ public:
         }
     }
 
-    // The record whose ip is the managerIP of the first record; the last one when several match.
+    // The record whose ip is the managerIP of the first record in IP order; the last one
+    // in IP order when several match.
     void findManagerNode(sDeviceInfo &out) const
     {
-        QMutexLocker lock(&m_mutex);
-        if (m_nodes.isEmpty())
+        const QVector<Record> sorted = nodes();
+        if (sorted.isEmpty())
             return;
-        const QByteArray manager = m_nodes.first().managerIP;
-        for (const Record &r : m_nodes) {
+        const QByteArray manager = sorted.first().managerIP;
+        for (const Record &r : sorted) {
             if (r.ip == manager)
                 out = r;
         }

@@ -33,6 +33,15 @@ struct sDeviceInfo
     uint32_t ipValue = 0;  // set by the store from ip
     QByteArray version;
     int logLevel = 2;
+    QByteArray sender;    // source address of the scan answer; empty when not known
+    int addrMarks = 0;    // EAddrMark bits, set when the record is stored and listed
+};
+
+// What a listed record's address has against it.
+enum EAddrMark : int {
+    AddrInvalid = 1,       // breaks the node address rule: listed, never a destination
+    AddrSenderDiffers = 2, // the answer came from another address than the one it reports
+    AddrIdConflict = 4,    // another record reports the same id
 };
 
 struct sDecoderInfo : sDeviceInfo

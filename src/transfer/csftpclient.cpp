@@ -12,11 +12,13 @@
 #include "comm/cprotocolparser.h"
 #include "comm/ctcpmanager.h"
 #include "comm/frame.h"
+#include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
 #include "model/sdeviceinfo.h"
 #include "transfer/cprogressthrottle.h"
 #include "transfer/filemd5.h"
+#include "transfer/hostkeys.h"
 
 namespace {
 
@@ -178,6 +180,8 @@ CURLcode performTransfer(CURL *handle, sTransTask &task)
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, progressCallback);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &task.context);
+    QByteArray knownHosts;
+    HostKeys::configure(handle, &task.context.ip, knownHosts);
 
     const CURLcode res = curl_easy_perform(handle);
     long responseCode = -1;
@@ -276,7 +280,8 @@ csftpclient::~csftpclient()
 
 bool csftpclient::setTransInfo(const sTransInfo &info)
 {
-    m_ip = info.ip;
+    // The URL is built from this text: a literal node address only, never a host name.
+    m_ip = Ipv4::isNodeAddress(info.ip.toUtf8()) ? info.ip : QString();
     m_localPath = info.localPath;
     m_upgradeType = info.upgradeType;
     m_transEnable = info.transEnable;
@@ -350,6 +355,8 @@ void csftpclient::joinTransfer()
 
 bool csftpclient::upload(bool toApp)
 {
+    if (m_ip.isEmpty())
+        return false;
     const QString fileName = UpgradeCmd::fileNameOf(m_localPath);
     if (fileName.isEmpty()) {
         qDebug() << "Null fileName";
@@ -411,6 +418,8 @@ bool csftpclient::downloadProxyLogs(const sDeviceInfo &node)
 
 bool csftpclient::downloadLogs(const sDeviceInfo &node, bool proxy)
 {
+    if (m_ip.isEmpty())
+        return false;
     const QString listingUrl = logListingUrl(m_ip);
     QList<QByteArray> names;
     if (listNames(m_ip, listingUrl, m_transEnable, names) != CURLE_OK)

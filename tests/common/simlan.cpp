@@ -139,6 +139,17 @@ bool SimLan::startSftp(const QStringList &addresses, int timeoutMs)
     return true;
 }
 
+bool SimLan::newHostKey()
+{
+    if (m_sftpRoot.isEmpty())
+        return fail(QStringLiteral("no SFTP servers"));
+    QProcess p;
+    p.start(sourceDir() + QStringLiteral("/scripts/lan-sshd.sh"), {QStringLiteral("--new-host-key"), m_sftpRoot});
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return fail(QStringLiteral("new host key: %1").arg(QString::fromLocal8Bit(p.readAllStandardError())));
+    return true;
+}
+
 void SimLan::stopSftp()
 {
     endChild(m_sshd);

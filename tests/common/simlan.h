@@ -66,6 +66,8 @@ public:
     // NODES folder of the SFTP servers: NODES/<ip>/userdata, .../userdata/logs,
     // .../app. Empty without SFTP.
     QString sftpRoot() const { return m_sftpRoot; }
+    // Every node's SFTP server shows a new host key from now on (as after a factory reset).
+    bool newHostKey();
     QString errorString() const { return m_error; }
     // What the simulator wrote to stderr so far (for failure messages).
     QString simulatorLog() const;

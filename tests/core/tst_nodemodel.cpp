@@ -55,17 +55,6 @@ private slots:
         CEncoderList::instance().clearNodes();
     }
 
-    void ipValues()
-    {
-        QCOMPARE(ipToValue("192.168.1.10"), (192u << 24) + (168u << 16) + (1u << 8) + 10u);
-        QCOMPARE(ipToValue(""), 0u);
-        QCOMPARE(ipToValue("1.x.3.4"), (1u << 24) + (3u << 8) + 4u); // bad part counts 0
-        QCOMPARE(ipToValue("+1.-2. 3.4"), 4u);
-        QCOMPARE(ipToValue("99999999999999999999.1"), 1u);
-        QCOMPARE(ipToValue("1..2"), (1u << 16) + 2u);
-        QCOMPARE(ipToValue("1.2.3.4.5"), (2u << 24) + (3u << 16) + (4u << 8) + 5u); // wraps
-    }
-
     void storeOrderTypeAndSnapping()
     {
         CDecoderList &decoders = CDecoderList::instance();

@@ -94,7 +94,8 @@ int main(int argc, char *argv[])
         "Prints \"ready\" once every socket is bound; ends on SIGTERM, SIGINT or when stdin closes.\n"
         "Fault modes: silent offline twice dup-ip dup-mac short-frame bad-length huge not-json\n"
         "data-not-object bad-node-type delay=MS tcp-silent tcp-refuse unreachable tcp-delay=MS tcp-split tcp-two-frames\n"
-        "tcp-len8 tcp-len-below-8 tcp-huge-length import-fail upgrade-code=VALUE upgrade-silent.\n"
+        "tcp-len8 tcp-len-below-8 tcp-huge-length import-fail upgrade-code=VALUE upgrade-silent\n"
+        "claim-ip=TEXT export-ip=TEXT flood=N.\n"
         "See tools/nodesim/README.md."));
     p.addHelpOption();
     p.addOptions({

@@ -262,6 +262,8 @@ void SimLanServer::sendScanAnswer(int index, const QHostAddress &to, quint16 por
         sendUdp(node.ip(), frame, to, port);
         if (f.twice)
             sendUdp(node.ip(), frame, to, port);
+        for (int step = 1; step <= f.flood; ++step)
+            sendUdp(node.ip(), packAnswer(kScan + kAnswerOffset, node.floodData(step)), to, port);
     };
     if (delayMs > 0)
         QTimer::singleShot(delayMs, this, send);

@@ -118,6 +118,18 @@ bool SimFaults::apply(const QString &mode, QString *error)
         *error = QStringLiteral("tcp-delay needs a number of milliseconds: %1").arg(mode);
         return false;
     }
+    if (name == QLatin1String("claim-ip") || name == QLatin1String("export-ip")) {
+        (name == QLatin1String("claim-ip") ? claimIp : exportIp) = value;
+        return true;
+    }
+    if (name == QLatin1String("flood")) {
+        bool ok = false;
+        flood = value.toInt(&ok);
+        if (ok && flood >= 0 && flood <= 1000000)
+            return true;
+        *error = QStringLiteral("flood needs a number of answers: %1").arg(mode);
+        return false;
+    }
     if (name == QLatin1String("upgrade-code")) {
         if (parseUInt32(value, &upgradeCode)) {
             hasUpgradeCode = true;
@@ -150,6 +162,12 @@ QStringList SimFaults::names() const
         out << QStringLiteral("tcp-delay=%1").arg(tcpDelayMs);
     if (hasUpgradeCode)
         out << QStringLiteral("upgrade-code=0x%1").arg(upgradeCode, 8, 16, QLatin1Char('0'));
+    if (!claimIp.isNull())
+        out << QStringLiteral("claim-ip=%1").arg(claimIp);
+    if (!exportIp.isNull())
+        out << QStringLiteral("export-ip=%1").arg(exportIp);
+    if (flood > 0)
+        out << QStringLiteral("flood=%1").arg(flood);
     return out;
 }
 
@@ -182,11 +200,35 @@ void SimNode::removeCommon(const QString &decoderKey)
     doc.insert(kDeviceInfo, info);
 }
 
+namespace {
+// The answer document with one common key changed (flat for a decoder, in deviceInfo for an encoder).
+QJsonObject withCommon(QJsonObject doc, int type, const QString &key, const QJsonValue &value)
+{
+    if (type == 1) {
+        doc.insert(key, value);
+        return doc;
+    }
+    QJsonObject device = doc.value(QStringLiteral("deviceInfo")).toObject();
+    device.insert(key, value);
+    doc.insert(QStringLiteral("deviceInfo"), device);
+    return doc;
+}
+} // namespace
+
 QJsonObject SimNode::scanData() const
 {
     QJsonObject d;
     d.insert(QStringLiteral("nodeType"), faults.badNodeType ? 3 : type);
-    d.insert(QStringLiteral("nodeData"), doc);
+    d.insert(QStringLiteral("nodeData"),
+             faults.claimIp.isNull() ? doc : withCommon(doc, type, QStringLiteral("ip"), faults.claimIp));
+    return d;
+}
+
+QJsonObject SimNode::floodData(int step) const
+{
+    QJsonObject d = scanData();
+    d.insert(QStringLiteral("nodeData"), withCommon(d.value(QStringLiteral("nodeData")).toObject(), type,
+                                                    QStringLiteral("id"), double(id() + step)));
     return d;
 }
 
@@ -194,7 +236,7 @@ QJsonObject SimNode::exportData() const
 {
     QJsonObject dev;
     dev.insert(QStringLiteral("id"), id());
-    dev.insert(QStringLiteral("ip"), ip());
+    dev.insert(QStringLiteral("ip"), faults.exportIp.isNull() ? ip() : faults.exportIp);
     dev.insert(QStringLiteral("model"), common(QStringLiteral("model")).toInt());
     dev.insert(QStringLiteral("type"), type);
     QJsonObject ver;

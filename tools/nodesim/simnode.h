@@ -36,6 +36,10 @@ struct SimFaults
     bool upgradeSilent = false; // no answer to 4501
     bool hasUpgradeCode = false;
     quint32 upgradeCode = 0;    // forced 14501 value
+    // Hostile peers
+    QString claimIp;            // scan answers report this "ip" (any text), sent from the node's own address
+    QString exportIp;           // export answers carry this devData "ip"
+    int flood = 0;              // a broadcast scan gets this many more answers, ids counting up from the node's
 
     // "name" or "name=value"; false with *error set for an unknown mode.
     bool apply(const QString &mode, QString *error);
@@ -78,6 +82,8 @@ public:
     QString name() const { return common(QStringLiteral("name")).toString(); }
 
     QJsonObject scanData() const;   // "data" of 11006
+    // The answer of a flood: the node's, with its id raised by step.
+    QJsonObject floodData(int step) const;
     QJsonObject exportData() const; // "data" of 13533/14017
     QJsonObject stateJson() const;
 

@@ -104,7 +104,16 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         text(x, c, s);
         x += c + ColumnGap;
     }
-    painter->setPen(gone ? QColor(0x6a, 0x6d, 0x73) : ipColor(info.conflictState));
+    QColor ipPen = ipColor(info.conflictState);
+    // An address no command goes to, or an id another address also reports, stands out
+    // from the IP and MAC conflicts; the row's tooltip says which.
+    if (info.addrMarks & AddrInvalid)
+        ipPen = QColor(0xb0, 0x5c, 0xff);
+    else if (info.addrMarks & AddrIdConflict)
+        ipPen = QColor(0xff, 0x6e, 0x1e);
+    else if ((info.addrMarks & AddrSenderDiffers) && info.conflictState == 0)
+        ipPen = QColor(0x4f, 0xc3, 0xf7);
+    painter->setPen(gone ? QColor(0x6a, 0x6d, 0x73) : ipPen);
     text(x, c, QString::fromUtf8(info.ip));
     painter->restore();
 }

@@ -1,0 +1,213 @@
+#include <QtTest>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "nodefixtures.h"
+#include "simlan.h"
+
+// A LAN with hostile peers that answer the scan with well-formed but false records, run
+// through quorvane-cli as an operator would: nothing may be steered to a broadcast address
+// or a host name, a twin may not hide the node it copies, a node's new SSH host key is
+// refused until accepted, and a network plan that would cut nodes off is never sent.
+namespace {
+
+struct sRun
+{
+    int status = -1;
+    QByteArray out;
+    QString err;
+};
+
+QMap<QString, QList<QJsonObject>> rowsByIp(const QByteArray &json)
+{
+    QMap<QString, QList<QJsonObject>> out;
+    const QJsonValue top = QJsonDocument::fromJson(json).isArray()
+        ? QJsonValue(QJsonDocument::fromJson(json).array())
+        : QJsonDocument::fromJson(json).object().value("nodes");
+    for (const QJsonValue &v : top.toArray())
+        out[v.toObject().value("ip").toString()].append(v.toObject());
+    return out;
+}
+
+} // namespace
+
+class TestHostile final : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+
+    sRun cli(const QStringList &args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_home.path());
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QV_BUILD_DIR "/quorvane-cli"), args);
+        if (!p.waitForFinished(180000)) {
+            p.kill();
+            p.waitForFinished();
+            return {};
+        }
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+private slots:
+    void falseAddressesAreListedButNeverDestinations()
+    {
+        SimLan lan;
+        // Node 0 and 4 are sound (4 writes node 0's address into its export answers);
+        // 1..3 claim a broadcast address, loopback's broadcast and a host name.
+        QVERIFY2(lan.start({"--decoders", "5", "--fault", "claim-ip=255.255.255.255@1", "--fault",
+                            "claim-ip=127.255.255.255@2", "--fault", "claim-ip=localhost@3", "--fault",
+                            "export-ip=127.0.1.1@4"}),
+                 qPrintable(lan.errorString()));
+        const sRun scan = cli({"scan", "--json", "--timeout", "5"});
+        QCOMPARE(scan.status, 0);
+        const auto rows = rowsByIp(scan.out);
+        QCOMPARE(rows.size(), 5);
+        for (const char *bad : {"255.255.255.255", "127.255.255.255", "localhost"}) {
+            QVERIFY2(rows.value(bad).value(0).value("invalidAddress").toBool(), bad);
+            // Where the answer really came from is kept beside what it claims.
+            QVERIFY2(rows.value(bad).value(0).value("sender").toString().startsWith("127.0.1."), bad);
+        }
+        QVERIFY(!rows.value("127.0.1.1").value(0).contains("invalidAddress"));
+        QVERIFY(!rows.value("127.0.1.5").value(0).contains("sender"));
+
+        QTemporaryDir out;
+        QCOMPARE(cli({"export-data", "--all", "--dir", out.path(), "--timeout", "20"}).status, 1);
+        // Bulk commands skip the false rows, each with its own outcome; the sound ones act.
+        const sRun restart = cli({"restart", "--all", "--json", "--timeout", "5"});
+        QCOMPARE(restart.status, 1);
+        const auto restarted = rowsByIp(restart.out);
+        QCOMPARE(restarted.value("255.255.255.255").value(0).value("outcome").toString(),
+                 QStringLiteral("invalid node address; nothing sent"));
+        QVERIFY(restarted.value("127.0.1.5").value(0).value("ok").toBool());
+        QCOMPARE(cli({"type-switch", "--all", "--timeout", "5"}).status, 1);
+        // Named on the command line, a broadcast address is bad input.
+        QCOMPARE(cli({"restart", "255.255.255.255", "--timeout", "5"}).status, 2);
+        QCOMPARE(cli({"reset", "127.255.255.255", "--timeout", "5"}).status, 2);
+
+        for (const QJsonObject &r : lan.records()) {
+            const int cmd = r.value("cmd").toInt();
+            if (cmd == 1006)
+                continue; // the scan is the one broadcast
+            const QString node = r.value("node").toString();
+            QVERIFY2(node == "127.0.1.1" || node == "127.0.1.5",
+                     qPrintable(QString("%1 reached %2").arg(cmd).arg(node)));
+        }
+        QCOMPARE(lan.records(1011).size(), 2);
+        QCOMPARE(lan.records(1013).size(), 2);
+        QCOMPARE(lan.records(3533).size(), 2);
+        // Each export file is named by the connection its answer came on, not by the answer.
+        QCOMPARE(QDir(out.path()).entryList({"*.json"}, QDir::Files, QDir::Name),
+                 (QStringList{"de127.0.1.1.json", "de127.0.1.5.json"}));
+        QFile fifth(QDir(out.path()).filePath("de127.0.1.5.json"));
+        QVERIFY(fifth.open(QIODevice::ReadOnly));
+        QCOMPARE(QJsonDocument::fromJson(fifth.readAll()).object().value("devData").toObject().value("id").toDouble(),
+                 double(lan.node(4).value("id").toDouble()));
+    }
+
+    void idTwinIsListedBesideTheNode()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--node", "decoder@127.0.1.3,id=900,name=real", "--node", "decoder@127.0.1.2,id=900,name=twin"}),
+                 qPrintable(lan.errorString()));
+        const sRun scan = cli({"scan", "--json", "--timeout", "5"});
+        const auto rows = rowsByIp(scan.out);
+        QCOMPARE(rows.size(), 2);
+        for (const QString &ip : {QStringLiteral("127.0.1.2"), QStringLiteral("127.0.1.3")}) {
+            QCOMPARE(rows.value(ip).size(), 1);
+            QVERIFY2(rows.value(ip).first().value("idConflict").toBool(), qPrintable(ip));
+        }
+        QCOMPARE(rows.value("127.0.1.3").first().value("name").toString(), QStringLiteral("real"));
+        // The real node's command goes to the real node.
+        QCOMPARE(cli({"restart", "127.0.1.3", "--timeout", "5"}).status, 0);
+        QCOMPARE(lan.records(1011).size(), 1);
+        QCOMPARE(lan.records(1011).first().value("node").toString(), QStringLiteral("127.0.1.3"));
+        QCOMPARE(lan.node(0).value("rebootCount").toInt(), 1);
+        QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
+    }
+
+    void badNetworkPlansExitTwoWithNothingSent()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "2"}), qPrintable(lan.errorString()));
+        const QStringList nodes{"127.0.1.1", "127.0.1.2"};
+        // start, mask, gateway
+        const QList<QStringList> refused{
+            {"0.0.0.5", "255.255.255.0", "0.0.0.1"},
+            {"224.0.0.1", "255.255.255.0", "224.0.0.254"},
+            {"127.0.2.0", "255.255.255.0", "127.0.2.254"},   // the subnet's network address
+            {"127.0.2.255", "255.255.255.0", "127.0.2.1"},   // its broadcast address
+            {"127.0.2.254", "255.255.255.0", "127.0.2.1"},   // the second runs into the broadcast
+            {"127.0.2.20", "255.255.255.0", "127.0.2.20"},   // the gateway is the start
+            {"127.0.2.20", "255.255.255.0", "127.0.2.21"},   // the gateway is the second address
+            {"127.0.2.20", "255.0.255.0", "127.0.2.254"},
+            {"127.0.2.20", "0.0.0.0", "127.0.2.254"},
+            {"127.0.2.20", "255.255.255.255", "127.0.2.254"},
+            {"127.0.2.20", "255.255.255.0", "10.0.0.1"},     // outside the new subnet
+            {"127.0.2.20", "255.255.255.0", "127.0.2.255"},
+        };
+        for (const QStringList &c : refused) {
+            const sRun run = cli(QStringList{"set-network", "--start", c.at(0), "--mask", c.at(1), "--gateway", c.at(2),
+                                             "--timeout", "5"} + nodes);
+            QVERIFY2(run.status == 2, qPrintable(c.join(' ') + ": " + run.err));
+        }
+        QCOMPARE(cli({"set-network", "--start", "127.0.2.20", "--mask", "255.255.255.0", "--gateway", "127.0.2.1",
+                      "--timeout", "5", "255.255.255.255"}).status, 2);
+        QVERIFY(lan.records(1007).isEmpty());
+        // The same nodes take a sound plan.
+        const sRun good = cli(QStringList{"set-network", "--start", "127.0.2.20", "--mask", "255.255.255.0", "--gateway",
+                                          "127.0.2.1", "--timeout", "5"} + nodes);
+        QVERIFY2(good.status == 0, qPrintable(good.err));
+        QCOMPARE(lan.records(1007).size(), 2);
+    }
+
+    void changedHostKeyIsRefusedUntilAccepted()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1"}, true), qPrintable(lan.errorString()));
+        QTemporaryDir dir;
+        const QString package = dir.filePath("vela_decoder_V1.2.9.bin");
+        QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(4096, 5)));
+        const QStringList upgrade{"upgrade", "--package", package, "--json", "--timeout", "60", "127.0.1.1"};
+
+        // Packages the node would take and misreport are refused before any byte goes out.
+        const QString empty = dir.filePath("vela_decoder_V1.3.0.bin");
+        const QString encoderPackage = dir.filePath("vela_encoder_V3.1.9.bin");
+        const QString noKind = dir.filePath("vela_V1.3.0.bin");
+        QVERIFY(fixtures::writeFile(empty, QByteArray()));
+        QVERIFY(fixtures::writeFile(encoderPackage, fixtures::randomBytes(4096, 6)));
+        QVERIFY(fixtures::writeFile(noKind, fixtures::randomBytes(4096, 7)));
+        for (const QString &bad : {empty, encoderPackage, noKind}) {
+            const sRun run = cli({"upgrade", "--package", bad, "--json", "--timeout", "60", "127.0.1.1"});
+            QCOMPARE(run.status, 1);
+            QVERIFY2(rowsByIp(run.out).value("127.0.1.1").value(0).value("outcome").toString().startsWith("refused:"),
+                     qPrintable(bad));
+        }
+        QVERIFY(QDir(lan.sftpRoot() + "/127.0.1.1/userdata").entryList(QDir::Files).isEmpty());
+        QCOMPARE(lan.node(0).value("upgradeCount").toInt(), 0);
+
+        QCOMPARE(cli(upgrade).status, 0); // the first key is kept
+        QVERIFY2(lan.newHostKey(), qPrintable(lan.errorString()));
+        const sRun refused = cli(upgrade);
+        QCOMPARE(refused.status, 1);
+        const QString outcome = rowsByIp(refused.out).value("127.0.1.1").value(0).value("outcome").toString();
+        QVERIFY2(outcome.contains("host key changed") && outcome.contains("SHA256:"), qPrintable(outcome));
+        QCOMPARE(lan.node(0).value("upgradeCount").toInt(), 1); // nothing reached the node
+
+        QCOMPARE(cli(upgrade + QStringList{"--accept-new-host-key"}).status, 0);
+        QCOMPARE(cli(upgrade).status, 0); // the new key is the node's from now on
+        QCOMPARE(lan.node(0).value("upgradeCount").toInt(), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHostile)
+#include "tst_hostile.moc"
