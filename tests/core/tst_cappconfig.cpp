@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -25,10 +25,9 @@ private slots:
     void configFolderIsCreated();
     void unknownLanguageFallsBackToSystemAndIsSaved();
     void languageRuleMapsChinesePrcOnly();
-    void missingOrBrokenConfigGivesEmptyLanguage();
-    void versionFileGivesNameAndCode();
-    void versionFileMissingKeepsLabel();
-    void saveReplacesFileAtomically();
+    void missingOrDamagedConfigGivesDefaults();
+    void versionFile();
+    void saveOnlyWhenChangedAndWhole();
     void saveFailureIsReported();
     void autoRefreshIsKeptWithinItsRange();
 
@@ -131,69 +130,92 @@ void TestAppConfig::languageRuleMapsChinesePrcOnly()
     QVERIFY(Platform::uiLanguageIdForLocaleName(QStringLiteral("zh_TW.UTF-8")) != Platform::kLangChinesePrc);
 }
 
-void TestAppConfig::missingOrBrokenConfigGivesEmptyLanguage()
+void TestAppConfig::missingOrDamagedConfigGivesDefaults()
 {
     CAppConfig &config = *CAppConfig::instance();
     config.setLanguage(QStringLiteral("EN"));
     config.load(); // no file yet
     QCOMPARE(config.language(), QString());
+    QVERIFY(config.setAsidePath().isEmpty());
 
-    config.setLanguage(QStringLiteral("EN"));
-    writeConfig("{\"language\": ");
-    config.load();
-    QCOMPARE(config.language(), QString());
+    // A damaged file is kept aside for the operator, with a warning, and not overwritten
+    // by the defaults at the next save.
+    const QString path = config.configFilePath();
+    for (const QByteArray &damaged : {QByteArray("{\"language\": \"EN\", \"maxInFlight\": "), QByteArray("[\"EN\"]")}) {
+        writeConfig(damaged);
+        config.setLanguage(QStringLiteral("EN"));
+        config.setMaxInFlight(40);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("damaged; it is kept as .*config\\.json\\.bad")));
+        config.load();
+        QCOMPARE(config.language(), QString());
+        QCOMPARE(config.maxInFlight(), CAppConfig::kDefaultMaxInFlight);
+        QCOMPARE(config.setAsidePath(), path + QStringLiteral(".bad"));
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(config.save());
+        QFile bad(path + QStringLiteral(".bad"));
+        QVERIFY(bad.open(QIODevice::ReadOnly));
+        QCOMPARE(bad.readAll(), damaged);
+    }
 
     writeConfig(R"({"other": 1})");
     config.setLanguage(QStringLiteral("EN"));
     config.load();
     QCOMPARE(config.language(), QString());
+    QVERIFY(config.setAsidePath().isEmpty());
 }
 
-void TestAppConfig::versionFileGivesNameAndCode()
-{
-    QVERIFY(QDir().mkpath(QStringLiteral("softversion")));
-    QFile f(QStringLiteral("softversion/softVersion.txt"));
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("softname:\"Box\"\nsoftcode:\"V1.2\"\n");
-    f.close();
-
-    CAppConfig::instance()->load();
-    QCOMPARE(CAppConfig::instance()->softVersion(), QStringLiteral("Box_V1.2"));
-}
-
-void TestAppConfig::versionFileMissingKeepsLabel()
+void TestAppConfig::versionFile()
 {
     CAppConfig::instance()->load();
     QCOMPARE(CAppConfig::instance()->softVersion(), QStringLiteral("Quorvane"));
     QVERIFY(QDir(QStringLiteral("softversion")).exists());
+
+    QFile f(QStringLiteral("softversion/softVersion.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("softname:\"Box\"\nsoftcode:\"V1.2\"\n");
+    f.close();
+    CAppConfig::instance()->load();
+    QCOMPARE(CAppConfig::instance()->softVersion(), QStringLiteral("Box_V1.2"));
 }
 
-void TestAppConfig::saveReplacesFileAtomically()
+void TestAppConfig::saveOnlyWhenChangedAndWhole()
 {
     CAppConfig &config = *CAppConfig::instance();
     writeConfig("{\n    \"language\": \"EN\",\n    \"padding\": \"" + QByteArray(4096, 'x') + "\"\n}\n");
+    config.load();
+    const auto inode = [&config] {
 #ifdef Q_OS_UNIX
-    struct stat before {};
-    QCOMPARE(::stat(QFile::encodeName(config.configFilePath()).constData(), &before), 0);
+        struct stat st {};
+        return ::stat(QFile::encodeName(config.configFilePath()).constData(), &st) == 0 ? qint64(st.st_ino) : -1;
+#else
+        return QFileInfo(config.configFilePath()).lastModified().toMSecsSinceEpoch();
 #endif
-    config.setLanguage(QStringLiteral("CN"));
+    };
+    const qint64 loaded = inode();
+    // Saved on every activation change of the window: nothing changed, nothing written.
     QVERIFY(config.save());
+    QCOMPARE(inode(), loaded);
 
+    config.setLanguage(QStringLiteral("CN"));
+    config.setMaxLogFileBytes(qint64(5) << 30);
+    QVERIFY(config.save());
     QFile f(config.configFilePath());
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray written = f.readAll();
     QVERIFY(written.contains('\n')); // indented
     const QJsonObject o = QJsonDocument::fromJson(written).object();
-    QCOMPARE(o.keys(), QStringList{QStringLiteral("language")});
+    QCOMPARE(o.keys(), (QStringList{QStringLiteral("language"), QStringLiteral("maxLogFileBytes")}));
     QCOMPARE(o.value(QStringLiteral("language")).toString(), QStringLiteral("CN"));
-#ifdef Q_OS_UNIX
-    // A new file renamed into place, not the old one truncated and rewritten.
-    struct stat after {};
-    QCOMPARE(::stat(QFile::encodeName(config.configFilePath()).constData(), &after), 0);
-    QVERIFY(before.st_ino != after.st_ino);
-#endif
-    // No temporary left behind.
-    QCOMPARE(QDir(config.configDir()).entryList(QDir::Files), QStringList{QStringLiteral("config.json")});
+    config.load();
+    QCOMPARE(config.maxLogFileBytes(), qint64(5) << 30);
+    // A new file renamed into place, not the old one truncated and rewritten, and no
+    // temporary left behind.
+    QVERIFY(inode() != loaded);
+    QCOMPARE(QDir(config.configDir()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("config.json")});
+
+    config.setMaxLogFileBytes(0); // the default again: not written
+    QVERIFY(config.save());
+    QVERIFY(!readConfig().contains(QStringLiteral("maxLogFileBytes")));
 }
 
 void TestAppConfig::autoRefreshIsKeptWithinItsRange()
