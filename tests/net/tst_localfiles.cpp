@@ -3,6 +3,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "cappconfig.h"
@@ -107,9 +108,9 @@ private slots:
         QVERIFY(disk.fill());
 
         const sRun run = cli({"export-data", "--dir", dir, "--all", "--timeout", "30"});
-        QVERIFY2(run.status != 0 && !run.out.contains(QStringLiteral("written")), qPrintable(run.out + run.err));
-        for (const QString &ip : {"127.0.1.1", "127.0.1.2", "127.0.1.3"})
-            QVERIFY2(run.err.contains(ip), qPrintable(run.err));
+        QVERIFY2(run.status != 0 && !run.out.contains(QStringLiteral("written to")), qPrintable(run.out + run.err));
+        for (const char *ip : {"127.0.1.1", "127.0.1.2", "127.0.1.3"})
+            QVERIFY2(run.err.contains(QLatin1String(ip)), qPrintable(run.err));
         // The earlier file is whole, and nothing new (not even a temporary) is left.
         QCOMPARE(readFile(old), QByteArray("{\"an earlier export\": true}"));
         QCOMPARE(filesUnder(dir), (QStringList{"de127.0.1.1.json", "filler"}));
@@ -134,11 +135,12 @@ private slots:
         QVERIFY(writeFile(logs + QStringLiteral("trailing."), "dot"));
         QVERIFY(writeFile(logs + QStringLiteral("big.log"), QByteArray(64 * 1024, 'b')));
         const QString configDir = m_home.filePath(QStringLiteral("Documents/Orvanta/Quorvane/config"));
+        QVERIFY(QDir().mkpath(configDir));
         QVERIFY(writeFile(configDir + QStringLiteral("/config.json"), "{\"language\": \"EN\", \"maxLogFileBytes\": 8192}"));
         const QString dest = m_home.filePath(QStringLiteral("logs"));
         const QString folder = dest + QStringLiteral("/")
             + csftpclient::logFolderName(lan.node(0).value("name").toString().toUtf8(), QStringLiteral("127.0.1.1"), false);
-        QVERIFY(writeFile(folder + QStringLiteral("/big.log"), "kept from last time"));
+        QVERIFY(QDir().mkpath(folder) && writeFile(folder + QStringLiteral("/big.log"), "kept from last time"));
 
         const sRun run = cli({"logs", "--dir", dest, "127.0.1.1", "--timeout", "60"});
         QVERIFY2(run.status != 0 && (run.out + run.err).contains(QStringLiteral("larger than maxLogFileBytes (8192 bytes)")),
