@@ -12,6 +12,7 @@
 #include "comm/datafile.h"
 #include "model/nodecsv.h"
 #include "model/plaintext.h"
+#include "transfer/csftpclient.h"
 #include "transfer/filemd5.h"
 
 namespace {
@@ -157,6 +158,19 @@ private slots:
                  QStringLiteral("hall\\n10.0.0.9\\tdecoder\\r\\x1b[2J\\x7f"));
         QCOMPARE(PlainText::singleLine(QString::fromUtf8("a\u2028b\u202ec")), QStringLiteral("a\\u2028b\\u202ec"));
         QCOMPARE(PlainText::singleLine(QStringLiteral("大屏 a\\b")), QStringLiteral("大屏 a\\b"));
+    }
+
+    void logNamesThatMayBecomeFiles()
+    {
+        for (const char *name : {"a.log", "log_proxy.1", "..log", "Com10.txt", "console.log", "A-b_9"})
+            QVERIFY2(csftpclient::isSafeLogName(name), name);
+        // Ways out of the folder, characters Windows refuses or a terminal obeys, device
+        // names (any case, any extension), trailing dots and blanks, and overlong names.
+        for (const char *name : {"", ".", "..", "../x.log", "..\\x.log", "a:b", "x log", "a\nb", "a\x1b", "CON", "nul.txt",
+                                 "Com1", "lpt9.log.1", "aux.", "x.log.", "x.log ", "é.log"})
+            QVERIFY2(!csftpclient::isSafeLogName(name), name);
+        QVERIFY(csftpclient::isSafeLogName(QByteArray(128, 'a')));
+        QVERIFY(!csftpclient::isSafeLogName(QByteArray(129, 'a')));
     }
 
     void md5()

@@ -159,15 +159,6 @@ void TestProgressWidgets::realProgressFollowsBytes()
     row.setTotalSize(Q_INT64_C(3) * 1024 * 1024 * 1024);
     row.setTransferredBytes(Q_INT64_C(3) * 512 * 1024 * 1024);
     QCOMPARE(row.progressBar()->value(), 500);
-
-    // A node string shows as it is, never as markup, on one line; retry carries it unchanged.
-    CProgressListItem odd(QStringLiteral("<b>10.0.0.9</b>\n2"), false);
-    QSignalSpy retry(&odd, &CProgressListItem::sigRetry);
-    const QLabel *name = odd.findChild<QLabel *>(QStringLiteral("progressName"));
-    QVERIFY(name && name->textFormat() == Qt::PlainText && odd.resultLabel()->textFormat() == Qt::PlainText);
-    QCOMPARE(name->text(), QStringLiteral("<b>10.0.0.9</b>\\n2"));
-    emit odd.retryButton()->pressed();
-    QCOMPARE(retry.value(0).value(0).toString(), QStringLiteral("<b>10.0.0.9</b>\n2"));
 }
 
 void TestProgressWidgets::busyIndicatorCyclesAndTimesOut()
