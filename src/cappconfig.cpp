@@ -131,7 +131,8 @@ QString CAppConfig::configDir() const
     }
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + kConfigSubDir;
-    QDir().mkpath(dir);
+    // It holds the command history too: made private to the user.
+    Platform::makeOwnerFolder(dir);
     return dir;
 }
 

@@ -43,6 +43,11 @@ private slots:
         config.setConfigDirOverride(m_dir->filePath(QStringLiteral("deep/config")));
         QCOMPARE(config.configFilePath(), m_dir->filePath(QStringLiteral("deep/config/config.json")));
         QVERIFY(QDir(m_dir->filePath(QStringLiteral("deep/config"))).exists());
+#ifdef Q_OS_UNIX
+        // It holds the command history: the user's alone.
+        const auto others = QFile::ReadGroup | QFile::ReadOther | QFile::ExeGroup | QFile::ExeOther;
+        QCOMPARE(QFile::permissions(m_dir->filePath(QStringLiteral("deep/config"))) & others, QFile::Permissions());
+#endif
         config.setLanguage(QString());
         config.setSoftVersion(QStringLiteral("Quorvane"));
     }
