@@ -244,8 +244,9 @@ CURLcode downloadFile(sTransTask task, bool *tooLarge)
     const QFileInfo target(task.localPath);
     task.part = std::make_unique<QTemporaryFile>(target.absolutePath() + QStringLiteral("/.") + target.fileName()
                                                  + QStringLiteral(".XXXXXX.part"));
+    // A folder that takes no file still runs the transfer: its end is announced like any other.
     if (!task.part->open())
-        return CURLE_WRITE_ERROR;
+        task.part.reset();
     QByteArray url, login;
     setCommonStart(handle.get(), task, url, login);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, fileWriteCallback);
@@ -254,7 +255,7 @@ CURLcode downloadFile(sTransTask task, bool *tooLarge)
     *tooLarge = task.tooLarge;
     if (res != CURLE_OK)
         return res;
-    if (!task.part->flush() || !Platform::syncToDisk(int(task.part->handle())))
+    if (!task.part || !task.part->flush() || !Platform::syncToDisk(int(task.part->handle())))
         return CURLE_WRITE_ERROR;
     task.part->close();
     if (task.part->error() != QFileDevice::NoError || !Platform::replaceFile(task.part->fileName(), task.localPath))
