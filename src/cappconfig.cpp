@@ -1,5 +1,6 @@
 #include "cappconfig.h"
 
+#include "platform/filesafety.h"
 #include "platform/uilanguage.h"
 
 #include <QDebug>
@@ -9,7 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
 
@@ -88,6 +88,18 @@ void CAppConfig::setAutoRefreshSeconds(int seconds)
     m_autoRefreshSeconds = boundedRefreshSeconds(seconds);
 }
 
+qint64 CAppConfig::maxLogFileBytes() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_maxLogFileBytes;
+}
+
+void CAppConfig::setMaxLogFileBytes(qint64 bytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_maxLogFileBytes = bytes >= 1 ? bytes : kDefaultMaxLogFileBytes;
+}
+
 QStringList CAppConfig::scanExcludedInterfaces() const
 {
     QMutexLocker lock(&m_mutex);
@@ -119,7 +131,8 @@ QString CAppConfig::configDir() const
     }
     if (dir.isEmpty())
         dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + kConfigSubDir;
-    QDir().mkpath(dir);
+    // It holds the command history too: made private to the user.
+    Platform::makeOwnerFolder(dir);
     return dir;
 }
 
@@ -132,6 +145,14 @@ void CAppConfig::setConfigDirOverride(const QString &dir)
 {
     QMutexLocker lock(&m_mutex);
     m_configDirOverride = dir;
+    m_savedJson.clear();
+    m_savedPath.clear();
+}
+
+QString CAppConfig::setAsidePath() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_setAside;
 }
 
 QString CAppConfig::versionFilePath()
@@ -145,10 +166,18 @@ void CAppConfig::load()
     loadVersionFile();
 }
 
+void CAppConfig::loadLogFileLimit()
+{
+    QFile file(configFilePath());
+    if (file.open(QIODevice::ReadOnly))
+        setMaxLogFileBytes(qint64(QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("maxLogFileBytes")).toDouble(0)));
+}
+
 void CAppConfig::loadConfigFile()
 {
+    const QString path = configFilePath();
     QByteArray content;
-    QFile file(configFilePath());
+    QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
         content = file.readAll();
         file.close();
@@ -158,17 +187,38 @@ void CAppConfig::loadConfigFile()
 
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(content, &error);
-    if (error.error == QJsonParseError::NoError || doc.isNull()) {
-        // A missing key gives an empty code, which resolveLanguage() replaces.
-        setLanguage(doc.object().value(QStringLiteral("language")).toString());
-        setMaxInFlight(doc.object().value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
-        setAutoRefreshSeconds(doc.object().value(QStringLiteral("autoRefresh")).toInt());
-        QStringList excluded;
-        const QJsonArray names = doc.object().value(QStringLiteral("scanExcludedInterfaces")).toArray();
-        for (const QJsonValue &name : names)
-            excluded.append(name.toString());
-        setScanExcludedInterfaces(excluded);
+    QString setAside;
+    if (!content.trimmed().isEmpty() && !doc.isObject()) {
+        // Kept for the operator to look at, rather than silently overwritten by the defaults.
+        setAside = path + QStringLiteral(".bad");
+        if (Platform::replaceFile(path, setAside))
+            qWarning().noquote() << "The configuration file was damaged; it is kept as" << setAside
+                                 << "and the defaults are used.";
+        else
+            qWarning().noquote() << "The configuration file" << path << "is damaged; the defaults are used.";
     }
+    {
+        QMutexLocker lock(&m_mutex);
+        m_setAside = setAside;
+    }
+    // A missing key gives an empty code, which resolveLanguage() replaces; a damaged file
+    // gives the defaults.
+    const QJsonObject object = doc.object();
+    setLanguage(object.value(QStringLiteral("language")).toString());
+    setMaxInFlight(object.value(QStringLiteral("maxInFlight")).toInt(kDefaultMaxInFlight));
+    setAutoRefreshSeconds(object.value(QStringLiteral("autoRefresh")).toInt());
+    setMaxLogFileBytes(qint64(object.value(QStringLiteral("maxLogFileBytes")).toDouble(0)));
+    QStringList excluded;
+    const QJsonArray names = object.value(QStringLiteral("scanExcludedInterfaces")).toArray();
+    for (const QJsonValue &name : names)
+        excluded.append(name.toString());
+    setScanExcludedInterfaces(excluded);
+
+    // The file as loaded counts as saved: only a change of a setting writes it again.
+    const QByteArray loaded = doc.isObject() ? toJson() : QByteArray();
+    QMutexLocker lock(&m_mutex);
+    m_savedJson = loaded;
+    m_savedPath = path;
 }
 
 void CAppConfig::loadVersionFile()
@@ -192,33 +242,45 @@ void CAppConfig::loadVersionFile()
     setSoftVersion(label);
 }
 
-bool CAppConfig::save() const
+QByteArray CAppConfig::toJson() const
 {
     QJsonObject root;
     root.insert(QStringLiteral("language"), language());
-    // Written only when the operator chose a value of their own, so it survives the save.
+    // Written only when the operator chose a value of their own, so a default
+    // configuration keeps its one key.
     if (maxInFlight() != kDefaultMaxInFlight)
         root.insert(QStringLiteral("maxInFlight"), maxInFlight());
-    // Written only when on, so a default configuration keeps its one key.
     if (const int seconds = autoRefreshSeconds())
         root.insert(QStringLiteral("autoRefresh"), seconds);
+    if (maxLogFileBytes() != kDefaultMaxLogFileBytes)
+        root.insert(QStringLiteral("maxLogFileBytes"), double(maxLogFileBytes()));
     const QStringList excluded = scanExcludedInterfaces();
     if (!excluded.isEmpty())
         root.insert(QStringLiteral("scanExcludedInterfaces"), QJsonArray::fromStringList(excluded));
-    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
 
-    // Written beside the old file and renamed over it, so a failed write never
-    // leaves a truncated configuration behind.
-    QSaveFile file(configFilePath());
-    if (!file.open(QIODevice::WriteOnly)) {
-        qDebug() << "JsonFile <<< can't open error!";
-        return false;
+bool CAppConfig::save() const
+{
+    const QByteArray json = toJson();
+    const QString path = configFilePath();
+    {
+        // Saved on every activation change: unchanged settings touch no disk.
+        QMutexLocker lock(&m_mutex);
+        if (json == m_savedJson && path == m_savedPath)
+            return true;
     }
-    if (file.write(json) != json.size() || !file.commit()) {
-        qDebug() << "JsonFile <<< can't write error!";
+    // A new file renamed over the old one once whole: a failed write (a full disk)
+    // never leaves a truncated configuration behind.
+    QString error;
+    if (!Platform::writeFileWhole(path, json, Platform::FileAccess::Shared, &error)) {
+        qDebug() << "JsonFile <<< can't open error!" << error;
         return false;
     }
     qDebug() << "save JsonFile <<< success!";
+    QMutexLocker lock(&m_mutex);
+    m_savedJson = json;
+    m_savedPath = path;
     return true;
 }
 

@@ -29,15 +29,27 @@ public:
     void setAutoRefreshSeconds(int seconds);
     static int boundedRefreshSeconds(int seconds);
 
+    // Largest log file a download keeps ("maxLogFileBytes"); a bigger one fails its fetch.
+    static constexpr qint64 kDefaultMaxLogFileBytes = qint64(256) * 1024 * 1024;
+    qint64 maxLogFileBytes() const;
+    void setMaxLogFileBytes(qint64 bytes); // below 1 restores the default
+
     // Network cards the scan leaves out, by card name ("scanExcludedInterfaces").
     QStringList scanExcludedInterfaces() const;
     void setScanExcludedInterfaces(const QStringList &names);
     void setInterfaceExcluded(const QString &name, bool excluded);
 
-    // Reads the configuration file, then the version file.
+    // Reads the configuration file, then the version file. A file that is not a JSON object
+    // is moved aside to "config.json.bad" (with a warning) and the defaults are used.
     void load();
-    // Writes {"language": ...} (and "maxInFlight", "scanExcludedInterfaces" when not the
-    // default) to the configuration file; true when it is on disk.
+    // Reads only "maxLogFileBytes" and moves nothing aside: the command line keeps to the
+    // window's limit on log files, but not to its other settings.
+    void loadLogFileLimit();
+    // Where the last load put a damaged configuration file; empty when it did not.
+    QString setAsidePath() const;
+    // Writes {"language": ...} (and "maxInFlight", "autoRefresh", "maxLogFileBytes",
+    // "scanExcludedInterfaces" when not the default) to the configuration file, only when
+    // that differs from what the file holds; true when it is on disk.
     bool save() const;
 
     // Replaces a language that is neither "CN" nor "EN" by the operating system's.
@@ -59,6 +71,7 @@ private:
 
     void loadConfigFile();
     void loadVersionFile();
+    QByteArray toJson() const;
 
     mutable QMutex m_mutex;
     QString m_softVersion = QStringLiteral("Quorvane");
@@ -66,5 +79,10 @@ private:
     QString m_configDirOverride;
     int m_maxInFlight = kDefaultMaxInFlight;
     int m_autoRefreshSeconds = 0;
+    qint64 m_maxLogFileBytes = kDefaultMaxLogFileBytes;
     QStringList m_scanExcluded;
+    QString m_setAside;
+    // What the configuration file holds as far as this process knows, and its path.
+    mutable QByteArray m_savedJson;
+    mutable QString m_savedPath;
 };

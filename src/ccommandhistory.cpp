@@ -7,10 +7,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QMutexLocker>
 #include <algorithm>
 
 #include "cappconfig.h"
+#include "platform/filesafety.h"
+
+namespace {
+// How long an append waits for the other writer (the window or the command line).
+constexpr int kLockWaitMs = 5000;
+} // namespace
 
 CCommandHistory *CCommandHistory::instance()
 {
@@ -111,22 +118,34 @@ bool CCommandHistory::append(const sHistoryEntry &entry)
     const QByteArray line = toLine(entry) + '\n';
     const QString path = filePath();
     QMutexLocker lock(&m_mutex);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (file.exists() && file.size() > 0 && file.size() + line.size() > m_maxBytes) {
-        const QString old = path + QStringLiteral(".1");
-        QFile::remove(old);
-        // A file another program holds open cannot move: it grows past its limit for now
-        // rather than lose the entry.
-        QFile::rename(path, old);
-    }
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Append))
+    if (!Platform::makeOwnerFolder(QFileInfo(path).absolutePath()))
         return false;
+    // The window and the command line write the same file: one writer at a time, also
+    // across processes. A lock left by a process that died is taken over.
+    QLockFile fileLock(path + QStringLiteral(".lock"));
+    if (!fileLock.tryLock(kLockWaitMs))
+        return false;
+    const QFileInfo current(path);
+    if (current.exists() && current.size() > 0 && current.size() + line.size() > m_maxBytes) {
+        // One rename replaces the old file: the current one is never deleted, and a failed
+        // rename (a file another program holds open) lets it grow past its limit for now.
+        Platform::replaceFile(path, path + QStringLiteral(".1"));
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    // What the operator sent, and to which nodes, is theirs alone.
+    Platform::restrictToOwner(path);
+    const qint64 oldSize = file.size();
     QByteArray bytes = line;
     // A line cut short (a crash mid-write) must not swallow the next one.
-    if (file.size() > 0 && file.seek(file.size() - 1) && file.read(1) != "\n")
+    if (oldSize > 0 && file.seek(oldSize - 1) && file.read(1) != "\n")
         bytes.prepend('\n');
-    return file.write(bytes) == bytes.size() && file.flush();
+    if (file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    // Half a line on a full disk: the file goes back to what it held.
+    file.resize(oldSize);
+    return false;
 }
 
 QVector<sHistoryEntry> CCommandHistory::entries() const
@@ -134,6 +153,9 @@ QVector<sHistoryEntry> CCommandHistory::entries() const
     const QString path = filePath();
     QVector<sHistoryEntry> out;
     QMutexLocker lock(&m_mutex);
+    // Not halfway through another writer's rotation; a writer that holds on is not waited for.
+    QLockFile fileLock(path + QStringLiteral(".lock"));
+    fileLock.tryLock(kLockWaitMs);
     for (const QString &name : {path + QStringLiteral(".1"), path}) {
         QFile file(name);
         if (!file.open(QIODevice::ReadOnly))

@@ -12,6 +12,7 @@
 #include "dialog/cdevicemanage.h"
 #include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"
+#include "ui/cmessagedialog.h"
 
 namespace {
 
@@ -82,6 +83,13 @@ int main(int argc, char *argv[])
                      [](Qt::ApplicationState) { CAppConfig::instance()->save(); });
     QObject::connect(&instance, &CSingleInstance::sigActivate, window, &MainWindow::raiseFromSecondInstance);
     window->show();
+    if (!config.setAsidePath().isEmpty()) {
+        // Said once, before the first scan: the operator's settings are gone from this start.
+        CMessageDialog notice(QCoreApplication::translate("CAppConfig", "配置文件已损坏，已另存为 %1，现使用默认设置。")
+                                  .arg(QDir::toNativeSeparators(config.setAsidePath())),
+                              window);
+        notice.exec();
+    }
     window->deviceManage()->scanNodes();
 
 

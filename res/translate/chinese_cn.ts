@@ -36,6 +36,13 @@
     </message>
 </context>
 <context>
+    <name>CAppConfig</name>
+    <message>
+        <source>配置文件已损坏，已另存为 %1，现使用默认设置。</source>
+        <translation>配置文件已损坏，已另存为 %1，现使用默认设置。</translation>
+    </message>
+</context>
+<context>
     <name>CCommandHistory</name>
     <message>
         <source>已发送</source>
@@ -821,6 +828,10 @@
 </context>
 <context>
     <name>CProgressListItem</name>
+    <message>
+        <source>日志文件超过大小限制</source>
+        <translation>日志文件超过大小限制</translation>
+    </message>
     <message>
         <source>重试</source>
         <translation>重试</translation>

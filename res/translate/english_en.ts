@@ -36,6 +36,13 @@
     </message>
 </context>
 <context>
+    <name>CAppConfig</name>
+    <message>
+        <source>配置文件已损坏，已另存为 %1，现使用默认设置。</source>
+        <translation>The configuration file was damaged. It was kept as %1 and the default settings are used.</translation>
+    </message>
+</context>
+<context>
     <name>CCommandHistory</name>
     <message>
         <source>已发送</source>
@@ -821,6 +828,10 @@
 </context>
 <context>
     <name>CProgressListItem</name>
+    <message>
+        <source>日志文件超过大小限制</source>
+        <translation>A log file is over the size limit</translation>
+    </message>
     <message>
         <source>重试</source>
         <translation>Retry</translation>

@@ -20,6 +20,7 @@
 #include "cappconfig.h"
 #include "comm/netinterfaces.h"
 #include "model/nodecsv.h"
+#include "model/plaintext.h"
 
 #include <cstdio>
 
@@ -133,8 +134,9 @@ int scanCommand(sCliInvocation &inv)
         for (const QJsonValue &value : nodesToJson(lan)) {
             const QJsonObject o = value.toObject();
             QStringList cells;
+            // Node strings escaped: a tab or a line break in a name cannot make a cell or a row.
             for (const char *key : {"ip", "type", "name", "version", "macAddr", "conflict"})
-                cells.append(o.value(QLatin1String(key)).toString());
+                cells.append(PlainText::singleLine(o.value(QLatin1String(key)).toString()));
             printLine(cells.join(QLatin1Char('\t')));
         }
         printLine(QStringLiteral("%1 nodes").arg(lan.rows().size()));

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "ccommandhistory.h"
+#include "model/plaintext.h"
 
 void printLine(const QString &text)
 {
@@ -43,7 +44,10 @@ int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes,
     for (const sCliOutcome &o : outcomes) {
         if (!o.ok) {
             ++failed;
-            printError(QStringLiteral("failed: %1 (id %2): %3").arg(QString::fromUtf8(o.ip)).arg(o.id).arg(o.text));
+            printError(QStringLiteral("failed: %1 (id %2): %3")
+                           .arg(PlainText::singleLine(QString::fromUtf8(o.ip)))
+                           .arg(o.id)
+                           .arg(PlainText::singleLine(o.text)));
         }
         if (json) {
             QJsonObject node;
@@ -53,7 +57,9 @@ int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes,
             node.insert(QStringLiteral("outcome"), o.text);
             nodes.append(node);
         } else {
-            printLine(QStringLiteral("%1\t%2\t%3").arg(QString::fromUtf8(o.ip), o.ok ? QStringLiteral("ok") : QStringLiteral("FAILED"), o.text));
+            printLine(QStringLiteral("%1\t%2\t%3").arg(PlainText::singleLine(QString::fromUtf8(o.ip)),
+                                                       o.ok ? QStringLiteral("ok") : QStringLiteral("FAILED"),
+                                                       PlainText::singleLine(o.text)));
         }
     }
     if (json) {

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cappconfig.h"
 #include "cli/cliinvocation.h"
 #include "cli/clilan.h"
 #include "cli/cliprogress.h"
@@ -24,6 +25,7 @@
 #include "dialog/cdeviceworker.h"
 #include "dialog/cexportworker.h"
 #include "dialog/csoftwareworker.h"
+#include "platform/filesafety.h"
 #include "transfer/csftpclient.h"
 #include "transfer/hostkeys.h"
 #include "transfer/cupdatemanagerctrl.h"
@@ -130,7 +132,8 @@ bool writableFolder(const QString &dir, int *status)
         *status = usageError(QStringLiteral("--dir is needed"));
         return false;
     }
-    if (!QDir().mkpath(dir) || !QFileInfo(dir).isDir() || !QFileInfo(dir).isWritable()) {
+    // A folder made here holds node data and logs: the user's alone.
+    if (!Platform::makeOwnerFolder(dir) || !QFileInfo(dir).isDir() || !QFileInfo(dir).isWritable()) {
         *status = usageError(QStringLiteral("cannot write to the folder '%1'").arg(dir));
         return false;
     }
@@ -398,6 +401,7 @@ int logsCommand(sCliInvocation &inv)
     if (!writableFolder(dir, &status))
         return status;
     const bool proxy = inv.parser.isSet(QStringLiteral("proxy"));
+    CAppConfig::instance()->loadLogFileLimit();
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
     QVector<sCliOutcome> outcomes;
@@ -425,6 +429,7 @@ int logsCommand(sCliInvocation &inv)
         nodes = withAddress(chosen, outcomes);
     }
     QVector<int> results(nodes.size(), -1);
+    QVector<int> reasons(nodes.size(), 0); // csftpclient::LogFailure of each fetch
     {
         CUpdateManagerCtrl manager;
         TransFlag go = makeTransFlag();
@@ -439,12 +444,14 @@ int logsCommand(sCliInvocation &inv)
         runner.setDeadlineMs(0); // a fetch ends by itself, or by the stop
         QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
             results[index] = outcome.state == sBulkOutcome::Succeeded ? 1 : 0;
+            reasons[index] = outcome.code;
         }, Qt::QueuedConnection);
         runner.start(nodes.size(), [&](int index, const CBulkRunner::Control &) {
             const sDeviceInfo &node = nodes.at(index);
             csftpclient *client = manager.findClient(QString::fromUtf8(proxy ? node.managerIP : node.ip));
-            const bool ok = client && (proxy ? client->downloadProxyLogs(node) : client->downloadNodeLogs(node));
-            return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, 0, QString()};
+            csftpclient::LogFailure why = csftpclient::LogFailure::Transfer;
+            const bool ok = client && (proxy ? client->downloadProxyLogs(node, &why) : client->downloadNodeLogs(node, &why));
+            return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
         });
         loopUntil(inv, [&] { return !results.contains(-1); });
         go->store(0); // a fetch still running ends at once
@@ -455,13 +462,20 @@ int logsCommand(sCliInvocation &inv)
         const sDeviceInfo &node = nodes.at(i);
         const QByteArray ip = proxy ? node.managerIP : node.ip;
         const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
+        QString failure = QStringLiteral("the logs could not be fetched or written");
+        if (results.at(i) < 0)
+            failure = QStringLiteral("timed out");
+        else if (reasons.at(i) == int(csftpclient::LogFailure::TooLarge))
+            failure = QStringLiteral("a log file is larger than maxLogFileBytes (%1 bytes) and was not kept")
+                          .arg(CAppConfig::instance()->maxLogFileBytes());
+        else if (reasons.at(i) == int(csftpclient::LogFailure::UnsafeName))
+            failure = QStringLiteral("a log file whose name cannot be a local file name was left out");
         if (results.at(i) == 1)
             outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(folder)});
         else if (results.at(i) >= 0 && !HostKeys::refusedKey(QString::fromUtf8(ip)).isEmpty())
             outcomes.append({ip, proxy ? 0 : node.id, false, hostKeyRefusal(HostKeys::refusedKey(QString::fromUtf8(ip)))});
         else
-            outcomes.append({ip, proxy ? 0 : node.id, false,
-                             results.at(i) < 0 ? QStringLiteral("timed out") : QStringLiteral("the logs could not be fetched or written")});
+            outcomes.append({ip, proxy ? 0 : node.id, false, failure});
     }
     return reportOutcomes(proxy ? QStringLiteral("logs --proxy") : QStringLiteral("logs"), outcomes, inv.json);
 }

@@ -4,11 +4,11 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 
 #include "comm/cprotocolpacker.h"
 #include "comm/cprotocolparser.h"
 #include "comm/jsonvalue.h"
+#include "platform/filesafety.h"
 
 using namespace JsonValue;
 
@@ -71,15 +71,11 @@ bool readJsonFile(const QString &path, QJsonObject &out)
 
 bool writeJsonFile(const QString &path, const QByteArray &bytes)
 {
-    // Written beside the target and renamed over it: a crash never leaves half a file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        qDebug() << "can't open error!";
-        return false;
-    }
-    // A short write is left uncommitted: the old file stays as it was.
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        qDebug() << "write error!" << path;
+    // The node's data holds its stream passwords: the file is the user's alone. A file that
+    // cannot be written whole (a full disk) leaves the old one as it was.
+    QString error;
+    if (!Platform::writeFileWhole(path, bytes, Platform::FileAccess::OwnerOnly, &error)) {
+        qDebug() << "can't open error!" << error;
         return false;
     }
     return true;

@@ -21,7 +21,8 @@ constexpr qint64 kMaxFileBytes = 16 * 1024 * 1024;
 // Parses the file; a parse error or a file above kMaxFileBytes gives an empty object, a
 // file that cannot be opened leaves out unchanged. Returns whether a JSON object was read.
 bool readJsonFile(const QString &path, QJsonObject &out);
-// Replaces the file atomically. Returns whether it was written.
+// Replaces the file in one step, readable by the user only. Returns whether every byte
+// was written; when not, the old file is as it was.
 bool writeJsonFile(const QString &path, const QByteArray &bytes);
 
 } // namespace DataFile

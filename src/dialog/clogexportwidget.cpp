@@ -7,6 +7,11 @@
 #include "dialog/progressrows.h"
 #include "ui/cprogreslistitem.h"
 
+static_assert(CLogExportWidget::kExportOk == CLogExportWorker::kLogsWritten
+                  && CLogExportWidget::kExportFailed == CLogExportWorker::kLogsFailed
+                  && CLogExportWidget::kExportTooLarge == CLogExportWorker::kLogsTooLarge,
+              "the worker reports the row's codes");
+
 CLogExportWidget::CLogExportWidget(QWidget *parent) : CCustomDialog(parent)
 {
     setWindowFlags(Qt::FramelessWindowHint | Qt::Dialog);
@@ -78,11 +83,11 @@ QVector<sHistoryNode> CLogExportWidget::outcomes()
     return {ProgressRows::outcome(m_row, m_nodeId)};
 }
 
-void CLogExportWidget::onExportResult(QString ip, bool ok)
+void CLogExportWidget::onExportResult(QString ip, int res)
 {
     if (!m_row || m_row->ip() != ip)
         return;
-    m_row->setResultCode(ok ? kExportOk : kExportFailed);
+    m_row->setResultCode(res);
     // While the bar still runs, its end shows the result.
     if (!m_row->isAnimating())
         m_row->showResult();

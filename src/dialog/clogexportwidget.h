@@ -23,6 +23,7 @@ public:
     static constexpr int kExportPending = 1;
     static constexpr int kExportOk = 0;
     static constexpr int kExportFailed = 2;
+    static constexpr int kExportTooLarge = 4; // a log file passed the size limit
 
     explicit CLogExportWidget(QWidget *parent = nullptr);
     ~CLogExportWidget() override;
@@ -42,7 +43,7 @@ public slots:
     void onCancelClicked() override;
 
 private slots:
-    void onExportResult(QString ip, bool ok);
+    void onExportResult(QString ip, int res);
 
 private:
     void finish(int result);

@@ -66,12 +66,16 @@ void CLogExportWorker::fetch()
     auto run = std::make_unique<CBulkRunner>();
     run->setDeadlineMs(0); // a fetch ends by itself or by the stop
     connect(run.get(), &CBulkRunner::sigOutcome, this, [this](int, const sBulkOutcome &outcome) {
-        if (!stopAsked())
-            emit sigExportResult(QString::fromUtf8(m_node.ip), outcome.state == sBulkOutcome::Succeeded);
+        if (stopAsked())
+            return;
+        const bool ok = outcome.state == sBulkOutcome::Succeeded;
+        const bool tooLarge = outcome.code == int(csftpclient::LogFailure::TooLarge);
+        emit sigExportResult(QString::fromUtf8(m_node.ip), ok ? kLogsWritten : tooLarge ? kLogsTooLarge : kLogsFailed);
     }, Qt::QueuedConnection);
     run->start(1, [this, client, proxy](int, const CBulkRunner::Control &) {
-        const bool ok = client && (proxy ? client->downloadProxyLogs(m_node) : client->downloadNodeLogs(m_node));
-        return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, 0, QString()};
+        csftpclient::LogFailure why = csftpclient::LogFailure::Transfer;
+        const bool ok = client && (proxy ? client->downloadProxyLogs(m_node, &why) : client->downloadNodeLogs(m_node, &why));
+        return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
     });
     m_runs.push_back(std::move(run));
 }

@@ -27,6 +27,11 @@ public:
     CLogExportWorker(const QString &folder, const sDeviceInfo &node, QObject *parent = nullptr);
     ~CLogExportWorker() override; // stops and joins the fetch
 
+    // Row result codes: every file written; something was not; a file passed the size limit.
+    static constexpr int kLogsWritten = 0;
+    static constexpr int kLogsFailed = 2;
+    static constexpr int kLogsTooLarge = 4;
+
     // The fetch in progress ends at once and no further file is fetched, so closing
     // the dialog never waits for an unreachable node.
     void requestStop();
@@ -37,9 +42,8 @@ public slots:
     void retry(QString ip);
 
 signals:
-    // ip is the row's (the record's own IP); ok only when the listing worked
-    // and every file was written.
-    void sigExportResult(QString ip, bool ok);
+    // ip is the row's (the record's own IP); res is the row's result code.
+    void sigExportResult(QString ip, int res);
 
 private:
     void fetch();

@@ -1,6 +1,7 @@
 #include "dialog/listitemdelegate.h"
 
 #include "dialog/cdevicerestartdlg.h"
+#include "model/plaintext.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -49,7 +50,7 @@ void ListItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     for (int i = 0; i < 3; ++i) {
         const QRect band(r.x() + kTextBands[i][0], r.y(), kTextBands[i][1] - kTextBands[i][0] + 1,
                          r.height());
-        const QString text = painter->fontMetrics().elidedText(index.data(roles[i]).toString(),
+        const QString text = painter->fontMetrics().elidedText(PlainText::singleLine(index.data(roles[i]).toString()),
                                                                Qt::ElideRight, band.width());
         painter->drawText(band, Qt::AlignLeft | Qt::AlignVCenter, text);
     }

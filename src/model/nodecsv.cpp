@@ -1,9 +1,9 @@
 #include "model/nodecsv.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 
 #include "model/nodenames.h"
+#include "platform/filesafety.h"
 
 namespace {
 
@@ -23,7 +23,8 @@ QByteArray field(const QString &text)
     static const QString kFormulaStart = QStringLiteral("=+-@\t\r");
     if (!value.isEmpty() && kFormulaStart.contains(value.at(0)))
         value.prepend(QLatin1Char('\''));
-    const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"'))
+    // ';' separates cells where a spreadsheet reads the file with a semicolon list separator.
+    const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('"'))
         || value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r'));
     if (!quote)
         return value.toUtf8();
@@ -76,13 +77,7 @@ QByteArray toCsv(const QVector<sListedNode> &nodes, const QString &lang, bool wi
 
 bool writeFile(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    return Platform::writeFileWhole(path, bytes, Platform::FileAccess::Shared, error);
 }
 
 sListedNode listed(const sDecoderInfo &decoder)

@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <QUrl>
 #include <atomic>
 #include <cstdio>
 #include <memory>
 
+#include "cappconfig.h"
 #include "comm/cprotocolparser.h"
 #include "comm/ctcpmanager.h"
 #include "comm/frame.h"
@@ -16,6 +19,7 @@
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
 #include "model/sdeviceinfo.h"
+#include "platform/filesafety.h"
 #include "transfer/cprogressthrottle.h"
 #include "transfer/filemd5.h"
 #include "transfer/hostkeys.h"
@@ -88,7 +92,12 @@ struct sTransTask
     QString url;
     QString localPath;
     QString login = QString::fromLatin1(csftpclient::kLogin);
-    FilePtr file;
+    FilePtr file; // uploads
+    // Downloads: the data goes to a temporary beside localPath, renamed over it when whole.
+    std::unique_ptr<QTemporaryFile> part;
+    qint64 received = 0;
+    qint64 sizeLimit = 0;
+    bool tooLarge = false;
     sTransContext context;
 };
 
@@ -142,12 +151,16 @@ size_t readCallback(char *buffer, size_t size, size_t items, void *userp)
 size_t fileWriteCallback(char *data, size_t size, size_t items, void *userp)
 {
     auto *task = static_cast<sTransTask *>(userp);
-    if (!task->file) {
-        task->file.reset(openLocal(task->localPath, "wb"));
-        if (!task->file)
-            return 0; // the library ends the transfer with a write error
+    const qint64 bytes = qint64(size * items);
+    // Anything short of the whole chunk ends the transfer with a write error.
+    if (task->received + bytes > task->sizeLimit) {
+        task->tooLarge = true;
+        return 0;
     }
-    return std::fwrite(data, size, items, task->file.get());
+    if (!task->part || task->part->write(data, bytes) != bytes)
+        return 0;
+    task->received += bytes;
+    return size * items;
 }
 
 size_t nameCallback(char *data, size_t size, size_t items, void *userp)
@@ -225,25 +238,34 @@ CURLcode uploadFile(sTransTask task)
     return performTransfer(handle.get(), task);
 }
 
-CURLcode downloadFile(sTransTask task)
+CURLcode downloadFile(sTransTask task, bool *tooLarge)
 {
     CurlHandle handle(curl_easy_init());
     if (!handle)
         return CURLE_FAILED_INIT;
+    // Nothing touches a file of the final name before the last byte is in: an old log of
+    // that name stays as it was when the transfer fails.
+    const QFileInfo target(task.localPath);
+    task.part = std::make_unique<QTemporaryFile>(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                                                 + QStringLiteral(".XXXXXX.part"));
+    // A folder that takes no file still runs the transfer: its end is announced like any other.
+    if (!task.part->open())
+        task.part.reset();
     QByteArray url, login;
     setCommonStart(handle.get(), task, url, login);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, fileWriteCallback);
     curl_easy_setopt(handle.get(), CURLOPT_WRITEDATA, &task);
     CURLcode res = performTransfer(handle.get(), task);
-    // An empty file never reaches the write callback; it still belongs on disk.
-    if (res == CURLE_OK && !task.file) {
-        task.file.reset(openLocal(task.localPath, "wb"));
-        if (!task.file)
-            res = CURLE_WRITE_ERROR;
-    }
-    if (task.file && std::fclose(task.file.release()) != 0 && res == CURLE_OK)
-        res = CURLE_WRITE_ERROR;
-    return res;
+    *tooLarge = task.tooLarge;
+    if (res != CURLE_OK)
+        return res;
+    if (!task.part || !task.part->flush() || !Platform::syncToDisk(int(task.part->handle())))
+        return CURLE_WRITE_ERROR;
+    task.part->close();
+    if (task.part->error() != QFileDevice::NoError || !Platform::replaceFile(task.part->fileName(), task.localPath))
+        return CURLE_WRITE_ERROR;
+    task.part->setAutoRemove(false);
+    return CURLE_OK;
 }
 
 CURLcode listNames(const QString &ip, const QString &url, const TransFlag &stopFlag,
@@ -333,8 +355,21 @@ QString csftpclient::logFolderName(const QByteArray &nodeName, const QString &ip
 
 bool csftpclient::isSafeLogName(const QByteArray &name)
 {
-    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/')
-            && !name.contains('\\');
+    if (name.isEmpty() || name.size() > 128 || name == "." || name == ".." || name.endsWith('.'))
+        return false;
+    for (const char c : name) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+            || c == '_' || c == '-';
+        if (!ok)
+            return false;
+    }
+    // Windows opens the device for these names whatever the extension.
+    const int dot = name.indexOf('.');
+    const QByteArray stem = (dot < 0 ? name : name.left(dot)).toUpper();
+    if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL")
+        return false;
+    const bool numbered = stem.size() == 4 && (stem.startsWith("COM") || stem.startsWith("LPT"));
+    return !(numbered && stem.at(3) >= '1' && stem.at(3) <= '9');
 }
 
 template<typename F> void csftpclient::startThread(F &&routine)
@@ -406,40 +441,57 @@ bool csftpclient::sendUpgradeCommand()
     return false;
 }
 
-bool csftpclient::downloadNodeLogs(const sDeviceInfo &node)
+bool csftpclient::downloadNodeLogs(const sDeviceInfo &node, LogFailure *why)
 {
-    return downloadLogs(node, false);
+    return downloadLogs(node, false, why);
 }
 
-bool csftpclient::downloadProxyLogs(const sDeviceInfo &node)
+bool csftpclient::downloadProxyLogs(const sDeviceInfo &node, LogFailure *why)
 {
-    return downloadLogs(node, true);
+    return downloadLogs(node, true, why);
 }
 
-bool csftpclient::downloadLogs(const sDeviceInfo &node, bool proxy)
+bool csftpclient::downloadLogs(const sDeviceInfo &node, bool proxy, LogFailure *why)
 {
-    if (m_ip.isEmpty())
-        return false;
+    LogFailure worst = LogFailure::None;
+    const auto note = [&worst](LogFailure f) {
+        if (int(f) > int(worst))
+            worst = f;
+    };
+    const auto done = [&worst, why]() {
+        if (why)
+            *why = worst;
+        return worst == LogFailure::None;
+    };
+    if (m_ip.isEmpty()) {
+        note(LogFailure::Transfer);
+        return done();
+    }
     const QString listingUrl = logListingUrl(m_ip);
     QList<QByteArray> names;
-    if (listNames(m_ip, listingUrl, m_transEnable, names) != CURLE_OK)
-        return false;
+    if (listNames(m_ip, listingUrl, m_transEnable, names) != CURLE_OK) {
+        note(LogFailure::Transfer);
+        return done();
+    }
 
     const QString folder = m_localPath + QLatin1Char('/') + logFolderName(node.name, m_ip, proxy)
             + QLatin1Char('/');
-    bool allWritten = true;
+    const qint64 sizeLimit = CAppConfig::instance()->maxLogFileBytes();
     for (const QByteArray &name : qAsConst(names)) {
         if (proxy && !name.contains("log_proxy"))
             continue;
         if (!isSafeLogName(name)) {
             qDebug() << "log name refused:" << name;
-            allWritten = false;
+            note(LogFailure::UnsafeName);
             continue;
         }
-        if (m_transEnable && m_transEnable->load() == 0)
-            return false;
-        if (!QDir().mkpath(folder)) {
-            allWritten = false;
+        if (m_transEnable && m_transEnable->load() == 0) {
+            note(LogFailure::Transfer);
+            return done();
+        }
+        // Logs tell about the site: the folder made for them is the user's alone.
+        if (!Platform::makeOwnerFolder(folder)) {
+            note(LogFailure::Transfer);
             continue;
         }
         sTransTask task;
@@ -448,11 +500,19 @@ bool csftpclient::downloadLogs(const sDeviceInfo &node, bool proxy)
         task.transEnable = m_transEnable;
         task.url = logFileUrl(m_ip, name);
         task.localPath = folder + QString::fromUtf8(name);
+        task.sizeLimit = sizeLimit;
         CURLcode res = CURLE_FAILED_INIT;
-        startThread([task = std::move(task), &res]() mutable { res = downloadFile(std::move(task)); });
+        bool tooLarge = false;
+        startThread([task = std::move(task), &res, &tooLarge]() mutable {
+            res = downloadFile(std::move(task), &tooLarge);
+        });
         joinTransfer();
-        if (res != CURLE_OK)
-            allWritten = false;
+        if (tooLarge) {
+            qDebug() << "log over the size limit dropped:" << name;
+            note(LogFailure::TooLarge);
+        } else if (res != CURLE_OK) {
+            note(LogFailure::Transfer);
+        }
     }
-    return allWritten;
+    return done();
 }

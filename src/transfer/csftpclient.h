@@ -42,11 +42,20 @@ public:
     // Command 4501 naming the package, over TCP 7780, in the calling thread.
     bool sendUpgradeCommand();
 
+    // Why a log fetch was not complete, the gravest reason first.
+    enum class LogFailure {
+        None,
+        Transfer,   // the listing or a download failed, or a file could not be written
+        UnsafeName, // a listed name that cannot be a file of ours was left out
+        TooLarge,   // a file passed maxLogFileBytes (the configuration) and was dropped
+    };
+
     // List the node's log folder and fetch the files one after the other, in the
-    // calling thread. True only when the listing worked and every file that was
-    // to be fetched was written.
-    bool downloadNodeLogs(const sDeviceInfo &node);
-    bool downloadProxyLogs(const sDeviceInfo &node);
+    // calling thread. Each file is written under a temporary name and renamed when
+    // whole. True only when the listing worked and every file that was to be fetched
+    // was written; *why then says what went wrong.
+    bool downloadNodeLogs(const sDeviceInfo &node, LogFailure *why = nullptr);
+    bool downloadProxyLogs(const sDeviceInfo &node, LogFailure *why = nullptr);
 
     // Waits for the current transfer thread, if any.
     void joinTransfer();
@@ -63,12 +72,14 @@ public:
     static QString logFileUrl(const QString &ip, const QByteArray &name);
     // "<name>_<ip>_log" or "<name>_<ip>_log_proxy", made safe as one path component.
     static QString logFolderName(const QByteArray &nodeName, const QString &ip, bool proxy);
-    // A listed name that may become a local file name.
+    // A listed name that may become a local file name on any system: 1 to 128 letters,
+    // digits, '.', '_' and '-'; not "." or ".."; no trailing '.'; no Windows device name
+    // (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without an extension).
     static bool isSafeLogName(const QByteArray &name);
 
 private:
     bool upload(bool toApp);
-    bool downloadLogs(const sDeviceInfo &node, bool proxy);
+    bool downloadLogs(const sDeviceInfo &node, bool proxy, LogFailure *why);
     template<typename F> void startThread(F &&routine);
 
     // Set once by setTransInfo before the client is shared, then only read.

@@ -1,6 +1,7 @@
 #include "ui/cprogreslistitem.h"
 
 #include "comm/protocol.h"
+#include "model/plaintext.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -32,6 +33,7 @@ const char *upgradeFailureText(int code)
 
 CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidget *parent)
     : QWidget(parent)
+    , m_ip(ip)
     , m_realProgress(realProgress)
 {
     setFixedHeight(64);
@@ -42,11 +44,14 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     m_iconLabel->setObjectName(QStringLiteral("upload"));
     m_iconLabel->setFixedSize(28, 28);
 
-    m_nameLabel = new QLabel(ip, this);
+    // The address as the node gave it: shown as plain text on one line, never as markup.
+    m_nameLabel = new QLabel(PlainText::singleLine(ip), this);
+    m_nameLabel->setTextFormat(Qt::PlainText);
     m_nameLabel->setObjectName(QStringLiteral("progressName"));
     m_nameLabel->setFixedHeight(16);
 
     m_resultLabel = new QLabel(this);
+    m_resultLabel->setTextFormat(Qt::PlainText);
     m_resultLabel->setObjectName(QStringLiteral("progressResult"));
     m_resultLabel->setFixedHeight(16);
     m_resultLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -112,7 +117,7 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     }
     connect(m_bar, &QProgressBar::valueChanged, this, &CProgressListItem::updatePercent);
     // On press: the row may be rebuilt by the owner before a release arrives.
-    connect(m_retryButton, &QPushButton::pressed, this, [this] { emit sigRetry(m_nameLabel->text()); });
+    connect(m_retryButton, &QPushButton::pressed, this, [this] { emit sigRetry(m_ip); });
 
     applyStyle(RowStyle::Normal);
 }
@@ -125,7 +130,7 @@ CProgressListItem::~CProgressListItem()
 
 QString CProgressListItem::ip() const
 {
-    return m_nameLabel->text();
+    return m_ip;
 }
 
 bool CProgressListItem::isAnimating() const
@@ -187,6 +192,7 @@ void CProgressListItem::showResult()
         switch (m_resultCode) {
         case 0: applyStyle(RowStyle::Success); m_resultLabel->setText(tr("导出成功")); break;
         case 2: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("导出失败")); break;
+        case 4: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("日志文件超过大小限制")); break;
         default: break;
         }
         break;

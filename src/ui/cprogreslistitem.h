@@ -70,6 +70,7 @@ private:
     QLabel *m_resultLabel = nullptr;
     QLabel *m_nameLabel = nullptr;
     QLabel *m_percentLabel = nullptr;
+    QString m_ip; // as given: what sigRetry carries
     RowStyle m_style = RowStyle::Normal;
     bool m_realProgress = false;
     ProgressKind m_kind = ProgressKind::Import;

@@ -5,6 +5,7 @@
 
 #include "model/cnodelistmodel.h"
 #include "model/nodenames.h"
+#include "model/plaintext.h"
 
 CNodeTableDelegate::CNodeTableDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
@@ -91,7 +92,7 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         if (w <= 0)
             return;
         painter->drawText(QRect(x, r.top(), w, r.height()), Qt::AlignLeft | Qt::AlignVCenter,
-                          fm.elidedText(s, Qt::ElideRight, w));
+                          fm.elidedText(PlainText::singleLine(s), Qt::ElideRight, w));
     };
 
     text(r.left() + LeftMargin + 6 + CheckSize, FirstColumnWidth - CheckSize - 6, QString::number(index.row() + 1));
