@@ -44,6 +44,7 @@ class TestBulkRunner : public QObject
 private slots:
     void inFlightLimitHoldsForRunningAndWaitingNodes();
     void eachNodeHasItsOwnDeadline();
+    void awaitingNodesGiveTheirSlotBack();
     void cancelStopsRunningAndQueuedNodes();
     void batchReportsInOrderAndFailsTheRest();
 };
@@ -117,6 +118,28 @@ void TestBulkRunner::eachNodeHasItsOwnDeadline()
     QCOMPARE(seen.outcome[5].state, int(Outcome::Succeeded));
     QVERIFY(!runner.complete(0, Outcome{Outcome::Succeeded, 0, QString()}));
     QCOMPARE(runner.outcomes()[0].state, int(Outcome::TimedOut));
+}
+
+void TestBulkRunner::awaitingNodesGiveTheirSlotBack()
+{
+    // Two slots, eight nodes that only wait for their answers (upgrades installing): all
+    // eight are sent before any answer comes; unanswered ones end at their own deadline.
+    CBulkRunner runner;
+    runner.setMaxInFlight(2);
+    runner.setDeadlineMs(0);
+    std::atomic<int> started{0};
+    Seen seen(runner, 8);
+    QVERIFY(runner.start(8, [&](int, const CBulkRunner::Control &ctl) {
+        ++started;
+        return ctl.awaiting(300);
+    }));
+    QTRY_COMPARE_WITH_TIMEOUT(started.load(), 8, 10000);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(runner.complete(i, Outcome{Outcome::Succeeded, i, QString()}));
+    QTRY_VERIFY_WITH_TIMEOUT(seen.finished, 10000);
+    QVERIFY(seen.eachOnce());
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(seen.outcome[i].state, int(i < 4 ? Outcome::Succeeded : Outcome::TimedOut));
 }
 
 void TestBulkRunner::cancelStopsRunningAndQueuedNodes()
