@@ -222,12 +222,15 @@ QByteArray quotedPath(const QString &path)
     return '"' + out + '"';
 }
 
-// Removes a partial upload; nothing is reported to the observers.
+// Removes a partial upload; nothing is reported to the observers. Bounded in time: it
+// runs while the owner waits for the stopped upload.
 void removeRemote(const sTransTask &upload)
 {
+    constexpr long kRemoveLimitS = 15;
     CurlHandle handle(curl_easy_init());
     if (!handle)
         return;
+    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kRemoveLimitS);
     // The quote runs before a listing of the folder, which is thrown away.
     const QByteArray url = upload.url.left(upload.url.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
     const QByteArray login = upload.login.toUtf8();
@@ -240,21 +243,6 @@ void removeRemote(const sTransTask &upload)
     curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION,
                      +[](char *, size_t size, size_t items, void *) { return size * items; });
     curl_easy_perform(handle.get());
-}
-
-// Whether a failed upload may have left its part file on the node.
-bool mayHaveLeftPart(CURLcode res)
-{
-    switch (res) {
-    case CURLE_OK:
-    case CURLE_FAILED_INIT:
-    case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_CONNECT:
-    case CURLE_LOGIN_DENIED:
-        return false;
-    default:
-        return true;
-    }
 }
 
 CURLcode uploadFile(sTransTask task)
@@ -278,7 +266,10 @@ CURLcode uploadFile(sTransTask task)
     curl_slist_append(rename.get(), ("rename " + quotedPath(task.partPath) + ' ' + quotedPath(task.finalPath)).constData());
     curl_easy_setopt(handle.get(), CURLOPT_POSTQUOTE, rename.get());
     const CURLcode res = performTransfer(handle.get(), task);
-    if (mayHaveLeftPart(res))
+    // Only a transfer that got past the login can have opened the part on the node.
+    curl_off_t reachedTransfer = 0;
+    if (res != CURLE_OK && curl_easy_getinfo(handle.get(), CURLINFO_PRETRANSFER_TIME_T, &reachedTransfer) == CURLE_OK
+        && reachedTransfer > 0)
         removeRemote(task);
     return res;
 }
