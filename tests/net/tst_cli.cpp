@@ -28,14 +28,28 @@ class TestCli final : public QObject
 
     QTemporaryDir m_home;
 
-    sRun cli(const QStringList &args)
+    void start(QProcess &p, const QStringList &args)
     {
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_home.path());
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(QV_BUILD_DIR "/quorvane-cli"), args);
+    }
+
+    // The newest line of the history the window shows.
+    QJsonObject lastHistory() const
+    {
+        QDirIterator found(m_home.path(), {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
+        QFile history(found.hasNext() ? found.next() : QString());
+        history.open(QIODevice::ReadOnly);
+        return QJsonDocument::fromJson(history.readAll().trimmed().split('\n').last()).object();
+    }
+
+    sRun cli(const QStringList &args)
+    {
+        QProcess p;
+        start(p, args);
         // Never came, not "fast": every command gives up by itself after --timeout.
         if (!p.waitForFinished(180000)) {
             p.kill();
@@ -94,13 +108,8 @@ private slots:
             QCOMPARE(lan.node(i).value("rebootCount").toInt(), i == 1 || i == 5 ? 0 : 1);
 
         // The window's history lists what the command line sent, node by node.
-        QDirIterator found(m_home.path(), {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
-        QVERIFY(found.hasNext());
-        QFile history(found.next());
-        QVERIFY(history.open(QIODevice::ReadOnly));
-        const QJsonObject last = QJsonDocument::fromJson(history.readAll().trimmed().split('\n').last()).object();
-        QCOMPARE(last.value("command").toString(), QStringLiteral("quorvane-cli restart"));
-        QCOMPARE(last.value("nodes").toArray().size(), 6);
+        QCOMPARE(lastHistory().value("command").toString(), QStringLiteral("quorvane-cli restart"));
+        QCOMPARE(lastHistory().value("nodes").toArray().size(), 6);
     }
 
     void upgradeExportImportAndLogs()
@@ -153,11 +162,7 @@ private slots:
         QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(128 << 20, 4)));
         const QString userdata = lan.sftpRoot() + "/127.0.1.1/userdata/";
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(QV_BUILD_DIR "/quorvane-cli"), {"upgrade", "--package", package, "--json", "127.0.1.1"});
+        start(p, {"upgrade", "--package", package, "--json", "127.0.1.1"});
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(userdata + ".vela_decoder_V1.3.0.bin.part").size() > 0, 60000);
         p.terminate();
         QVERIFY(p.waitForFinished(60000));
@@ -166,12 +171,7 @@ private slots:
         QCOMPARE(resultOf({0, p.readAllStandardOutput(), {}}).value("nodes").toArray().at(0).toObject().value("outcome").toString(),
                  QStringLiteral("not upgraded: interrupted"));
         QVERIFY(lan.records(4501).isEmpty());
-        QDirIterator found(m_home.path(), {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
-        QVERIFY(found.hasNext());
-        QFile history(found.next());
-        QVERIFY(history.open(QIODevice::ReadOnly));
-        const QJsonObject last = QJsonDocument::fromJson(history.readAll().trimmed().split('\n').last()).object();
-        QCOMPARE(last.value("command").toString(), QStringLiteral("quorvane-cli upgrade"));
+        QCOMPARE(lastHistory().value("command").toString(), QStringLiteral("quorvane-cli upgrade"));
     }
 
     void refusalsAndBadInput()
