@@ -2,7 +2,8 @@
 # Runs COMMAND in a network namespace of its own, joined to the current one by a veth
 # pair: HOST_IF here with HOST_ADDR/24, its peer there with the node addresses (/24 each).
 # Gives the tests a second network card to scan on. Only inside the private namespace of
-# scripts/netns.sh and only on the documentation ranges 198.51.100.0/24 and 203.0.113.0/24.
+# scripts/netns.sh and only on the documentation ranges 192.0.2.0/24, 198.51.100.0/24 and
+# 203.0.113.0/24.
 # The namespace and the pair go when COMMAND ends; stdin and stdout are COMMAND's.
 #   scripts/child-lan.sh HOST_IF HOST_ADDR NODE_ADDR[,NODE_ADDR...] -- COMMAND [ARGS...]
 set -euo pipefail
@@ -20,7 +21,7 @@ node_addrs=$3
 shift 4
 for a in $host_addr ${node_addrs//,/ }; do
     case $a in
-        198.51.100.*|203.0.113.*) ;;
+        192.0.2.*|198.51.100.*|203.0.113.*) ;;
         *) echo "child-lan: $a is not on a documentation range" >&2; exit 2 ;;
     esac
 done

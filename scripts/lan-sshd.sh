@@ -33,9 +33,16 @@ fi
 [ "$(id -u)" = 0 ] || die "needs root (mounts and sshd)"
 
 stop_instance() {
-    local root=$1
+    local root=$1 pid
     if [ -f "$root/sshd.pid" ]; then
-        kill "$(cat "$root/sshd.pid")" 2>/dev/null || true
+        pid=$(cat "$root/sshd.pid")
+        kill "$pid" 2>/dev/null || true
+        # Until it has gone it holds port 22: a new instance would fail to listen while the
+        # readiness check below is answered by this one, about to die with its files.
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.05
+        done
     fi
     rm -rf "$root"
 }
@@ -78,11 +85,19 @@ for a in "$@"; do
 done
 mapfile -t addresses < <(printf '%s\n' "$@" | sort -u -V)
 
-# One tmpfs per namespace: ChrootDirectory wants every path component
-# root-owned and not group/world writable, which rules out /tmp.
-if [ ! -f "$MNT/$MARKER" ]; then
+# Two instances starting at once in one namespace would both mount and set up: one at a
+# time (a lock on the mount point, taken before anything is mounted over it).
+exec 9<"$MNT"
+flock 9
+
+# One tmpfs per mount namespace: ChrootDirectory wants every path component
+# root-owned and not group/world writable, which rules out /tmp. A namespace made
+# inside another one sees a copy of that one's mounts, the same files: the marker
+# names the namespace that mounted, and any other mounts a tmpfs of its own.
+ns=$(readlink /proc/self/ns/mnt)
+if [ "$(cat "$MNT/$MARKER" 2>/dev/null || true)" != "$ns" ]; then
     mount -t tmpfs -o mode=755 quorvane-lan "$MNT"
-    touch "$MNT/$MARKER"
+    echo "$ns" >"$MNT/$MARKER"
 fi
 
 # The login user, once per namespace, in copies bind-mounted over the originals.
@@ -155,9 +170,9 @@ mkdir -p /run/sshd
 /usr/sbin/sshd -t -f "$root/sshd_config" || { rm -rf "$root"; die "sshd refuses the configuration"; }
 
 if [ $daemon = 1 ]; then
-    /usr/sbin/sshd -f "$root/sshd_config" -E "$root/sshd.log" </dev/null >/dev/null 2>&1
+    /usr/sbin/sshd -f "$root/sshd_config" -E "$root/sshd.log" </dev/null >/dev/null 2>&1 9<&-
 else
-    /usr/sbin/sshd -D -f "$root/sshd_config" -E "$root/sshd.log" </dev/null >/dev/null 2>&1 &
+    /usr/sbin/sshd -D -f "$root/sshd_config" -E "$root/sshd.log" </dev/null >/dev/null 2>&1 9<&- &
     sshd_pid=$!
 fi
 
@@ -176,6 +191,7 @@ if [ $up = 0 ]; then
     die "sshd did not come up"
 fi
 
+exec 9<&-
 echo "$nodes"
 [ $daemon = 1 ] && exit 0
 

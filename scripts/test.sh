@@ -36,6 +36,9 @@ fi
 scripts/install-deps.sh
 
 jobs=$(nproc)
+# Every gui and net binary has a namespace of its own and spends most of its time waiting
+# for simulated nodes: twice as many at once as there are cores.
+test_jobs=$((jobs * 2))
 werror=${QV_WERROR:-OFF}
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1:detect_stack_use_after_return=1"
 export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
@@ -47,7 +50,7 @@ if [ $normal = 1 ]; then
     stage "normal build"
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_WERROR="$werror"
     cmake --build build -j"$jobs"
-    scripts/netns.sh ctest --test-dir build --output-on-failure -j"$jobs"
+    scripts/netns.sh ctest --test-dir build --output-on-failure -j"$test_jobs"
 fi
 
 if [ $sanitizers = 1 ] || [ $fuzzers = 1 ]; then
@@ -58,7 +61,7 @@ if [ $sanitizers = 1 ] || [ $fuzzers = 1 ]; then
 fi
 if [ $sanitizers = 1 ]; then
     stage "sanitizer tests"
-    scripts/netns.sh ctest --test-dir build-asan --output-on-failure -j"$jobs"
+    scripts/netns.sh ctest --test-dir build-asan --output-on-failure -j"$test_jobs"
 fi
 
 if [ $fuzzers = 1 ]; then

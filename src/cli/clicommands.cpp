@@ -9,6 +9,7 @@
 
 #include "cli/cliinvocation.h"
 #include "cli/clilan.h"
+#include "cli/clisignals.h"
 #include "cli/clitransfer.h"
 #include "cli/clireport.h"
 #include "comm/addressplan.h"
@@ -29,13 +30,10 @@ namespace CliRun {
 bool runBatch(const sCliInvocation &inv, const CBulkRunner::BatchTask &work)
 {
     CBulkRunner runner;
+    CRunnerWait wait(runner);
     if (!runner.startBatch(0, work))
         return false;
-    if (!runner.wait(inv.timeoutSec * 1000)) {
-        runner.cancel();
-        runner.wait();
-    }
-    return !runner.wasCancelled();
+    return wait.wait(inv.timeoutSec * 1000);
 }
 
 CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl)
@@ -46,13 +44,34 @@ CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl)
 bool scanAndSelect(sCliInvocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
 {
     if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
-        printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
+        printError(CCliSignals::instance().interrupted() ? QStringLiteral("quorvane-cli: interrupted during the scan")
+                                                         : QStringLiteral("quorvane-cli: the scan could not be sent"));
         return false;
     }
     QStringList missing;
-    chosen = lan.select(inv.all ? QStringList() : inv.addresses, &missing);
+    const QVector<sDeviceInfo> found = lan.select(inv.all ? QStringList() : inv.addresses, &missing);
+    if (inv.all && found.isEmpty()) {
+        printError(QStringLiteral("quorvane-cli: the scan found no node"));
+        return false;
+    }
     for (const QString &address : qAsConst(missing))
         outcomes.append({address.toUtf8(), 0, false, QStringLiteral("no node answered from this address")});
+    // Nodes that share an address cannot be told apart by it: each is reported, with its
+    // own id, and none of them is acted on.
+    chosen.clear();
+    for (const sDeviceInfo &node : found) {
+        QStringList others;
+        for (const sDeviceInfo &other : found) {
+            if (other.ip == node.ip && other.id != node.id)
+                others << QString::number(other.id);
+        }
+        if (others.isEmpty() || node.ip.isEmpty())
+            chosen.append(node);
+        else
+            outcomes.append({node.ip, node.id, false,
+                             QStringLiteral("address conflict: node %1 has this address too; nothing sent")
+                                 .arg(others.join(QStringLiteral(", ")))});
+    }
     // A row whose address breaks the rule is listed, never a destination.
     for (auto it = chosen.begin(); it != chosen.end();) {
         if (it->addrMarks & AddrInvalid) {
@@ -111,14 +130,18 @@ QString sendText(int result, bool finished)
 {
     if (result > 0)
         return QStringLiteral("sent");
-    return finished ? QStringLiteral("could not be sent") : QStringLiteral("not sent: timed out");
+    if (finished)
+        return QStringLiteral("could not be sent");
+    return CCliSignals::instance().interrupted() ? QStringLiteral("not sent: interrupted")
+                                                 : QStringLiteral("not sent: timed out");
 }
 
 int scanCommand(sCliInvocation &inv)
 {
     CCliLan lan;
     if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
-        printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
+        printError(CCliSignals::instance().interrupted() ? QStringLiteral("quorvane-cli: interrupted during the scan")
+                                                         : QStringLiteral("quorvane-cli: the scan could not be sent"));
         return 1;
     }
     if (inv.json && inv.parser.isSet(QStringLiteral("csv")))
@@ -238,8 +261,9 @@ int broadcastCommand(sCliInvocation &inv, const QString &name, const std::functi
 {
     CDeviceCtrlJob job(nullptr);
     bool sent = false;
-    runBatch(inv, [&](const CBulkRunner::Control &) { sent = send(job); });
-    return reportOutcomes(name, {{kBroadcastTarget, 0, sent, sent ? what : QStringLiteral("could not be sent")}},
+    if (!CCliSignals::instance().interrupted())
+        runBatch(inv, [&](const CBulkRunner::Control &) { sent = send(job); });
+    return reportOutcomes(name, {{kBroadcastTarget, 0, sent, sent ? what : sendText(0, !CCliSignals::instance().interrupted())}},
                           inv.json);
 }
 
@@ -442,13 +466,17 @@ int run(const QStringList &args)
     inv.addresses = p.positionalArguments();
     if (it->positional.isEmpty() && !inv.addresses.isEmpty())
         return usageError(QStringLiteral("%1 takes no addresses").arg(it->name));
-    for (const QString &address : qAsConst(inv.addresses)) {
+    for (int i = 0; i < inv.addresses.size(); ++i) {
+        const QString &address = inv.addresses.at(i);
         // The one rule for node addresses: a broadcast or network address is never a node.
         const Ipv4::EFault fault = Ipv4::nodeAddressFault(address.toUtf8());
         if (fault == Ipv4::EFault::NotLiteral)
             return usageError(QStringLiteral("'%1' is not an IPv4 address").arg(address));
         if (fault != Ipv4::EFault::None)
             return usageError(QStringLiteral("'%1' is not a node address (reserved, broadcast or network address)").arg(address));
+        // Acting twice on one node is never meant; for set-network it would shift every address.
+        if (inv.addresses.indexOf(address) != i)
+            return usageError(QStringLiteral("'%1' is given twice").arg(address));
     }
     if (it->select == Command::AllOrAddresses) {
         inv.all = p.isSet(kAll);

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QSet>
 
+#include "cli/clisignals.h"
 #include "comm/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
@@ -44,16 +45,18 @@ bool CCliLan::scan(int timeoutMs, const QStringList &cards)
     CDeviceCtrlJob job(&m_model);
     bool sent = false;
     CBulkRunner runner;
+    CRunnerWait wait(runner);
     runner.startBatch(0, [&](const CBulkRunner::Control &ctl) {
         const CDeviceCtrlJob::Stop stop = [&ctl] { return ctl.stopRequested(); };
         QStringList unknown; // the command line checked the names before
         sent = cards.isEmpty() ? job.scanNodes(stop) : job.scanNodesOn(cards, unknown, stop);
     });
-    if (!runner.wait(timeoutMs)) {
-        runner.cancel();
-        runner.wait();
-    }
+    // A scan cut short by the time-out lists what answered so far; one cut short by a signal
+    // is no scan.
+    wait.wait(timeoutMs);
     CObserverList::instance().remove(&observer);
+    if (CCliSignals::instance().interrupted())
+        sent = false;
 
     m_model.refreshSnapshot();
     m_rows = m_model.listedNodes(sNodeFilter());

@@ -28,8 +28,18 @@ int usageError(const QString &message)
     return 2;
 }
 
+namespace {
+bool g_historyWritten = false;
+} // namespace
+
+bool historyWritten()
+{
+    return g_historyWritten;
+}
+
 int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json)
 {
+    g_historyWritten = true;
     // The window's history shows what the command line sent too; a broadcast names no node.
     QVector<sHistoryNode> history;
     for (const sCliOutcome &o : outcomes) {

@@ -22,6 +22,9 @@ inline const QByteArray kBroadcastTarget = QByteArrayLiteral("255.255.255.255");
 // 1 some failed.
 int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json);
 
+// Whether reportOutcomes() has run (and so left its history line).
+bool historyWritten();
+
 // Exit status 2 with a message on stderr.
 int usageError(const QString &message);
 

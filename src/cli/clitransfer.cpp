@@ -1,15 +1,12 @@
 #include "cli/clitransfer.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonObject>
 #include <QMutex>
 #include <QSet>
-#include <QTimer>
-#include <cstdio>
 #include <memory>
 
 #include "cappconfig.h"
@@ -17,6 +14,7 @@
 #include "cli/clilan.h"
 #include "cli/cliprogress.h"
 #include "cli/clireport.h"
+#include "cli/clisignals.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
 #include "comm/ipv4.h"
@@ -60,29 +58,11 @@ private:
     bool m_added = true;
 };
 
-// Runs the event loop until done() holds or --timeout passed; false on the timeout.
-bool loopUntil(const sCliInvocation &inv, const std::function<bool()> &done)
+// What a node that never ended was stopped by.
+QString cutShort(const QString &what)
 {
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(20);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    bool timedOut = false;
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        timedOut = true;
-        loop.quit();
-    });
-    if (done())
-        return true;
-    poll.start();
-    deadline.start(inv.timeoutSec * 1000);
-    loop.exec();
-    return !timedOut;
+    return QStringLiteral("%1: %2").arg(what, CCliSignals::instance().interrupted() ? QStringLiteral("interrupted")
+                                                                                     : QStringLiteral("timed out"));
 }
 
 QString hostKeyRefusal(const QString &key)
@@ -188,6 +168,7 @@ int upgradeCommand(sCliInvocation &inv)
         ips << QString::fromUtf8(node.ip);
 
     QHash<QString, sCliOutcome> done;
+    CCliLoop loop([&] { return done.size() >= ips.size(); });
     {
         CUpdateManagerCtrl manager;
         ObserverScope observer;
@@ -231,15 +212,17 @@ int upgradeCommand(sCliInvocation &inv)
             if (!done.contains(ip)) // the first result is the node's; a late answer changes nothing
                 done.insert(ip, {ip.toUtf8(), 0, ok, text});
             progress.setDone(ip, ok, text);
+            loop.poke();
         });
         raw->SetTransStop(false);
         if (app)
             static_cast<CSoftwareWorker *>(raw)->startSoftwareUpdate(ips, package);
         else
             static_cast<CDeviceWorker *>(raw)->startDeviceUpdate(ips, package);
-        loopUntil(inv, [&] { return done.size() >= ips.size(); });
+        loop.run(inv.timeoutSec * 1000);
         progress.finish();
         // One order for every way out, as the window's: stop, let go of the observer, join, finish.
+        // A stopped upload removes its part file from the node as it ends.
         raw->requestStop();
         observer.release();
         worker.reset();
@@ -248,7 +231,7 @@ int upgradeCommand(sCliInvocation &inv)
     }
     for (const sDeviceInfo &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
-        sCliOutcome o = done.value(ip, {node.ip, 0, false, QStringLiteral("not upgraded: timed out")});
+        sCliOutcome o = done.value(ip, {node.ip, 0, false, cutShort(QStringLiteral("not upgraded"))});
         o.id = node.id;
         outcomes.append(o);
     }
@@ -268,6 +251,7 @@ int exportCommand(sCliInvocation &inv)
         return 1;
     const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
     QHash<QString, int> done;
+    CCliLoop loop([&] { return done.size() >= nodes.size(); });
     {
         CDeviceCtrlJob job(&lan.model());
         ObserverScope observer;
@@ -275,9 +259,12 @@ int exportCommand(sCliInvocation &inv)
         QObject::connect(observer.get(), &CDeviceCtrlObserver::sigExportData, &worker, &CExportWorker::exportDataSave,
                          Qt::DirectConnection);
         QObject::connect(&worker, &CExportWorker::setExportResult, &worker,
-                         [&](const QString &ip, int res) { done.insert(ip, res); }, Qt::QueuedConnection);
+                         [&](const QString &ip, int res) {
+                             done.insert(ip, res);
+                             loop.poke();
+                         }, Qt::QueuedConnection);
         worker.process();
-        loopUntil(inv, [&] { return done.size() >= nodes.size(); });
+        loop.run(inv.timeoutSec * 1000);
         observer.release();
         worker.requestStop();
     }
@@ -285,7 +272,7 @@ int exportCommand(sCliInvocation &inv)
         const QString ip = QString::fromUtf8(node.ip);
         const auto it = done.constFind(ip);
         if (it == done.constEnd())
-            outcomes.append({node.ip, node.id, false, QStringLiteral("not exported: timed out")});
+            outcomes.append({node.ip, node.id, false, cutShort(QStringLiteral("not exported"))});
         else if (*it == 0)
             outcomes.append({node.ip, node.id, true,
                              QStringLiteral("written to %1").arg(QDir(dir).filePath(CExportWorker::fileNameFor(node.ip, node.nodeType)))});
@@ -328,9 +315,11 @@ int importCommand(sCliInvocation &inv)
     runner.setDeadlineMs(kImportDeadlineMs);
     QVector<sBulkOutcome> results(files.size());
     QVector<bool> ended(files.size(), false);
+    CCliLoop loop([&] { return !ended.contains(false); });
     QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
         results[index] = outcome;
         ended[index] = true;
+        loop.poke();
     }, Qt::QueuedConnection);
     {
         ObserverScope observer;
@@ -360,7 +349,7 @@ int importCommand(sCliInvocation &inv)
             pending.remove(files.at(index).ip);
             return sBulkOutcome{sBulkOutcome::Failed, 3, QString()};
         });
-        loopUntil(inv, [&] { return !runner.isRunning() && !ended.contains(false); });
+        loop.run(inv.timeoutSec * 1000);
         runner.cancel();
         runner.wait();
         observer.release();
@@ -378,7 +367,7 @@ int importCommand(sCliInvocation &inv)
         const sBulkOutcome &r = results.at(i);
         QString text;
         if (!ended.at(i) || r.state == sBulkOutcome::Cancelled)
-            text = QStringLiteral("timed out");
+            text = cutShort(QStringLiteral("not imported"));
         else if (r.state == sBulkOutcome::Succeeded)
             text = QStringLiteral("imported from %1").arg(files.at(i).path);
         else if (r.state != sBulkOutcome::Failed)
@@ -442,9 +431,14 @@ int logsCommand(sCliInvocation &inv)
         }
         CBulkRunner runner;
         runner.setDeadlineMs(0); // a fetch ends by itself, or by the stop
+        CCliLoop loop([&] { return !results.contains(-1); });
         QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
-            results[index] = outcome.state == sBulkOutcome::Succeeded ? 1 : 0;
-            reasons[index] = outcome.code;
+            // A fetch cut short by the stop is no fetch.
+            if (outcome.state != sBulkOutcome::Cancelled && !CCliSignals::instance().interrupted()) {
+                results[index] = outcome.state == sBulkOutcome::Succeeded ? 1 : 0;
+                reasons[index] = outcome.code;
+            }
+            loop.poke();
         }, Qt::QueuedConnection);
         runner.start(nodes.size(), [&](int index, const CBulkRunner::Control &) {
             const sDeviceInfo &node = nodes.at(index);
@@ -453,7 +447,7 @@ int logsCommand(sCliInvocation &inv)
             const bool ok = client && (proxy ? client->downloadProxyLogs(node, &why) : client->downloadNodeLogs(node, &why));
             return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
         });
-        loopUntil(inv, [&] { return !results.contains(-1); });
+        loop.run(inv.timeoutSec * 1000);
         go->store(0); // a fetch still running ends at once
         runner.cancel();
         runner.wait();
@@ -464,7 +458,7 @@ int logsCommand(sCliInvocation &inv)
         const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
         QString failure = QStringLiteral("the logs could not be fetched or written");
         if (results.at(i) < 0)
-            failure = QStringLiteral("timed out");
+            failure = cutShort(QStringLiteral("not fetched"));
         else if (reasons.at(i) == int(csftpclient::LogFailure::TooLarge))
             failure = QStringLiteral("a log file is larger than maxLogFileBytes (%1 bytes) and was not kept")
                           .arg(CAppConfig::instance()->maxLogFileBytes());

@@ -6,6 +6,8 @@
 
 #include "cli/clicommands.h"
 #include "cli/clireport.h"
+#include "cli/clisignals.h"
+#include "ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "model/sdeviceinfo.h"
 #include "transfer/csftpclient.h"
@@ -22,8 +24,9 @@ QString topHelp()
                "nodes with the given addresses.\n\n"
                "Commands:\n%1\n"
                "Options of every command: --json, --timeout SECONDS, --help.\n"
-               "Exit status: 0 every node succeeded, 1 some failed (each named on stderr),\n"
-               "2 bad usage or bad input.\n\n"
+               "Exit status: 0 every node succeeded, 1 some failed (each named on stderr) or\n"
+               "--all found no node, 2 bad usage or bad input, 128 + N after signal N (SIGINT,\n"
+               "SIGTERM: the command stops cleanly).\n\n"
                "  -h, --help     show this help\n"
                "  -v, --version  show the version\n")
         .arg(CliCommands::summary());
@@ -58,5 +61,15 @@ int main(int argc, char *argv[])
         QCoreApplication::installTranslator(&english);
     registerNodeMetaTypes();
     registerCommMetaTypes();
-    return CliCommands::run(args);
+    CCliSignals &stops = CCliSignals::instance();
+    if (!stops.install())
+        printError(QStringLiteral("quorvane-cli: SIGINT and SIGTERM could not be caught"));
+    const int status = CliCommands::run(args);
+    if (!stops.interrupted())
+        return status;
+    // Stopped by a signal: the command has cleaned up; the history says it was cut short.
+    if (!historyWritten())
+        CCommandHistory::instance()->append(QStringLiteral("quorvane-cli ") + args.first(), {});
+    printError(QStringLiteral("quorvane-cli: interrupted"));
+    return 128 + stops.signalNumber();
 }

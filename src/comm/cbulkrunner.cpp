@@ -9,22 +9,41 @@ namespace {
 const int kOutcomeTypeId = qRegisterMetaType<sBulkOutcome>("sBulkOutcome");
 } // namespace
 
+std::chrono::steady_clock::time_point CBulkRunner::Control::deadline() const
+{
+    return m_index < 0 ? Clock::time_point::max() : m_runner->m_deadlines[size_t(m_index)];
+}
+
 bool CBulkRunner::Control::stopRequested() const
 {
     std::lock_guard<std::mutex> lock(m_runner->m_mutex);
-    return m_runner->m_cancelled || Clock::now() >= m_deadline;
+    return m_runner->m_cancelled || Clock::now() >= deadline();
 }
 
 int CBulkRunner::Control::remainingMs() const
 {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+    std::lock_guard<std::mutex> lock(m_runner->m_mutex);
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline() - Clock::now()).count();
     return int(std::max<long long>(0, std::min<long long>(left, INT32_MAX)));
+}
+
+sBulkOutcome CBulkRunner::Control::awaiting(int waitMs) const
+{
+    if (m_index >= 0) {
+        std::lock_guard<std::mutex> lock(m_runner->m_mutex);
+        // Only a node still running gets the new deadline: one already ended keeps its outcome.
+        if (m_runner->m_state[size_t(m_index)] == NodeState::Running)
+            m_runner->m_deadlines[size_t(m_index)] = waitMs > 0
+                ? Clock::now() + std::chrono::milliseconds(waitMs) : Clock::time_point::max();
+    }
+    return {sBulkOutcome::Awaiting, 0, QString()};
 }
 
 void CBulkRunner::Control::report(int index, const sBulkOutcome &outcome) const
 {
     std::unique_lock<std::mutex> lock(m_runner->m_mutex);
-    if (index >= 0 && index < m_runner->m_count && outcome.state != sBulkOutcome::Pending)
+    if (index >= 0 && index < m_runner->m_count && outcome.state != sBulkOutcome::Pending
+        && outcome.state != sBulkOutcome::Awaiting)
         m_runner->settle(index, outcome, lock);
 }
 
@@ -67,6 +86,7 @@ bool CBulkRunner::begin(int count, int threads, bool batch)
     m_count = count;
     m_state.assign(size_t(count), NodeState::Queued);
     m_deadlines.assign(size_t(count), Clock::time_point::max());
+    m_slotFree.assign(size_t(count), false);
     m_outcomes.assign(size_t(count), sBulkOutcome{sBulkOutcome::Pending, 0, QString()});
     m_next = 0;
     m_inFlight = 0;
@@ -108,7 +128,7 @@ bool CBulkRunner::settle(int index, sBulkOutcome outcome, std::unique_lock<std::
         return false;
     m_state[size_t(index)] = NodeState::Ended;
     m_outcomes[size_t(index)] = outcome;
-    if (before == NodeState::Waiting)
+    if (before == NodeState::Waiting && !m_slotFree[size_t(index)])
         --m_inFlight; // a Running node's slot is freed by its thread when the task returns
     const int ended = ++m_ended;
     const int total = m_count;
@@ -139,16 +159,22 @@ void CBulkRunner::nodeWorker()
         m_deadlines[size_t(index)] = deadline;
         m_changed.notify_all();
         lock.unlock();
-        sBulkOutcome outcome = m_task(index, Control(this, deadline));
+        sBulkOutcome outcome = m_task(index, Control(this, index));
         lock.lock();
-        if (m_state[size_t(index)] == NodeState::Running && outcome.state == sBulkOutcome::Pending
-            && !m_cancelled) {
-            m_state[size_t(index)] = NodeState::Waiting; // keeps its slot until its answer
+        const bool waits = outcome.state == sBulkOutcome::Pending || outcome.state == sBulkOutcome::Awaiting;
+        if (m_state[size_t(index)] == NodeState::Running && waits && !m_cancelled) {
+            m_state[size_t(index)] = NodeState::Waiting;
+            // Pending keeps its slot until its answer (the exchange is the answer);
+            // Awaiting gives it to the next node at once.
+            if (outcome.state == sBulkOutcome::Awaiting) {
+                m_slotFree[size_t(index)] = true;
+                --m_inFlight;
+            }
             m_changed.notify_all();
             continue;
         }
         --m_inFlight;
-        if (outcome.state == sBulkOutcome::Pending)
+        if (waits)
             outcome = sBulkOutcome{sBulkOutcome::Cancelled, 0, QString()};
         settle(index, outcome, lock); // nothing when it timed out or was completed meanwhile
         m_changed.notify_all();
@@ -159,7 +185,7 @@ void CBulkRunner::nodeWorker()
 
 void CBulkRunner::batchWorker(BatchTask batch)
 {
-    batch(Control(this, Clock::time_point::max()));
+    batch(Control(this, -1));
     std::unique_lock<std::mutex> lock(m_mutex);
     const sBulkOutcome rest{m_cancelled ? sBulkOutcome::Cancelled : sBulkOutcome::Failed, 0, QString()};
     for (int i = 0; i < m_count; ++i)
@@ -201,7 +227,8 @@ void CBulkRunner::watcher()
 bool CBulkRunner::complete(int index, const sBulkOutcome &outcome)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    if (index < 0 || index >= m_count || outcome.state == sBulkOutcome::Pending || m_batchMode)
+    if (index < 0 || index >= m_count || outcome.state == sBulkOutcome::Pending
+        || outcome.state == sBulkOutcome::Awaiting || m_batchMode)
         return false;
     const NodeState s = m_state[size_t(index)];
     // An answer may beat its own task's return; a Queued node has sent nothing yet.

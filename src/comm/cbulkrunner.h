@@ -18,7 +18,8 @@ struct sBulkOutcome
         Failed,
         TimedOut,  // the node's own deadline passed first
         Cancelled, // the run was cancelled before the node ended
-        Pending    // only as a task's return: complete() ends the node later
+        Pending,   // only as a task's return: complete() ends the node later
+        Awaiting   // as Pending, but the node's transfer is over: its slot goes to the next node
     };
     int state = Failed;
     int code = 0;    // the operation's own result (send result, curl code, answer "res")
@@ -38,7 +39,9 @@ Q_DECLARE_METATYPE(sBulkOutcome)
 // until ctl.stopRequested() (its own deadline, counted from its own start, or a cancel)
 // and returns the node's outcome, or Pending when an answer will end the node through
 // complete(index, ...) from any thread. A Pending node not completed by its deadline ends
-// TimedOut; an outcome after that is ignored.
+// TimedOut; an outcome after that is ignored. The limit bounds transfers, not waits: a
+// task that has done its sending and only waits for the node (an upgrade installing)
+// returns ctl.awaiting(ms), which frees its slot and gives it a deadline of its own.
 // Batch mode, startBatch(count, batch): batch(ctl) runs once on one thread, for work whose
 // order on the wire matters, and reports nodes with ctl.report(); nodes it leaves
 // unreported end Cancelled after a cancel, Failed otherwise.
@@ -64,13 +67,16 @@ public:
         int remainingMs() const;
         // Batch mode: ends node index with outcome (ignored when it already ended).
         void report(int index, const sBulkOutcome &outcome) const;
+        // Node mode, as the task's return: the node waits for complete() without holding a
+        // slot, until waitMs from now (0: no deadline) or a cancel.
+        sBulkOutcome awaiting(int waitMs) const;
 
     private:
         friend class CBulkRunner;
-        Control(CBulkRunner *runner, std::chrono::steady_clock::time_point deadline)
-            : m_runner(runner), m_deadline(deadline) {}
+        Control(CBulkRunner *runner, int index) : m_runner(runner), m_index(index) {}
+        std::chrono::steady_clock::time_point deadline() const; // m_mutex held
         CBulkRunner *m_runner = nullptr;
-        std::chrono::steady_clock::time_point m_deadline;
+        int m_index = -1; // -1 in batch mode
     };
 
     using NodeTask = std::function<sBulkOutcome(int index, const Control &ctl)>;
@@ -121,12 +127,13 @@ private:
     std::condition_variable m_changed;
     NodeTask m_task;
     std::vector<NodeState> m_state;
+    std::vector<bool> m_slotFree; // a Waiting node that gave its slot back
     std::vector<Clock::time_point> m_deadlines;
     std::vector<sBulkOutcome> m_outcomes;
     std::vector<std::thread> m_threads;
     int m_count = 0;
     int m_next = 0;        // next node to start
-    int m_inFlight = 0;    // Running + Waiting
+    int m_inFlight = 0;    // Running + Waiting that keep their slot
     int m_busyThreads = 0; // threads not yet returned
     int m_ended = 0;
     int m_announced = 0;   // ended nodes whose signals have gone out

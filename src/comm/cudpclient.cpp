@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <cstdio>
 #include <vector>
 
@@ -63,8 +64,7 @@ intptr_t CUdpClient::openSocket()
     for (int attempt = 0; attempt < kSocketAttempts && handle == SocketLayer::kInvalid; ++attempt) {
         handle = SocketLayer::openUdp();
         if (handle == SocketLayer::kInvalid) {
-            printf("socket error:%d\n", SocketLayer::lastError());
-            fflush(stdout);
+            std::fprintf(stderr, "socket error:%d\n", SocketLayer::lastError());
             SocketLayer::restart();
         }
     }
@@ -95,8 +95,7 @@ int CUdpClient::sendAndCollect(const QByteArray &frame, const QByteArray &target
 
     int error = 0;
     if (!SocketLayer::sendTo(handle, destination, port, frame.constData(), size_t(frame.size()), error)) {
-        printf("sendto error:%d\n", error);
-        fflush(stdout);
+        std::fprintf(stderr, "sendto error:%d\n", error);
         return Protocol::kUdpFailed;
     }
     qDebug() << "sendto udp data" << QByteArray(frame.constData()) << "/length: " << frame.size();
@@ -114,34 +113,31 @@ int CUdpClient::broadcastOnInterfaces(const QByteArray &frame, uint16_t port, co
         port = Protocol::kUdpCommandPort;
     SocketSet sockets;
     std::vector<SocketLayer::Handle> sent;
+    QStringList used;
     for (const sNetInterface &card : cards) {
+        // A card with two addresses is one wire: its first address asks for it.
+        if (used.contains(card.name))
+            continue;
         const SocketLayer::Handle handle = openSocket();
         if (handle == SocketLayer::kInvalid)
             continue;
         sockets.add(handle);
         if (!SocketLayer::bindTo(handle, card.address)) {
-            printf("bind error:%d\n", SocketLayer::lastError());
-            fflush(stdout);
+            std::fprintf(stderr, "bind error:%d\n", SocketLayer::lastError());
             continue;
         }
-        QList<QByteArray> destinations{kBroadcastAddress};
-        // A /32 address is its own "broadcast": nothing to send there.
-        if (!card.broadcast.isEmpty() && card.broadcast != kBroadcastAddress && card.broadcast != card.address)
-            destinations.prepend(card.broadcast);
-        bool any = false;
-        for (const QByteArray &destination : qAsConst(destinations)) {
-            int error = 0;
-            if (!SocketLayer::sendTo(handle, destination, port, frame.constData(), size_t(frame.size()), error)) {
-                printf("sendto error:%d\n", error);
-                fflush(stdout);
-                continue;
-            }
-            qDebug() << "sendto udp data" << QByteArray(frame.constData()) << "/length: " << frame.size()
-                     << "from" << card.address << "to" << destination;
-            any = true;
+        // One request per card: 255.255.255.255 from a socket bound to the card's address
+        // leaves by that card alone, and reaches a node whatever its subnet (a factory-default
+        // node outside the card's subnet too).
+        int error = 0;
+        if (!SocketLayer::sendTo(handle, kBroadcastAddress, port, frame.constData(), size_t(frame.size()), error)) {
+            std::fprintf(stderr, "sendto error:%d\n", error);
+            continue;
         }
-        if (any)
-            sent.push_back(handle);
+        qDebug() << "sendto udp data" << QByteArray(frame.constData()) << "/length: " << frame.size()
+                 << "from" << card.address;
+        used << card.name;
+        sent.push_back(handle);
     }
     if (sent.empty())
         return Protocol::kUdpFailed;
@@ -176,8 +172,7 @@ int CUdpClient::sendBatchAndCollect(const QVector<sUnicast> &sends, uint16_t por
         int error = 0;
         if (!SocketLayer::sendTo(handle, send.ip, port, send.frame.constData(), size_t(send.frame.size()),
                                  error)) {
-            printf("sendto error:%d\n", error);
-            fflush(stdout);
+            std::fprintf(stderr, "sendto error:%d\n", error);
             continue;
         }
         results[i] = Protocol::kUdpSent;

@@ -42,9 +42,9 @@ public:
     int sendAndCollect(const QByteArray &frame, const QByteArray &target, uint16_t port, const QString &mode,
                        const std::function<bool()> &stop = {});
 
-    // The scan on chosen cards: per address a socket bound to it sends the frame to the
-    // subnet's broadcast and to 255.255.255.255 (a broadcast leaves by one card only), then
-    // one receive window serves all sockets and closes after the silence on all of them.
+    // The scan on chosen cards: per card a socket bound to its (first) address sends the
+    // frame once, to 255.255.255.255, which leaves by that card only; then one receive
+    // window serves all sockets and closes after the silence on all of them.
     // Returns 1 when at least one datagram went out, -1 when none did. Blocks the caller.
     int broadcastOnInterfaces(const QByteArray &frame, uint16_t port, const QVector<sNetInterface> &cards,
                               const std::function<bool()> &stop = {});

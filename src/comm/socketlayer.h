@@ -27,7 +27,8 @@ bool enableBroadcast(Handle handle);
 int setReceiveBuffer(Handle handle, int bytes);
 bool setNonBlocking(Handle handle);
 // Binds to ip (dotted IPv4) on a port the system picks, so the socket sends from that
-// address and its broadcasts leave by that address's interface.
+// address and its broadcasts leave by that address's interface: Linux routes a limited
+// broadcast by the bound source address, WinSock sends it on the bound interface.
 bool bindTo(Handle handle, const QByteArray &ip);
 // ip is dotted IPv4 text; false when it does not parse.
 bool sendTo(Handle handle, const QByteArray &ip, uint16_t port, const char *data, size_t size, int &error);

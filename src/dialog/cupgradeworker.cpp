@@ -6,11 +6,6 @@
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
 
-namespace {
-constexpr qint64 kNoAnswer = -1;
-constexpr int kAnswerPollMs = 100; // how soon a waiting task sees a cancel
-} // namespace
-
 CUpgradeWorker::CUpgradeWorker(CUpdateManagerCtrl *manager, CDeviceCtrlObserver *observer,
                                int32_t upgradeType, QObject *parent)
     : QObject(parent), m_manager(manager), m_observer(observer), m_upgradeType(upgradeType)
@@ -20,6 +15,10 @@ CUpgradeWorker::CUpgradeWorker(CUpdateManagerCtrl *manager, CDeviceCtrlObserver 
 CUpgradeWorker::~CUpgradeWorker()
 {
     requestStop();
+    {
+        QMutexLocker lock(&m_mutex);
+        m_waiting.clear(); // no answer reaches a runner from now on
+    }
     m_runs.clear(); // each runner joins its threads
 }
 
@@ -37,7 +36,6 @@ void CUpgradeWorker::requestStop()
     {
         QMutexLocker lock(&m_mutex);
         waiting = m_waiting.keys();
-        m_answered.wakeAll();
     }
     // A command still waiting for its connection ends when its link is closed.
     for (const QString &ip : qAsConst(waiting))
@@ -75,8 +73,16 @@ void CUpgradeWorker::startRun(const QStringList &ips)
     connect(runner, &CBulkRunner::sigOutcome, this, [this, ips](int index, const sBulkOutcome &outcome) {
         if (outcome.state == sBulkOutcome::Cancelled || stopped())
             return;
+        // The node is done with its link whichever way it ended.
+        CTcpManager::instance().removeTcp(ips.at(index));
         emit setUpdateProgress(false, ips.at(index), outcome.code);
     }, Qt::QueuedConnection);
+    {
+        // Registered before any command goes out: an answer may beat the task's return.
+        QMutexLocker lock(&m_mutex);
+        for (int i = 0; i < ips.size(); ++i)
+            m_waiting.insert(ips.at(i), {runner, i});
+    }
     m_runs.push_back(std::move(run));
     runner->start(ips.size(), [this, ips](int index, const CBulkRunner::Control &ctl) {
         return upgradeNode(ips.at(index), ctl);
@@ -90,45 +96,22 @@ sBulkOutcome CUpgradeWorker::upgradeNode(const QString &ip, const CBulkRunner::C
     csftpclient *client = m_manager->findClient(ip);
     if (!client || ctl.stopRequested())
         return cancelled;
-    {
-        QMutexLocker lock(&m_mutex);
-        m_waiting.insert(ip, kNoAnswer); // an answer from now on belongs to this task
-    }
-    const auto leave = [&](const sBulkOutcome &outcome) {
-        QMutexLocker lock(&m_mutex);
-        m_waiting.remove(ip);
-        return outcome;
-    };
     // An empty package, one without kind or version, or one for the other node type never
     // leaves this PC: the node would take it and report nothing useful.
     if (UpgradeCmd::refusalOf(m_fileName, uint32_t(m_upgradeType), m_nodeTypes.value(ip)) != UpgradeCmd::ERefusal::None)
-        return leave(notUpgraded);
+        return notUpgraded;
     const bool started = m_upgradeType == 1 ? client->uploadToApp() : client->uploadToUserdata();
     if (!started)
-        return leave(notUpgraded);
+        return notUpgraded;
     client->joinTransfer();
     if (ctl.stopRequested() || stopped())
-        return leave(cancelled);
+        return cancelled;
     // A failed upload gets no command; without one no answer can come.
     if (client->uploadResult() != CURLE_OK || !client->sendUpgradeCommand())
-        return leave(notUpgraded);
-
-    QMutexLocker lock(&m_mutex);
-    for (int waited = 0; m_waiting.value(ip, kNoAnswer) == kNoAnswer; waited += kAnswerPollMs) {
-        if (ctl.stopRequested() || stopped()) {
-            m_waiting.remove(ip);
-            return cancelled;
-        }
-        if (waited >= kAnswerWaitMs) {
-            m_waiting.remove(ip);
-            return notUpgraded; // an answer after this still reaches the row
-        }
-        m_answered.wait(&m_mutex, kAnswerPollMs);
-    }
-    const int code = int(uint32_t(m_waiting.take(ip)));
-    lock.unlock();
-    CTcpManager::instance().removeTcp(ip);
-    return {code == 1 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, code, QString()};
+        return notUpgraded;
+    // The node installs now; its slot goes to the next upload. Its answer ends it
+    // (updateResult), or this deadline does (TimedOut, code kNotUpgraded).
+    return ctl.awaiting(kAnswerWaitMs);
 }
 
 void CUpgradeWorker::updateTransProgress(QString ip, ulong finishedSize)
@@ -154,15 +137,15 @@ void CUpgradeWorker::updateOver(sUpdateRes *data)
 void CUpgradeWorker::updateResult(const QString &ip, int value)
 {
     {
+        // Held across complete(): the runner cannot go while the answer is handed over.
         QMutexLocker lock(&m_mutex);
         if (stopped())
             return;
-        const auto it = m_waiting.find(ip);
-        if (it != m_waiting.end()) {
-            it.value() = qint64(uint32_t(value));
-            m_answered.wakeAll();
+        const sWaiter waiter = m_waiting.value(ip);
+        const sBulkOutcome outcome{uint32_t(value) == 1 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, value,
+                                   QString()};
+        if (waiter.runner && waiter.runner->complete(waiter.index, outcome))
             return;
-        }
     }
     // No task waits for it (late, after its wait ended): the row still shows it.
     QMetaObject::invokeMethod(this, [this, ip, value] {

@@ -6,7 +6,6 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QWaitCondition>
 #include <cstdint>
 #include <curl/curl.h>
 #include <memory>
@@ -21,8 +20,10 @@ class CUpdateManagerCtrl;
 class csftpclient;
 
 // The part the firmware and application upgrade workers share. Runs each node's chain
-// (upload, upgrade command, the node's answer) as one task of a bulk runner, at most the
-// configured number of nodes at once, and passes progress and results on to the dialog.
+// (upload, upgrade command, the node's answer) as one task of a bulk runner, and passes
+// progress and results on to the dialog. The in-flight limit bounds the uploads and
+// commands only: a node that has its package installs while the next ones upload, and
+// its answer ends it when it comes.
 // Lives on the dialog's thread; the runners own every thread it starts, and the stop
 // flag the uploads read is shared with them.
 class CUpgradeWorker : public QObject
@@ -75,7 +76,12 @@ private:
     std::vector<std::unique_ptr<CBulkRunner>> m_runs; // the first run and one per retry
     TransFlag m_transEnable = makeTransFlag(); // given to every client; uploads read it
 
-    mutable QMutex m_mutex; // the two below
-    QWaitCondition m_answered;
-    QHash<QString, qint64> m_waiting; // IP -> -1 while its task waits, then the node's code
+    // Where a node's answer goes: its run and its index there.
+    struct sWaiter
+    {
+        CBulkRunner *runner = nullptr;
+        int index = -1;
+    };
+    mutable QMutex m_mutex;
+    QHash<QString, sWaiter> m_waiting; // IP -> the node's current task, from its start
 };

@@ -91,6 +91,11 @@ struct sTransTask
     TransFlag transEnable;
     QString url;
     QString localPath;
+    // Uploads: the package goes up under partPath and takes finalPath (both remote paths)
+    // only once it is whole, so a stopped or failed upload never leaves a file under the
+    // package's name.
+    QString partPath;
+    QString finalPath;
     QString login = QString::fromLatin1(csftpclient::kLogin);
     FilePtr file; // uploads
     // Downloads: the data goes to a temporary beside localPath, renamed over it when whole.
@@ -220,6 +225,43 @@ void setCommonStart(CURL *handle, const sTransTask &task, QByteArray &url, QByte
     curl_easy_setopt(handle, CURLOPT_USERPWD, login.constData());
 }
 
+struct SlistFree
+{
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+using Slist = std::unique_ptr<curl_slist, SlistFree>;
+
+// A remote path as one argument of an SFTP quote command.
+QByteArray quotedPath(const QString &path)
+{
+    QByteArray out = path.toUtf8();
+    out.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + out + '"';
+}
+
+// Removes a partial upload; nothing is reported to the observers. Bounded in time: it
+// runs while the owner waits for the stopped upload.
+void removeRemote(const sTransTask &upload)
+{
+    constexpr long kRemoveLimitS = 15;
+    CurlHandle handle(curl_easy_init());
+    if (!handle)
+        return;
+    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kRemoveLimitS);
+    // The quote runs before a listing of the folder, which is thrown away.
+    const QByteArray url = upload.url.left(upload.url.lastIndexOf(QLatin1Char('/')) + 1).toUtf8();
+    const QByteArray login = upload.login.toUtf8();
+    Slist quote(curl_slist_append(nullptr, ("*rm " + quotedPath(upload.partPath)).constData()));
+    curl_easy_setopt(handle.get(), CURLOPT_URL, url.constData());
+    curl_easy_setopt(handle.get(), CURLOPT_USERPWD, login.constData());
+    curl_easy_setopt(handle.get(), CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD));
+    curl_easy_setopt(handle.get(), CURLOPT_QUOTE, quote.get());
+    curl_easy_setopt(handle.get(), CURLOPT_DIRLISTONLY, 1L);
+    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION,
+                     +[](char *, size_t size, size_t items, void *) { return size * items; });
+    curl_easy_perform(handle.get());
+}
+
 CURLcode uploadFile(sTransTask task)
 {
     CurlHandle handle(curl_easy_init());
@@ -235,7 +277,18 @@ CURLcode uploadFile(sTransTask task)
     curl_easy_setopt(handle.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, 0L);
     curl_easy_setopt(handle.get(), CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(handle.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-    return performTransfer(handle.get(), task);
+    // Once the part is whole it takes the package's name; an older copy goes first, as an
+    // SFTP rename does not replace. A failed rename fails the upload.
+    Slist rename(curl_slist_append(nullptr, ("*rm " + quotedPath(task.finalPath)).constData()));
+    curl_slist_append(rename.get(), ("rename " + quotedPath(task.partPath) + ' ' + quotedPath(task.finalPath)).constData());
+    curl_easy_setopt(handle.get(), CURLOPT_POSTQUOTE, rename.get());
+    const CURLcode res = performTransfer(handle.get(), task);
+    // Only a transfer that got past the login can have opened the part on the node.
+    curl_off_t reachedTransfer = 0;
+    if (res != CURLE_OK && curl_easy_getinfo(handle.get(), CURLINFO_PRETRANSFER_TIME_T, &reachedTransfer) == CURLE_OK
+        && reachedTransfer > 0)
+        removeRemote(task);
+    return res;
 }
 
 CURLcode downloadFile(sTransTask task, bool *tooLarge)
@@ -328,6 +381,11 @@ QString csftpclient::uploadUrl(const QString &ip, const QString &fileName, bool 
     return QStringLiteral("sftp://%1:22%2%3").arg(ip, folder, urlName(fileName.toUtf8()));
 }
 
+QString csftpclient::partName(const QString &fileName)
+{
+    return QLatin1Char('.') + fileName + QStringLiteral(".part");
+}
+
 QString csftpclient::logListingUrl(const QString &ip)
 {
     return QStringLiteral("sftp://%1:22/userdata/logs/").arg(ip);
@@ -401,7 +459,10 @@ bool csftpclient::upload(bool toApp)
     task.tag = m_upgradeType;
     task.ip = m_ip;
     task.transEnable = m_transEnable;
-    task.url = uploadUrl(m_ip, fileName, toApp);
+    const QString folder = toApp ? QStringLiteral("/app/") : QStringLiteral("/userdata/");
+    task.url = uploadUrl(m_ip, partName(fileName), toApp);
+    task.partPath = folder + partName(fileName);
+    task.finalPath = folder + fileName;
     task.localPath = m_localPath;
     m_uploadCode.store(CURLE_FAILED_INIT);
     startThread([this, task = std::move(task)]() mutable { m_uploadCode.store(uploadFile(std::move(task))); });

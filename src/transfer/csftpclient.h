@@ -68,6 +68,8 @@ public:
     static void setTransferTrace(bool on);
 
     static QString uploadUrl(const QString &ip, const QString &fileName, bool toApp);
+    // The name an upload has on the node until it is whole: ".<name>.part".
+    static QString partName(const QString &fileName);
     static QString logListingUrl(const QString &ip);
     static QString logFileUrl(const QString &ip, const QByteArray &name);
     // "<name>_<ip>_log" or "<name>_<ip>_log_proxy", made safe as one path component.

@@ -5,7 +5,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <mutex>
 
 #include "comm/cbulkrunner.h"
 
@@ -21,17 +20,25 @@ struct Seen
     bool cancelled = false;
     bool offThread = false;
 
+    QMetaObject::Connection outcomes, end;
+
     explicit Seen(CBulkRunner &runner, int n) : count(n, 0), outcome(n)
     {
-        QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [this](int i, const Outcome &o) {
+        outcomes = QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [this](int i, const Outcome &o) {
             offThread |= QThread::currentThread() != QCoreApplication::instance()->thread();
             ++count[i];
             outcome[i] = o;
         });
-        QObject::connect(&runner, &CBulkRunner::sigFinished, &runner, [this](bool c) {
+        end = QObject::connect(&runner, &CBulkRunner::sigFinished, &runner, [this](bool c) {
             finished = true;
             cancelled = c;
         });
+    }
+    // A runner that outlives this (a failed check returns early) cancels into nothing.
+    ~Seen()
+    {
+        QObject::disconnect(outcomes);
+        QObject::disconnect(end);
     }
     bool eachOnce() const { return std::all_of(count.begin(), count.end(), [](int c) { return c == 1; }); }
 };
@@ -42,58 +49,43 @@ class TestBulkRunner : public QObject
     Q_OBJECT
 
 private slots:
-    void inFlightLimitHoldsForRunningAndWaitingNodes();
+    void pendingNodesHoldTheirSlotAwaitingOnesDoNot();
     void eachNodeHasItsOwnDeadline();
     void cancelStopsRunningAndQueuedNodes();
     void batchReportsInOrderAndFailsTheRest();
 };
 
-void TestBulkRunner::inFlightLimitHoldsForRunningAndWaitingNodes()
+void TestBulkRunner::pendingNodesHoldTheirSlotAwaitingOnesDoNot()
 {
-    // Half the nodes block, half wait for an answer given from another thread: both hold a slot.
+    // Two slots. Nodes 0-3 wait for an answer that is part of their exchange (Pending) and
+    // keep their slots: a third starts only when an answer frees one. Nodes 4-7 only wait
+    // for the node (Awaiting): all of them start at once; unanswered ones end at their own
+    // deadline. Answers come from the test thread, as an answer signal would bring them.
+    std::atomic<int> started{0};
     CBulkRunner runner;
-    runner.setMaxInFlight(4);
-    // open counts a node from before its slot is taken to after it is given back, so it
-    // never undercounts what is in flight.
-    std::atomic<int> open{0}, peak{0};
-    std::mutex waitingMutex;
-    QVector<int> waiting;
-    const int n = 40;
-    Seen seen(runner, n);
-    QVERIFY(runner.start(n, [&](int i, const CBulkRunner::Control &) {
-        const int now = ++open;
-        int p = peak.load();
-        while (now > p && !peak.compare_exchange_weak(p, now)) {}
-        if (i % 2) {
-            std::lock_guard<std::mutex> lock(waitingMutex);
-            waiting.append(i);
-            return Outcome{Outcome::Pending, 0, QString()};
-        }
-        QThread::msleep(5);
-        --open;
-        return Outcome{Outcome::Succeeded, i, QString()};
+    runner.setMaxInFlight(2);
+    runner.setDeadlineMs(0);
+    Seen seen(runner, 8);
+    QVERIFY(runner.start(8, [&](int i, const CBulkRunner::Control &ctl) {
+        ++started;
+        return i < 4 ? Outcome{Outcome::Pending, 0, QString()} : ctl.awaiting(1000);
     }));
-    // The answers come later, from the test thread, as an answer signal would bring them.
-    QTimer answers;
-    connect(&answers, &QTimer::timeout, [&] {
-        QVector<int> ready;
-        {
-            std::lock_guard<std::mutex> lock(waitingMutex);
-            ready.swap(waiting);
-        }
-        for (int i : qAsConst(ready)) {
-            --open;
-            QVERIFY(runner.complete(i, Outcome{Outcome::Succeeded, i, QStringLiteral("late")}));
-        }
-    });
-    answers.start(10);
-    QTRY_VERIFY_WITH_TIMEOUT(seen.finished, 20000);
-    QVERIFY(runner.wait(5000));
-    QVERIFY(peak.load() <= 4);
+    for (int i = 0; i < 3; ++i) {
+        QTRY_COMPARE(started.load(), i + 2);
+        QTest::qWait(20);
+        QCOMPARE(started.load(), i + 2);
+        QVERIFY(runner.complete(i, Outcome{Outcome::Succeeded, i, QStringLiteral("late")}));
+    }
+    // Node 3 holds one slot; 4-7 pass through the other.
+    QTRY_COMPARE(started.load(), 8);
+    QVERIFY(runner.complete(3, Outcome{Outcome::Succeeded, 3, QString()}));
+    QVERIFY(runner.complete(4, Outcome{Outcome::Succeeded, 4, QString()}));
+    QTRY_VERIFY_WITH_TIMEOUT(seen.finished, 10000);
     QVERIFY(seen.eachOnce());
     QVERIFY(!seen.offThread);
-    for (int i = 0; i < n; ++i)
-        QCOMPARE(seen.outcome[i], (Outcome{Outcome::Succeeded, i, i % 2 ? QStringLiteral("late") : QString()}));
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(seen.outcome[i].state, int(i < 5 ? Outcome::Succeeded : Outcome::TimedOut));
+    QCOMPARE(seen.outcome[0].detail, QStringLiteral("late"));
     QVERIFY(!runner.complete(1, Outcome{Outcome::Failed, 0, QString()})); // once ended, stays ended
 }
 

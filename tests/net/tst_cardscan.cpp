@@ -33,12 +33,17 @@ QStringList shown(const CDeviceManage &hub)
     return out;
 }
 
-QStringList scanDestinations(const SimLan &lan)
+// Where the LAN's datagrams of one command went, and which nodes acted on each.
+QStringList received(const SimLan &lan, int cmd)
 {
     QStringList out;
-    for (const QJsonObject &r : lan.records(1006))
-        out << r.value(QStringLiteral("node")).toString();
-    out.sort();
+    for (const QJsonObject &r : lan.records(cmd)) {
+        QStringList applied;
+        for (const QJsonValue &ip : r.value(QStringLiteral("applied")).toArray())
+            applied << ip.toString();
+        applied.sort();
+        out << r.value(QStringLiteral("node")).toString() + QLatin1Char(':') + applied.join(QLatin1Char(','));
+    }
     return out;
 }
 
@@ -58,7 +63,8 @@ private:
     SimLan m_lanA;
     SimLan m_lanB;
     QTemporaryDir m_config;
-    const QStringList m_nodesA{QStringLiteral("198.51.100.11"), QStringLiteral("198.51.100.12")};
+    // The first node is factory-default, outside the card's subnet.
+    const QStringList m_nodesA{QStringLiteral("192.0.2.50"), QStringLiteral("198.51.100.11"), QStringLiteral("198.51.100.12")};
     const QStringList m_nodesB{QStringLiteral("203.0.113.21"), QStringLiteral("203.0.113.22")};
 
 private slots:
@@ -67,7 +73,7 @@ private slots:
         QVERIFY(m_config.isValid());
         CAppConfig::instance()->setConfigDirOverride(m_config.path());
         m_lanA.setLauncher(behindCard(QStringLiteral("qvcardA"), QStringLiteral("198.51.100.1"), m_nodesA));
-        QVERIFY2(m_lanA.start({"--decoders", "2", "--base", "198.51.100.11", "--seed", "1"}),
+        QVERIFY2(m_lanA.start({"--decoders", "2", "--base", "198.51.100.11", "--seed", "1", "--node", "decoder@192.0.2.50"}),
                  qPrintable(m_lanA.errorString()));
         // Another seed: other ids, so the two LANs do not share nodes.
         m_lanB.setLauncher(behindCard(QStringLiteral("qvcardB"), QStringLiteral("203.0.113.1"), m_nodesB));
@@ -84,8 +90,9 @@ private slots:
         CAppConfig::instance()->setConfigDirOverride(QString());
     }
 
-    // Both cards are offered, and one scan finds both LANs, each asked through its subnet's
-    // broadcast and 255.255.255.255.
+    // Both cards are offered, and one scan finds both LANs with one request each, to
+    // 255.255.255.255, which every node there acts on once; the same for the time and the
+    // proxy log level.
     void everyCardIsScanned()
     {
         const QVector<sNetInterface> cards{{"qvcardA", "qvcardA", "198.51.100.1", "198.51.100.255"},
@@ -96,13 +103,18 @@ private slots:
         hub.setBusyMs(0);
         hub.scanNodes();
         QCOMPARE(shown(hub), m_nodesA + m_nodesB);
-        QCOMPARE(scanDestinations(m_lanA), (QStringList{"198.51.100.255", "255.255.255.255"}));
-        QCOMPARE(scanDestinations(m_lanB), (QStringList{"203.0.113.255", "255.255.255.255"}));
-        // The other broadcasts reach both LANs too.
+        QCOMPARE(received(m_lanA, 1006), QStringList{"255.255.255.255:" + m_nodesA.join(',')});
+        QCOMPARE(received(m_lanB, 1006), QStringList{"255.255.255.255:" + m_nodesB.join(',')});
         QVERIFY(hub.job()->syncTime(QString(), 42));
         QVERIFY(hub.job()->setProxyLogLevel(3));
         for (const SimLan *lan : {&m_lanA, &m_lanB})
             QVERIFY(lan->waitForRecords(1008) && lan->waitForRecords(1014));
+        QTest::qWait(200); // a second datagram would have come by now
+        for (const SimLan *lan : {&m_lanA, &m_lanB}) {
+            QCOMPARE(lan->records(1008).size(), 1);
+            QCOMPARE(lan->records(1014).size(), 1);
+            QCOMPARE(lan->records(1014).first().value(QStringLiteral("node")).toString(), QStringLiteral("255.255.255.255"));
+        }
     }
 
     // A card unticked in the more menu stays out of the scan; the choice is kept in the

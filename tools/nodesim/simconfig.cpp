@@ -16,8 +16,8 @@ QString addressAfter(const QString &ip, quint32 steps)
     return QHostAddress(v).toString();
 }
 
-// Nodes live on 127.x, or on the documentation ranges 198.51.100.0/24 and 203.0.113.0/24
-// that only a test's own namespaces carry: never on an address of a real network.
+// Nodes live on 127.x, or on the documentation ranges 192.0.2.0/24, 198.51.100.0/24 and
+// 203.0.113.0/24 that only a test's own namespaces carry: never on an address of a real network.
 static bool isSimAddress(const QString &ip)
 {
     bool ok = false;
@@ -25,7 +25,7 @@ static bool isSimAddress(const QString &ip)
     const quint32 v = a.toIPv4Address(&ok);
     if (!ok || a.toString() != ip)
         return false;
-    return (v >> 24) == 127 || (v >> 8) == 0xC63364 || (v >> 8) == 0xCB0071;
+    return (v >> 24) == 127 || (v >> 8) == 0xC00002 || (v >> 8) == 0xC63364 || (v >> 8) == 0xCB0071;
 }
 
 bool SimConfig::loadFile(const QString &path, QString *error)
@@ -132,7 +132,7 @@ bool SimConfig::buildNodes(std::vector<SimNode> *out, QString *error) const
 {
     out->clear();
     if (!isSimAddress(base)) {
-        *error = QStringLiteral("base address must be 127.x.y.z, 198.51.100.x or 203.0.113.x: %1").arg(base);
+        *error = QStringLiteral("base address must be 127.x.y.z, 192.0.2.x, 198.51.100.x or 203.0.113.x: %1").arg(base);
         return false;
     }
     const QString managerIp = manager.isEmpty() ? base : manager;
@@ -157,7 +157,7 @@ bool SimConfig::buildNodes(std::vector<SimNode> *out, QString *error) const
         }
         const QString ip = spec.value(QStringLiteral("ip")).toString(nextIp);
         if (!isSimAddress(ip)) {
-            *error = QStringLiteral("node %1: address must be 127.x.y.z, 198.51.100.x or 203.0.113.x: %2").arg(index).arg(ip);
+            *error = QStringLiteral("node %1: address must be 127.x.y.z, 192.0.2.x, 198.51.100.x or 203.0.113.x: %2").arg(index).arg(ip);
             return false;
         }
         SimNode node = SimNodeFactory::generate(type, index, seed, ip, managerIp);
