@@ -91,6 +91,21 @@ int compareVersions(const QString &a, const QString &b)
 
 using ListedRow = sListedNode;
 
+// The hexadecimal digits of a MAC address text; empty when it holds anything else.
+QString macDigits(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(':') || c == QLatin1Char('-') || c == QLatin1Char('.') || c.isSpace())
+            continue;
+        const char l = c.toLower().toLatin1();
+        if (!((l >= '0' && l <= '9') || (l >= 'a' && l <= 'f')))
+            return QString();
+        out.append(c);
+    }
+    return out;
+}
+
 } // namespace
 
 CNodeListModel::CNodeListModel(QObject *parent)
@@ -108,23 +123,10 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
         oldEncoders = m_encoders;
     }
     QVector<ConflictEntry> conflicts;
-    // The check marks go back to the stores in one pass each; a later record of an id wins.
-    QHash<int64_t, bool> marks;
-
-    CDecoderList &decoders = CDecoderList::instance();
-    for (const sDecoderInfo &d : qAsConst(m_decoders))
-        marks.insert(d.id, d.selected);
-    decoders.setSelected(marks);
-    m_decoders = decoders.nodes();
+    m_decoders = CDecoderList::instance().nodes();
     for (const sDecoderInfo &d : qAsConst(m_decoders))
         conflicts.append({d.id, d.ip, d.macAddr});
-
-    marks.clear();
-    CEncoderList &encoders = CEncoderList::instance();
-    for (const sEncoderInfo &e : qAsConst(m_encoders))
-        marks.insert(e.id, e.selected);
-    encoders.setSelected(marks);
-    m_encoders = encoders.nodes();
+    m_encoders = CEncoderList::instance().nodes();
     for (const sEncoderInfo &e : qAsConst(m_encoders))
         conflicts.append({e.id, e.ip, e.macAddr});
 
@@ -155,7 +157,6 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
             for (auto &node : old) {
                 if (present.contains(node.id) || wasGone.contains(node.id))
                     continue;
-                node.selected = false;
                 node.conflictState = 0;
                 snapshot.append(node);
                 m_gone.insert(node.id);
@@ -165,6 +166,13 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
         keep(oldEncoders, m_encoders);
     }
     rebuildPositions();
+    // A mark on a node that stopped answering goes for good: it does not come back with the node.
+    for (auto it = m_checked.begin(); it != m_checked.end();) {
+        if (m_gone.contains(*it) || (!m_decoderPos.contains(*it) && !m_encoderPos.contains(*it)))
+            it = m_checked.erase(it);
+        else
+            ++it;
+    }
 
     m_index.clear();
     m_index.reserve(m_decoders.size() + m_encoders.size());
@@ -182,19 +190,21 @@ const sDeviceInfo *CNodeListModel::match(int64_t id, const sNodeFilter &filter, 
     const auto versionOk = [&filter](const sDeviceInfo &n) {
         return filter.version.isNull() || QString::fromUtf8(n.version) == filter.version;
     };
-    const auto searchOk = [&filter](const sDeviceInfo &n) {
+    // A MAC address is found however it is typed: with ':', '-' or no separators at all.
+    const QString bareSearch = macDigits(filter.search);
+    const auto searchOk = [&filter, &bareSearch](const sDeviceInfo &n, const QByteArray &signal) {
         if (filter.search.isEmpty())
             return true;
-        for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr}) {
+        for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr, &signal}) {
             if (QString::fromUtf8(*field).contains(filter.search, Qt::CaseInsensitive))
                 return true;
         }
-        return false;
+        return bareSearch.size() >= 2 && macDigits(QString::fromUtf8(n.macAddr)).contains(bareSearch, Qt::CaseInsensitive);
     };
     if (filter.type == AllNodeTypes || filter.type == DecoderNode) {
         for (const int pos : m_decoderPos.value(id)) {
             const sDecoderInfo &d = m_decoders.at(pos);
-            if ((filter.mode < 0 || d.mode == filter.mode) && versionOk(d) && searchOk(d)) {
+            if ((filter.mode < 0 || d.mode == filter.mode) && versionOk(d) && searchOk(d, QByteArray())) {
                 *mode = d.mode;
                 signal->clear();
                 return &d;
@@ -205,7 +215,7 @@ const sDeviceInfo *CNodeListModel::match(int64_t id, const sNodeFilter &filter, 
     if ((filter.type == AllNodeTypes || filter.type == EncoderNode) && filter.mode < 0) {
         for (const int pos : m_encoderPos.value(id)) {
             const sEncoderInfo &e = m_encoders.at(pos);
-            if (versionOk(e) && searchOk(e)) {
+            if (versionOk(e) && searchOk(e, e.signalName)) {
                 *mode = -1;
                 *signal = e.signalName;
                 return &e;
@@ -231,7 +241,7 @@ void CNodeListModel::setSort(ENodeColumn column, Qt::SortOrder order)
     m_sortOrder = order;
 }
 
-QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool keepChecks) const
+QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter) const
 {
     QSet<int64_t> shown;
     shown.reserve(m_index.size());
@@ -247,10 +257,7 @@ QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool
             continue;
         row.info = *node;
         row.gone = m_gone.contains(entry.id);
-        const sDeviceInfo *marked = decoderById(entry.id);
-        if (!marked)
-            marked = encoderById(entry.id);
-        row.info.selected = keepChecks && !row.gone && marked->selected;
+        row.info.selected = m_checked.contains(entry.id);
         listed.append(std::move(row));
         shown.insert(entry.id);
     }
@@ -300,18 +307,26 @@ QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool
     return listed;
 }
 
-void CNodeListModel::fillItemModel(const sNodeFilter &filter, bool keepChecks)
+void CNodeListModel::fillItemModel(const sNodeFilter &filter)
 {
     m_items.clear();
-    const QVector<sListedNode> listed = listedNodes(filter, keepChecks);
+    const QVector<sListedNode> listed = listedNodes(filter);
     QList<QStandardItem *> rows;
     rows.reserve(listed.size());
+    QSet<int64_t> stillChecked;
     for (const ListedRow &row : qAsConst(listed)) {
+        if (row.info.selected)
+            stillChecked.insert(row.info.id);
         auto *item = new QStandardItem;
         item->setEditable(false);
-        item->setData(QVariant::fromValue(row.info), NodeRole);
+        // The row's mark is read from the model (isSelected), never from a copy in the row.
+        sDeviceInfo info = row.info;
+        info.selected = false;
+        item->setData(QVariant::fromValue(info), NodeRole);
         rows.append(item);
     }
+    // A hidden row cannot show its mark, so it keeps none.
+    m_checked = stillChecked;
     // One insertion for all rows: the attached view lays out once.
     if (!rows.isEmpty())
         m_items.appendColumn(rows);
@@ -365,22 +380,19 @@ void CNodeListModel::updateById(const sEncoderInfo &record, int64_t id)
 
 void CNodeListModel::setSelected(int64_t id, bool flag)
 {
-    if (flag && m_gone.contains(id))
-        return;
-    if (const auto it = m_decoderPos.constFind(id); it != m_decoderPos.constEnd()) {
-        m_decoders[it->first()].selected = flag;
-        return;
-    }
-    if (const auto it = m_encoderPos.constFind(id); it != m_encoderPos.constEnd())
-        m_encoders[it->first()].selected = flag;
+    if (!flag)
+        m_checked.remove(id);
+    else if (!m_gone.contains(id) && (m_decoderPos.contains(id) || m_encoderPos.contains(id)))
+        m_checked.insert(id);
 }
 
 void CNodeListModel::selectAll(bool flag)
 {
-    for (sDecoderInfo &d : m_decoders)
-        d.selected = flag && !m_gone.contains(d.id);
-    for (sEncoderInfo &e : m_encoders)
-        e.selected = flag && !m_gone.contains(e.id);
+    m_checked.clear();
+    if (!flag)
+        return;
+    for (int row = 0; row < m_items.rowCount(); ++row)
+        setSelected(m_items.item(row)->data(NodeRole).value<sDeviceInfo>().id, true);
 }
 
 QStringList CNodeListModel::versions() const
@@ -397,6 +409,9 @@ QStringList CNodeListModel::versions() const
         addVersion(d.version);
     for (const sEncoderInfo &e : m_encoders)
         addVersion(e.version);
+    // By number, so V1.10 comes after V1.9 however the nodes answered.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const QString &a, const QString &b) { return compareVersions(a, b) < 0; });
     return list;
 }
 

@@ -16,7 +16,7 @@ struct sNodeFilter
     int type = AllNodeTypes; // ENodeType; 0 all types
     int mode = -1;           // decoder display mode; -1 all modes (a particular mode hides encoders)
     QString version;         // exact firmware version text; null for all versions
-    QString search;          // substring of name, IP or MAC, case-insensitive; empty for all
+    QString search;          // substring of name, signal name, IP or MAC (also without separators), case-insensitive
 };
 
 // One listed row with what its columns show beside the common record.
@@ -44,15 +44,16 @@ public:
 
     explicit CNodeListModel(QObject *parent = nullptr);
 
-    // Copies the stores (writing check marks back first), marks conflicts, rebuilds the display index.
-    // With keepGone, a node of the last snapshot that is no longer in the stores stays one more
-    // refresh, marked gone; without, gone nodes leave at once.
+    // Copies the stores, marks conflicts, rebuilds the display index. With keepGone, a node of
+    // the last snapshot that is no longer in the stores stays one more refresh, marked gone;
+    // without, gone nodes leave at once. A check mark stays only on a node still answering.
     void refreshSnapshot(bool keepGone = false);
     // Rebuilds the item model: filtered, the first (lowest-addressed) occurrence of an id wins,
-    // in the sort order. Rows start unchecked, or with the snapshot's marks when keepChecks.
-    void fillItemModel(const sNodeFilter &filter, bool keepChecks = false);
-    // The rows fillItemModel would list, in the same order.
-    QVector<sListedNode> listedNodes(const sNodeFilter &filter, bool keepChecks = false) const;
+    // in the sort order. A check mark on a node no longer listed is dropped: the marks are
+    // always exactly those the rows show.
+    void fillItemModel(const sNodeFilter &filter);
+    // The rows fillItemModel would list, in the same order; `selected` tells the check mark.
+    QVector<sListedNode> listedNodes(const sNodeFilter &filter) const;
     bool passesFilter(int64_t id, const sNodeFilter &filter, sDeviceInfo &out) const;
 
     void setSort(ENodeColumn column, Qt::SortOrder order);
@@ -65,10 +66,15 @@ public:
     void findById(sEncoderInfo &out, int64_t id) const;
     void updateById(const sDecoderInfo &record, int64_t id);
     void updateById(const sEncoderInfo &record, int64_t id);
+    // The check marks, by node id: the only place they are kept. A node that stopped
+    // answering, or is not in the snapshot, cannot be checked.
     void setSelected(int64_t id, bool flag);
+    bool isSelected(int64_t id) const { return m_checked.contains(id); }
+    int selectedCount() const { return m_checked.size(); }
+    // Checks every node the item model lists (flag) or clears every mark.
     void selectAll(bool flag);
 
-    // Distinct non-empty version texts, decoders first, in snapshot order (the version filter's items).
+    // Distinct non-empty version texts in version order (the version filter's items).
     QStringList versions() const;
 
     QStandardItemModel *itemModel() { return &m_items; }
@@ -96,6 +102,7 @@ private:
     QHash<int64_t, QVector<int>> m_encoderPos;
     QVector<IndexEntry> m_index;
     QSet<int64_t> m_gone;
+    QSet<int64_t> m_checked;
     ENodeColumn m_sortColumn = ENodeColumn::Ip;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QStandardItemModel m_items;

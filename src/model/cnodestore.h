@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QVector>
@@ -35,28 +34,6 @@ public:
     {
         QMutexLocker lock(&m_mutex);
         return m_nodes;
-    }
-
-    void setSelected(int64_t id, bool flag)
-    {
-        QMutexLocker lock(&m_mutex);
-        for (Record &r : m_nodes) {
-            if (r.id == id)
-                r.selected = flag;
-        }
-    }
-
-    // Many check marks in one pass under the lock; the same as setSelected(id, flag) per entry.
-    void setSelected(const QHash<int64_t, bool> &flags)
-    {
-        if (flags.isEmpty())
-            return;
-        QMutexLocker lock(&m_mutex);
-        for (Record &r : m_nodes) {
-            const auto it = flags.constFind(r.id);
-            if (it != flags.constEnd())
-                r.selected = it.value();
-        }
     }
 
     // The record whose ip is the managerIP of the first record; the last one when several match.

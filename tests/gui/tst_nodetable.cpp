@@ -9,6 +9,8 @@
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QStyleOptionComboBox>
+#include <QLabel>
+#include <QThread>
 #include <QtTest>
 
 #include "dialog/guiresources.h"
@@ -310,37 +312,104 @@ private slots:
         QCOMPARE(m_page->selectedNodeList().size(), 1);
     }
 
-    void autoRefreshWaitsForDialogs()
+    void clearedMarksStayClearedThroughRefreshes()
     {
-        int runs = 0;
-        CAutoRefresh refresh([&runs] { ++runs; });
-        QVERIFY(!refresh.isActive()); // off until an interval is set
-        refresh.setInterval(5);
-        QVERIFY(refresh.isActive());
+        // The refresh scans on a worker (here: the stores change there) and merges on this thread.
+        QThread *scannedOn = nullptr;
+        CAutoRefresh refresh([&scannedOn](const std::function<bool()> &) {
+            scannedOn = QThread::currentThread();
+            CEncoderList::instance().clearNodes();
+            CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
+            CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
+        }, [this] { m_page->refreshKeepingState(); });
+        const auto refreshOnce = [&refresh] {
+            QVERIFY(refresh.tick());
+            QVERIFY(!refresh.tick()); // one at a time
+            QTRY_VERIFY(!refresh.isRunning());
+        };
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(202)));
+        m_page->updateDeviceInfo(); // a command's own rescan clears every mark
+        QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 0 / 5"));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
+        refreshOnce();
+        QVERIFY(scannedOn && scannedOn != QThread::currentThread());
+        m_page->updateCombox(QStringLiteral("EN"));
+        refreshOnce();
+        m_page->updateCombox(QStringLiteral("CN"));
+        QVERIFY(refresh.lastRefresh().isValid());
+        // What shows checked is what a command gets, and nothing else.
+        QList<int64_t> shown;
+        for (const sDeviceInfo &r : m_page->rows())
+            if (r.selected)
+                shown.append(r.id);
+        QCOMPARE(shown, (QList<int64_t>{103}));
+        QCOMPARE(m_page->selectedNodeList().size(), 1);
+        QCOMPARE(m_page->selectedNodeList().first().id, int64_t(103));
+        QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 1 / 5"));
+
+        // Never under an open dialog; a running one is settled (merged) before a command.
         QDialog dialog(m_page);
         dialog.setModal(true);
         dialog.show();
-        QVERIFY(!refresh.tick()); // never under an open dialog
+        QVERIFY(!refresh.tick());
         dialog.close();
+        const QDateTime before = refresh.lastRefresh();
+        QTest::qWait(5);
         QVERIFY(refresh.tick());
-        QCOMPARE(runs, 1);
-        refresh.setInterval(0);
-        QVERIFY(!refresh.isActive());
+        refresh.settle();
+        QVERIFY(!refresh.isRunning());
+        QVERIFY(refresh.lastRefresh() > before);
+    }
+
+    void keyboardChecksOpensAndChecksAll()
+    {
+        QSignalSpy open(m_page, &CMainShowWidget::sigSelectRows);
+        view()->setFocus();
+        view()->setCurrentIndex(m_page->nodeListModel()->itemModel()->index(0, 0));
+        QTest::keyClick(view(), Qt::Key_Down); // the current row is the highlighted one
+        const int64_t second = rowIds().at(1);
+        QCOMPARE(view()->nodeDelegate()->highlightedId(), second);
+        QTest::keyClick(view(), Qt::Key_Space);
+        QVERIFY(selected(second));
+        QTest::keyClick(view(), Qt::Key_Return);
+        QCOMPARE(open.count(), 1);
+        QCOMPARE(open.at(0).at(1).value<int64_t>(), second);
+        QTest::keyClick(view(), Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(m_page->selectedNodeList().size(), 5);
+        QVERIFY(header()->selectAllBox()->isChecked());
+
+        // Nothing matches: the table says so.
+        QTest::keyClicks(m_page->searchBox(), QStringLiteral("zzzz"));
+        QVERIFY(rowIds().isEmpty());
+        QVERIFY(!m_page->noMatchLabel()->isHidden());
+        QCOMPARE(m_page->noMatchLabel()->text(), QStringLiteral("没有匹配的节点"));
+        QVERIFY(m_page->selectedNodeList().isEmpty());
     }
 
     void historyViewFiltersByNode()
     {
+        // A line of today's format (texts as shown then) and one with keys and names.
         const QDateTime when = QDateTime::currentDateTimeUtc();
-        CHistoryDialog dlg({{when, QStringLiteral("设备重启"),
-                             {{1, QStringLiteral("10.0.0.1"), QStringLiteral("重启成功"), true},
-                              {2, QStringLiteral("10.0.0.2"), QStringLiteral("重启失败"), false}}},
-                            {when.addSecs(-60), QStringLiteral("同步系统时间"), {}}});
-        QCOMPARE(dlg.table()->rowCount(), 3); // a command sent to all nodes keeps its row
+        CHistoryDialog dlg({{when, CCommandHistory::key("CDeviceManage", "设备重启"),
+                             {{1, QStringLiteral("10.0.0.1"), CCommandHistory::sentText(), true, QStringLiteral("大厅")},
+                              {2, QStringLiteral("10.0.0.2"), CCommandHistory::failedText(), false, QStringLiteral("坐席")}}},
+                            {when.addSecs(-60), QStringLiteral("同步系统时间"), {}},
+                            {when.addSecs(-120), QStringLiteral("Device restart"),
+                             {{3, QStringLiteral("10.0.0.3"), QStringLiteral("Restart successful."), true}}}});
+        QCOMPARE(dlg.table()->rowCount(), 4); // a command sent to all nodes keeps its row
+        QCOMPARE(dlg.table()->item(0, CHistoryDialog::CommandColumn)->text(), QStringLiteral("设备重启"));
+        QCOMPARE(dlg.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("已发送"));
+        QCOMPARE(dlg.table()->item(3, CHistoryDialog::ResultColumn)->text(), QStringLiteral("Restart successful."));
         dlg.nodeFilter()->setText(QStringLiteral("10.0.0.2"));
         QCOMPARE(dlg.table()->rowCount(), 1);
-        QCOMPARE(dlg.table()->item(0, 4)->text(), QStringLiteral("重启失败"));
+        QCOMPARE(dlg.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("失败"));
+        dlg.nodeFilter()->setText(QStringLiteral("大厅")); // by name
+        QCOMPARE(dlg.table()->rowCount(), 1);
+        QCOMPARE(dlg.table()->item(0, CHistoryDialog::NameColumn)->text(), QStringLiteral("大厅"));
         dlg.nodeFilter()->setText(QStringLiteral("1")); // an id or a part of an address
-        QCOMPARE(dlg.table()->rowCount(), 2);
+        QCOMPARE(dlg.table()->rowCount(), 3);
+        QVERIFY(!dlg.table()->tabKeyNavigation()); // Tab leaves the table
     }
 
     void selectionForCommands()
