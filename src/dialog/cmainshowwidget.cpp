@@ -13,6 +13,7 @@
 
 #include "appevent.h"
 #include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
@@ -219,8 +220,20 @@ void CMainShowWidget::updateDeviceInfo()
     // After a command: its rescan starts with nothing checked.
     m_model->refreshSnapshot();
     m_model->selectAll(false);
+    publishNames();
     rebuildFilterLists(CAppConfig::instance()->language());
     refill();
+}
+
+void CMainShowWidget::publishNames()
+{
+    // The history records each node with its name as listed here.
+    QHash<int64_t, QString> names;
+    for (const sDecoderInfo &d : m_model->decoders())
+        names.insert(d.id, QString::fromUtf8(d.name));
+    for (const sEncoderInfo &e : m_model->encoders())
+        names.insert(e.id, QString::fromUtf8(e.name));
+    CCommandHistory::instance()->setNodeNames(names);
 }
 
 void CMainShowWidget::updateCombox(const QString &toLang)
@@ -235,6 +248,7 @@ void CMainShowWidget::refreshKeepingState()
     QScrollBar *bar = m_table->verticalScrollBar();
     const int scroll = bar->value();
     m_model->refreshSnapshot(true);
+    publishNames();
     rebuildFilterLists(CAppConfig::instance()->language());
     refill();
     m_table->doItemsLayout();

@@ -94,6 +94,7 @@ private:
     void updateRefreshText();
     // Greyed rows explain themselves in a tool tip.
     void markGoneRows();
+    void publishNames();
 
     CNodeListModel *m_model = nullptr;
     CNodeHeaderView *m_header = nullptr;

@@ -51,7 +51,7 @@ private slots:
         });
         outcome = ModalDriver::messageFrom([&] { QVERIFY(!DeviceCommands::restart(job, nodes, nullptr)); });
         QCOMPARE(title, QStringLiteral("设备重启"));
-        QCOMPARE(question, QStringLiteral("是否重启设备？"));
+        QCOMPARE(question, QStringLiteral("是否重启设备？\n将发送到 2 个节点")); // says how many it reaches
         QCOMPARE(outcome, QStringLiteral("重启失败"));
     }
 

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,6 +14,8 @@
 #include <QtTest>
 
 #include "cappconfig.h"
+#include "ccommandhistory.h"
+#include "dialog/chistorydialog.h"
 #include "comm/protocol.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdecodersettingdlg.h"
@@ -181,8 +185,24 @@ void TestEnglish::moreMenuSwitchesEveryOpenText()
             + QStringList{bar->titleLabel()->text(), header->selectAllBox()->text(), header->versionBox()->itemText(0)};
     };
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
+    page()->singleSelectOrCancel(12);
+    CCommandHistory::instance()->append(CCommandHistory::key("CDeviceManage", "设备重启"),
+                                        {{12, QStringLiteral("127.0.1.12"), CCommandHistory::sentText(), true}});
 
     chooseLanguage(QStringLiteral("英语(English)"));
+    // The switch keeps the marks, and says so in the new language.
+    QCOMPARE(page()->selectedNodeList().size(), 1);
+    QCOMPARE(page()->selectionCountLabel()->text(), QStringLiteral("Selected 1 / 5"));
+    // The history reads in the language of the moment, with the node's name.
+    {
+        CHistoryDialog history(CCommandHistory::instance()->entries(), m_window);
+        QCOMPARE(history.table()->item(0, CHistoryDialog::CommandColumn)->text(), QStringLiteral("Device restart"));
+        QCOMPARE(history.table()->item(0, CHistoryDialog::NameColumn)->text(), QStringLiteral("坐席-1"));
+        QCOMPARE(history.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("Sent"));
+    }
+    page()->searchBox()->setText(QStringLiteral("zzzz"));
+    QCOMPARE(page()->noMatchLabel()->text(), QStringLiteral("No matching node"));
+    page()->searchBox()->clear();
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("Scan node"));
@@ -199,6 +219,9 @@ void TestEnglish::moreMenuSwitchesEveryOpenText()
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
     QCOMPARE(header->typeBox()->itemText(0), QStringLiteral("所有类型"));
+    // Qt's own dialogs speak the program's language too.
+    QVERIFY(QCoreApplication::translate("QFileDialog", "&Open") != QStringLiteral("&Open"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
 }
 
 void TestEnglish::decoderDialogAfterTheSwitch()

@@ -6,6 +6,12 @@
 #include <QtTest>
 
 #include "cappconfig.h"
+#include "ccommandhistory.h"
+#include "dialog/cautorefresh.h"
+#include "dialog/cdevicerestartdlg.h"
+#include "dialog/cmaintitlebar.h"
+#include "dialog/menutype.h"
+#include "modaldriver.h"
 #include "csingleinstance.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
@@ -94,6 +100,59 @@ private slots:
             QVERIFY2(r.conflictState == expected, r.ip.constData());
         }
         QCOMPARE(shownIds, expectedIds);
+    }
+
+    void clearedMarksNeverReachARestart()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "6", "--seed", "3"}), qPrintable(lan.errorString()));
+        MainWindow window;
+        window.deviceManage()->setBusyMs(0);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.deviceManage()->scanNodes();
+        CMainShowWidget *page = window.deviceManage()->mainShowWidget();
+        QCOMPARE(page->rows().size(), 6);
+        const auto restartChecked = [&] {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+            QCOMPARE(ModalDriver::messageFrom([&] { window.deviceManage()->switch2SettingWidget(MenuDeviceRestart); }),
+                     QStringLiteral("重启成功"));
+        };
+        const auto refreshOnce = [&] {
+            QVERIFY(window.autoRefresh()->tick());
+            QTRY_VERIFY_WITH_TIMEOUT(!window.autoRefresh()->isRunning(), 20000);
+        };
+
+        // Rows 3 and 4 restarted: the command's rescan clears their marks.
+        page->singleSelectOrCancel(page->rows().at(2).id);
+        page->singleSelectOrCancel(page->rows().at(3).id);
+        restartChecked();
+        QVERIFY(lan.waitForRecords(1011, 2));
+        QVERIFY(page->selectedNodeList().isEmpty());
+
+        // Two automatic refreshes and a language switch there and back bring none of them back.
+        refreshOnce();
+        window.titleBar()->onLanguageSelected(QStringLiteral("EN"));
+        refreshOnce();
+        window.titleBar()->onLanguageSelected(QStringLiteral("CN"));
+        for (const sDeviceInfo &r : page->rows())
+            QVERIFY2(!r.selected, r.ip.constData());
+
+        // The next restart reaches the one row shown checked, and only it.
+        const QByteArray first = page->rows().at(0).ip;
+        page->singleSelectOrCancel(page->rows().at(0).id);
+        refreshOnce();
+        restartChecked();
+        QVERIFY(lan.waitForRecords(1011, 3));
+        QTest::qWait(300);
+        const QList<QJsonObject> sent = lan.records(1011);
+        QCOMPARE(sent.size(), 3);
+        QCOMPARE(sent.last().value("node").toString(), QString::fromLatin1(first));
+        // The history keeps it as sent, with the node's name.
+        const sHistoryEntry newest = CCommandHistory::instance()->entries().value(0);
+        QCOMPARE(newest.nodes.size(), 1);
+        QCOMPARE(CCommandHistory::shown(newest.nodes.first().outcome), QStringLiteral("已发送"));
+        QCOMPARE(newest.nodes.first().name.toUtf8(), page->rows().at(0).name);
     }
 
     void programScansOnStart()
