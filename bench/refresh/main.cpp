@@ -73,6 +73,8 @@ Figure measure(Step step, Done done)
 
 int main(int argc, char *argv[])
 {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     Bench::requireNamespace("quorvane-bench-refresh");
     Bench::quietDebug();

@@ -140,6 +140,8 @@ void CMainShowWidget::updateRefreshText()
 
 void CMainShowWidget::markGoneRows()
 {
+    if (!m_model->anyGone())
+        return; // rows are made afresh on every refill: none carries an old tip
     QStandardItemModel *items = m_model->itemModel();
     const QString why = tr("该节点在上次刷新时没有应答，下次刷新仍无应答将移出列表；不能勾选");
     for (int row = 0; row < items->rowCount(); ++row) {
@@ -184,13 +186,9 @@ void CMainShowWidget::refill()
     m_table->setModel(m_model->itemModel());
     // The keyboard's current row stays on the highlighted node.
     QStandardItemModel *items = m_model->itemModel();
-    const int64_t highlighted = m_table->nodeDelegate()->highlightedId();
-    for (int row = 0; highlighted != 0 && row < items->rowCount(); ++row) {
-        if (items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().id == highlighted) {
-            m_table->setCurrentIndex(items->index(row, 0));
-            break;
-        }
-    }
+    const int current = m_model->rowOf(m_table->nodeDelegate()->highlightedId());
+    if (current >= 0)
+        m_table->setCurrentIndex(items->index(current, 0));
     markGoneRows();
     const bool anyNode = !m_model->decoders().isEmpty() || !m_model->encoders().isEmpty();
     m_noMatch->setGeometry(m_table->viewport()->rect());
@@ -200,11 +198,11 @@ void CMainShowWidget::refill()
 
 void CMainShowWidget::updateCheckCount()
 {
-    int checkable = 0;
     const QStandardItemModel *items = m_model->itemModel();
-    for (int row = 0; row < items->rowCount(); ++row) {
-        if (!m_model->isGone(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().id))
-            ++checkable;
+    int checkable = items->rowCount();
+    for (int row = 0; m_model->anyGone() && row < items->rowCount(); ++row) {
+        if (m_model->isGone(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().id))
+            --checkable;
     }
     // Every mark the model keeps is on a listed row.
     const int checked = m_model->selectedCount();

@@ -314,9 +314,12 @@ void CNodeListModel::fillItemModel(const sNodeFilter &filter)
     QList<QStandardItem *> rows;
     rows.reserve(listed.size());
     QSet<int64_t> stillChecked;
+    m_rowOf.clear();
+    m_rowOf.reserve(listed.size());
     for (const ListedRow &row : qAsConst(listed)) {
         if (row.info.selected)
             stillChecked.insert(row.info.id);
+        m_rowOf.insert(row.info.id, m_rowOf.size());
         auto *item = new QStandardItem;
         item->setEditable(false);
         // The row's mark is read from the model (isSelected), never from a copy in the row.

@@ -61,6 +61,9 @@ public:
     Qt::SortOrder sortOrder() const { return m_sortOrder; }
     // Listed for one refresh after it stopped answering; never checked.
     bool isGone(int64_t id) const { return m_gone.contains(id); }
+    bool anyGone() const { return !m_gone.isEmpty(); }
+    // The item model's row of a listed node; -1 when it is not listed.
+    int rowOf(int64_t id) const { return m_rowOf.value(id, -1); }
 
     void findById(sDecoderInfo &out, int64_t id) const;
     void findById(sEncoderInfo &out, int64_t id) const;
@@ -103,6 +106,7 @@ private:
     QVector<IndexEntry> m_index;
     QSet<int64_t> m_gone;
     QSet<int64_t> m_checked;
+    QHash<int64_t, int> m_rowOf;
     ENodeColumn m_sortColumn = ENodeColumn::Ip;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QStandardItemModel m_items;

@@ -16,6 +16,8 @@ CNodeTableView::CNodeTableView(QWidget *parent)
     setItemDelegate(m_delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Every row is 44 pixels: one size hint lays out a thousand rows.
+    setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFrameShape(QFrame::NoFrame);
