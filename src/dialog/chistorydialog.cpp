@@ -14,7 +14,7 @@ CHistoryDialog::CHistoryDialog(const QVector<sHistoryEntry> &entries, QWidget *p
     setTitle(tr("历史记录"));
     setOkText(tr("确定"));
     hideCancelButton();
-    setFixedSize(760, 520);
+    setFixedSize(880, 520);
 
     m_filter = new QLineEdit(contentWidget());
     m_filter->setObjectName(QStringLiteral("historyFilter"));
@@ -32,11 +32,11 @@ CHistoryDialog::CHistoryDialog(const QVector<sHistoryEntry> &entries, QWidget *p
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(0, 140);
-    m_table->setColumnWidth(1, 120);
-    m_table->setColumnWidth(2, 120);
-    m_table->setColumnWidth(3, 110);
-    m_table->setColumnWidth(4, 110);
+    m_table->setColumnWidth(TimeColumn, 150);
+    m_table->setColumnWidth(CommandColumn, 120);
+    m_table->setColumnWidth(NameColumn, 120);
+    m_table->setColumnWidth(IpColumn, 110);
+    m_table->setColumnWidth(IdColumn, 160);
 
     auto *layout = new QVBoxLayout(contentWidget());
     layout->setContentsMargins(0, 0, 0, 0);

@@ -129,7 +129,7 @@ int main(int argc, char *argv[])
         CDeviceRestartDlg question(QCoreApplication::translate("CDeviceManage", "设备重启"), &window);
         question.setText(QCoreApplication::translate("CDeviceManage", "是否重启设备？") + QLatin1Char('\n')
                          + QCoreApplication::translate("CDeviceManage", "将发送到 %1 个节点").arg(2));
-        question.setFixedSize(480, 180);
+        question.setFixedSize(480, 200);
         question.show();
         settle(300);
         ok &= save(question.grab(), out, QStringLiteral("restart_question_") + lang);
@@ -165,6 +165,8 @@ int main(int argc, char *argv[])
     window.onAutoRefresh(0);
 
     // Keyboard: the table has the focus, its current row is highlighted; Space checked it.
+    window.activateWindow();
+    settle(100);
     table->setFocus();
     table->setCurrentIndex(page->nodeListModel()->itemModel()->index(2, 0));
     QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
