@@ -16,7 +16,6 @@
 #include "cappconfig.h"
 #include "ccommandhistory.h"
 #include "dialog/chistorydialog.h"
-#include "comm/protocol.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
@@ -31,9 +30,7 @@
 #include "modaldriver.h"
 #include "nodefixtures.h"
 #include "ui/cipaddredit.h"
-#include "ui/cmessagedialog.h"
 #include "ui/gradienttextlabel.h"
-#include "ui/cprogreslistitem.h"
 
 using namespace fixtures;
 
@@ -96,12 +93,10 @@ private slots:
 private:
     // Picks an entry of the language submenu the way the operator does.
     void chooseLanguage(const QString &entry);
-    void useTranslation(const QString &qm);
     CMainShowWidget *page() const { return m_window->deviceManage()->mainShowWidget(); }
 
     QTemporaryDir m_configDir;
     QTranslator m_startup; // installed once, beneath the window's own
-    QTranslator m_extra;   // for widgets tested without a window
     MainWindow *m_window = nullptr;
 };
 
@@ -139,7 +134,6 @@ void TestEnglish::cleanup()
 {
     delete m_window;
     m_window = nullptr;
-    QApplication::removeTranslator(&m_extra);
     clearStores();
 }
 
@@ -167,13 +161,6 @@ void TestEnglish::chooseLanguage(const QString &entry)
     // Installing a translator posts the language change events.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
     QCoreApplication::processEvents(); // lay the new widths out before anything is grabbed
-}
-
-void TestEnglish::useTranslation(const QString &qm)
-{
-    QApplication::removeTranslator(&m_extra);
-    QVERIFY(m_extra.load(qm));
-    QApplication::installTranslator(&m_extra);
 }
 
 void TestEnglish::moreMenuSwitchesEveryOpenText()
