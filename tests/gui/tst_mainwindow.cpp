@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -125,6 +126,15 @@ private slots:
         };
         for (const Case &c : cases)
             QCOMPARE(ModalDriver::messageFrom([&] { hub->switch2SettingWidget(c.type); }), QString::fromUtf8(c.message));
+        // Through its button: checked while the command runs, normal again after it.
+        QPushButton *restart = m_window->titleBar()->commandButtons().at(MenuDeviceRestart);
+        bool checkedWhileRunning = false;
+        QCOMPARE(ModalDriver::messageFrom([&] {
+                     QTimer::singleShot(0, [&] { checkedWhileRunning = restart->isChecked(); });
+                     restart->click();
+                 }),
+                 QStringLiteral("请选择需要重启的设备"));
+        QVERIFY(checkedWhileRunning && !restart->isChecked());
         QCOMPARE(accepted.count(), 0);
         // These need none: each opens its question or dialog, which is cancelled again.
         {
