@@ -36,7 +36,7 @@ void CAutoRefresh::setInterval(int seconds)
 
 bool CAutoRefresh::tick()
 {
-    if (m_runner || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (m_runner || m_holds > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return false;
     m_runner = std::make_unique<CBulkRunner>();
     // Queued to this thread: the merge happens between two events, never inside another step.

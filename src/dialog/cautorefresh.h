@@ -41,6 +41,19 @@ public:
     // The list was just refreshed by a scan of its own (the indicator's time).
     void noteRefreshed();
 
+    // While one lives, no refresh starts: a command (and its own scan) owns the network.
+    class Hold final
+    {
+    public:
+        explicit Hold(CAutoRefresh *refresh) : m_refresh(refresh) { ++m_refresh->m_holds; }
+        ~Hold() { --m_refresh->m_holds; }
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        CAutoRefresh *m_refresh;
+    };
+
 signals:
     // Started, merged or dropped: the indicator follows.
     void sigStateChanged();
@@ -55,4 +68,5 @@ private:
     QMetaObject::Connection m_finished;
     QDateTime m_last;
     int m_seconds = 0;
+    int m_holds = 0;
 };

@@ -95,6 +95,7 @@ CDeviceManage::~CDeviceManage()
 void CDeviceManage::scanNodes()
 {
     m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     // Closing the indicator early only stops the wait for more answers; the table shows
     // whatever came.
     DeviceCommands::runOffThread([this](const CBulkRunner::Control &ctl) {
@@ -152,6 +153,8 @@ void CDeviceManage::switch2SettingWidget(menuType type)
 {
     // A command works on the list as it is once any refresh under way has come in.
     m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    // Without a modal busy indicator (tests) the timer could fire between two of its steps.
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     if (!checkPrecondition(type))
         return;
     emit sigCommandAccepted(type);
@@ -255,6 +258,7 @@ void CDeviceManage::showAbout()
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
     m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run
     // off this thread so the window keeps painting.

@@ -327,6 +327,10 @@ private slots:
         dialog.show();
         QVERIFY(!refresh.tick());
         dialog.close();
+        {
+            const CAutoRefresh::Hold command(&refresh); // nor while a command runs
+            QVERIFY(!refresh.tick());
+        }
         const QDateTime before = refresh.lastRefresh();
         QTest::qWait(5);
         QVERIFY(refresh.tick());
