@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config
     qtbase5-dev qttools5-dev qttools5-dev-tools libqt5svg5-dev
+    # Qt's own texts (file dialogs, context menus) in the program's language
+    qttranslations5-l10n
     libcurl4-openssl-dev
     clang libclang-rt-14-dev
     # netns.sh: unshare, ip; lan-sshd.sh: mount, sshd, ssh-keygen, openssl

@@ -48,24 +48,52 @@ QVector<sHistoryNode> CCommandHistory::outcomes(const SelectedNodeList &nodes, c
     return out;
 }
 
+namespace {
+const QLatin1String kKeyPrefix("tr:");
+} // namespace
+
+QString CCommandHistory::key(const char *context, const char *source)
+{
+    return kKeyPrefix + QLatin1String(context) + QLatin1Char('/') + QString::fromUtf8(source);
+}
+
+QString CCommandHistory::shown(const QString &stored)
+{
+    const int slash = stored.indexOf(QLatin1Char('/'), kKeyPrefix.size());
+    if (!stored.startsWith(kKeyPrefix) || slash < 0)
+        return stored;
+    const QByteArray context = stored.mid(kKeyPrefix.size(), slash - kKeyPrefix.size()).toUtf8();
+    const QByteArray source = stored.mid(slash + 1).toUtf8();
+    return QCoreApplication::translate(context.constData(), source.constData());
+}
+
+void CCommandHistory::setNodeNames(const QHash<int64_t, QString> &names)
+{
+    QMutexLocker lock(&m_mutex);
+    // Kept beyond one listing: a node that has just gone still has its name.
+    for (auto it = names.constBegin(); it != names.constEnd(); ++it)
+        m_names.insert(it.key(), it.value());
+}
+
+// Texts the history writes as keys; listed here for the translator.
 QString CCommandHistory::sentText()
 {
-    return QCoreApplication::translate("CCommandHistory", "已发送");
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "已发送"));
 }
 
 QString CCommandHistory::okText()
 {
-    return QCoreApplication::translate("CCommandHistory", "成功");
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "成功"));
 }
 
 QString CCommandHistory::failedText()
 {
-    return QCoreApplication::translate("CCommandHistory", "失败");
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "失败"));
 }
 
 QString CCommandHistory::cancelledText()
 {
-    return QCoreApplication::translate("CCommandHistory", "已取消");
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "已取消"));
 }
 
 QByteArray CCommandHistory::toLine(const sHistoryEntry &entry)
@@ -73,10 +101,13 @@ QByteArray CCommandHistory::toLine(const sHistoryEntry &entry)
     QJsonArray nodes;
     for (const sHistoryNode &node : entry.nodes) {
         // The id as text: a JSON number would lose digits above 2^53.
-        nodes.append(QJsonObject{{QStringLiteral("id"), QString::number(node.id)},
-                                 {QStringLiteral("ip"), node.ip},
-                                 {QStringLiteral("outcome"), node.outcome},
-                                 {QStringLiteral("ok"), node.ok}});
+        QJsonObject object{{QStringLiteral("id"), QString::number(node.id)},
+                           {QStringLiteral("ip"), node.ip},
+                           {QStringLiteral("outcome"), node.outcome},
+                           {QStringLiteral("ok"), node.ok}};
+        if (!node.name.isEmpty())
+            object.insert(QStringLiteral("name"), node.name);
+        nodes.append(object);
     }
     const QJsonObject object{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
                              {QStringLiteral("command"), entry.command},
@@ -102,7 +133,8 @@ bool CCommandHistory::fromLine(const QByteArray &line, sHistoryEntry *entry)
         out.nodes.append({node.value(QStringLiteral("id")).toString().toLongLong(),
                           node.value(QStringLiteral("ip")).toString(),
                           node.value(QStringLiteral("outcome")).toString(),
-                          node.value(QStringLiteral("ok")).toBool()});
+                          node.value(QStringLiteral("ok")).toBool(),
+                          node.value(QStringLiteral("name")).toString()});
     }
     *entry = out;
     return true;
@@ -110,7 +142,15 @@ bool CCommandHistory::fromLine(const QByteArray &line, sHistoryEntry *entry)
 
 bool CCommandHistory::append(const QString &command, const QVector<sHistoryNode> &nodes)
 {
-    return append(sHistoryEntry{QDateTime::currentDateTimeUtc(), command, nodes});
+    QVector<sHistoryNode> named = nodes;
+    {
+        QMutexLocker lock(&m_mutex);
+        for (sHistoryNode &node : named) {
+            if (node.name.isEmpty())
+                node.name = m_names.value(node.id);
+        }
+    }
+    return append(sHistoryEntry{QDateTime::currentDateTimeUtc(), command, named});
 }
 
 bool CCommandHistory::append(const sHistoryEntry &entry)

@@ -1,23 +1,33 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QMutex>
 #include <QString>
 #include <QVector>
 
 #include "model/sdeviceinfo.h"
 
-// One node's part in a command, as its row showed it.
+// One node's part in a command, as its row showed it. The outcome (and the entry's command)
+// is kept as a text key (CCommandHistory::key) and shown in the language of the moment;
+// lines written before keys existed hold the text as it was shown then.
 struct sHistoryNode
 {
     int64_t id = 0;
     QString ip;
     QString outcome;
     bool ok = false;
+    QString name; // the node's name when the command was sent
+
+    sHistoryNode() = default;
+    sHistoryNode(int64_t id_, QString ip_, QString outcome_, bool ok_, QString name_ = QString())
+        : id(id_), ip(std::move(ip_)), outcome(std::move(outcome_)), ok(ok_), name(std::move(name_))
+    {
+    }
 
     bool operator==(const sHistoryNode &o) const
     {
-        return id == o.id && ip == o.ip && outcome == o.outcome && ok == o.ok;
+        return id == o.id && ip == o.ip && outcome == o.outcome && ok == o.ok && name == o.name;
     }
 };
 
@@ -46,17 +56,25 @@ public:
     explicit CCommandHistory(const QString &filePath, qint64 maxBytes = DefaultMaxBytes);
     ~CCommandHistory() = default;
 
-    // Appends the command with the current time; false when the file cannot be written.
+    // Appends the command with the current time, each node with its name (as given, else as
+    // last listed); false when the file cannot be written.
     bool append(const QString &command, const QVector<sHistoryNode> &nodes);
     bool append(const sHistoryEntry &entry);
     // Every readable entry, newest first, the old file's after the current file's.
     QVector<sHistoryEntry> entries() const;
     QString filePath() const;
 
+    // The names of the nodes as the table last listed them, for the entries that follow.
+    void setNodeNames(const QHash<int64_t, QString> &names);
+
     // The same outcome for every node of a selection.
     static QVector<sHistoryNode> outcomes(const SelectedNodeList &nodes, const QString &outcome, bool ok);
+    // A text stored by its translation context and source, shown translated when read back.
+    static QString key(const char *context, const char *source);
+    // A stored text as the current language shows it; a text that is no key as it was written.
+    static QString shown(const QString &stored);
     // Outcomes for commands whose rows show none of their own: sent without an answer,
-    // answered, not answered or refused.
+    // answered, not answered or refused (keys).
     static QString sentText();
     static QString okText();
     static QString failedText();
@@ -70,4 +88,5 @@ private:
     mutable QMutex m_mutex;
     QString m_filePath; // empty: beside the configuration
     qint64 m_maxBytes = DefaultMaxBytes;
+    QHash<int64_t, QString> m_names;
 };

@@ -66,6 +66,7 @@ int main(int argc, char *argv[])
     translator.load(config.language() == QLatin1String("EN") ? QStringLiteral(":/res/res/translate/english_en.qm")
                                                              : QStringLiteral(":/res/res/translate/chinese_cn.qm"));
     QApplication::installTranslator(&translator);
+    setQtLanguage(config.language());
 
     CSingleInstance instance;
     // A second look when the name is taken: an instance that started at the same moment won.

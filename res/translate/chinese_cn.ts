@@ -303,6 +303,10 @@
         <source>节点设置</source>
         <translation>节点设置</translation>
     </message>
+    <message>
+        <source>将发送到 %1 个节点</source>
+        <translation>将发送到 %1 个节点</translation>
+    </message>
 </context>
 <context>
     <name>CDeviceRestartDlg</name>
@@ -500,10 +504,6 @@
         <translation>确定</translation>
     </message>
     <message>
-        <source>按节点IP或ID筛选</source>
-        <translation>按节点IP或ID筛选</translation>
-    </message>
-    <message>
         <source>时间</source>
         <translation>时间</translation>
     </message>
@@ -523,6 +523,14 @@
         <source>结果</source>
         <translation>结果</translation>
     </message>
+    <message>
+        <source>按节点名称、IP或ID筛选</source>
+        <translation>按节点名称、IP或ID筛选</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>节点名称</translation>
+    </message>
 </context>
 <context>
     <name>CLogExportWidget</name>
@@ -538,8 +546,28 @@
 <context>
     <name>CMainShowWidget</name>
     <message>
-        <source>搜索节点名称、IP或MAC (Ctrl+F)</source>
-        <translation>搜索节点名称、IP或MAC (Ctrl+F)</translation>
+        <source>搜索节点名称、信号源、IP或MAC (Ctrl+F)</source>
+        <translation>搜索节点名称、信号源、IP或MAC (Ctrl+F)</translation>
+    </message>
+    <message>
+        <source>没有匹配的节点</source>
+        <translation>没有匹配的节点</translation>
+    </message>
+    <message>
+        <source>● 正在刷新… · 上次刷新 %1</source>
+        <translation>● 正在刷新… · 上次刷新 %1</translation>
+    </message>
+    <message>
+        <source>自动刷新：每%1秒 · 上次刷新 %2</source>
+        <translation>自动刷新：每%1秒 · 上次刷新 %2</translation>
+    </message>
+    <message>
+        <source>该节点在上次刷新时没有应答，下次刷新仍无应答将移出列表；不能勾选</source>
+        <translation>该节点在上次刷新时没有应答，下次刷新仍无应答将移出列表；不能勾选</translation>
+    </message>
+    <message>
+        <source>已选 %1 / %2</source>
+        <translation>已选 %1 / %2</translation>
     </message>
 </context>
 <context>

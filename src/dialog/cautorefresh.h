@@ -1,10 +1,17 @@
 #pragma once
 
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
-// Refreshes the node list on its own every few seconds, but never while a dialog or a
+class CBulkRunner;
+class CProgressDialog;
+
+// Refreshes the node list on its own every few seconds. The scan runs on a worker thread
+// (as the manual scan does), so the window keeps painting while the answers come in; its
+// result is merged here, on the GUI thread, in one step. Never started while a dialog or a
 // menu is open: a rescan under an open dialog would change the nodes it works on.
 class CAutoRefresh final : public QObject
 {
@@ -12,20 +19,54 @@ class CAutoRefresh final : public QObject
     Q_DISABLE_COPY_MOVE(CAutoRefresh)
 
 public:
-    explicit CAutoRefresh(std::function<void()> refresh, QObject *parent = nullptr);
+    // scan runs on the worker until done or until stop() turns true; merge runs here after it.
+    using Scan = std::function<void(const std::function<bool()> &stop)>;
+    CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent = nullptr);
+    ~CAutoRefresh() override;
 
     // 0 stops; otherwise seconds between refreshes.
     void setInterval(int seconds);
     int interval() const { return m_seconds; }
     bool isActive() const { return m_timer.isActive(); }
+    bool isRunning() const { return m_runner != nullptr; }
+    // When the last refresh was merged; invalid before the first.
+    QDateTime lastRefresh() const { return m_last; }
 
-    // One due refresh: runs it unless a dialog or menu is open (then the next tick tries again).
-    // True when it ran.
+    // One due refresh: starts it unless one is running or a dialog or menu is open (then
+    // the next tick tries again). True when it started.
     bool tick();
+    // Before anything else scans or sends: lets a running refresh finish and merges it.
+    // The busy indicator (when given) turns meanwhile; closing it drops the refresh.
+    void settle(CProgressDialog *busy = nullptr);
+    // The list was just refreshed by a scan of its own (the indicator's time).
+    void noteRefreshed();
+
+    // While one lives, no refresh starts: a command (and its own scan) owns the network.
+    class Hold final
+    {
+    public:
+        explicit Hold(CAutoRefresh *refresh) : m_refresh(refresh) { ++m_refresh->m_holds; }
+        ~Hold() { --m_refresh->m_holds; }
+        Hold(const Hold &) = delete;
+        Hold &operator=(const Hold &) = delete;
+
+    private:
+        CAutoRefresh *m_refresh;
+    };
+
+signals:
+    // Started, merged or dropped: the indicator follows.
+    void sigStateChanged();
 
 private:
-    std::function<void()> m_refresh;
+    void finish(bool merge);
+
+    Scan m_scan;
+    std::function<void()> m_merge;
     QTimer m_timer;
+    std::unique_ptr<CBulkRunner> m_runner;
+    QMetaObject::Connection m_finished;
+    QDateTime m_last;
     int m_seconds = 0;
-    bool m_running = false;
+    int m_holds = 0;
 };

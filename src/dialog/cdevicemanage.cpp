@@ -12,6 +12,7 @@
 #include "comm/netinterfaces.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/caddnodedlg.h"
+#include "dialog/cautorefresh.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
@@ -72,23 +73,36 @@ CDeviceManage::CDeviceManage(QWidget *parent)
 
     connect(m_page, &CMainShowWidget::sigSelectRows, this, &CDeviceManage::nodeSetting);
 
+    m_autoRefresh = new CAutoRefresh(
+        [job = m_job](const std::function<bool()> &stop) { job->scanNodes(stop); },
+        [page = m_page] { page->refreshKeepingState(); }, this);
+    connect(m_autoRefresh, &CAutoRefresh::sigStateChanged, this, [this] {
+        m_page->setRefreshState(m_autoRefresh->interval(), m_autoRefresh->isRunning(), m_autoRefresh->lastRefresh());
+    });
+    m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
+
     curl_global_init(CURL_GLOBAL_ALL);
 }
 
 CDeviceManage::~CDeviceManage()
 {
+    // Its worker scans through the job: it ends first.
+    delete m_autoRefresh;
     delete m_job;
     curl_global_cleanup();
 }
 
 void CDeviceManage::scanNodes()
 {
+    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     // Closing the indicator early only stops the wait for more answers; the table shows
     // whatever came.
     DeviceCommands::runOffThread([this](const CBulkRunner::Control &ctl) {
         m_job->scanNodes([&ctl] { return ctl.stopRequested(); });
     },
                                  DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
+    m_autoRefresh->noteRefreshed();
 }
 
 void CDeviceManage::fillCardMenu(QMenu *menu)
@@ -137,6 +151,10 @@ bool CDeviceManage::checkPrecondition(menuType type)
 
 void CDeviceManage::switch2SettingWidget(menuType type)
 {
+    // A command works on the list as it is once any refresh under way has come in.
+    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    // Without a modal busy indicator (tests) the timer could fire between two of its steps.
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     if (!checkPrecondition(type))
         return;
     emit sigCommandAccepted(type);
@@ -221,7 +239,9 @@ void CDeviceManage::switch2SettingWidget(menuType type)
 void CDeviceManage::runUpgrade(bool application)
 {
     CUpdateDlg chooser(this);
-    chooser.setTitle(application ? tr("app升级") : tr("设备升级"));
+    // The chooser's OK confirms the upgrade: its title says how many nodes it reaches.
+    chooser.setTitle(QStringLiteral("%1 · %2").arg(application ? tr("app升级") : tr("设备升级"),
+                                                   tr("将发送到 %1 个节点").arg(m_page->selectedNodeList().size())));
     if (chooser.exec() != QDialog::Accepted)
         return;
     DeviceCommands::upgrade(application, chooser.path(), m_page->selectedNodeList(), this);
@@ -237,6 +257,8 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
+    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    const CAutoRefresh::Hold hold(m_autoRefresh);
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run
     // off this thread so the window keeps painting.

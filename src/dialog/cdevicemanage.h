@@ -11,6 +11,7 @@ class QVBoxLayout;
 class CMainShowWidget;
 class CProgressDialog;
 class CDeviceCtrlJob;
+class CAutoRefresh;
 
 // The hub below the title bar: owns the node table page, the busy indicator and the
 // control job; turns each command of the title bar into its dialog and a rescan.
@@ -35,6 +36,8 @@ public:
     CMainShowWidget *mainShowWidget() const { return m_page; }
     CDeviceCtrlJob *job() const { return m_job; }
     CProgressDialog *busyIndicator() const { return m_busy; }
+    // Rescans every few seconds off the GUI thread, keeping what the rows show.
+    CAutoRefresh *autoRefresh() const { return m_autoRefresh; }
     // How long the busy indicator stays after a scan; tests shorten it.
     void setBusyMs(int ms) { m_busyMs = ms; }
     int busyMs() const { return m_busyMs; }
@@ -66,5 +69,6 @@ private:
     CMainShowWidget *m_page = nullptr;
     CProgressDialog *m_busy = nullptr;
     CDeviceCtrlJob *m_job = nullptr;
+    CAutoRefresh *m_autoRefresh = nullptr;
     int m_busyMs = 300;
 };

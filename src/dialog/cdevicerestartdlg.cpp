@@ -24,6 +24,8 @@ CDeviceRestartDlg::CDeviceRestartDlg(const QString &title, QWidget *parent)
 void CDeviceRestartDlg::setText(const QString &message)
 {
     m_message->setText(message);
+    // One 16-pixel line per line of the question (the reach of a command is a second one).
+    m_message->setFixedHeight(20 * (message.count(QLatin1Char('\n')) + 1) - 4);
 }
 
 QString CDeviceRestartDlg::text() const
@@ -35,6 +37,6 @@ bool CDeviceRestartDlg::ask(const QString &title, const QString &message, QWidge
 {
     CDeviceRestartDlg dlg(title, parent);
     dlg.setText(message);
-    dlg.setFixedSize(480, 180);
+    dlg.setFixedSize(480, 180 + 20 * message.count(QLatin1Char('\n')));
     return dlg.exec() == QDialog::Accepted;
 }

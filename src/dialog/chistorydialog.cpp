@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -13,25 +14,29 @@ CHistoryDialog::CHistoryDialog(const QVector<sHistoryEntry> &entries, QWidget *p
     setTitle(tr("历史记录"));
     setOkText(tr("确定"));
     hideCancelButton();
-    setFixedSize(760, 520);
+    setFixedSize(880, 520);
 
     m_filter = new QLineEdit(contentWidget());
     m_filter->setObjectName(QStringLiteral("historyFilter"));
-    m_filter->setPlaceholderText(tr("按节点IP或ID筛选"));
+    m_filter->setPlaceholderText(tr("按节点名称、IP或ID筛选"));
     m_filter->setClearButtonEnabled(true);
 
     m_table = new QTableWidget(contentWidget());
     m_table->setObjectName(QStringLiteral("historyTable"));
-    m_table->setColumnCount(5);
-    m_table->setHorizontalHeaderLabels({tr("时间"), tr("命令"), tr("节点IP"), tr("节点ID"), tr("结果")});
+    m_table->setColumnCount(ColumnCount);
+    m_table->setHorizontalHeaderLabels(
+        {tr("时间"), tr("命令"), tr("节点名称"), tr("节点IP"), tr("节点ID"), tr("结果")});
+    // Tab leaves the table for the next control instead of walking its cells.
+    m_table->setTabKeyNavigation(false);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    m_table->setColumnWidth(0, 150);
-    m_table->setColumnWidth(1, 150);
-    m_table->setColumnWidth(2, 120);
-    m_table->setColumnWidth(3, 120);
+    m_table->setColumnWidth(TimeColumn, 150);
+    m_table->setColumnWidth(CommandColumn, 120);
+    m_table->setColumnWidth(NameColumn, 120);
+    m_table->setColumnWidth(IpColumn, 110);
+    m_table->setColumnWidth(IdColumn, 160);
 
     auto *layout = new QVBoxLayout(contentWidget());
     layout->setContentsMargins(0, 0, 0, 0);
@@ -40,6 +45,8 @@ CHistoryDialog::CHistoryDialog(const QVector<sHistoryEntry> &entries, QWidget *p
     layout->addWidget(m_table, 1);
 
     connect(m_filter, &QLineEdit::textChanged, this, [this] { fill(); });
+    setTabOrder(m_filter, m_table);
+    setTabOrder(m_table, okButton());
     fill();
 }
 
@@ -52,18 +59,21 @@ void CHistoryDialog::fill()
         // A command without nodes (sent to all) still shows, with empty node cells.
         const QVector<sHistoryNode> nodes = entry.nodes.isEmpty() ? QVector<sHistoryNode>{{0, QString(), QString(), true}}
                                                                   : entry.nodes;
+        // Stored as keys, shown in the language of the moment; old lines as they were written.
+        const QString command = CCommandHistory::shown(entry.command);
         for (const sHistoryNode &node : nodes) {
             const QString id = node.id != 0 ? QString::number(node.id) : QString();
-            if (!wanted.isEmpty() && !node.ip.contains(wanted, Qt::CaseInsensitive) && !id.contains(wanted))
+            if (!wanted.isEmpty() && !node.ip.contains(wanted, Qt::CaseInsensitive) && !id.contains(wanted)
+                && !node.name.contains(wanted, Qt::CaseInsensitive))
                 continue;
             const int row = m_table->rowCount();
             m_table->insertRow(row);
-            const QStringList cells{when, entry.command, node.ip, id, node.outcome};
+            const QStringList cells{when, command, node.name, node.ip, id, CCommandHistory::shown(node.outcome)};
             for (int column = 0; column < cells.size(); ++column)
                 m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
             // Failures stand out in the result column.
             if (!node.ok)
-                m_table->item(row, 4)->setForeground(QColor(0xff, 0x33, 0x33));
+                m_table->item(row, ResultColumn)->setForeground(QColor(0xff, 0x33, 0x33));
         }
     }
 }

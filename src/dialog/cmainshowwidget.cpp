@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QShortcut>
@@ -12,6 +13,7 @@
 
 #include "appevent.h"
 #include "cappconfig.h"
+#include "ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
@@ -42,10 +44,18 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
     m_search->setObjectName(QStringLiteral("nodeSearch"));
     m_search->setFixedSize(320, 28);
     m_search->setClearButtonEnabled(true);
+    m_count = new QLabel(searchBar);
+    m_count->setObjectName(QStringLiteral("selectionCount"));
+    m_refreshState = new QLabel(searchBar);
+    m_refreshState->setObjectName(QStringLiteral("refreshIndicator"));
+    m_refreshState->hide();
     auto *searchLayout = new QHBoxLayout(searchBar);
     searchLayout->setContentsMargins(CNodeHeaderView::LeftMargin, 8, CNodeHeaderView::RightMargin, 4);
+    searchLayout->setSpacing(16);
     searchLayout->addWidget(m_search);
+    searchLayout->addWidget(m_count);
     searchLayout->addStretch();
+    searchLayout->addWidget(m_refreshState);
     auto *find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, m_search, [search = m_search] {
         search->setFocus(Qt::ShortcutFocusReason);
@@ -54,7 +64,7 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
     m_search->installEventFilter(this); // Escape clears it
     connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_filter.search = text.trimmed();
-        refill(true);
+        refill();
     });
 
     auto *layout = new QVBoxLayout(this);
@@ -66,6 +76,11 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
 
     m_table->nodeDelegate()->setNodeModel(m_model);
     m_table->setModel(m_model->itemModel());
+    m_noMatch = new QLabel(m_table->viewport());
+    m_noMatch->setObjectName(QStringLiteral("noMatchLabel"));
+    m_noMatch->setAlignment(Qt::AlignCenter);
+    m_noMatch->hide();
+    m_table->viewport()->installEventFilter(this); // keeps the "no match" text centred
 
     CObserverList::instance().add(m_observer);
 
@@ -75,6 +90,7 @@ CMainShowWidget::CMainShowWidget(QWidget *parent)
     connect(m_header, &CNodeHeaderView::sigStateChanged, this, &CMainShowWidget::selectOrCancelAll);
     connect(m_header, &CNodeHeaderView::sigSortClicked, this, &CMainShowWidget::sortBy);
     connect(m_table, &CNodeTableView::sigItemCheck, this, &CMainShowWidget::singleSelectOrCancel);
+    connect(m_table, &CNodeTableView::sigCheckAll, this, [this] { selectOrCancelAll(1); });
     connect(m_table, &CNodeTableView::sigDoubleClickItem, this, &CMainShowWidget::sigSelectRows);
     // Fires again while the page is torn down, so it must not go through `this`.
     connect(m_table, &CNodeTableView::sigShowScrollBar, m_header,
@@ -93,11 +109,52 @@ CMainShowWidget::~CMainShowWidget()
 
 void CMainShowWidget::retranslate()
 {
-    m_search->setPlaceholderText(tr("搜索节点名称、IP或MAC (Ctrl+F)"));
+    m_search->setPlaceholderText(tr("搜索节点名称、信号源、IP或MAC (Ctrl+F)"));
+    m_noMatch->setText(tr("没有匹配的节点"));
+    updateCheckCount();
+    updateRefreshText();
+    markGoneRows();
+}
+
+void CMainShowWidget::setRefreshState(int intervalSeconds, bool running, const QDateTime &last)
+{
+    m_refreshSeconds = intervalSeconds;
+    m_refreshRunning = running;
+    m_lastRefresh = last;
+    updateRefreshText();
+}
+
+void CMainShowWidget::updateRefreshText()
+{
+    if (m_refreshSeconds <= 0 && !m_refreshRunning) {
+        m_refreshState->hide();
+        return;
+    }
+    const QString last = m_lastRefresh.isValid()
+                             ? m_lastRefresh.toLocalTime().toString(QStringLiteral("HH:mm:ss"))
+                             : QStringLiteral("--:--:--");
+    m_refreshState->setText(m_refreshRunning ? tr("● 正在刷新… · 上次刷新 %1").arg(last)
+                                             : tr("自动刷新：每%1秒 · 上次刷新 %2").arg(m_refreshSeconds).arg(last));
+    m_refreshState->show();
+}
+
+void CMainShowWidget::markGoneRows()
+{
+    if (!m_model->anyGone())
+        return; // rows are made afresh on every refill: none carries an old tip
+    QStandardItemModel *items = m_model->itemModel();
+    const QString why = tr("该节点在上次刷新时没有应答，下次刷新仍无应答将移出列表；不能勾选");
+    for (int row = 0; row < items->rowCount(); ++row) {
+        QStandardItem *item = items->item(row);
+        const int64_t id = item->data(CNodeListModel::NodeRole).value<sDeviceInfo>().id;
+        item->setData(m_model->isGone(id) ? why : QVariant(), Qt::ToolTipRole);
+    }
 }
 
 bool CMainShowWidget::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+        m_noMatch->setGeometry(m_table->viewport()->rect());
     if (watched == m_search && event->type() == QEvent::KeyPress
         && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
         m_search->clear();
@@ -122,48 +179,66 @@ void CMainShowWidget::rebuildFilterLists(const QString &lang)
     m_filter.version = m_header->currentVersion();
 }
 
-void CMainShowWidget::refill(bool keepChecks)
+void CMainShowWidget::refill()
 {
-    m_model->fillItemModel(m_filter, keepChecks);
+    // The model drops the marks of rows it no longer lists: what shows checked is what is sent.
+    m_model->fillItemModel(m_filter);
     m_table->setModel(m_model->itemModel());
+    // The keyboard's current row stays on the highlighted node.
+    QStandardItemModel *items = m_model->itemModel();
+    const int current = m_model->rowOf(m_table->nodeDelegate()->highlightedId());
+    if (current >= 0)
+        m_table->setCurrentIndex(items->index(current, 0));
+    markGoneRows();
+    const bool anyNode = !m_model->decoders().isEmpty() || !m_model->encoders().isEmpty();
+    m_noMatch->setGeometry(m_table->viewport()->rect());
+    m_noMatch->setVisible(anyNode && items->rowCount() == 0);
     updateCheckCount();
 }
 
 void CMainShowWidget::updateCheckCount()
 {
-    int checked = 0;
-    int checkable = 0;
-    const QList<sDeviceInfo> all = rows();
-    for (const sDeviceInfo &info : all) {
-        if (m_model->isGone(info.id))
-            continue;
-        ++checkable;
-        if (info.selected)
-            ++checked;
+    const QStandardItemModel *items = m_model->itemModel();
+    int checkable = items->rowCount();
+    for (int row = 0; m_model->anyGone() && row < items->rowCount(); ++row) {
+        if (m_model->isGone(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>().id))
+            --checkable;
     }
+    // Every mark the model keeps is on a listed row.
+    const int checked = m_model->selectedCount();
     const bool every = checked > 0 && checked == checkable;
     m_header->setSelectedCount(every ? checked : 0);
+    m_count->setText(tr("已选 %1 / %2").arg(checked).arg(items->rowCount()));
     emit allSelect(every);
     m_table->viewport()->update();
 }
 
 void CMainShowWidget::updateDeviceInfo()
 {
+    // After a command: its rescan starts with nothing checked.
     m_model->refreshSnapshot();
-    emit allSelect(false);
-    m_header->setSelectedCount(0);
+    m_model->selectAll(false);
+    publishNames();
     rebuildFilterLists(CAppConfig::instance()->language());
-    refill(false);
+    refill();
+}
+
+void CMainShowWidget::publishNames()
+{
+    // The history records each node with its name as listed here.
+    QHash<int64_t, QString> names;
+    for (const sDecoderInfo &d : m_model->decoders())
+        names.insert(d.id, QString::fromUtf8(d.name));
+    for (const sEncoderInfo &e : m_model->encoders())
+        names.insert(e.id, QString::fromUtf8(e.name));
+    CCommandHistory::instance()->setNodeNames(names);
 }
 
 void CMainShowWidget::updateCombox(const QString &toLang)
 {
-    m_model->refreshSnapshot();
-    emit allSelect(false);
-    m_header->setSelectedCount(0);
-    // The filters hold values: the names change with the language, the selection does not.
+    // Only the names change with the language: the nodes, the filters and the marks stay.
     rebuildFilterLists(toLang);
-    refill(false);
+    refill();
 }
 
 void CMainShowWidget::refreshKeepingState()
@@ -171,8 +246,9 @@ void CMainShowWidget::refreshKeepingState()
     QScrollBar *bar = m_table->verticalScrollBar();
     const int scroll = bar->value();
     m_model->refreshSnapshot(true);
+    publishNames();
     rebuildFilterLists(CAppConfig::instance()->language());
-    refill(true);
+    refill();
     m_table->doItemsLayout();
     bar->setValue(scroll);
 }
@@ -184,7 +260,9 @@ void CMainShowWidget::sortBy(ENodeColumn column)
         order = Qt::DescendingOrder;
     m_model->setSort(column, order);
     m_header->setSortIndicator(column, order);
-    refill(true);
+    refill();
+    // A new order starts at its first row, not at the old pixel offset.
+    m_table->scrollToTop();
 }
 
 QVector<sListedNode> CMainShowWidget::exportRows(bool visibleOnly) const
@@ -196,8 +274,6 @@ QVector<sListedNode> CMainShowWidget::exportRows(bool visibleOnly) const
 
 void CMainShowWidget::clearSelection()
 {
-    emit allSelect(false);
-    // Rows hidden by the search may be checked too.
     m_model->selectAll(false);
 }
 
@@ -208,7 +284,7 @@ void CMainShowWidget::allTypeStateChanged(ENodeType nodeType)
     m_filter.version = QString();
     m_filter.mode = NodeNames::AllModes;
     m_header->resetOtherBoxes(CNodeHeaderView::Box::Type);
-    refill(false);
+    refill();
 }
 
 void CMainShowWidget::allModelStateChanged()
@@ -218,7 +294,7 @@ void CMainShowWidget::allModelStateChanged()
     m_filter.version = QString();
     m_filter.mode = m_header->currentMode();
     m_header->resetOtherBoxes(CNodeHeaderView::Box::Mode);
-    refill(false);
+    refill();
 }
 
 void CMainShowWidget::allVersionStateChanged()
@@ -228,44 +304,20 @@ void CMainShowWidget::allVersionStateChanged()
     m_filter.version = m_header->currentVersion();
     m_filter.mode = NodeNames::AllModes;
     m_header->resetOtherBoxes(CNodeHeaderView::Box::Version);
-    refill(false);
+    refill();
 }
 
 void CMainShowWidget::selectOrCancelAll(int state)
 {
-    const bool flag = state != 0;
-    // Checking takes the listed rows only; clearing clears hidden ones too.
-    if (!flag)
-        m_model->selectAll(false);
-    QStandardItemModel *items = m_model->itemModel();
-    int checked = 0;
-    for (int row = 0; row < items->rowCount(); ++row) {
-        QStandardItem *item = items->item(row);
-        sDeviceInfo info = item->data(CNodeListModel::NodeRole).value<sDeviceInfo>();
-        info.selected = flag && !m_model->isGone(info.id);
-        checked += info.selected ? 1 : 0;
-        item->setData(QVariant::fromValue(info), CNodeListModel::NodeRole);
-        m_model->setSelected(info.id, info.selected);
-    }
-    m_header->setSelectedCount(checked);
-    m_table->viewport()->update();
+    // Checking takes the listed rows that still answer.
+    m_model->selectAll(state != 0);
+    updateCheckCount();
 }
 
 void CMainShowWidget::singleSelectOrCancel(int64_t nodeID)
 {
-    // A node that stopped answering cannot be chosen for a command.
-    if (m_model->isGone(nodeID))
-        return;
-    QStandardItemModel *items = m_model->itemModel();
-    for (int row = 0; row < items->rowCount(); ++row) {
-        QStandardItem *item = items->item(row);
-        sDeviceInfo info = item->data(CNodeListModel::NodeRole).value<sDeviceInfo>();
-        if (info.id == nodeID) {
-            info.selected = !info.selected;
-            item->setData(QVariant::fromValue(info), CNodeListModel::NodeRole);
-            m_model->setSelected(nodeID, info.selected);
-        }
-    }
+    // A node that stopped answering cannot be chosen for a command (the model refuses it).
+    m_model->setSelected(nodeID, !m_model->isSelected(nodeID));
     updateCheckCount();
 }
 
@@ -273,8 +325,11 @@ QList<sDeviceInfo> CMainShowWidget::rows() const
 {
     QList<sDeviceInfo> out;
     const QStandardItemModel *items = m_model->itemModel();
-    for (int row = 0; row < items->rowCount(); ++row)
-        out.append(items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>());
+    for (int row = 0; row < items->rowCount(); ++row) {
+        sDeviceInfo info = items->item(row)->data(CNodeListModel::NodeRole).value<sDeviceInfo>();
+        info.selected = m_model->isSelected(info.id);
+        out.append(info);
+    }
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -11,6 +12,7 @@
 
 class CNodeHeaderView;
 class CNodeTableView;
+class QLabel;
 class QLineEdit;
 class CDeviceCtrlObserver;
 
@@ -54,6 +56,13 @@ public:
     // Rows currently listed, with their check marks.
     QList<sDeviceInfo> rows() const;
 
+    // The automatic refresh as the page shows it: its interval (0 off), whether one is
+    // running, and when the list was last refreshed.
+    void setRefreshState(int intervalSeconds, bool running, const QDateTime &last);
+    QLabel *selectionCountLabel() const { return m_count; }
+    QLabel *refreshIndicator() const { return m_refreshState; }
+    QLabel *noMatchLabel() const { return m_noMatch; }
+
 signals:
     void sigSelectRows(ENodeType type, int64_t nodeID);
     void allSelect(bool state);
@@ -80,13 +89,23 @@ private:
     void retranslate();
     void clearSelection();
     void rebuildFilterLists(const QString &lang);
-    void refill(bool keepChecks);
+    void refill();
     void updateCheckCount();
+    void updateRefreshText();
+    // Greyed rows explain themselves in a tool tip.
+    void markGoneRows();
+    void publishNames();
 
     CNodeListModel *m_model = nullptr;
     CNodeHeaderView *m_header = nullptr;
     CNodeTableView *m_table = nullptr;
     CDeviceCtrlObserver *m_observer = nullptr;
     QLineEdit *m_search = nullptr;
+    QLabel *m_count = nullptr;
+    QLabel *m_refreshState = nullptr;
+    QLabel *m_noMatch = nullptr;
     sNodeFilter m_filter;
+    int m_refreshSeconds = 0;
+    bool m_refreshRunning = false;
+    QDateTime m_lastRefresh;
 };

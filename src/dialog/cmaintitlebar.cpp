@@ -121,6 +121,8 @@ CMainTitleBar::CMainTitleBar(QWidget *mainWindow)
             m_enLabels.append(QString::fromLatin1(def.english));
         }
         connect(button, &QPushButton::clicked, this, def.slot);
+        // Checked while its command runs (the command returns when it is done), then normal again.
+        connect(button, &QPushButton::clicked, button, [button] { button->setChecked(false); });
     }
     row->addStretch();
     layout->addWidget(m_commandRow);
@@ -207,11 +209,19 @@ void CMainTitleBar::onPushButtonMin()
 void CMainTitleBar::onMoreButton()
 {
     QMenu menu(this);
-    menu.setFixedWidth(110);
+    // At least the classic width; wider when a language's texts and the submenu arrows need it.
+    menu.setMinimumWidth(110);
     QAction *language = menu.addAction(QIcon(), tr("语言"));
     QMenu sub(tr("子菜单"), &menu);
+    auto *languages = new QActionGroup(&sub);
     QAction *chinese = sub.addAction(tr("中文(Chinese)"));
     QAction *english = sub.addAction(tr("英语(English)"));
+    const bool inEnglish = CAppConfig::instance()->language() == QLatin1String("EN");
+    for (QAction *action : {chinese, english}) {
+        action->setCheckable(true);
+        languages->addAction(action);
+    }
+    (inEnglish ? english : chinese)->setChecked(true);
     language->setMenu(&sub);
     QMenu exportMenu(tr("导出列表"), &menu);
     QAction *exportShown = exportMenu.addAction(tr("显示的节点"));

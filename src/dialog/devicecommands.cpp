@@ -38,13 +38,24 @@ bool ask(const QString &title, const QString &question, QWidget *hub)
     return CDeviceRestartDlg::ask(title, question, hub);
 }
 
-// Every node gets the result the message box shows.
+// A command on the checked rows says how many nodes it will reach before it is confirmed.
+QString withReach(const QString &question, int nodes)
+{
+    return question + QLatin1Char('\n') + QCoreApplication::translate("CDeviceManage", "将发送到 %1 个节点").arg(nodes);
+}
+
+// The command's name as the history keeps it: shown in the language of the moment.
+QString historyKey(const char *context, const char *source)
+{
+    return CCommandHistory::key(context, source);
+}
+
+// A restart is a datagram nodes do not answer: its evidence is that it was sent.
 void recordRestart(const SelectedNodeList &nodes, bool ok)
 {
-    const QString shown = ok ? QCoreApplication::translate("CDeviceManage", "重启成功")
-                             : QCoreApplication::translate("CDeviceManage", "重启失败");
-    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
-                                        CCommandHistory::outcomes(nodes, shown, ok));
+    CCommandHistory::instance()->append(historyKey("CDeviceManage", "设备重启"),
+                                        CCommandHistory::outcomes(nodes, ok ? CCommandHistory::sentText()
+                                                                            : CCommandHistory::failedText(), ok));
 }
 
 // For commands nodes do not answer: the node's own send is what there is to record.
@@ -139,11 +150,10 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
                 const auto same = [&node](const sDeviceInfo &f) { return f.id == node.id && f.ip == node.ip; };
                 const bool ok = node.id > 0 && std::none_of(failed.cbegin(), failed.cend(), same);
                 outcomes.append({node.id, QString::fromUtf8(node.ip),
-                                 ok ? QCoreApplication::translate("CMessageDialog", "切换成功")
-                                    : QCoreApplication::translate("CMessageDialog", "切换失败"),
+                                 ok ? historyKey("CMessageDialog", "切换成功") : historyKey("CMessageDialog", "切换失败"),
                                  ok});
             }
-            CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "类型切换"), outcomes);
+            CCommandHistory::instance()->append(historyKey("CMainTitleBar", "类型切换"), outcomes);
         });
 }
 
@@ -154,14 +164,14 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
         return false;
     }
     if (!ask(QCoreApplication::translate("CDeviceManage", "设备重启"),
-             QCoreApplication::translate("CDeviceManage", "是否重启设备？"), hub))
+             withReach(QCoreApplication::translate("CDeviceManage", "是否重启设备？"), selected.size()), hub))
         return false;
     bool ok = false;
     // A cancelled restart has reached only some nodes: no verdict, but a rescan.
     if (!runOffThread([&](const CBulkRunner::Control &ctl) {
             ok = job.rebootNodes(selected, [&ctl] { return ctl.stopRequested(); });
         }, busyOf(hub))) {
-        CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "设备重启"),
+        CCommandHistory::instance()->append(historyKey("CDeviceManage", "设备重启"),
                                             CCommandHistory::outcomes(selected, CCommandHistory::cancelledText(), false));
         return true;
     }
@@ -182,7 +192,7 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
         return false;
     }
     if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
-             QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), hub))
+             withReach(QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), selected.size()), hub))
         return false;
     QVector<int> sent;
     const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
@@ -191,7 +201,7 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
     QVector<sHistoryNode> outcomes;
     for (int i = 0; i < selected.size(); ++i)
         outcomes.append(sendOutcome(selected.at(i).id, selected.at(i).ip, sent.value(i), finished));
-    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"), outcomes);
+    CCommandHistory::instance()->append(historyKey("CDeviceManage", "恢复出厂设置"), outcomes);
     return true;
 }
 
@@ -204,7 +214,7 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
         rescan();
     const int64_t now = timeBaseValue();
     runOffThread([&](const CBulkRunner::Control &) { job.syncTime(QString(), now); }, busyOf(hub));
-    CCommandHistory::instance()->append(QCoreApplication::translate("CDeviceManage", "同步系统时间"), {});
+    CCommandHistory::instance()->append(historyKey("CDeviceManage", "同步系统时间"), {});
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -219,7 +229,7 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
     CDataImportWidget dlg(&job, hub);
     dlg.startImport(files);
     dlg.exec();
-    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "数据导入"), dlg.outcomes());
+    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导入"), dlg.outcomes());
     return true;
 }
 
@@ -239,7 +249,7 @@ bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *
     CDataExportWidget dlg(&job, hub);
     dlg.startExport(folder, selected);
     dlg.exec();
-    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "数据导出"), dlg.outcomes());
+    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导出"), dlg.outcomes());
     return true;
 }
 
@@ -273,7 +283,7 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
         outcomes.append({records.at(i).id, QString::fromUtf8(records.at(i).ip),
                          ok ? CCommandHistory::sentText() : CCommandHistory::failedText(), ok});
     }
-    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "解码节点模式切换"), outcomes);
+    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "解码节点模式切换"), outcomes);
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;
@@ -306,7 +316,7 @@ void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const 
             result = sent.value(send++);
         outcomes.append(sendOutcome(nodes.at(i).id, nodes.at(i).ip, result, finished));
     }
-    CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "网络配置"), outcomes);
+    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "网络配置"), outcomes);
 }
 
 void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub)
@@ -318,17 +328,17 @@ void upgrade(bool application, const QString &packagePath, const SelectedNodeLis
     };
     if (application) {
         CSoftwareUpdateWidget dlg(hub);
-        run(dlg, QCoreApplication::translate("CMainTitleBar", "app升级"));
+        run(dlg, historyKey("CMainTitleBar", "app升级"));
     } else {
         CDeviceUpdateWidget dlg(hub);
-        run(dlg, QCoreApplication::translate("CMainTitleBar", "设备升级"));
+        run(dlg, historyKey("CMainTitleBar", "设备升级"));
     }
 }
 
 void recordSettings(int64_t id, const QString &ip, bool sent)
 {
     CCommandHistory::instance()->append(
-        QCoreApplication::translate("CDeviceManage", "节点设置"),
+        historyKey("CDeviceManage", QT_TRANSLATE_NOOP("CDeviceManage", "节点设置")),
         {{id, ip, sent ? CCommandHistory::sentText() : CCommandHistory::failedText(), sent}});
 }
 

@@ -19,6 +19,7 @@
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/filechooser.h"
+#include "dialog/guiresources.h"
 #include "model/nodecsv.h"
 #include "ui/cmessagedialog.h"
 
@@ -75,13 +76,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_titleBar, &CMainTitleBar::sigAutoRefresh, this, &MainWindow::onAutoRefresh);
     connect(m_titleBar, &CMainTitleBar::sigShowHistory, this, &MainWindow::onShowHistory);
 
-    m_autoRefresh = new CAutoRefresh(
-        [this] {
-            m_deviceManage->job()->scanNodes();
-            m_deviceManage->mainShowWidget()->refreshKeepingState();
-        },
-        this);
-    m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
 
     setWindowOpacity(0.0);
     auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
@@ -108,6 +102,12 @@ void MainWindow::onLanguageChange(const QString &Lang)
         m_translator->load(QStringLiteral(":/res/res/translate/chinese_cn.qm"));
     }
     QApplication::installTranslator(m_translator);
+    setQtLanguage(CAppConfig::instance()->language());
+}
+
+CAutoRefresh *MainWindow::autoRefresh() const
+{
+    return m_deviceManage->autoRefresh();
 }
 
 void MainWindow::onWindowSizeChange(bool isMax)
@@ -136,7 +136,7 @@ void MainWindow::onExportList(bool visibleOnly)
 void MainWindow::onAutoRefresh(int seconds)
 {
     CAppConfig::instance()->setAutoRefreshSeconds(seconds);
-    m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
+    m_deviceManage->autoRefresh()->setInterval(CAppConfig::instance()->autoRefreshSeconds());
 }
 
 void MainWindow::onShowHistory()

@@ -39,7 +39,7 @@ public:
 
     CMainTitleBar *titleBar() const { return m_titleBar; }
     CDeviceManage *deviceManage() const { return m_deviceManage; }
-    CAutoRefresh *autoRefresh() const { return m_autoRefresh; }
+    CAutoRefresh *autoRefresh() const;
 
     // The edge or corner a global point lies on, against the given global rectangle.
     static EResizeDir directionAt(const QPoint &global, const QRect &globalRect, int border = BorderWidth);
@@ -76,7 +76,6 @@ private:
     CMainTitleBar *m_titleBar = nullptr;
     CDeviceManage *m_deviceManage = nullptr;
     QTranslator *m_translator = nullptr;
-    CAutoRefresh *m_autoRefresh = nullptr;
     QPoint m_dragOffset;
     bool m_pressed = false;
     bool m_resizing = false;

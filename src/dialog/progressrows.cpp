@@ -1,5 +1,6 @@
 #include "dialog/progressrows.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
@@ -55,12 +56,30 @@ void setResult(QListWidget *list, const QString &ip, int res)
     }
 }
 
+namespace {
+// The row's result as the history keeps it: by its source text, so it reads in the language
+// of the moment; a text of no known source is kept as shown.
+QString resultKey(const QString &shown)
+{
+    static const char *const kSources[] = {
+        "导入成功", "类型不匹配", "导入失败", "设备不在线", "导出成功", "导出失败", "升级成功",
+        "杀掉App进程失败", "移除App进程失败", "写入App进程失败", "MD5匹配失败", "设备型号不匹配",
+        "当前版本过低", "帧编号不匹配", "其它错误", "升级文件错误", "升级失败",
+    };
+    for (const char *source : kSources) {
+        if (QCoreApplication::translate("CProgressListItem", source) == shown)
+            return CCommandHistory::key("CProgressListItem", source);
+    }
+    return shown;
+}
+} // namespace
+
 sHistoryNode outcome(CProgressListItem *row, int64_t id)
 {
     row->stopAnimation();
     if (!row->hasResult())
         return {id, row->ip(), CCommandHistory::cancelledText(), false};
-    return {id, row->ip(), row->resultLabel()->text(), row->succeeded()};
+    return {id, row->ip(), resultKey(row->resultLabel()->text()), row->succeeded()};
 }
 
 } // namespace ProgressRows

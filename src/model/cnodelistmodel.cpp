@@ -91,6 +91,21 @@ int compareVersions(const QString &a, const QString &b)
 
 using ListedRow = sListedNode;
 
+// The hexadecimal digits of a MAC address text; empty when it holds anything else.
+QString macDigits(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(':') || c == QLatin1Char('-') || c == QLatin1Char('.') || c.isSpace())
+            continue;
+        const char l = c.toLower().toLatin1();
+        if (!((l >= '0' && l <= '9') || (l >= 'a' && l <= 'f')))
+            return QString();
+        out.append(c);
+    }
+    return out;
+}
+
 } // namespace
 
 CNodeListModel::CNodeListModel(QObject *parent)
@@ -108,23 +123,10 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
         oldEncoders = m_encoders;
     }
     QVector<ConflictEntry> conflicts;
-    // The check marks go back to the stores in one pass each; a later record of an id wins.
-    QHash<int64_t, bool> marks;
-
-    CDecoderList &decoders = CDecoderList::instance();
-    for (const sDecoderInfo &d : qAsConst(m_decoders))
-        marks.insert(d.id, d.selected);
-    decoders.setSelected(marks);
-    m_decoders = decoders.nodes();
+    m_decoders = CDecoderList::instance().nodes();
     for (const sDecoderInfo &d : qAsConst(m_decoders))
         conflicts.append({d.id, d.ip, d.macAddr});
-
-    marks.clear();
-    CEncoderList &encoders = CEncoderList::instance();
-    for (const sEncoderInfo &e : qAsConst(m_encoders))
-        marks.insert(e.id, e.selected);
-    encoders.setSelected(marks);
-    m_encoders = encoders.nodes();
+    m_encoders = CEncoderList::instance().nodes();
     for (const sEncoderInfo &e : qAsConst(m_encoders))
         conflicts.append({e.id, e.ip, e.macAddr});
 
@@ -172,7 +174,6 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
             for (auto &node : old) {
                 if (present.contains(node.id) || wasGone.contains(node.id))
                     continue;
-                node.selected = false;
                 node.conflictState = 0;
                 node.addrMarks &= ~AddrIdConflict;
                 snapshot.append(node);
@@ -183,6 +184,13 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
         keep(oldEncoders, m_encoders);
     }
     rebuildPositions();
+    // A mark on a node that stopped answering goes for good: it does not come back with the node.
+    for (auto it = m_checked.begin(); it != m_checked.end();) {
+        if (m_gone.contains(*it) || (!m_decoderPos.contains(*it) && !m_encoderPos.contains(*it)))
+            it = m_checked.erase(it);
+        else
+            ++it;
+    }
 
     m_index.clear();
     m_index.reserve(m_decoders.size() + m_encoders.size());
@@ -194,7 +202,7 @@ void CNodeListModel::refreshSnapshot(bool keepGone)
                      [](const IndexEntry &a, const IndexEntry &b) { return a.ipValue < b.ipValue; });
 }
 
-bool CNodeListModel::accepts(const sDeviceInfo &n, int mode, const sNodeFilter &filter)
+bool CNodeListModel::accepts(const sDeviceInfo &n, int mode, const QByteArray &signal, const sNodeFilter &filter)
 {
     if (filter.type != AllNodeTypes && filter.type != n.nodeType)
         return false;
@@ -205,11 +213,13 @@ bool CNodeListModel::accepts(const sDeviceInfo &n, int mode, const sNodeFilter &
         return false;
     if (filter.search.isEmpty())
         return true;
-    for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr}) {
+    for (const QByteArray *field : {&n.name, &n.ip, &n.macAddr, &signal}) {
         if (QString::fromUtf8(*field).contains(filter.search, Qt::CaseInsensitive))
             return true;
     }
-    return false;
+    // A MAC address is found however it is typed: with ':', '-' or no separators at all.
+    const QString bareSearch = macDigits(filter.search);
+    return bareSearch.size() >= 2 && macDigits(QString::fromUtf8(n.macAddr)).contains(bareSearch, Qt::CaseInsensitive);
 }
 
 const sDeviceInfo *CNodeListModel::matchAt(int nodeType, int pos, const sNodeFilter &filter, int *mode,
@@ -217,14 +227,14 @@ const sDeviceInfo *CNodeListModel::matchAt(int nodeType, int pos, const sNodeFil
 {
     if (nodeType == DecoderNode) {
         const sDecoderInfo &d = m_decoders.at(pos);
-        if (!accepts(d, d.mode, filter))
+        if (!accepts(d, d.mode, QByteArray(), filter))
             return nullptr;
         *mode = d.mode;
         signal->clear();
         return &d;
     }
     const sEncoderInfo &e = m_encoders.at(pos);
-    if (!accepts(e, -1, filter))
+    if (!accepts(e, -1, e.signalName, filter))
         return nullptr;
     *mode = -1;
     *signal = e.signalName;
@@ -261,7 +271,7 @@ void CNodeListModel::setSort(ENodeColumn column, Qt::SortOrder order)
     m_sortOrder = order;
 }
 
-QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool keepChecks) const
+QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter) const
 {
     // A record inserted twice (two observers) is one row; one id at two addresses is two
     // rows, each with its own address, so a twin never hides the node it copies.
@@ -279,7 +289,7 @@ QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool
             continue;
         row.info = *node;
         row.gone = m_gone.contains(entry.id);
-        row.info.selected = keepChecks && !row.gone && node->selected;
+        row.info.selected = m_checked.contains(entry.id);
         listed.append(std::move(row));
         shown.insert(key);
     }
@@ -329,21 +339,32 @@ QVector<sListedNode> CNodeListModel::listedNodes(const sNodeFilter &filter, bool
     return listed;
 }
 
-void CNodeListModel::fillItemModel(const sNodeFilter &filter, bool keepChecks)
+void CNodeListModel::fillItemModel(const sNodeFilter &filter)
 {
     m_items.clear();
-    const QVector<sListedNode> listed = listedNodes(filter, keepChecks);
+    const QVector<sListedNode> listed = listedNodes(filter);
     QList<QStandardItem *> rows;
     rows.reserve(listed.size());
+    QSet<int64_t> stillChecked;
+    m_rowOf.clear();
+    m_rowOf.reserve(listed.size());
     for (const ListedRow &row : qAsConst(listed)) {
+        if (row.info.selected)
+            stillChecked.insert(row.info.id);
+        m_rowOf.insert(row.info.id, m_rowOf.size());
         auto *item = new QStandardItem;
         item->setEditable(false);
-        item->setData(QVariant::fromValue(row.info), NodeRole);
+        // The row's mark is read from the model (isSelected), never from a copy in the row.
+        sDeviceInfo info = row.info;
+        info.selected = false;
+        item->setData(QVariant::fromValue(info), NodeRole);
         const QString why = addressNote(row.info);
         if (!why.isEmpty())
             item->setToolTip(why);
         rows.append(item);
     }
+    // A hidden row cannot show its mark, so it keeps none.
+    m_checked = stillChecked;
     // One insertion for all rows: the attached view lays out once.
     if (!rows.isEmpty())
         m_items.appendColumn(rows);
@@ -397,19 +418,10 @@ void CNodeListModel::updateById(const sEncoderInfo &record, int64_t id)
 
 void CNodeListModel::setSelected(int64_t id, bool flag)
 {
-    if (flag && m_gone.contains(id))
-        return;
-    // Every record of the id: the rows of an id conflict share their check mark, and the
-    // selection carries each row's own address.
-    if (const auto it = m_decoderPos.constFind(id); it != m_decoderPos.constEnd()) {
-        for (const int pos : *it)
-            m_decoders[pos].selected = flag;
-        return;
-    }
-    if (const auto it = m_encoderPos.constFind(id); it != m_encoderPos.constEnd()) {
-        for (const int pos : *it)
-            m_encoders[pos].selected = flag;
-    }
+    if (!flag)
+        m_checked.remove(id);
+    else if (!m_gone.contains(id) && (m_decoderPos.contains(id) || m_encoderPos.contains(id)))
+        m_checked.insert(id);
 }
 
 QString CNodeListModel::addressNote(const sDeviceInfo &node)
@@ -433,10 +445,11 @@ bool CNodeListModel::hasAddress(const QByteArray &ip) const
 
 void CNodeListModel::selectAll(bool flag)
 {
-    for (sDecoderInfo &d : m_decoders)
-        d.selected = flag && !m_gone.contains(d.id);
-    for (sEncoderInfo &e : m_encoders)
-        e.selected = flag && !m_gone.contains(e.id);
+    m_checked.clear();
+    if (!flag)
+        return;
+    for (int row = 0; row < m_items.rowCount(); ++row)
+        setSelected(m_items.item(row)->data(NodeRole).value<sDeviceInfo>().id, true);
 }
 
 QStringList CNodeListModel::versions() const
@@ -453,6 +466,9 @@ QStringList CNodeListModel::versions() const
         addVersion(d.version);
     for (const sEncoderInfo &e : m_encoders)
         addVersion(e.version);
+    // By number, so V1.10 comes after V1.9 however the nodes answered.
+    std::stable_sort(list.begin(), list.end(),
+                     [](const QString &a, const QString &b) { return compareVersions(a, b) < 0; });
     return list;
 }
 

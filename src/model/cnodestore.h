@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QVector>
@@ -43,28 +42,6 @@ public:
         QVector<Record> out = m_nodes;
         std::stable_sort(out.begin(), out.end(), [](const Record &a, const Record &b) { return a.ipValue < b.ipValue; });
         return out;
-    }
-
-    void setSelected(int64_t id, bool flag)
-    {
-        QMutexLocker lock(&m_mutex);
-        for (Record &r : m_nodes) {
-            if (r.id == id)
-                r.selected = flag;
-        }
-    }
-
-    // Many check marks in one pass under the lock; the same as setSelected(id, flag) per entry.
-    void setSelected(const QHash<int64_t, bool> &flags)
-    {
-        if (flags.isEmpty())
-            return;
-        QMutexLocker lock(&m_mutex);
-        for (Record &r : m_nodes) {
-            const auto it = flags.constFind(r.id);
-            if (it != flags.constEnd())
-                r.selected = it.value();
-        }
     }
 
     // The record whose ip is the managerIP of the first record in IP order; the last one

@@ -1,5 +1,6 @@
 #include "ui/ccustomdialog.h"
 
+#include <QAbstractItemView>
 #include "ui/ctoolbutton.h"
 
 #include <QApplication>
@@ -197,6 +198,13 @@ void CCustomDialog::keyPressEvent(QKeyEvent *event)
 void CCustomDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Tab walks the fields in order, then Cancel, then OK: a list or table is one stop, not a
+    // trap that walks its cells, and the close cross (a mouse target) takes no focus.
+    for (QAbstractItemView *view : findChildren<QAbstractItemView *>())
+        view->setTabKeyNavigation(false);
+    m_closeButton->setFocusPolicy(Qt::NoFocus);
+    if (m_cancelButton->isVisible())
+        setTabOrder(m_cancelButton, m_okButton);
     QScreen *screen = QGuiApplication::screenAt(geometry().center());
     if (!screen) {
         const auto screens = QGuiApplication::screens();

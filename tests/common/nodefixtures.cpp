@@ -47,6 +47,16 @@ sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, co
     return e;
 }
 
+QVector<sHistoryNode> newestHistoryShown()
+{
+    QVector<sHistoryNode> nodes = CCommandHistory::instance()->entries().value(0).nodes;
+    for (sHistoryNode &node : nodes) {
+        node.outcome = CCommandHistory::shown(node.outcome);
+        node.name.clear();
+    }
+    return nodes;
+}
+
 void clearStores()
 {
     CDecoderList::instance().clearNodes();

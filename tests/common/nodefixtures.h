@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include "ccommandhistory.h"
 #include "model/sdeviceinfo.h"
 
 #include <QColor>
@@ -21,6 +22,10 @@ sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, co
 
 // Empties both stores.
 void clearStores();
+
+// The newest history entry's nodes as the history dialog reads them (outcomes in the current
+// language), without the names, which depend on what a table listed before.
+QVector<sHistoryNode> newestHistoryShown();
 
 
 // Decoder entries for the given addresses, ids from 1.

@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,7 +14,8 @@
 #include <QtTest>
 
 #include "cappconfig.h"
-#include "comm/protocol.h"
+#include "ccommandhistory.h"
+#include "dialog/chistorydialog.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
@@ -27,9 +30,7 @@
 #include "modaldriver.h"
 #include "nodefixtures.h"
 #include "ui/cipaddredit.h"
-#include "ui/cmessagedialog.h"
 #include "ui/gradienttextlabel.h"
-#include "ui/cprogreslistitem.h"
 
 using namespace fixtures;
 
@@ -92,12 +93,10 @@ private slots:
 private:
     // Picks an entry of the language submenu the way the operator does.
     void chooseLanguage(const QString &entry);
-    void useTranslation(const QString &qm);
     CMainShowWidget *page() const { return m_window->deviceManage()->mainShowWidget(); }
 
     QTemporaryDir m_configDir;
     QTranslator m_startup; // installed once, beneath the window's own
-    QTranslator m_extra;   // for widgets tested without a window
     MainWindow *m_window = nullptr;
 };
 
@@ -135,7 +134,6 @@ void TestEnglish::cleanup()
 {
     delete m_window;
     m_window = nullptr;
-    QApplication::removeTranslator(&m_extra);
     clearStores();
 }
 
@@ -165,13 +163,6 @@ void TestEnglish::chooseLanguage(const QString &entry)
     QCoreApplication::processEvents(); // lay the new widths out before anything is grabbed
 }
 
-void TestEnglish::useTranslation(const QString &qm)
-{
-    QApplication::removeTranslator(&m_extra);
-    QVERIFY(m_extra.load(qm));
-    QApplication::installTranslator(&m_extra);
-}
-
 void TestEnglish::moreMenuSwitchesEveryOpenText()
 {
     CMainTitleBar *bar = m_window->titleBar();
@@ -181,8 +172,24 @@ void TestEnglish::moreMenuSwitchesEveryOpenText()
             + QStringList{bar->titleLabel()->text(), header->selectAllBox()->text(), header->versionBox()->itemText(0)};
     };
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
+    page()->singleSelectOrCancel(12);
+    CCommandHistory::instance()->append(CCommandHistory::key("CDeviceManage", "设备重启"),
+                                        {{12, QStringLiteral("127.0.1.12"), CCommandHistory::sentText(), true}});
 
     chooseLanguage(QStringLiteral("英语(English)"));
+    // The switch keeps the marks, and says so in the new language.
+    QCOMPARE(page()->selectedNodeList().size(), 1);
+    QCOMPARE(page()->selectionCountLabel()->text(), QStringLiteral("Selected 1 / 5"));
+    // The history reads in the language of the moment, with the node's name.
+    {
+        CHistoryDialog history(CCommandHistory::instance()->entries(), m_window);
+        QCOMPARE(history.table()->item(0, CHistoryDialog::CommandColumn)->text(), QStringLiteral("Device restart"));
+        QCOMPARE(history.table()->item(0, CHistoryDialog::NameColumn)->text(), QStringLiteral("坐席-1"));
+        QCOMPARE(history.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("Sent"));
+    }
+    page()->searchBox()->setText(QStringLiteral("zzzz"));
+    QCOMPARE(page()->noMatchLabel()->text(), QStringLiteral("No matching node"));
+    page()->searchBox()->clear();
     QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("Quorvane"));
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("Scan node"));
@@ -199,6 +206,9 @@ void TestEnglish::moreMenuSwitchesEveryOpenText()
     QCOMPARE(bar->titleLabel()->text(), QStringLiteral("分布式配置软件"));
     QCOMPARE(bar->commandButtons().first()->text(), QStringLiteral("扫描节点"));
     QCOMPARE(header->typeBox()->itemText(0), QStringLiteral("所有类型"));
+    // Qt's own dialogs speak the program's language too.
+    QVERIFY(QCoreApplication::translate("QFileDialog", "&Open") != QStringLiteral("&Open"));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("取消"));
 }
 
 void TestEnglish::decoderDialogAfterTheSwitch()

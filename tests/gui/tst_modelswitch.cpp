@@ -300,7 +300,7 @@ private slots:
             auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
             QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
         }
-        QCOMPARE(question, QStringLiteral("是否重启设备？"));
+        QCOMPARE(question, QStringLiteral("是否重启设备？\n将发送到 1 个节点")); // says how many it reaches
         {
             auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
             QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));

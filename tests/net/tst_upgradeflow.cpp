@@ -225,9 +225,8 @@ private slots:
         });
         DeviceCommands::upgrade(false, path, selection({m_ips.at(0), m_ips.at(1)}), nullptr);
         // The history has each node as its row showed it.
-        const sHistoryEntry newest = CCommandHistory::instance()->entries().value(0);
-        QCOMPARE(newest.command, QStringLiteral("设备升级"));
-        QCOMPARE(newest.nodes, (QVector<sHistoryNode>{{1, m_ips.at(0), QStringLiteral("升级失败"), false},
+        QCOMPARE(CCommandHistory::shown(CCommandHistory::instance()->entries().value(0).command), QStringLiteral("设备升级"));
+        QCOMPARE(fixtures::newestHistoryShown(), (QVector<sHistoryNode>{{1, m_ips.at(0), QStringLiteral("升级失败"), false},
                                                       {2, m_ips.at(1), QStringLiteral("升级成功"), true}}));
         QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
     }

@@ -1,5 +1,7 @@
 // Drives the real main window against the demo's simulated LAN and saves one screenshot per
-// node-list feature: search, sort, a node gone after a restart, the more menu, the history.
+// node-list feature: search (and no match), sort, the selection count with the refresh
+// indicator, keyboard focus, the restart question with its reach, a node gone after a restart
+// with its tool tip, the more menu with its language tick, the history.
 // Run only by scripts/demo.sh, inside the private namespace.
 //
 //   quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP
@@ -7,6 +9,9 @@
 // beside it, to show that the check survives the refresh.
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -21,7 +26,9 @@
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/chistorydialog.h"
+#include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmainshowwidget.h"
+#include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/guiresources.h"
@@ -86,6 +93,10 @@ int main(int argc, char *argv[])
     page->searchBox()->setText(QStringLiteral("重复"));
     settle(200);
     ok &= save(window.grab(), out, QStringLiteral("search_") + lang);
+    // Nothing matches: the table says so.
+    page->searchBox()->setText(QStringLiteral("zzzz"));
+    settle(200);
+    ok &= save(window.grab(), out, QStringLiteral("no_match_") + lang);
     page->searchBox()->clear();
 
     // Sort: the version column, clicked twice (descending).
@@ -108,22 +119,73 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "no node at %s\n", restartIp.constData());
         return 1;
     }
+    // The count of checked rows, always shown; the refresh indicator with its last time.
+    window.onAutoRefresh(5);
+    settle(200);
+    ok &= save(window.grab(), out, QStringLiteral("selection_count_") + lang);
+
+    // The restart question says how many nodes it reaches.
+    {
+        CDeviceRestartDlg question(QCoreApplication::translate("CDeviceManage", "设备重启"), &window);
+        question.setText(QCoreApplication::translate("CDeviceManage", "是否重启设备？") + QLatin1Char('\n')
+                         + QCoreApplication::translate("CDeviceManage", "将发送到 %1 个节点").arg(2));
+        question.setFixedSize(480, 200);
+        question.show();
+        settle(300);
+        ok &= save(question.grab(), out, QStringLiteral("restart_question_") + lang);
+    }
+
     const bool rebooted = hub->job()->rebootNodes(restarted);
     CCommandHistory::instance()->append(
-        QCoreApplication::translate("CDeviceManage", "设备重启"),
-        CCommandHistory::outcomes(restarted,
-                                  QCoreApplication::translate("CDeviceManage", rebooted ? "重启成功" : "重启失败"),
+        CCommandHistory::key("CDeviceManage", "设备重启"),
+        CCommandHistory::outcomes(restarted, rebooted ? CCommandHistory::sentText() : CCommandHistory::failedText(),
                                   rebooted));
-    window.onAutoRefresh(5);
+    // The refresh scans on a worker: the window paints on meanwhile.
     window.autoRefresh()->tick();
+    settle(100);
+    ok &= save(window.grab(), out, QStringLiteral("refresh_running_") + lang);
+    while (window.autoRefresh()->isRunning())
+        settle(50);
     settle(200);
     ok &= save(window.grab(), out, QStringLiteral("refresh_gone_") + lang);
+    // The greyed row explains itself.
+    CNodeTableView *table = page->tableView();
+    const QList<sDeviceInfo> after = page->rows();
+    for (int row = 0; row < after.size(); ++row) {
+        if (after.at(row).ip != restartIp)
+            continue;
+        const QModelIndex index = page->nodeListModel()->itemModel()->index(row, 0);
+        const QRect r = table->visualRect(index);
+        QToolTip::showText(table->viewport()->mapToGlobal(r.center()), index.data(Qt::ToolTipRole).toString(),
+                           table->viewport());
+        settle(400);
+        ok &= save(QGuiApplication::primaryScreen()->grabWindow(0), out, QStringLiteral("gone_tooltip_") + lang);
+        QToolTip::hideText();
+    }
     window.onAutoRefresh(0);
+
+    // Keyboard: the table has the focus, its current row is highlighted; Space checked it.
+    window.activateWindow();
+    settle(100);
+    table->setFocus();
+    table->setCurrentIndex(page->nodeListModel()->itemModel()->index(2, 0));
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(table, &space);
+    settle(200);
+    ok &= save(window.grab(), out, QStringLiteral("keyboard_focus_") + lang);
 
     // The more menu with the new entries.
     QTimer::singleShot(400, &app, [&] {
+        // The language submenu open: its tick on the current language, the arrows visible.
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            menu->setActiveAction(menu->actions().value(0));
+            QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+            QApplication::sendEvent(menu, &right);
+        }
+    });
+    QTimer::singleShot(900, &app, [&] {
         ok &= save(QGuiApplication::primaryScreen()->grabWindow(0), out, QStringLiteral("more_menu_") + lang);
-        if (QWidget *menu = QApplication::activePopupWidget())
+        while (QWidget *menu = QApplication::activePopupWidget())
             menu->close();
     });
     window.titleBar()->onMoreButton();

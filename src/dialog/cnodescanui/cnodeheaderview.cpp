@@ -1,6 +1,7 @@
 #include "dialog/cnodescanui/cnodeheaderview.h"
 
 #include <QComboBox>
+#include <QCursor>
 #include <QEvent>
 #include <QLabel>
 #include <QListView>
@@ -21,6 +22,22 @@ constexpr int TitleWidth = 150;
 constexpr int BoxWidth = 100;
 constexpr int CheckSize = 16;
 constexpr int SortButtonWidth = 18;
+
+// A filter box whose hover look ends with its popup when the mouse is no longer over it
+// (the popup took the mouse, so the box never saw it leave).
+class CFilterBox final : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+    void hidePopup() override
+    {
+        QComboBox::hidePopup();
+        if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
+            setAttribute(Qt::WA_UnderMouse, false);
+            update();
+        }
+    }
+};
 
 QFont headerFont(const QFont &base)
 {
@@ -89,8 +106,9 @@ QLabel *CNodeHeaderView::makeTitle()
 
 QComboBox *CNodeHeaderView::makeBox()
 {
-    auto *box = new QComboBox(this);
+    auto *box = new CFilterBox(this);
     box->setObjectName(QStringLiteral("tableBox"));
+    box->setFocusPolicy(Qt::StrongFocus);
     box->setFixedSize(BoxWidth, ElementHeight);
     // The size hint follows the items, so an English "All versions" can be given room.
     box->setSizeAdjustPolicy(QComboBox::AdjustToContents);

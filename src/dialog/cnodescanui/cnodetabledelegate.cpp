@@ -79,7 +79,8 @@ void CNodeTableDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->drawLine(r.bottomLeft(), r.bottomRight());
 
     const QRect check(r.left() + LeftMargin, r.top() + (r.height() - CheckSize) / 2, CheckSize, CheckSize);
-    QSvgRenderer *mark = info.selected ? m_checked : m_normal;
+    // The model keeps the marks; the row's own copy is never consulted.
+    QSvgRenderer *mark = m_model && m_model->isSelected(info.id) ? m_checked : m_normal;
     if (mark->isValid() && !gone) {
         painter->setRenderHint(QPainter::Antialiasing, true);
         mark->render(painter, check);

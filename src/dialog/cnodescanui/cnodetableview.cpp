@@ -1,6 +1,7 @@
 #include "dialog/cnodescanui/cnodetableview.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
 
@@ -15,10 +16,13 @@ CNodeTableView::CNodeTableView(QWidget *parent)
     setItemDelegate(m_delegate);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Every row is 44 pixels: one size hint lays out a thousand rows.
+    setUniformItemSizes(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFrameShape(QFrame::NoFrame);
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     installEventFilter(this);
     verticalScrollBar()->installEventFilter(this);
 }
@@ -66,4 +70,36 @@ void CNodeTableView::handleClick(const QModelIndex &index, const QPoint &pos, bo
             emit sigDoubleClickItem(static_cast<ENodeType>(info.nodeType), info.id);
     }
     viewport()->update();
+}
+
+void CNodeTableView::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex current = currentIndex().isValid() || !model() ? currentIndex() : model()->index(0, 0);
+    if (event->matches(QKeySequence::SelectAll)) {
+        emit sigCheckAll();
+        event->accept();
+        return;
+    }
+    if (current.isValid() && event->modifiers() == Qt::NoModifier
+        && (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        const sDeviceInfo info = current.data(CNodeListModel::NodeRole).value<sDeviceInfo>();
+        setCurrentIndex(current);
+        if (event->key() == Qt::Key_Space)
+            emit sigItemCheck(info.id);
+        else
+            emit sigDoubleClickItem(static_cast<ENodeType>(info.nodeType), info.id);
+        viewport()->update();
+        event->accept();
+        return;
+    }
+    QListView::keyPressEvent(event);
+}
+
+void CNodeTableView::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QListView::currentChanged(current, previous);
+    if (current.isValid()) {
+        m_delegate->setHighlightedId(current.data(CNodeListModel::NodeRole).value<sDeviceInfo>().id);
+        viewport()->update();
+    }
 }
