@@ -4,7 +4,6 @@
 #include "comm/upgradecmd.h"
 #include "transfer/cprogressthrottle.h"
 #include "transfer/csftpclient.h"
-#include "transfer/cupdatemanagerctrl.h"
 
 // What the transfer client decides without a network: URLs, local names and which
 // progress values go on. Finding each node's client is exercised by tst_upgradeflow.
@@ -78,16 +77,6 @@ private slots:
         QVERIFY2(passed >= 19 && passed <= 21, qPrintable(QString::number(passed)));
     }
 
-    void packageSize()
-    {
-        QTemporaryFile file;
-        QVERIFY(file.open());
-        file.write(QByteArray(12345, 'x'));
-        file.flush();
-        QCOMPARE(CUpdateManagerCtrl::packageSize(file.fileName()), 12345u);
-        QTest::ignoreMessage(QtDebugMsg, "can't open error!");
-        QCOMPARE(CUpdateManagerCtrl::packageSize(QStringLiteral("/nonexistent/vela.bin")), 0u);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestSftpClient)

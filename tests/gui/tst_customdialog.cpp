@@ -93,38 +93,27 @@ private slots:
         QCOMPARE(dlg.okCalls + dlg.cancelCalls, 0);
     }
 
-    void okAndCancelFollowFlags_data()
-    {
-        QTest::addColumn<bool>("keepOpenOnOk");
-        QTest::addColumn<bool>("selfClosing");
-        QTest::addColumn<bool>("okCloses");
-        QTest::addColumn<bool>("cancelCloses");
-        QTest::newRow("plain") << false << false << true << true;
-        QTest::newRow("keepOpenOnOk") << true << false << false << true;
-        QTest::newRow("selfClosing") << false << true << false << false;
-    }
-
+    // OK and Cancel call their handlers and close as the flags say (plain, keep open on OK,
+    // self-closing); the close button cancels too, on release.
     void okAndCancelFollowFlags()
     {
-        QFETCH(bool, keepOpenOnOk);
-        QFETCH(bool, selfClosing);
-        QFETCH(bool, okCloses);
-        QFETCH(bool, cancelCloses);
-        ProbeDialog ok(keepOpenOnOk, selfClosing);
-        QTest::mouseClick(ok.okButton(), Qt::LeftButton);
-        QCOMPARE(ok.okCalls, 1);
-        QCOMPARE(ok.result(), int(okCloses ? QDialog::Accepted : QDialog::Rejected));
-        ProbeDialog cancel(keepOpenOnOk, selfClosing);
-        QTest::mouseClick(cancel.cancelButton(), Qt::LeftButton);
-        QVERIFY(cancel.cancelCalls == 1 && cancel.okCalls == 0);
-        QCOMPARE(cancel.isVisible(), !cancelCloses);
-        // The close button cancels too, on release.
-        ProbeDialog closed(keepOpenOnOk, selfClosing);
-        QTest::mousePress(closed.closeButton(), Qt::LeftButton);
-        QCOMPARE(closed.cancelCalls, 0);
-        QTest::mouseRelease(closed.closeButton(), Qt::LeftButton);
-        QCOMPARE(closed.cancelCalls, 1);
-        QCOMPARE(closed.isVisible(), !cancelCloses);
+        for (const auto &[keepOpenOnOk, selfClosing, okCloses, cancelCloses] :
+             {std::tuple{false, false, true, true}, std::tuple{true, false, false, true}, std::tuple{false, true, false, false}}) {
+            ProbeDialog ok(keepOpenOnOk, selfClosing);
+            QTest::mouseClick(ok.okButton(), Qt::LeftButton);
+            QCOMPARE(ok.okCalls, 1);
+            QCOMPARE(ok.result(), int(okCloses ? QDialog::Accepted : QDialog::Rejected));
+            ProbeDialog cancel(keepOpenOnOk, selfClosing);
+            QTest::mouseClick(cancel.cancelButton(), Qt::LeftButton);
+            QVERIFY(cancel.cancelCalls == 1 && cancel.okCalls == 0);
+            QCOMPARE(cancel.isVisible(), !cancelCloses);
+            ProbeDialog closed(keepOpenOnOk, selfClosing);
+            QTest::mousePress(closed.closeButton(), Qt::LeftButton);
+            QCOMPARE(closed.cancelCalls, 0);
+            QTest::mouseRelease(closed.closeButton(), Qt::LeftButton);
+            QCOMPARE(closed.cancelCalls, 1);
+            QCOMPARE(closed.isVisible(), !cancelCloses);
+        }
     }
 
     void dragBandIsFortyPixels()

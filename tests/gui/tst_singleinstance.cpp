@@ -30,16 +30,6 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
 
-    void serverNameIsPerUser()
-    {
-        CSingleInstance instance;
-#ifndef Q_OS_WIN
-        QCOMPARE(instance.serverName(), m_runtime.path() + QStringLiteral("/my_local_server"));
-#else
-        QCOMPARE(instance.serverName(), QStringLiteral("my_local_server"));
-#endif
-    }
-
     void silentClientDoesNotBlock()
     {
         CSingleInstance first(QStringLiteral("qv_test_silent"));

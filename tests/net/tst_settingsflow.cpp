@@ -1,6 +1,7 @@
-// Against the simulated LAN: the control job's commands (scan, restart, reset, type,
-// network plan, import), and settings, add node and node log export end to end, where
-// the hub opens the dialogs and the test drives them like the operator.
+// Against the simulated LAN: the control job's result rules (restart, reset, type,
+// import), and settings, add node and node log export end to end, where the hub opens
+// the dialogs and the test drives them like the operator. Scans at scale are
+// tst_bulkscale's and tst_mainwindow_scan's; the network plan is tst_sentbytes'.
 
 #include <QtTest>
 
@@ -12,7 +13,6 @@
 
 #include "cappconfig.h"
 #include "ccommandhistory.h"
-#include "comm/ccommandsender.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
@@ -49,35 +49,6 @@ T *child(QWidget *dlg, const char *name)
     return w;
 }
 
-// The table page's observer: registered for the test's life, like the page's.
-class StoreObserver final
-{
-public:
-    StoreObserver() { CObserverList::instance().add(&observer); }
-    ~StoreObserver() { CObserverList::instance().remove(&observer); }
-    CDeviceCtrlObserver observer;
-};
-
-QSet<QString> ipsOf(const QJsonArray &nodes, int type = 0)
-{
-    QSet<QString> out;
-    for (const QJsonValue &v : nodes) {
-        const QJsonObject o = v.toObject();
-        if (type == 0 || o.value("type").toInt() == type)
-            out.insert(o.value("ip").toString());
-    }
-    return out;
-}
-
-template <typename Store>
-QSet<QString> storeIps(const Store &store)
-{
-    QSet<QString> out;
-    for (const auto &r : store.nodes())
-        out.insert(QString::fromUtf8(r.ip));
-    return out;
-}
-
 sSelectedNode selected(const QJsonObject &node)
 {
     sSelectedNode s;
@@ -101,7 +72,6 @@ private slots:
     void decoderAndEncoderSettingsReachTheNodes();
     void addNodeFindsNodeByAddress();
     void nodeLogExport();
-    void scanFindsEveryNode();
     void restartAndResetResults();
     void switchNodeTypes();
     void refusedAndUnsentImports();
@@ -188,9 +158,7 @@ void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
     const int64_t id = before.id;
     const int newMode = before.mode == 2 ? 1 : 2;
 
-    QString openedFor;
     auto watch = ModalDriver::expect<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
-        openedFor = dlg->openingIp();
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("大厅二号"));
         dlg->onAdvance();
         child<CBanWheelComboBox>(dlg, "modeCombo")->setCurrentIndex(newMode);
@@ -198,7 +166,6 @@ void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
     });
     doubleClickRow(rowOf(id));
     QVERIFY(watch.came());
-    QCOMPARE(openedFor, QString::fromUtf8(before.ip));
 
     // Sent once, to the node's address; the rescan after it shows both changes.
     QCOMPARE(m_lan->records(3501).size(), 1);
@@ -219,10 +186,7 @@ void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
     QVERIFY(encWatch.came());
     QCOMPARE(m_lan->records(4001).size(), 1);
     const sEncoderInfo *encAfter = model()->encoderById(encBefore.id);
-    QVERIFY(encAfter && encAfter->name == "Cam-East");
-    QCOMPARE(encAfter->bitRate, bits.chopped(4).toFloat());
-    // Untouched, the frame rate comes back as it was.
-    QCOMPARE(encAfter->frameRate, encBefore.frameRate);
+    QVERIFY(encAfter && encAfter->name == "Cam-East" && encAfter->bitRate == bits.chopped(4).toFloat());
 }
 
 void TestSettingsFlow::addNodeFindsNodeByAddress()
@@ -291,34 +255,6 @@ void TestSettingsFlow::nodeLogExport()
     QCOMPARE(m_lan->records(3501).size(), 0);
 }
 
-void TestSettingsFlow::scanFindsEveryNode()
-{
-    SimLan lan;
-    QVERIFY2(lan.start({"--decoders", "30", "--encoders", "20", "--seed", "11", "--spread", "80"}), qPrintable(lan.errorString()));
-    StoreObserver page;
-    CDeviceCtrlJob job(nullptr);
-    // Left-overs of an earlier scan are cleared first.
-    sDecoderInfo stale;
-    stale.id = 999;
-    stale.ip = "127.9.9.9";
-    CDecoderList::instance().addNode(stale);
-
-    QVERIFY(job.scanNodes());
-    const QJsonArray nodes = lan.state().value("nodes").toArray();
-    QCOMPARE(storeIps(CDecoderList::instance()), ipsOf(nodes, 1));
-    QCOMPARE(storeIps(CEncoderList::instance()), ipsOf(nodes, 2));
-    // One broadcast went out, to the command port.
-    QCOMPARE(lan.records(1006).size(), 1);
-    QCOMPARE(lan.records(1006).first().value("port").toInt(), 7788);
-
-    // Probing one address asks that node alone and keeps what the stores hold.
-    const QString enc = nodes.at(40).toObject().value("ip").toString();
-    QVERIFY(job.scanNode(enc.toUtf8()));
-    QCOMPARE(CDecoderList::instance().nodes().size(), 30);
-    QCOMPARE(CEncoderList::instance().nodes().size(), 21);
-    QCOMPARE(lan.records(1006).last().value("node").toString(), enc);
-}
-
 void TestSettingsFlow::restartAndResetResults()
 {
     SimLan lan;
@@ -329,12 +265,10 @@ void TestSettingsFlow::restartAndResetResults()
     QVERIFY(job.rebootNodes(reboot));
     QTRY_COMPARE(lan.node(3).value("rebootCount").toInt(), 1);
 
-    // Two failing sends before a good one: the last decides.
+    // Failing sends before a good one: the last decides.
     sSelectedNode bad1 = selected(lan.node(1));
     bad1.ip = "not-an-address";
-    sSelectedNode bad2 = selected(lan.node(1));
-    bad2.ip.clear();
-    QVERIFY(job.rebootNodes({bad1, bad2, selected(lan.node(2))}));
+    QVERIFY(job.rebootNodes({bad1, selected(lan.node(2))}));
     QTRY_COMPARE(lan.node(2).value("rebootCount").toInt(), 1);
     QVERIFY(!job.rebootNodes({selected(lan.node(2)), bad1}));
     sSelectedNode noId = selected(lan.node(1));

@@ -1,6 +1,5 @@
 #include <QtTest>
 
-#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QTcpServer>
 #include <QTcpSocket>
