@@ -70,14 +70,6 @@ T *child(QWidget *dlg, const char *name)
     return w;
 }
 
-QStringList items(QComboBox *combo)
-{
-    QStringList list;
-    for (int i = 0; i < combo->count(); ++i)
-        list << combo->itemText(i);
-    return list;
-}
-
 // Chinese arrives through the input method, one committed character at a time.
 void commitText(QWidget *w, const QString &text)
 {
@@ -248,7 +240,7 @@ private slots:
         auto *level = child<CBanWheelComboBox>(&dlg, "levelCombo");
         QCOMPARE(level->currentText(), QStringLiteral("High"));
         child<CBanWheelComboBox>(&dlg, "videoCombo")->setCurrentText(QStringLiteral("H265"));
-        QCOMPARE(items(level), QStringList({"Main", "Main10"}));
+        QVERIFY(level->count() == 2 && level->itemText(0) == "Main" && level->itemText(1) == "Main10");
         auto *gain = child<CLineEdit>(&dlg, "gainEdit");
         for (const auto &[typed, held] : {std::pair{"150", "100"}, std::pair{"-5", "0"}}) {
             gain->clear();
