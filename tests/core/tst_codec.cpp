@@ -104,18 +104,6 @@ private slots:
         QVERIFY(!Protocol::sendSucceeded(0x1001) && !Protocol::sendSucceeded(0) && !Protocol::sendSucceeded(-1));
     }
 
-    void frameCheckOnReceipt()
-    {
-        const QByteArray good = Frame::build(11006, "abc");
-        uint16_t cmd = 0;
-        QVERIFY(Frame::check(good.constData(), size_t(good.size()), cmd));
-        QCOMPARE(cmd, uint16_t(11006));
-        QVERIFY(!Frame::check(good.constData(), 7, cmd));                     // short
-        QVERIFY(!Frame::check(good.constData(), size_t(good.size() - 1), cmd)); // length larger than received
-        const QByteArray longer = good + "x";
-        QVERIFY(!Frame::check(longer.constData(), size_t(longer.size()), cmd));
-    }
-
     // Command codes and payloads of the requests without a record behind them.
     void simplePackers()
     {

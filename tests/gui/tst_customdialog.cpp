@@ -1,5 +1,6 @@
-// The frameless windows: the dialog base, the about dialog, the main title bar, and
-// the resources their style sheet and code name.
+// The frameless windows: the dialog base (the about dialog drags with the same code),
+// the failed-node text of the message box, the main title bar, and the resources their
+// style sheet and code name.
 #include "cappconfig.h"
 #include "dialog/cmaintitlebar.h"
 #include "modaldriver.h"

@@ -1,6 +1,6 @@
 // The hub's command dialogs up to the point where something would be sent: decoder mode
-// switch, proxy log level, the to-switch list of a type switch, and the questions of the
-// bulk commands.
+// switch, the to-switch list of a type switch, and the questions of the bulk commands.
+// The proxy log level dialog is driven on a LAN by tst_bulkcommands.
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>

@@ -280,7 +280,9 @@ private slots:
         QVERIFY(observer.count() < 60);
     }
 
-    // Bad datagrams are dropped one by one; the window goes on and the good answer gets through.
+    // Bad datagrams (shorter than a header, length field smaller or larger than the
+    // datagram, not JSON) are dropped one by one; the window goes on and the good answer
+    // gets through. The parser's own refusals are tst_codec's.
     void malformedAnswersAreDropped()
     {
         RecordingObserver observer;
