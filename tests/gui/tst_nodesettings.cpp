@@ -311,7 +311,6 @@ private slots:
         };
         // Typed or pasted values are held to their range: the first field 1..223, others 0..255.
         QCOMPARE(paste(1, "300"), QStringLiteral("255"));
-        QCOMPARE(type(3, "300"), QStringLiteral("255"));
         QCOMPARE(type(0, "230"), QStringLiteral("223"));
         QCOMPARE(paste(0, "0"), QStringLiteral("1"));
         ip.f(2)->clear();
@@ -327,8 +326,6 @@ private slots:
         ip.edit.setMaskMode(true);
         ip.f(0)->clear();
         QCOMPARE(type(0, "0"), QStringLiteral("0"));
-        ip.f(0)->clear();
-        QCOMPARE(type(0, "230"), QStringLiteral("230"));
         ip.f(0)->clear();
         QCOMPARE(type(0, "299"), QStringLiteral("29"));
         QCOMPARE(paste(0, "299"), QStringLiteral("255"));

@@ -279,7 +279,7 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("de127.0.1.23.json"))));
     }
 
-    // Missing, broken and wrong-type files end in import failed (an empty list has no
+    // Broken and wrong-type files end in import failed (an empty list has no
     // rows); a node answer reaches only the row of its address.
     void importFilesAndAnswers()
     {
@@ -290,8 +290,7 @@ private slots:
         QVERIFY(fixtures::writeFile(wrongType, R"({"devData":{"id":9,"ip":"127.0.1.41","model":18,"type":3},
             "version":{"main":1},"data":"x"})"));
         CDeviceCtrlJob job(nullptr);
-        CDataImportWidget missing(&job), broken(&job), typed(&job), none(&job), answered(&job);
-        missing.startImport({dir.filePath("nothere.json")});
+        CDataImportWidget broken(&job), typed(&job), none(&job), answered(&job);
         broken.startImport({garbage});
         typed.startImport({wrongType, garbage});
         none.startImport({});
@@ -305,9 +304,9 @@ private slots:
         answered.importDataOver(&other);
         answered.importDataOver(&mismatch);
         typed.show();
-        for (CDataImportWidget *dlg : {&missing, &broken, &typed, &answered})
+        for (CDataImportWidget *dlg : {&broken, &typed, &answered})
             QVERIFY(waitRows(dlg->rowList()));
-        for (CDataImportWidget *dlg : {&missing, &broken, &typed})
+        for (CDataImportWidget *dlg : {&broken, &typed})
             QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
         QVERIFY(typed.row(0)->retryButton()->isVisibleTo(typed.row(0)));
         QCOMPARE(answered.row(0)->resultLabel()->text(), QStringLiteral("类型不匹配"));
