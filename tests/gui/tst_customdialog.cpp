@@ -1,11 +1,9 @@
 // The frameless windows: the dialog base (the about dialog drags with the same code),
-// the failed-node text of the message box, the main title bar, and the resources their
-// style sheet and code name.
+// the main title bar, and the resources their style sheet and code name.
 #include "cappconfig.h"
 #include "dialog/cmaintitlebar.h"
 #include "modaldriver.h"
 #include "ui/ccustomdialog.h"
-#include "ui/cmessagedialog.h"
 #include "ui/ctoolbutton.h"
 
 #include <QDirIterator>
@@ -139,19 +137,6 @@ private slots:
         QCOMPARE(dlg.pos(), start + QPoint(-50, 30));
         sendMouse(&dlg, QEvent::MouseButtonRelease, QPoint(200, 39), Qt::LeftButton, Qt::NoButton);
         QVERIFY(!dlg.isDragging());
-    }
-
-    // Failed nodes: a line break after every third address.
-    void failedText()
-    {
-        QList<sDeviceInfo> failed;
-        for (const char *ip : {"192.168.1.11", "192.168.1.12", "192.168.1.13", "192.168.1.14"}) {
-            failed.append(sDeviceInfo());
-            failed.last().ip = ip;
-        }
-        QCOMPARE(CMessageDialog::failedText(failed),
-                 QStringLiteral("<font color ='red'>4 ( 192.168.1.11 192.168.1.12 192.168.1.13 "
-                                "<br/>&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;192.168.1.14  )</font>"));
     }
 
     void titleBarCommands()

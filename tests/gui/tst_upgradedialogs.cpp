@@ -232,15 +232,6 @@ private slots:
         QCOMPARE(done.result(), int(QDialog::Accepted));
     }
 
-    void exportFileNamesOnlyForDottedAddresses()
-    {
-        QCOMPARE(CExportWorker::fileNameFor("192.168.100.21", 1), QStringLiteral("de192.168.100.21.json"));
-        QCOMPARE(CExportWorker::fileNameFor("192.168.100.22", 2), QStringLiteral("en192.168.100.22.json"));
-        QCOMPARE(CExportWorker::fileNameFor("10.0.0.1", 3), QStringLiteral("10.0.0.1.json"));
-        for (const char *bad : {"1.2.3.4/../../etc", "1.2.3.4\n", "256.1.1.1"})
-            QVERIFY2(CExportWorker::fileNameFor(bad, 1).isEmpty(), bad);
-    }
-
     // Answers of selected nodes are written whenever they come (a second replaces the
     // file); an address that would leave the folder or a folder that cannot be written
     // fails the row; once stopping, answers are ignored.
