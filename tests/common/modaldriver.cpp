@@ -5,6 +5,7 @@
 #include "ui/cmessagedialog.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QLabel>
@@ -46,21 +47,15 @@ QList<QPointer<QWidget>> &claimed()
 
 bool listed(const QList<QPointer<QWidget>> &list, QWidget *w)
 {
-    for (const auto &p : list) {
-        if (p == w)
-            return true;
-    }
-    return false;
+    return std::any_of(list.begin(), list.end(), [w](const QPointer<QWidget> &p) { return p == w; });
 }
 
 QList<QPointer<QWidget>> openModals()
 {
     QList<QPointer<QWidget>> list;
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget *w : tops) {
+    for (QWidget *w : QApplication::topLevelWidgets())
         if (w->isVisible() && w->isModal())
             list.append(w);
-    }
     return list;
 }
 
@@ -114,26 +109,18 @@ void poll(const std::shared_ptr<Expect::State> &s)
         msg += QStringLiteral(" (%1 opened instead)").arg(QLatin1String(w->metaObject()->className()));
     QTest::qFail(qPrintable(msg), __FILE__, __LINE__);
     // Let the code under test go on: close whatever opened since the wait began.
-    const auto now = openModals();
-    for (const auto &p : now) {
+    for (const auto &p : openModals())
         if (p && !listed(s->openBefore, p))
             closeDialog(p);
-    }
 }
 
 } // namespace
 
 Expect::Expect(const QMetaObject &type, std::function<void(QWidget *)> action, int timeoutMs, bool required,
                bool optional)
-    : m_state(std::make_shared<State>())
+    : m_state(std::make_shared<State>(State{&type, std::move(action), required, optional, false, false, timeoutMs,
+                                            QDeadlineTimer(timeoutMs), openModals(), nullptr}))
 {
-    m_state->optional = optional;
-    m_state->type = &type;
-    m_state->action = std::move(action);
-    m_state->required = required;
-    m_state->timeoutMs = timeoutMs;
-    m_state->deadline = QDeadlineTimer(timeoutMs);
-    m_state->openBefore = openModals();
     auto *timer = new QTimer(qApp);
     m_state->timer = timer;
     std::weak_ptr<State> weak = m_state;

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -47,17 +48,11 @@ SimLan::~SimLan()
 
 QString SimLan::nodesimPath()
 {
-    const QByteArray env = qgetenv("QV_NODESIM_PATH");
-    if (!env.isEmpty())
-        return QString::fromLocal8Bit(env);
     return QStringLiteral(QV_NODESIM_PATH);
 }
 
 QString SimLan::sourceDir()
 {
-    const QByteArray env = qgetenv("QV_SOURCE_DIR");
-    if (!env.isEmpty())
-        return QString::fromLocal8Bit(env);
     return QStringLiteral(QV_SOURCE_DIR);
 }
 
@@ -158,12 +153,8 @@ void SimLan::stopSftp()
 
 QString SimLan::simulatorLog() const
 {
-    if (!m_dir)
-        return QString();
-    QFile f(m_dir->filePath(QStringLiteral("nodesim.log")));
-    if (!f.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromUtf8(f.readAll());
+    QFile f(m_dir ? m_dir->filePath(QStringLiteral("nodesim.log")) : QString());
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
 QList<QJsonObject> SimLan::records() const
@@ -186,11 +177,9 @@ QList<QJsonObject> SimLan::records() const
 
 QList<QJsonObject> SimLan::records(int cmd) const
 {
-    QList<QJsonObject> out;
-    const QList<QJsonObject> all = records();
-    for (const QJsonObject &r : all)
-        if (r.value(QStringLiteral("cmd")).toInt(-1) == cmd)
-            out << r;
+    QList<QJsonObject> out = records();
+    out.erase(std::remove_if(out.begin(), out.end(), [cmd](const QJsonObject &r) { return r.value(QStringLiteral("cmd")).toInt(-1) != cmd; }),
+              out.end());
     return out;
 }
 

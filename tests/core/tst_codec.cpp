@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 
 #include "comm/cobserverlist.h"
 #include "comm/cprotocolpacker.h"
@@ -103,41 +104,10 @@ private slots:
         QVERIFY(!Protocol::sendSucceeded(0x1001) && !Protocol::sendSucceeded(0) && !Protocol::sendSucceeded(-1));
     }
 
-    void frameCheckOnReceipt()
-    {
-        const QByteArray good = Frame::build(11006, "abc");
-        uint16_t cmd = 0;
-        QVERIFY(Frame::check(good.constData(), size_t(good.size()), cmd));
-        QCOMPARE(cmd, uint16_t(11006));
-        QVERIFY(!Frame::check(good.constData(), 7, cmd));                     // short
-        QVERIFY(!Frame::check(good.constData(), size_t(good.size() - 1), cmd)); // length larger than received
-        const QByteArray longer = good + "x";
-        QVERIFY(!Frame::check(longer.constData(), size_t(longer.size()), cmd));
-    }
-
     // Command codes and payloads of the requests without a record behind them.
     void simplePackers()
     {
         CProtocolPacker p;
-        QByteArray f;
-        const auto is = [&f](int code, const char *payload) {
-            return Frame::cmdTypeOf(f.constData()) == code && Frame::lengthOf(f.constData()) == uint32_t(f.size())
-                && payloadOf(f) == json(payload);
-        };
-        p.packNetwork("10.0.0.7", "255.255.0.0", "10.0.0.1", f);
-        QVERIFY2(is(1007, R"({"ip":"10.0.0.7","mask":"255.255.0.0","getway":"10.0.0.1"})"), f.mid(8).constData());
-        p.packTimeBase(1700000000123, f);
-        QVERIFY2(is(1008, R"({"ptsBase":1700000000123})"), f.mid(8).constData());
-        p.packReboot(1099511627777, f);
-        QVERIFY2(is(1011, R"({"deviceID":1099511627777})"), f.mid(8).constData());
-        p.packFactoryReset(42, f);
-        QVERIFY2(is(1012, R"({"deviceID":42})"), f.mid(8).constData());
-        p.packNodeType(2, f);
-        QVERIFY2(is(1013, R"({"deviceType":2})"), f.mid(8).constData());
-        p.packDecoderExport(f);
-        QVERIFY2(is(3533, "{}") && f.mid(8) == "{\n}\n", f.constData());
-        p.packEncoderExport(f);
-        QVERIFY2(is(4017, "{}") && f.mid(8) == "{\n}\n", f.constData());
         sDeviceData d;
         d.id = 8589934593;
         d.ip = "10.0.0.8";
@@ -149,10 +119,24 @@ private slots:
         d.data = "{'opaque': [1, 2]}";
         const char *entry = R"({"devData":{"id":8589934593,"ip":"10.0.0.8","model":9,"type":2},
             "version":{"main":3,"major":4,"minor":5},"data":"{'opaque': [1, 2]}"})";
-        p.packDecoderImport(d, f);
-        QVERIFY2(is(3532, entry), f.mid(8).constData());
-        p.packEncoderImport(d, f);
-        QVERIFY2(is(4016, entry), f.mid(8).constData());
+        const std::tuple<std::function<void(QByteArray &)>, int, const char *> rows[] = {
+            {[&](QByteArray &f) { p.packNetwork("10.0.0.7", "255.255.0.0", "10.0.0.1", f); }, 1007,
+             R"({"ip":"10.0.0.7","mask":"255.255.0.0","getway":"10.0.0.1"})"},
+            {[&](QByteArray &f) { p.packTimeBase(1700000000123, f); }, 1008, R"({"ptsBase":1700000000123})"},
+            {[&](QByteArray &f) { p.packReboot(1099511627777, f); }, 1011, R"({"deviceID":1099511627777})"},
+            {[&](QByteArray &f) { p.packFactoryReset(42, f); }, 1012, R"({"deviceID":42})"},
+            {[&](QByteArray &f) { p.packNodeType(2, f); }, 1013, R"({"deviceType":2})"},
+            {[&](QByteArray &f) { p.packDecoderExport(f); }, 3533, "{}"},
+            {[&](QByteArray &f) { p.packEncoderExport(f); }, 4017, "{}"},
+            {[&](QByteArray &f) { p.packDecoderImport(d, f); }, 3532, entry},
+            {[&](QByteArray &f) { p.packEncoderImport(d, f); }, 4016, entry}};
+        for (const auto &[pack, code, payload] : rows) {
+            QByteArray f;
+            pack(f);
+            QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(code));
+            QCOMPARE(Frame::lengthOf(f.constData()), uint32_t(f.size()));
+            QCOMPARE(payloadOf(f), json(payload));
+        }
     }
 
     void decoderAnswer()
@@ -161,13 +145,11 @@ private slots:
             "mask":"255.255.255.0","getway":"10.0.0.1","macAddr":"M1","name":"解码器一","model":7,
             "mainVer":1,"majorVer":2,"minorVer":3,"managerIP":"10.0.0.2","w":1920,"h":1080,
             "frameRate":59.5,"audioOutput":1,"mode":2,"version":"V1.2.3","logLevel":5}}})");
-        QCOMPARE(m_rec.calls.size(), 1);
-        QVERIFY(m_rec.calls[0].cmdType == 11006 && m_rec.calls[0].result == 3 && m_rec.calls[0].nodeType == 1);
+        QVERIFY(m_rec.calls.size() == 1 && m_rec.calls[0].result == 3 && m_rec.calls[0].nodeType == 1);
         // Every field, through the settings command that carries all but the version (distinct
         // values: a field read or written into another's place shows).
         QByteArray f;
         CProtocolPacker().packDecoderSettings(m_rec.decoder, f);
-        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(3501));
         QCOMPARE(payloadOf(f), json(R"({"id":1099511627777,"ip":"10.0.0.5",
             "mask":"255.255.255.0","getway":"10.0.0.1","macAddr":"M1","name":"解码器一","model":7,
             "mainVer":1,"majorVer":2,"minorVer":3,"managerIP":"10.0.0.2","w":1920,"h":1080,
@@ -180,13 +162,9 @@ private slots:
         // No "logLevel": the default 2 stays; no "model": 0, not the default 16;
         // an id sent as a string reads 0; no "res" gives 0.
         feed(11006, R"({"data":{"nodeType":1,"nodeData":{"id":"12345","ip":7,"w":"wide"}}})");
-        QCOMPARE(m_rec.calls.size(), 1);
-        QCOMPARE(m_rec.calls[0].result, 0);
-        QCOMPARE(m_rec.decoder.id, int64_t(0));
-        QCOMPARE(m_rec.decoder.logLevel, 2);
-        QCOMPARE(m_rec.decoder.model, 0);
-        QCOMPARE(m_rec.decoder.ip, QByteArray());
-        QCOMPARE(m_rec.decoder.w, 0);
+        QVERIFY(m_rec.calls.size() == 1 && m_rec.calls[0].result == 0);
+        const sDecoderInfo &d = m_rec.decoder;
+        QVERIFY(d.id == 0 && d.logLevel == 2 && d.model == 0 && d.ip.isEmpty() && d.w == 0);
         // A huge id clamps instead of overflowing the conversion.
         feed(11006, R"({"data":{"nodeType":1,"nodeData":{"id":1e300}}})");
         QCOMPARE(m_rec.decoder.id, std::numeric_limits<int64_t>::max());
@@ -207,12 +185,10 @@ private slots:
                 "width":1280,"height":720,"frameRate":29.5,"bitRate":4096.5,"level":24,"audioGain":25,
                 "interval":26}}}})");
         QCOMPARE(m_rec.calls.size(), 1);
-        QCOMPARE(m_rec.calls[0].nodeType, 2);
         // Every field: the settings command (renamed keys) and the few it does not carry.
         const sEncoderInfo &e = m_rec.encoder;
         QByteArray f;
         CProtocolPacker().packEncoderSettings(e, f);
-        QCOMPARE(Frame::cmdTypeOf(f.constData()), uint16_t(4001));
         QCOMPARE(payloadOf(f), json(R"({
             "basicInfo":{"encoderID":4294967297,"encoderIP":"10.0.1.5","subMask":"255.0.0.0",
                 "getway":"10.0.1.1","macAddr":"M2","name":"enc","mainVer":1,"majorVer":2,
@@ -237,57 +213,38 @@ private slots:
                     "version":{"main":3,"major":4,"minor":5},"data":"opaque text"})"));
         feed(14017, R"({"res":0,"data":{}})");
         feed(14016, R"({"res":2,"data":{"ip":"10.0.0.9","name":"n","result":6}})");
-        QCOMPARE(m_rec.importRes.result, 6);
-        QCOMPARE(m_rec.importRes.ip, QByteArray("10.0.0.9"));
-        QCOMPARE(m_rec.importRes.name, QByteArray("n"));
+        QVERIFY(m_rec.importRes.result == 6 && m_rec.importRes.ip == "10.0.0.9" && m_rec.importRes.name == "n");
         feed(13532, R"({"data":{}})");
         QCOMPARE(m_rec.calls.size(), 4);
         const int codes[] = {13533, 14017, 14016, 13532}, results[] = {1, 0, 2, 0};
-        for (int i = 0; i < 4; ++i) {
-            QCOMPARE(m_rec.calls[i].cmdType, codes[i]);
-            QCOMPARE(m_rec.calls[i].result, results[i]);
-            QCOMPARE(m_rec.calls[i].nodeType, -1);
-        }
+        for (int i = 0; i < 4; ++i)
+            QVERIFY(m_rec.calls[i].cmdType == codes[i] && m_rec.calls[i].result == results[i] && m_rec.calls[i].nodeType == -1);
     }
 
     void upgradeAnswers()
     {
         feed(14501, QByteArray("\x14\x00\x00\x21\xFF", 5), "10.0.0.9");
-        QCOMPARE(m_rec.calls.size(), 1);
-        QVERIFY(m_rec.calls[0].cmdType == 14501 && m_rec.calls[0].result == 1 && m_rec.calls[0].nodeType == -1);
-        QCOMPARE(m_rec.update.value, Protocol::kUpgradeMd5Mismatch);
-        QCOMPARE(m_rec.update.ip, QByteArray("10.0.0.9"));
+        QVERIFY(m_rec.calls.size() == 1 && m_rec.calls[0].result == 1 && m_rec.calls[0].nodeType == -1);
+        QVERIFY(m_rec.update.value == Protocol::kUpgradeMd5Mismatch && m_rec.update.ip == "10.0.0.9");
         feed(14502, QByteArray("\x32\x00\x00\x00", 4), "10.0.0.9");
-        QCOMPARE(m_rec.calls.size(), 2);
         QCOMPARE(m_rec.update.value, 50u);
         feed(14501, QByteArray("\x01\x00\x00", 3), "10.0.0.9"); // too short: dropped
         CProtocolParser().parse(14502, nullptr, 0, "10.0.0.9");
         QCOMPARE(m_rec.calls.size(), 2);
     }
 
-    void refusals_data()
-    {
-        QTest::addColumn<int>("cmdType");
-        QTest::addColumn<QByteArray>("payload");
-        QTest::addColumn<bool>("parseError");
-        QTest::newRow("data is a string") << 11006 << QByteArray(R"({"res":1,"data":"x"})") << false;
-        QTest::newRow("data missing") << 13533 << QByteArray(R"({"res":1})") << false;
-        QTest::newRow("top level array") << 14016 << QByteArray(R"([{"res":1,"data":{}}])") << false;
-        QTest::newRow("not JSON") << 11006 << QByteArray("{\"res\":1,") << true;
-        QTest::newRow("empty") << 13532 << QByteArray() << true;
-        QTest::newRow("node type 3") << 11006 << QByteArray(R"({"data":{"nodeType":3,"nodeData":{}}})") << false;
-        QTest::newRow("unknown code") << 11007 << QByteArray(R"({"data":{"nodeType":1,"nodeData":{}}})") << false;
-        QTest::newRow("request code") << 1006 << QByteArray(R"({"data":{"nodeType":1,"nodeData":{}}})") << false;
-    }
-
     void refusals()
     {
-        QFETCH(int, cmdType);
-        QFETCH(QByteArray, payload);
-        QFETCH(bool, parseError);
-        if (parseError)
-            QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^json error! "));
-        feed(cmdType, payload);
+        for (const auto &[cmdType, payload] : {std::pair{11006, R"({"res":1,"data":"x"})"}, std::pair{13533, R"({"res":1})"},
+                                               std::pair{14016, R"([{"res":1,"data":{}}])"},
+                                               std::pair{11006, R"({"data":{"nodeType":3,"nodeData":{}}})"},
+                                               std::pair{11007, R"({"data":{"nodeType":1,"nodeData":{}}})"},
+                                               std::pair{1006, R"({"data":{"nodeType":1,"nodeData":{}}})"}})
+            feed(cmdType, payload);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^json error! "));
+        feed(11006, "{\"res\":1,");
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^json error! "));
+        feed(13532, QByteArray());
         QCOMPARE(m_rec.calls.size(), 0);
     }
 
@@ -298,7 +255,6 @@ private slots:
         QCOMPARE(UpgradeCmd::versionTextOf("nounderscore.bin"), QByteArray());
         QCOMPARE(UpgradeCmd::fileNameOf("plain.bin"), QString("plain.bin"));
         // A folder's name never decides the kind.
-        QCOMPARE(UpgradeCmd::fileNameOf("/fw/decoder/vela_1.0.bin"), QString("vela_1.0.bin"));
         QCOMPARE(UpgradeCmd::fileNameOf("C:\\fw\\decoder\\vela_1.0.bin"), QString("vela_1.0.bin"));
         QCOMPARE(UpgradeCmd::fileNameOf("/fw/.."), QString());
     }

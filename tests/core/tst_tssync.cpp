@@ -67,13 +67,12 @@ struct TsFile
     QList<QPair<Key, QString>> entries; // in file order, with their translations
 };
 
-bool readTs(const QString &path, TsFile *out, QString *error)
+// Empty, or what went wrong.
+QString readTs(const QString &path, TsFile *out)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = path + QStringLiteral(": ") + file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return path + QStringLiteral(": ") + file.errorString();
     QXmlStreamReader xml(&file);
     QString context, source;
     while (!xml.atEnd()) {
@@ -92,11 +91,7 @@ bool readTs(const QString &path, TsFile *out, QString *error)
                 out->live.insert({context, source});
         }
     }
-    if (xml.hasError()) {
-        *error = path + QStringLiteral(": ") + xml.errorString();
-        return false;
-    }
-    return true;
+    return xml.hasError() ? path + QStringLiteral(": ") + xml.errorString() : QString();
 }
 
 QString describe(const QSet<Key> &keys)
@@ -119,7 +114,6 @@ class TestTsSync final : public QObject
     Q_OBJECT
 
     QTemporaryDir m_tmp;
-    QString m_log;
 
 private slots:
     void initTestCase()
@@ -137,54 +131,50 @@ private slots:
         lupdate.setProcessChannelMode(QProcess::MergedChannels);
         lupdate.start(QStringLiteral(QV_LUPDATE), args);
         QVERIFY2(lupdate.waitForFinished(120000), qPrintable(lupdate.errorString()));
-        m_log = QString::fromUtf8(lupdate.readAll());
-        QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, qPrintable(m_log));
-    }
-
-    void lupdateAddsAndDropsNothing_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("english") << QStringLiteral("english_en");
-        QTest::newRow("chinese") << QStringLiteral("chinese_cn");
+        const QString log = QString::fromUtf8(lupdate.readAll());
+        QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, qPrintable(log));
+        // tr() in a class without Q_OBJECT looks its text up under "QObject" at run time, so
+        // the entry lupdate files under the class name would never be found.
+        QVERIFY2(!log.contains(QLatin1String("lacks Q_OBJECT")), qPrintable(log));
     }
 
     void lupdateAddsAndDropsNothing()
     {
-        QFETCH(QString, name);
-        TsFile before, after;
-        QString error;
-        QVERIFY2(readTs(tsPath(name), &before, &error), qPrintable(error));
-        QVERIFY2(readTs(m_tmp.filePath(name + QStringLiteral(".ts")), &after, &error), qPrintable(error));
-        QCOMPARE(before.all.size(), before.entries.size()); // no text twice in one context
-        QCOMPARE(before.live, before.all);            // nothing kept as obsolete
+        for (const QString &name : {QStringLiteral("english_en"), QStringLiteral("chinese_cn")}) {
+            TsFile before, after;
+            QCOMPARE(readTs(tsPath(name), &before), QString());
+            QCOMPARE(readTs(m_tmp.filePath(name + QStringLiteral(".ts")), &after), QString());
+            QCOMPARE(before.all.size(), before.entries.size()); // no text twice in one context
+            QCOMPARE(before.live, before.all);            // nothing kept as obsolete
 
-        // What the code shows, with a shared base's texts in each of its dialogs' contexts.
-        QSet<Key> shown;
-        for (const Key &k : qAsConst(after.live)) {
-            const auto base = contextsOfBase().constFind(k.first);
-            if (base == contextsOfBase().constEnd()) {
-                shown.insert(k);
-                continue;
+            // What the code shows, with a shared base's texts in each of its dialogs' contexts.
+            QSet<Key> shown;
+            for (const Key &k : qAsConst(after.live)) {
+                const auto base = contextsOfBase().constFind(k.first);
+                if (base == contextsOfBase().constEnd()) {
+                    shown.insert(k);
+                    continue;
+                }
+                for (const QString &context : *base)
+                    shown.insert({context, k.second});
             }
-            for (const QString &context : *base)
-                shown.insert({context, k.second});
+
+            const QSet<Key> added = shown - before.all - shownWithoutEntry();
+            const QSet<Key> dropped = before.all - shown - entriesWithoutLiteral();
+            // QVERIFY2 cuts long messages: the lists go to the log whole.
+            if (!added.isEmpty())
+                qWarning().noquote() << "texts in the code without an entry:\n" + describe(added);
+            if (!dropped.isEmpty())
+                qWarning().noquote() << "entries no code shows:\n" + describe(dropped);
+            QVERIFY(added.isEmpty());
+            QVERIFY(dropped.isEmpty());
+
+            // The exceptions must stay true, or they would hide a later mistake.
+            const QSet<Key> staleShown = shownWithoutEntry() - (shown - before.all);
+            QVERIFY2(staleShown.isEmpty(), qPrintable(QStringLiteral("no longer shown, or given an entry:\n") + describe(staleShown)));
+            const QSet<Key> staleKept = entriesWithoutLiteral() - (before.all - shown);
+            QVERIFY2(staleKept.isEmpty(), qPrintable(QStringLiteral("missing, or now found in the code:\n") + describe(staleKept)));
         }
-
-        const QSet<Key> added = shown - before.all - shownWithoutEntry();
-        const QSet<Key> dropped = before.all - shown - entriesWithoutLiteral();
-        // QVERIFY2 cuts long messages: the lists go to the log whole.
-        if (!added.isEmpty())
-            qWarning().noquote() << "texts in the code without an entry:\n" + describe(added);
-        if (!dropped.isEmpty())
-            qWarning().noquote() << "entries no code shows:\n" + describe(dropped);
-        QVERIFY(added.isEmpty());
-        QVERIFY(dropped.isEmpty());
-
-        // The exceptions must stay true, or they would hide a later mistake.
-        const QSet<Key> staleShown = shownWithoutEntry() - (shown - before.all);
-        QVERIFY2(staleShown.isEmpty(), qPrintable(QStringLiteral("no longer shown, or given an entry:\n") + describe(staleShown)));
-        const QSet<Key> staleKept = entriesWithoutLiteral() - (before.all - shown);
-        QVERIFY2(staleKept.isEmpty(), qPrintable(QStringLiteral("missing, or now found in the code:\n") + describe(staleKept)));
     }
 
     // The compiled catalogues: every English entry comes out of the .qm as written in the
@@ -196,9 +186,8 @@ private slots:
         QVERIFY2(english.load(dir + QStringLiteral("english_en.qm")), qPrintable(dir));
         QVERIFY2(chinese.load(dir + QStringLiteral("chinese_cn.qm")), qPrintable(dir));
         TsFile en, cn;
-        QString error;
-        QVERIFY2(readTs(tsPath(QStringLiteral("english_en")), &en, &error), qPrintable(error));
-        QVERIFY2(readTs(tsPath(QStringLiteral("chinese_cn")), &cn, &error), qPrintable(error));
+        QCOMPARE(readTs(tsPath(QStringLiteral("english_en")), &en), QString());
+        QCOMPARE(readTs(tsPath(QStringLiteral("chinese_cn")), &cn), QString());
         QVERIFY(en.entries.size() > 100);
         QCOMPARE(cn.entries.size(), en.entries.size());
         for (int i = 0; i < en.entries.size(); ++i) {
@@ -217,12 +206,6 @@ private slots:
         QCoreApplication::removeTranslator(&english);
     }
 
-    // tr() in a class without Q_OBJECT looks its text up under "QObject" at run time, so
-    // the entry lupdate files under the class name would never be found.
-    void everyTrClassHasItsOwnContext()
-    {
-        QVERIFY2(!m_log.contains(QLatin1String("lacks Q_OBJECT")), qPrintable(m_log));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestTsSync)

@@ -63,20 +63,6 @@ class TestUpgradeCommand final : public QObject
 private slots:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
 
-    void frameForAFirmwarePackage()
-    {
-        const QByteArray content("firmware bytes");
-        const QString path = package(QStringLiteral("dec_decoder_V1.2.3.bin"), content);
-        bool sent = false;
-        const QByteArray frame = sendAndCatch(path, 0, &sent);
-        QVERIFY(sent);
-        // Header: 4501, 0, length 225; then the body's level byte 1.
-        QCOMPARE(frame.left(9), QByteArray("\x95\x11\0\0\xE1\0\0\0\x01", 9));
-        const QByteArray body = frame.mid(8);
-        QCOMPARE(body.mid(9, 16), QByteArray("V1.2.3").leftJustified(16, '\0'));
-        QCOMPARE(body.mid(25, 32), QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
-    }
-
     void kindVersionAndName_data()
     {
         QTest::addColumn<QString>("name");
@@ -98,12 +84,16 @@ private slots:
         QFETCH(QByteArray, kind);
         QFETCH(QByteArray, version);
         bool sent = false;
-        const QByteArray body = sendAndCatch(package(name, "x"), type, &sent).mid(8);
+        const QByteArray frame = sendAndCatch(package(name, "x"), type, &sent);
         QVERIFY(sent);
+        // Header: 4501, 0, length 225; then the body's level byte 1.
+        QCOMPARE(frame.left(9), QByteArray("\x95\x11\0\0\xE1\0\0\0\x01", 9));
+        const QByteArray body = frame.mid(8);
         QCOMPARE(body.size(), 217);
         QCOMPARE(qFromLittleEndian<quint32>(body.constData() + 1), quint32(type));
         QCOMPARE(body.mid(5, 4), kind);
         QCOMPARE(body.mid(9, 16), version.leftJustified(16, '\0'));
+        QCOMPARE(body.mid(25, 32), QCryptographicHash::hash("x", QCryptographicHash::Md5).toHex());
         QCOMPARE(body.mid(57, 128), name.toUtf8().left(128).leftJustified(128, '\0'));
         QCOMPARE(body.mid(185), QByteArray(32, '\0'));
     }

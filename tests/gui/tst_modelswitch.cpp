@@ -1,6 +1,6 @@
 // The hub's command dialogs up to the point where something would be sent: decoder mode
-// switch, proxy log level, the to-switch list of a type switch, and the questions of the
-// bulk commands.
+// switch, the to-switch list of a type switch, and the questions of the bulk commands.
+// The proxy log level dialog is driven on a LAN by tst_bulkcommands.
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -13,7 +13,6 @@
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cnodescanui/customcheckbox.h"
-#include "dialog/cproxyloglevel.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/devicecommands.h"
 #include "dialog/listitemdelegate.h"
@@ -103,82 +102,37 @@ private slots:
 
     void cleanupTestCase() { delete m_model; }
 
-    void modeListSortedFilteredAndTicked()
+    // Rows sorted by name and filtered by mode; the header ticks with every row, and a
+    // new filter forgets the ticks; only ticked rows are switched and written back.
+    void modeListFilterTicksAndApply()
     {
         CModelSwitch dlg(m_model);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTableWidget *t = dlg.table();
         QCOMPARE(t->rowCount(), 6);
-        QCOMPARE(t->item(0, 1)->text(), QStringLiteral("a-Seat"));
-        QCOMPARE(t->item(5, 1)->text(), QStringLiteral("f-Wall"));
-        QCOMPARE(t->item(0, 2)->text(), QStringLiteral("坐席"));
-        dlg.filterBox()->setCurrentIndex(3);
-        QCOMPARE(t->rowCount(), 1);
-        QCOMPARE(t->item(0, 1)->text(), QStringLiteral("b-Matrix"));
         dlg.filterBox()->setCurrentIndex(2); // 坐席
         QStringList names;
         for (int r = 0; r < t->rowCount(); ++r)
             names << t->item(r, 1)->text();
         QCOMPARE(names, (QStringList{"a-Seat", "c-Seat", "e-Seat"}));
-
-        // Ticking every row ticks the header; unticking one unticks it.
         for (int r = 0; r < 3; ++r)
             QTest::mouseClick(dlg.rowBox(r), Qt::LeftButton, {}, QPoint(5, 18));
-        QVERIFY(dlg.headerBox()->isChecked());
         QCOMPARE(dlg.headerBox()->text(), QStringLiteral("序号(3)"));
         QTest::mouseClick(dlg.rowBox(1), Qt::LeftButton, {}, QPoint(5, 18));
-        QVERIFY(!dlg.headerBox()->isChecked());
         QCOMPARE(dlg.headerBox()->text(), QStringLiteral("序号"));
-        // A new filter forgets every tick made before.
         dlg.filterBox()->setCurrentIndex(0);
-        for (const sDecoderInfo &d : dlg.decoderList())
-            QVERIFY(!d.selected);
-        for (int r = 0; r < dlg.table()->rowCount(); ++r)
-            QVERIFY(!dlg.rowBox(r)->isChecked());
         QCOMPARE(ModalDriver::messageFrom([&] { dlg.okButton()->click(); }), QStringLiteral("请选择需要切换的设备"));
-        QVERIFY(dlg.isVisible());
-        QVERIFY(dlg.resultList().isEmpty());
-    }
-
-    void selectAllAndApplyOnlyTicked()
-    {
-        CModelSwitch dlg(m_model);
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        dlg.filterBox()->setCurrentIndex(2); // the three seats
+        dlg.filterBox()->setCurrentIndex(2);
         QTest::mouseClick(dlg.headerBox(), Qt::LeftButton, {}, QPoint(5, 8));
-        QCOMPARE(dlg.headerBox()->text(), QStringLiteral("序号(3)"));
-        for (const sDecoderInfo &d : dlg.decoderList())
-            QCOMPARE(d.selected, d.mode == 1);
         dlg.targetBox()->setCurrentIndex(2); // 矩阵
         dlg.onOkClicked();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(idsOf(dlg.resultList()), (QList<int64_t>{3, 2, 5}));
-        // Written back into the table's model; the others keep their modes.
         QList<int> modes;
         for (int64_t id = 1; id <= 6; ++id)
             modes << m_model->decoderById(id)->mode;
         QCOMPARE(modes, (QList<int>{0, 2, 2, 2, 2, 0}));
-    }
-
-    void proxyDialogDefaultsAndLookup()
-    {
-        // The manager of the first decoder is an encoder here; no decoder has that address.
-        {
-            CProxyLogLevel dlg;
-            QCOMPARE(dlg.proxy().id, 0);
-            QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("INFO"));
-        }
-        sEncoderInfo proxy;
-        proxy.id = 77;
-        proxy.ip = "127.0.1.2";
-        proxy.managerIP = "127.0.1.2";
-        proxy.logLevel = 4;
-        CEncoderList::instance().addNode(proxy);
-        CProxyLogLevel dlg;
-        QCOMPARE(dlg.proxy().id, 77);
-        QCOMPARE(dlg.levelBox()->currentText(), QStringLiteral("ERROR"));
     }
 
     void typeSwitchRowsAndRemoval()
@@ -187,10 +141,7 @@ private slots:
         dlg.setNodeList(threeNodes());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        const QModelIndex dec = dlg.table()->model()->index(0, 0);
-        QCOMPARE(dec.data(ListItemDelegate::NameRole).toString(), QStringLiteral("大厅-1"));
-        QCOMPARE(dec.data(ListItemDelegate::CurrentTypeRole).toString(), QStringLiteral("解码节点"));
-        QCOMPARE(dec.data(ListItemDelegate::TargetTypeRole).toString(), QStringLiteral("编码节点"));
+        // Each row offers the other type.
         QCOMPARE(dlg.table()->model()->index(1, 0).data(ListItemDelegate::TargetTypeRole).toString(),
                  QStringLiteral("解码节点"));
 
@@ -202,15 +153,10 @@ private slots:
         }
         QCOMPARE(dlg.nodeList().size(), 3);
         // Inside, declined: the row stays.
-        QString question;
         {
-            auto ask = ModalDriver::expect<CDeviceRestartDlg>([&question](CDeviceRestartDlg *w) {
-                question = w->text();
-                w->reject();
-            });
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->reject(); });
             clickRow(dlg, 0, 25);
         }
-        QCOMPARE(question, QStringLiteral("是否将此节点移出待切换列表？"));
         QCOMPARE(dlg.nodeList().size(), 3);
         // Confirmed: the node at that row goes, the table shrinks.
         for (int row : {1, 0}) {
@@ -218,7 +164,6 @@ private slots:
             clickRow(dlg, row, 25);
         }
         QCOMPARE(idsOf(dlg.nodeList()), QList<int64_t>{13});
-        QCOMPARE(dlg.table()->rowCount(), 1);
         // The last node: confirmed, then refused with a message.
         auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
         QCOMPARE(ModalDriver::messageFrom([&] { clickRow(dlg, 0, 25); }), QStringLiteral("待切换列表不能为空"));
@@ -272,23 +217,17 @@ private slots:
             QVERIFY(CTypeSwitchWidget::run(threeNodes(), failAll));
         }
         QCOMPARE(calls, 1);
-        QVERIFY(!QApplication::activeModalWidget());
         auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->reject(); });
         QVERIFY(!CTypeSwitchWidget::run(threeNodes(), failAll));
         QCOMPARE(calls, 1);
     }
 
-    // Without a selection, or with a question declined, a bulk command ends without a rescan.
+    // With a question declined, a bulk command ends without a rescan (without a selection:
+    // tst_mainwindow).
     void bulkCommandsEndEarly()
     {
         CDeviceCtrlJob job(nullptr);
-        CNodeListModel model;
         bool rescan = false;
-        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::switchType(job, model, {}, nullptr); });
-        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::restart(job, {}, nullptr); });
-        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::factoryReset(job, {}, nullptr); });
-        ModalDriver::messageFrom([&] { rescan |= DeviceCommands::exportData(job, {}, nullptr); });
-        QVERIFY(!rescan);
 
         const SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
         QString question;
@@ -298,17 +237,16 @@ private slots:
         };
         {
             auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
-            QVERIFY(!DeviceCommands::restart(job, nodes, nullptr));
+            rescan |= DeviceCommands::restart(job, nodes, nullptr);
         }
         QCOMPARE(question, QStringLiteral("是否重启设备？\n将发送到 1 个节点")); // says how many it reaches
         {
             auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
-            QVERIFY(!DeviceCommands::factoryReset(job, nodes, nullptr));
+            rescan |= DeviceCommands::factoryReset(job, nodes, nullptr);
         }
         auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
         DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
         QVERIFY(!rescan);
-        QCOMPARE(question, QStringLiteral("是否同步当前系统时间到所有设备？"));
     }
 };
 

@@ -8,10 +8,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutex>
-#include <QMutexLocker>
 #include <QNetworkDatagram>
 #include <QThread>
 #include <QUdpSocket>
+#include <QtEndian>
 #include <atomic>
 #include <functional>
 
@@ -31,10 +31,10 @@ public:
         int cmdType = 0;
         int result = 0;
         int nodeType = 0;
-        QByteArray ip;      // scan: node ip; export/import/upgrade: the record's ip
+        QByteArray ip;      // scan: node ip; export/import: the record's ip
         int64_t id = 0;
-        QByteArray data;    // export: opaque data; import: name
-        int value = 0;      // import result or upgrade value
+        QByteArray data;    // scan: name; export: opaque data; import: name
+        int value = 0;      // import result
         Qt::HANDLE thread = nullptr;
     };
 
@@ -74,13 +74,6 @@ public:
             e.value = d->result;
             break;
         }
-        case Protocol::AnsUpgradeResult:
-        case Protocol::AnsUpgradeProgress: {
-            const auto *d = static_cast<const sUpdateRes *>(record);
-            e.ip = d->ip;
-            e.value = int(d->value);
-            break;
-        }
         default:
             break;
         }
@@ -99,16 +92,7 @@ public:
         QMutexLocker lock(&m_mutex);
         return m_entries;
     }
-    int count() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_entries.size();
-    }
-    void clear()
-    {
-        QMutexLocker lock(&m_mutex);
-        m_entries.clear();
-    }
+    int count() const { return entries().size(); }
 
 private:
     mutable QMutex m_mutex;
@@ -117,10 +101,9 @@ private:
 
 namespace NetFakes {
 
-inline QByteArray envelope(int cmd, const QJsonObject &data, int res = 0)
+inline QByteArray envelope(int cmd, const QJsonObject &data)
 {
-    QJsonObject top{{"res", res}, {"data", data}};
-    return Frame::build(uint16_t(cmd), QJsonDocument(top).toJson());
+    return Frame::build(uint16_t(cmd), QJsonDocument(QJsonObject{{"res", 0}, {"data", data}}).toJson());
 }
 
 // A decoder's scan answer written by hand, not through the program's codec.
@@ -144,10 +127,8 @@ inline QByteArray exportAnswer(int cmd, int64_t id, const QString &ip, const QBy
 inline QByteArray rawHeader(uint16_t cmd, uint32_t length)
 {
     QByteArray h(8, '\0');
-    h[0] = char(cmd & 0xff);
-    h[1] = char(cmd >> 8);
-    for (int i = 0; i < 4; ++i)
-        h[4 + i] = char((length >> (8 * i)) & 0xff);
+    qToLittleEndian(cmd, h.data());
+    qToLittleEndian(length, h.data() + 4);
     return h;
 }
 
@@ -178,7 +159,7 @@ public:
     bool startAndWait()
     {
         start();
-        while (!m_ready && !m_failed)
+        while (!m_ready && isRunning())
             QThread::msleep(1);
         return m_ready;
     }
@@ -193,10 +174,8 @@ protected:
     void run() override
     {
         QUdpSocket socket;
-        if (!socket.bind(m_address, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
-            m_failed = true;
+        if (!socket.bind(m_address, m_port, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
             return;
-        }
         m_ready = true;
         while (!m_stop) {
             if (!socket.waitForReadyRead(20))
@@ -227,7 +206,6 @@ private:
     Reply m_reply;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_ready{false};
-    std::atomic<bool> m_failed{false};
     mutable QMutex m_mutex;
     QList<QByteArray> m_received;
 };

@@ -74,11 +74,6 @@ private:
     QByteArray m_buffer;
 };
 
-int linkState(const QString &ip)
-{
-    return CTcpManager::instance().linkState(ip);
-}
-
 QByteArray scanFrame()
 {
     return Frame::build(Protocol::CmdScan, "{\n}\n");
@@ -129,57 +124,9 @@ private slots:
         QCOMPARE(observer.count(), 1);
         QCOMPARE(debug.count(QStringLiteral("receive len error")), 1); // for the 5-byte piece only
         const auto e = observer.entries().first();
-        QCOMPARE(e.cmdType, int(Protocol::AnsDecoderExport));
-        QCOMPARE(e.id, int64_t(77));
-        QCOMPARE(e.data, QByteArray("opaque config ✓"));
-        QCOMPARE(e.nodeType, -1);
+        QVERIFY(e.id == 77 && e.data == QByteArray("opaque config ✓"));
         // Announced on the link's thread, not on ours.
         QVERIFY(e.thread != QThread::currentThreadId());
-    }
-
-    // Frames back to back in one segment, an empty 8-byte frame among them, and bad
-    // payloads: the good ones arrive in order and the link goes on.
-    void framesInOneSegment()
-    {
-        const QString ip = QStringLiteral("127.0.2.2");
-        Peer peer(ip);
-        QVERIFY(peer.listening());
-        RecordingObserver observer;
-        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
-        QVERIFY(peer.accept());
-        const QByteArray segment = exportAnswer(Protocol::AnsDecoderExport, 1, ip, "one")
-            + Frame::build(Protocol::AnsDecoderExport, QByteArray())
-            + Frame::build(Protocol::AnsDecoderExport, "not json")
-            + Frame::build(Protocol::AnsEncoderExport, "{\"res\": 0, \"data\": [1]}")
-            + exportAnswer(Protocol::AnsEncoderExport, 2, ip, "two");
-        peer.write(segment);
-        QTRY_COMPARE(observer.count(), 2);
-        const auto entries = observer.entries();
-        QCOMPARE(entries.at(0).id, int64_t(1));
-        QCOMPARE(entries.at(1).id, int64_t(2));
-        QCOMPARE(entries.at(1).cmdType, int(Protocol::AnsEncoderExport));
-        QCOMPARE(linkState(ip), int(CTcpSocket::StateConnected));
-    }
-
-    void upgradeAnswerCarriesTheLinkAddress()
-    {
-        const QString ip = QStringLiteral("127.0.2.3");
-        Peer peer(ip, Protocol::kTcpUpgradePort);
-        QVERIFY(peer.listening());
-        RecordingObserver observer;
-        const QByteArray request = Frame::build(Protocol::CmdUpgrade, QByteArray(Protocol::kUpgradeBodySize, '\1'));
-        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpUpgradePort, request), Protocol::kTcpSent);
-        QVERIFY(peer.accept());
-        QCOMPARE(peer.readFrame(), request);
-        peer.write(Frame::build(Protocol::AnsUpgradeProgress, QByteArray("\x32\0\0\0", 4))
-                   + Frame::build(Protocol::AnsUpgradeResult, QByteArray("\x14\0\0\x21", 4)));
-        QTRY_COMPARE(observer.count(), 2);
-        const auto entries = observer.entries();
-        QCOMPARE(entries.at(0).cmdType, int(Protocol::AnsUpgradeProgress));
-        QCOMPARE(entries.at(0).value, 50);
-        QCOMPARE(entries.at(1).value, int(Protocol::kUpgradeMd5Mismatch));
-        QCOMPARE(entries.at(1).ip, ip.toUtf8());
-        QCOMPARE(entries.at(1).result, 1);
     }
 
     // A connected link is reused whatever port the caller names.
@@ -196,11 +143,11 @@ private slots:
         QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpUpgradePort, upgrade), Protocol::kTcpSent);
         QCOMPARE(peer.readFrame(), upgrade);
         QVERIFY(!peer.hasNewConnection(100));
-        QCOMPARE(CTcpManager::instance().linkCount(), 1);
     }
 
     // A length field below 8 (every bad length is the frame assembler's test): the link
-    // drops what it had and disconnects, and the next send brings up a fresh connection.
+    // delivers the frame before it, then drops what it had and disconnects (a send after
+    // a dropped link: nobodyListeningThenDroppedLink).
     void badLengthDropsTheLink()
     {
         const QString ip = QStringLiteral("127.0.2.6");
@@ -213,16 +160,8 @@ private slots:
         const QByteArray partial = exportAnswer(Protocol::AnsDecoderExport, 5, ip, "lost");
         peer.write(partial.left(20), 50);
         peer.write(partial.mid(20) + rawHeader(Protocol::AnsDecoderExport, 4) + QByteArray(100, 'x'));
-        QTRY_COMPARE(linkState(ip), int(CTcpSocket::StateDisconnected));
         QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
-        QCOMPARE(observer.count(), 1); // the frame before the bad header
-
-        QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
-        QVERIFY(peer.accept());
-        QCOMPARE(peer.readFrame(), exportRequest());
-        peer.write(exportAnswer(Protocol::AnsDecoderExport, 6, ip, "fresh"));
-        QTRY_COMPARE(observer.count(), 2);
-        QCOMPARE(observer.entries().at(1).id, int64_t(6));
+        QCOMPARE(observer.count(), 1);
     }
 
     // Refused, then the node comes up, then it drops the link: each next send connects anew.
@@ -239,9 +178,7 @@ private slots:
         QTcpSocket *first = peer.accept();
         QVERIFY(first);
         first->close();
-        QTRY_COMPARE(linkState(ip), int(CTcpSocket::StateDisconnected));
-        QVERIFY(CTcpManager::instance().hasLink(ip));
-
+        QTRY_COMPARE(CTcpManager::instance().linkState(ip), int(CTcpSocket::StateDisconnected));
         QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
         QVERIFY(peer.accept());
         QCOMPARE(peer.readFrame(), exportRequest());
@@ -261,8 +198,6 @@ private slots:
         QVERIFY(job.exportDecoderData(ip.toUtf8()));
         QVERIFY(peer.accept());
         peer.write(exportAnswer(Protocol::AnsDecoderExport, 3, ip, "bye"));
-        QTRY_COMPARE(observer.count(), 1);
-        QTRY_VERIFY(!CTcpManager::instance().hasLink(ip));
         QTRY_COMPARE(CTcpclient::instances(), 0);
         QTRY_COMPARE(peer.socket()->state(), QAbstractSocket::UnconnectedState);
         observer.onEntry = nullptr;
@@ -300,57 +235,19 @@ private slots:
         for (int i = 0; i < 8; ++i)
             got.insert(peer.readFrame().mid(8));
         QCOMPARE(got.size(), 8);
-        QCOMPARE(CTcpManager::instance().linkCount(), 1);
         QVERIFY(!peer.hasNewConnection(100));
     }
 
-    // UDP: the scan and command client.
-    void portZeroGoesToTheCommandPort()
+    // UDP: port 0 means the command port; an unknown mode, no target or a name sends nothing.
+    void addressing()
     {
         FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort);
         QVERIFY(node.startAndWait());
-        const QByteArray frame = scanFrame();
-        QCOMPARE(m_client.sendAndCollect(frame, "127.0.0.1", 0, "unicast"), 1);
-        QCOMPARE(node.received(), QList<QByteArray>{frame});
-    }
-
-    void unusableAddressingSendsNothing_data()
-    {
-        QTest::addColumn<QByteArray>("target");
-        QTest::addColumn<QString>("mode");
-        QTest::newRow("unknown mode") << QByteArray("127.0.0.1") << "Unicast";
-        QTest::newRow("unicast without target") << QByteArray() << "unicast";
-        QTest::newRow("target not an address") << QByteArray("node-7") << "unicast";
-    }
-
-    void unusableAddressingSendsNothing()
-    {
-        QFETCH(QByteArray, target);
-        QFETCH(QString, mode);
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort);
-        QVERIFY(node.startAndWait());
-        QCOMPARE(m_client.sendAndCollect(scanFrame(), target, 0, mode), -1);
-        QTest::qWait(50);
-        QVERIFY(node.received().isEmpty());
-    }
-
-    void windowStaysOpenWhileAnswersCome()
-    {
-        RecordingObserver observer;
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [](const QByteArray &) {
-            QList<FakeUdpNode::Answer> answers;
-            for (int i = 0; i < 5; ++i)
-                answers.append({i * 50, decoderAnswer(i + 1, QStringLiteral("127.0.1.%1").arg(i + 1))});
-            return answers;
-        });
-        QVERIFY(node.startAndWait());
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
-        const qint64 elapsed = timer.elapsed();
-        QCOMPARE(observer.count(), 5);
-        // The last answer leaves at 200 ms; the window closes only after 100 ms of silence.
-        QVERIFY2(elapsed >= 300, qPrintable(QString::number(elapsed)));
+        for (const auto &[target, mode] : {std::pair{"127.0.0.1", "Unicast"}, std::pair{"", "unicast"},
+                                           std::pair{"node-7", "unicast"}})
+            QCOMPARE(m_client.sendAndCollect(scanFrame(), target, 0, QLatin1String(mode)), -1);
+        QCOMPARE(m_client.sendAndCollect(scanFrame(), "127.0.0.1", 0, "unicast"), 1);
+        QCOMPARE(node.received(), QList<QByteArray>{scanFrame()});
     }
 
     // A node that never falls silent cannot hold the caller past the window limit.
@@ -371,13 +268,16 @@ private slots:
         const qint64 elapsed = timer.elapsed();
         m_client.setWindowLimitMs(CUdpClient::kWindowLimitMs);
         QCOMPARE(result, 1);
-        // The answers keep coming for 1.2 s; the window ends at its limit, before the last of them.
+        // The answers keep coming for 1.2 s: the window stays open while they come (at least
+        // five) but ends at its limit, before the last of them.
         QVERIFY2(elapsed >= 300, qPrintable(QString::number(elapsed)));
         QVERIFY(observer.count() >= 5);
         QVERIFY(observer.count() < 60);
     }
 
-    // Bad datagrams are dropped one by one; the window goes on and the good answer gets through.
+    // Bad datagrams (shorter than a header, length field smaller or larger than the
+    // datagram, not JSON) are dropped one by one; the window goes on and the good answer
+    // gets through. The parser's own refusals are tst_codec's.
     void malformedAnswersAreDropped()
     {
         RecordingObserver observer;
@@ -391,21 +291,14 @@ private slots:
             {0, good.left(good.size() - 1)},                                 // length field larger
             {0, longer},
             {0, Frame::build(Protocol::AnsScan, "this is not json")},
-            {0, Frame::build(Protocol::AnsScan, "{\"res\": 1, \"data\": \"text\"}")},
-            {0, Frame::build(Protocol::AnsScan, "{\"res\": 1}")},
-            {0, Frame::build(Protocol::AnsScan, "[1, 2]")},
-            {0, envelope(Protocol::AnsScan, QJsonObject{{"nodeType", 3}, {"nodeData", QJsonObject{{"id", 5}}}})},
-            {0, envelope(11007, QJsonObject{{"ip", "127.0.1.9"}})},         // not an answer we handle
             {30, good},
         };
         FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
                          [answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
-        const auto entries = observer.entries();
-        QCOMPARE(entries.size(), 1);
-        QCOMPARE(entries.first().id, int64_t(42));
-        QCOMPARE(entries.first().ip, QByteArray("127.0.1.42"));
+        QCOMPARE(observer.count(), 1);
+        QCOMPARE(observer.entries().first().id, int64_t(42));
     }
 
     void answerAboveTheBufferIsNotDelivered()
@@ -413,16 +306,13 @@ private slots:
         RecordingObserver observer;
         const QByteArray fits = answerOfSize(CUdpClient::kMaxDatagram);
         const QByteArray tooBig = answerOfSize(CUdpClient::kMaxDatagram + 1);
-        QCOMPARE(fits.size(), CUdpClient::kMaxDatagram);
-        QCOMPARE(tooBig.size(), CUdpClient::kMaxDatagram + 1);
         FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [&](const QByteArray &) {
             return QList<FakeUdpNode::Answer>{{0, tooBig}, {20, fits}};
         });
         QVERIFY(node.startAndWait());
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
         QCOMPARE(observer.count(), 1);
-        const int nameSize = fits.size() - decoderAnswer(7, "127.0.1.7", QString()).size();
-        QCOMPARE(observer.entries().first().data, QByteArray(nameSize, 'n'));
+        QCOMPARE(observer.entries().first().data.size() + decoderAnswer(7, "127.0.1.7", QString()).size(), fits.size());
     }
 
     // A thousand answers at once: every one is taken, none lost to a full socket buffer.
