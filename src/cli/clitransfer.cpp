@@ -308,6 +308,22 @@ int importCommand(sCliInvocation &inv)
             return usageError(QStringLiteral("'%1' names %2, which is not a node address; nothing was sent").arg(path, ip));
         files.append({path, entry, ip.toUtf8()});
     }
+    // A file names its node; only a node this scan found gets it, never whoever the
+    // address happens to lead to.
+    QVector<sCliOutcome> outcomes;
+    CCliLan lan;
+    if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
+        printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
+        return 1;
+    }
+    for (auto it = files.begin(); it != files.end();) {
+        if (lan.model().hasAddress(it->ip)) {
+            ++it;
+            continue;
+        }
+        outcomes.append({it->ip, 0, false, QStringLiteral("no node of this scan has this address; nothing sent")});
+        it = files.erase(it);
+    }
 
     QMutex mutex;
     QHash<QByteArray, int> pending; // IP -> the task waiting for its answer
@@ -362,7 +378,6 @@ int importCommand(sCliInvocation &inv)
         for (const QString &ip : qAsConst(links))
             job.closeLink(ip);
     }
-    QVector<sCliOutcome> outcomes;
     for (int i = 0; i < files.size(); ++i) {
         const sBulkOutcome &r = results.at(i);
         QString text;

@@ -52,6 +52,7 @@ void CLogExportWidget::startLogExport(const QString &folder, const sDeviceInfo &
     if (m_worker)
         return;
     m_nodeId = node.id;
+    m_transferIp = QString::fromUtf8(proxyMode ? node.managerIP : node.ip);
     m_worker = new CLogExportWorker(folder, node);
     connect(this, &CLogExportWidget::retrySignal, m_worker, &CLogExportWorker::retry);
     connect(m_worker, &CLogExportWorker::sigExportResult, this, &CLogExportWidget::onExportResult);
@@ -91,6 +92,8 @@ void CLogExportWidget::onExportResult(QString ip, int res)
     // While the bar still runs, its end shows the result.
     if (!m_row->isAnimating())
         m_row->showResult();
+    if (res != kExportOk && !m_closing)
+        ProgressRows::offerNewHostKey(this, m_transferIp);
 }
 
 void CLogExportWidget::onOkClicked()

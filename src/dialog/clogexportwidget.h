@@ -52,6 +52,7 @@ private:
     QListWidget *m_rowList = nullptr;
     CProgressListItem *m_row = nullptr;
     int64_t m_nodeId = 0;
+    QString m_transferIp; // the node's, or its manager's for proxy logs
     CLogExportWorker *m_worker = nullptr; // owned; deleted by stop()
     bool m_closing = false;
 };

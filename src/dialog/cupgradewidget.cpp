@@ -164,17 +164,8 @@ void CUpgradeWidget::setUpdateResult(bool isProgress, QString ip, int res)
 
 void CUpgradeWidget::offerNewHostKey(const QString &ip)
 {
-    // A node whose SSH host key changed got nothing; a factory reset is the usual reason,
-    // so the operator may keep the new key and retry the row.
-    const QString key = HostKeys::refusedKey(ip);
-    if (key.isEmpty() || m_closing)
-        return;
-    CMessageDialog box(tr("节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。"
-                          "是否接受新的密钥？接受后请点击重试。").arg(ip, key),
-                       this);
-    box.setConfirm();
-    if (box.exec() == QDialog::Accepted)
-        HostKeys::acceptNew(ip);
+    if (!m_closing)
+        ProgressRows::offerNewHostKey(this, ip);
 }
 
 void CUpgradeWidget::showEvent(QShowEvent *event)

@@ -6,6 +6,9 @@
 #include <QListWidget>
 #include <QProgressBar>
 
+#include "transfer/hostkeys.h"
+#include "ui/cmessagedialog.h"
+
 namespace ProgressRows {
 
 const QSize kRowSize(586, 80);
@@ -80,6 +83,20 @@ sHistoryNode outcome(CProgressListItem *row, int64_t id)
     if (!row->hasResult())
         return {id, row->ip(), CCommandHistory::cancelledText(), false};
     return {id, row->ip(), resultKey(row->resultLabel()->text()), row->succeeded()};
+}
+
+void offerNewHostKey(QWidget *parent, const QString &ip)
+{
+    const QString key = HostKeys::refusedKey(ip);
+    if (key.isEmpty())
+        return;
+    CMessageDialog box(QCoreApplication::translate("CUpgradeWidget",
+                                                   "节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。"
+                                                   "是否接受新的密钥？接受后请点击重试。").arg(ip, key),
+                       parent);
+    box.setConfirm();
+    if (box.exec() == QDialog::Accepted)
+        HostKeys::acceptNew(ip);
 }
 
 } // namespace ProgressRows

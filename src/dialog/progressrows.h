@@ -37,6 +37,9 @@ void setResult(QListWidget *list, const QString &ip, int res);
 // The row's node as the row shows it when its dialog closes. A result already in ends the
 // animation first; a row that has none was stopped by the operator.
 sHistoryNode outcome(CProgressListItem *row, int64_t id);
+// A transfer to ip refused for a changed SSH host key (a factory reset is the usual reason):
+// asks the operator whether to keep the new key, so that a retry of the row goes through.
+void offerNewHostKey(QWidget *parent, const QString &ip);
 
 } // namespace ProgressRows
 
