@@ -136,35 +136,30 @@ private slots:
             model.fillItemModel(filter);
             return rows(model);
         };
-        sNodeFilter f;
-        QCOMPARE(listed(f), (QList<int64_t>{1, 2, 3, 4}));
-        f.mode = 2;
-        QCOMPARE(listed(f), (QList<int64_t>{2})); // a particular mode hides every encoder
-        f.mode = 0;
-        QCOMPARE(listed(f), (QList<int64_t>{1}));
-        f = sNodeFilter();
-        f.version = QStringLiteral("V1.2");
-        QCOMPARE(listed(f), (QList<int64_t>{1, 4})); // exact, case-sensitive
-        f.type = EncoderNode;
-        QCOMPARE(listed(f), (QList<int64_t>{4}));
-        f.type = DecoderNode;
-        QCOMPARE(listed(f), (QList<int64_t>{1}));
-
-        // The search narrows the filters by name, signal name, IP or MAC (typed with or
-        // without separators), ignoring case.
-        f = sNodeFilter();
-        f.search = QStringLiteral("AA:0");
-        QCOMPARE(listed(f), (QList<int64_t>{1}));
-        f.search = QStringLiteral("bb02");
-        QCOMPARE(listed(f), (QList<int64_t>{2}));
-        f.search = QStringLiteral("lobby"); // node 4's signal name
-        QCOMPARE(listed(f), (QList<int64_t>{4}));
-        f.search = QStringLiteral("10.0.0.");
-        f.version = QStringLiteral("V1.2");
-        QCOMPARE(listed(f), (QList<int64_t>{1, 4}));
+        struct Case
+        {
+            sNodeFilter filter;
+            QList<int64_t> ids;
+        };
+        const Case cases[] = {
+            {{}, {1, 2, 3, 4}},
+            {{AllNodeTypes, 2, {}, {}}, {2}}, // a particular mode hides every encoder
+            {{AllNodeTypes, 0, {}, {}}, {1}},
+            {{AllNodeTypes, -1, "V1.2", {}}, {1, 4}}, // exact, case-sensitive
+            {{EncoderNode, -1, "V1.2", {}}, {4}},
+            {{DecoderNode, -1, "V1.2", {}}, {1}},
+            // The search narrows the filters by name, signal name, IP or MAC (typed with or
+            // without separators), ignoring case.
+            {{AllNodeTypes, -1, {}, "AA:0"}, {1}},
+            {{AllNodeTypes, -1, {}, "bb02"}, {2}},
+            {{AllNodeTypes, -1, {}, "lobby"}, {4}}, // node 4's signal name
+            {{AllNodeTypes, -1, "V1.2", "10.0.0."}, {1, 4}},
+        };
+        for (const Case &c : cases)
+            QCOMPARE(listed(c.filter), c.ids);
 
         // Sorting: names by locale, versions by number, ties in IP order; again reverses.
-        f = sNodeFilter();
+        sNodeFilter f;
         model.setSort(ENodeColumn::Name, Qt::AscendingOrder);
         QCOMPARE(listed(f), (QList<int64_t>{2, 1, 3, 4}));
         model.setSort(ENodeColumn::Version, Qt::AscendingOrder);

@@ -208,6 +208,10 @@ void TestEnglish::decoderDialogAfterTheSwitch()
     for (const QLabel *label : dlg.findChildren<QLabel *>(QStringLiteral("settingLabel")))
         labels << label->text();
     QCOMPARE(chineseIn(labels), QStringList());
+    for (const char *name : {"basicButton", "advanceButton"}) { // the longer page names fit their buttons
+        auto *button = dlg.findChild<QPushButton *>(QLatin1String(name));
+        QVERIFY2(button && button->fontMetrics().horizontalAdvance(button->text()) < button->width(), name);
+    }
     dlg.onAdvance();
 
     auto *ip = dlg.findChild<CIpAddrEdit *>(QStringLiteral("ipEdit"));
