@@ -48,15 +48,11 @@ private:
         return ids;
     }
     int rowOf(int64_t id) const { return rowIds().indexOf(id); }
-    QPoint checkMarkPoint(int row) const
+    // A point on a row's check mark, or with x = 200 on its name.
+    QPoint checkMarkPoint(int row, int x = 30) const
     {
         const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
-        return QPoint(r.left() + 30, r.center().y());
-    }
-    QPoint namePoint(int row) const
-    {
-        const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
-        return QPoint(r.left() + 200, r.center().y());
+        return QPoint(r.left() + x, r.center().y());
     }
     void sendMouse(QEvent::Type type, const QPoint &pos)
     {
@@ -79,14 +75,7 @@ private:
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-    bool selected(int64_t id) const
-    {
-        const QList<sDeviceInfo> rows = m_page->rows();
-        for (const sDeviceInfo &r : rows)
-            if (r.id == id)
-                return r.selected;
-        return false;
-    }
+    bool selected(int64_t id) const { return m_page->rows().value(rowOf(id)).selected; }
 
 private slots:
     void initTestCase()
@@ -150,7 +139,7 @@ private slots:
         QVERIFY(!selected(id));
         QCOMPARE(checks.count(), 8);
         QCOMPARE(open.count(), 0);
-        doubleClick(namePoint(rowOf(202)));
+        doubleClick(checkMarkPoint(rowOf(202), 200));
         QCOMPARE(open.count(), 1);
         QCOMPARE(open.at(0).at(0).value<ENodeType>(), EncoderNode);
         QCOMPARE(open.at(0).at(1).value<int64_t>(), int64_t(202));
@@ -224,7 +213,7 @@ private slots:
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 101, 201}));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
-        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, namePoint(rowOf(102)));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(102), 200));
 
         // Node 101 stops answering: one refresh lists it greyed and unchecked, the next drops it.
         const auto rescanWithout101 = [this] {
