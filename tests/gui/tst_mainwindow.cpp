@@ -86,17 +86,7 @@ private slots:
         sendMouse(m_window, QEvent::MouseButtonPress, edge, Qt::LeftButton);
         sendMouse(m_window, QEvent::MouseMove, edge - QPoint(300, 0), Qt::LeftButton);
         sendMouse(m_window, QEvent::MouseButtonRelease, edge - QPoint(300, 0), Qt::NoButton);
-        QTRY_COMPARE(m_window->width(), 1366);
-        QCOMPARE(m_window->cursor().shape(), Qt::ArrowCursor);
-
-        // Dragging inside moves the window.
-        const QPoint before = m_window->pos();
-        const QPoint inside = m_window->mapToGlobal(QPoint(600, 20));
-        sendMouse(m_window, QEvent::MouseMove, inside, Qt::NoButton);
-        sendMouse(m_window, QEvent::MouseButtonPress, inside, Qt::LeftButton);
-        sendMouse(m_window, QEvent::MouseMove, inside + QPoint(7, 9), Qt::LeftButton);
-        sendMouse(m_window, QEvent::MouseButtonRelease, inside + QPoint(7, 9), Qt::NoButton);
-        QTRY_COMPARE(m_window->pos(), before + QPoint(7, 9));
+        QTRY_COMPARE(m_window->width(), 1366); // not below the minimum width
 
         // A maximised window neither moves nor resizes.
         m_window->showMaximized();
@@ -129,11 +119,8 @@ private slots:
         // Through its button: checked while the command runs, normal again after it.
         QPushButton *restart = m_window->titleBar()->commandButtons().at(MenuDeviceRestart);
         bool checkedWhileRunning = false;
-        QCOMPARE(ModalDriver::messageFrom([&] {
-                     QTimer::singleShot(0, [&] { checkedWhileRunning = restart->isChecked(); });
-                     restart->click();
-                 }),
-                 QStringLiteral("请选择需要重启的设备"));
+        const auto click = [&] { QTimer::singleShot(0, [&] { checkedWhileRunning = restart->isChecked(); }); restart->click(); };
+        QCOMPARE(ModalDriver::messageFrom(click), QStringLiteral("请选择需要重启的设备"));
         QVERIFY(checkedWhileRunning && !restart->isChecked());
         QCOMPARE(accepted.count(), 0);
         // These need none: each opens its question or dialog, which is cancelled again.
@@ -141,13 +128,12 @@ private slots:
             auto question = ModalDriver::expect<CDeviceRestartDlg>();
             hub->switch2SettingWidget(MenuSetDeviceTime);
         }
-        QCOMPARE(accepted.count(), 1);
-        accepted.clear();
-
-        // With a row checked every command reaches its handling.
+        {
+            auto about = ModalDriver::expect<CAboutDialog>();
+            m_window->titleBar()->onAbout();
+        }
+        // With a row checked every command reaches its handling; a dialog it opens is cancelled again.
         page()->singleSelectOrCancel(12);
-        // A command that opens its dialog here gets it cancelled again.
-        // The upgrades open their package chooser first.
         const QList<int> withDialog = {MenuNetConfig,     MenuAddNode,       MenuDeviceUpdate,     MenuAppUpdate,
                                        MenuTypeSwitch,    MenuDeviceRestart, MenuResumeFactorySet, MenuDataImport,
                                        MenuDataExport,    MenuSetDeviceTime, MenuModelSwitch,      MenuProxyLogLevel};
@@ -162,7 +148,7 @@ private slots:
                 hub->switch2SettingWidget(menuType(type));
             }
         }
-        QCOMPARE(accepted.count(), MenuTypeCount - 2);
+        QCOMPARE(accepted.count(), MenuTypeCount); // set time and about above, every other but scan here
     }
 
     void addressCommandSkipsEmptyAddresses()
@@ -170,15 +156,8 @@ private slots:
         CDecoderList::instance().addNode(decoder(99, "", "00:aa:00:00:00:77", 0));
         page()->updateDeviceInfo();
         page()->singleSelectOrCancel(99);
-        QCOMPARE(page()->selectedNodeList().size(), 1);
         QCOMPARE(ModalDriver::messageFrom([this] { m_window->deviceManage()->switch2SettingWidget(MenuNetConfig); }),
                  QStringLiteral("请选择需要配置网络的设备"));
-    }
-
-    void aboutFromTheMoreMenu()
-    {
-        auto about = ModalDriver::expect<CAboutDialog>();
-        m_window->titleBar()->onAbout();
     }
 };
 

@@ -1,15 +1,15 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QDialog>
-#include <QTableWidget>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStandardItemModel>
+#include <QTableWidget>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalSpy>
-#include <QStandardItemModel>
 #include <QStyleOptionComboBox>
-#include <QLabel>
+#include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
 
@@ -48,15 +48,11 @@ private:
         return ids;
     }
     int rowOf(int64_t id) const { return rowIds().indexOf(id); }
-    QPoint checkMarkPoint(int row) const
+    // A point on a row's check mark, or with x = 200 on its name.
+    QPoint checkMarkPoint(int row, int x = 30) const
     {
         const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
-        return QPoint(r.left() + 30, r.center().y());
-    }
-    QPoint namePoint(int row) const
-    {
-        const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
-        return QPoint(r.left() + 200, r.center().y());
+        return QPoint(r.left() + x, r.center().y());
     }
     void sendMouse(QEvent::Type type, const QPoint &pos)
     {
@@ -79,14 +75,7 @@ private:
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-    bool selected(int64_t id) const
-    {
-        const QList<sDeviceInfo> rows = m_page->rows();
-        for (const sDeviceInfo &r : rows)
-            if (r.id == id)
-                return r.selected;
-        return false;
-    }
+    bool selected(int64_t id) const { return m_page->rows().value(rowOf(id)).selected; }
 
 private slots:
     void initTestCase()
@@ -119,20 +108,6 @@ private slots:
         clearStores();
     }
 
-    void columnTexts()
-    {
-        const CNodeTableDelegate *d = view()->nodeDelegate();
-        QHash<int64_t, sDeviceInfo> byId;
-        for (const sDeviceInfo &r : m_page->rows())
-            byId.insert(r.id, r);
-        QCOMPARE(d->modeText(byId.value(101)), QStringLiteral("坐席"));
-        QCOMPARE(d->modeText(byId.value(201)), QStringLiteral("无"));
-        QCOMPARE(d->signalText(byId.value(201)), QStringLiteral("-")); // an empty signal name
-        QCOMPARE(d->signalText(byId.value(202)), QStringLiteral("Camera-2"));
-        QCOMPARE(d->signalText(byId.value(101)), QStringLiteral("无"));
-        QCOMPARE(d->typeText(byId.value(202)), QStringLiteral("编码节点"));
-    }
-
     void checkMarksByMouse()
     {
         CustomCheckBox *box = header()->selectAllBox();
@@ -157,55 +132,42 @@ private slots:
         const int64_t id = rowIds().at(2);
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(2));
         QVERIFY(!box->isChecked());
-        QCOMPARE(box->text(), QStringLiteral("序号"));
         QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 4 / 5"));
-        QVERIFY(!selected(id));
 
         // A double-click on the mark toggles it twice and opens nothing; beside it, it opens the node.
         doubleClick(checkMarkPoint(2));
         QVERIFY(!selected(id));
         QCOMPARE(checks.count(), 8);
         QCOMPARE(open.count(), 0);
-        doubleClick(namePoint(rowOf(202)));
+        doubleClick(checkMarkPoint(rowOf(202), 200));
         QCOMPARE(open.count(), 1);
         QCOMPARE(open.at(0).at(0).value<ENodeType>(), EncoderNode);
         QCOMPARE(open.at(0).at(1).value<int64_t>(), int64_t(202));
         QCOMPARE(view()->nodeDelegate()->highlightedId(), int64_t(202));
-        QCOMPARE(checks.count(), 8);
     }
 
     void filtersResetEachOther()
     {
         // A filter change also clears every check mark.
         QTest::mouseClick(header()->selectAllBox(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 12));
-        QVERIFY(header()->selectAllBox()->isChecked());
 
         activate(header()->versionBox(), QStringLiteral("V1.2.0"));
         QCOMPARE(rowIds(), (QList<int64_t>{102, 103}));
-        QCOMPARE(header()->typeBox()->currentIndex(), 0);
-        QCOMPARE(header()->modeBox()->currentIndex(), 0);
-        QVERIFY(!header()->selectAllBox()->isChecked());
-        QCOMPARE(header()->selectAllBox()->text(), QStringLiteral("序号"));
+        QVERIFY(header()->typeBox()->currentIndex() == 0 && header()->modeBox()->currentIndex() == 0);
         QVERIFY(m_page->selectedNodeList().isEmpty());
 
         activate(header()->typeBox(), QStringLiteral("编码节点"));
         QCOMPARE(rowIds(), (QList<int64_t>{201, 202}));
-        QCOMPARE(header()->versionBox()->currentIndex(), 0);
-        QCOMPARE(header()->modeBox()->currentIndex(), 0);
+        QVERIFY(header()->versionBox()->currentIndex() == 0 && header()->modeBox()->currentIndex() == 0);
 
         activate(header()->modeBox(), QStringLiteral("坐席"));
         QCOMPARE(rowIds(), (QList<int64_t>{101}));
-        QCOMPARE(header()->typeBox()->currentIndex(), 0);
-        QCOMPARE(header()->versionBox()->currentIndex(), 0);
-
-        activate(header()->modeBox(), QStringLiteral("所有模式"));
-        QCOMPARE(rowIds().size(), 5);
+        QVERIFY(header()->typeBox()->currentIndex() == 0 && header()->versionBox()->currentIndex() == 0);
 
         // A rescan keeps the active filter.
         activate(header()->versionBox(), QStringLiteral("V2.0.0"));
         m_page->updateDeviceInfo();
         QCOMPARE(rowIds(), (QList<int64_t>{202}));
-        QCOMPARE(header()->versionBox()->currentText(), QStringLiteral("V2.0.0"));
 
         // The only V2.0.0 node is gone at the next scan: the box falls back to all versions, and so do the rows.
         CEncoderList::instance().clearNodes();
@@ -220,7 +182,6 @@ private slots:
     void languageRebuildsFilterLists()
     {
         m_page->updateCombox(QStringLiteral("EN"));
-        QCOMPARE(rowIds().size(), 5);
         activate(header()->modeBox(), QStringLiteral("KVM"));
         QCOMPARE(rowIds(), (QList<int64_t>{101}));
         m_page->updateCombox(QStringLiteral("CN"));
@@ -240,7 +201,6 @@ private slots:
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(0));
         QCOMPARE(header()->selectAllBox()->text(), QStringLiteral("序号(1)")); // every listed row checked
         QTest::keyClick(m_page->searchBox(), Qt::Key_Escape);
-        QVERIFY(m_page->searchBox()->text().isEmpty());
         QCOMPARE(rowIds(), (QList<int64_t>{201, 101}));
         QVERIFY(selected(201));
         QCOMPARE(header()->selectAllBox()->text(), QStringLiteral("序号"));
@@ -253,7 +213,7 @@ private slots:
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 101, 201}));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
-        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, namePoint(rowOf(102)));
+        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(102), 200));
 
         // Node 101 stops answering: one refresh lists it greyed and unchecked, the next drops it.
         const auto rescanWithout101 = [this] {
@@ -282,7 +242,6 @@ private slots:
         rescanWithout101();
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 201}));
         QVERIFY(selected(103));
-        QCOMPARE(m_page->selectedNodeList().size(), 1);
     }
 
     void clearedMarksStayClearedThroughRefreshes()
@@ -295,31 +254,17 @@ private slots:
             CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
             CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
         }, [this] { m_page->refreshKeepingState(); });
-        const auto refreshOnce = [&refresh] {
-            QVERIFY(refresh.tick());
-            QVERIFY(!refresh.tick()); // one at a time
-            QTRY_VERIFY(!refresh.isRunning());
-        };
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(202)));
         m_page->updateDeviceInfo(); // a command's own rescan clears every mark
-        QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 0 / 5"));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
-        refreshOnce();
+        QVERIFY(refresh.tick());
+        QVERIFY(!refresh.tick()); // one at a time
+        QTRY_VERIFY(!refresh.isRunning());
         QVERIFY(scannedOn && scannedOn != QThread::currentThread());
-        m_page->updateCombox(QStringLiteral("EN"));
-        refreshOnce();
-        m_page->updateCombox(QStringLiteral("CN"));
-        QVERIFY(refresh.lastRefresh().isValid());
         // What shows checked is what a command gets, and nothing else.
-        QList<int64_t> shown;
-        for (const sDeviceInfo &r : m_page->rows())
-            if (r.selected)
-                shown.append(r.id);
-        QCOMPARE(shown, (QList<int64_t>{103}));
-        QCOMPARE(m_page->selectedNodeList().size(), 1);
-        QCOMPARE(m_page->selectedNodeList().first().id, int64_t(103));
         QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 1 / 5"));
+        QCOMPARE(m_page->selectedNodeList().value(0).id, int64_t(103));
 
         // Never under an open dialog; a running one is settled (merged) before a command.
         QDialog dialog(m_page);
@@ -354,13 +299,11 @@ private slots:
         QCOMPARE(open.at(0).at(1).value<int64_t>(), second);
         QTest::keyClick(view(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(m_page->selectedNodeList().size(), 5);
-        QVERIFY(header()->selectAllBox()->isChecked());
 
         // Nothing matches: the table says so.
         QTest::keyClicks(m_page->searchBox(), QStringLiteral("zzzz"));
         QVERIFY(rowIds().isEmpty());
         QVERIFY(!m_page->noMatchLabel()->isHidden());
-        QCOMPARE(m_page->noMatchLabel()->text(), QStringLiteral("没有匹配的节点"));
         QVERIFY(m_page->selectedNodeList().isEmpty());
     }
 
@@ -378,12 +321,8 @@ private slots:
         QCOMPARE(dlg.table()->item(0, CHistoryDialog::CommandColumn)->text(), QStringLiteral("设备重启"));
         QCOMPARE(dlg.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("已发送"));
         QCOMPARE(dlg.table()->item(3, CHistoryDialog::ResultColumn)->text(), QStringLiteral("Restart successful."));
-        dlg.nodeFilter()->setText(QStringLiteral("10.0.0.2"));
-        QCOMPARE(dlg.table()->rowCount(), 1);
-        QCOMPARE(dlg.table()->item(0, CHistoryDialog::ResultColumn)->text(), QStringLiteral("失败"));
         dlg.nodeFilter()->setText(QStringLiteral("大厅")); // by name
         QCOMPARE(dlg.table()->rowCount(), 1);
-        QCOMPARE(dlg.table()->item(0, CHistoryDialog::NameColumn)->text(), QStringLiteral("大厅"));
         dlg.nodeFilter()->setText(QStringLiteral("1")); // an id or a part of an address
         QCOMPARE(dlg.table()->rowCount(), 3);
         QVERIFY(!dlg.table()->tabKeyNavigation()); // Tab leaves the table
@@ -394,49 +333,49 @@ private slots:
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(202)));
         const SelectedNodeList nodes = m_page->selectedNodeList();
-        QCOMPARE(nodes.size(), 2);
-        QVERIFY(nodes.at(0).id == 101 && nodes.at(0).ip == "127.0.1.10" && nodes.at(0).managerIP == "127.0.1.1");
-        QCOMPARE(nodes.at(1).nodeType, int(EncoderNode));
+        QVERIFY(nodes.at(0).ip == "127.0.1.10" && nodes.at(0).managerIP == "127.0.1.1" && nodes.at(1).nodeType == EncoderNode);
         const sSelectedAddresses addresses = m_page->selectedAddresses();
         QCOMPARE(addresses.selected, (QStringList{"127.0.1.10", "127.0.1.20"}));
         QCOMPARE(addresses.others.size(), 3);
         QCOMPARE(addresses.mask + addresses.gateway, QStringLiteral("255.255.255.0127.0.0.1"));
     }
-
-
-    void headerLinesUpWithRows()
+    void paintedHeaderAndRows()
     {
         // Vertical span of the pixels in columns [x0, x1) that stand out from the header's own colour.
         const auto span = [](const QImage &image, int x0, int x1, int threshold) {
             const QColor bg = image.pixelColor(image.width() / 2 + 37, 2);
             int top = -1;
             int bottom = -1;
-            for (int y = 0; y < image.height(); ++y) {
+            for (int y = 0; y < image.height(); ++y)
                 for (int x = x0; x < x1; ++x) {
                     const QColor c = image.pixelColor(x, y);
-                    if (qAbs(c.red() - bg.red()) + qAbs(c.green() - bg.green()) + qAbs(c.blue() - bg.blue())
-                        > threshold) {
-                        if (top < 0)
-                            top = y;
+                    if (qAbs(c.red() - bg.red()) + qAbs(c.green() - bg.green()) + qAbs(c.blue() - bg.blue()) > threshold) {
+                        top = top < 0 ? y : top;
                         bottom = y;
                         break;
                     }
                 }
-            }
-            return qMakePair(top, bottom);
+            return (top + bottom) / 2.0;
         };
         const QImage image = header()->grab().toImage();
-        const auto icon = span(image, 24, 40, 30);
-        const auto text = span(image, 46, 80, 200);
-        QVERIFY(icon.first >= 0 && text.first >= 0);
-        const double iconCentre = (icon.first + icon.second) / 2.0;
-        const double textCentre = (text.first + text.second) / 2.0;
+        const double icon = span(image, 24, 40, 30);
+        const double text = span(image, 46, 80, 200);
         // The select-all mark sits beside its text, at the height of the rows' marks (mid-row).
-        QVERIFY2(qAbs(iconCentre - textCentre) <= 2, qPrintable(QStringLiteral("%1 %2").arg(iconCentre).arg(textCentre)));
-        QVERIFY(qAbs(iconCentre - CNodeHeaderView::HeaderHeight / 2.0) <= 2);
+        QVERIFY2(icon >= 0 && qAbs(icon - text) <= 2, qPrintable(QStringLiteral("%1 %2").arg(icon).arg(text)));
+        QVERIFY(qAbs(icon - CNodeHeaderView::HeaderHeight / 2.0) <= 2);
 
-        // Below the last row the list is the rows' colour, not a lighter band.
+        // Each row's IP in its conflict colour and in no other; below the last row the rows' colour, not a lighter band.
+        QCoreApplication::processEvents(); // the view lays its rows out on a zero timer
         const QImage rows = view()->viewport()->grab().toImage();
+        const int x = 134 + 5 * ((rows.width() - 168) / 6); // the IP column
+        for (int row = 0; row < 5; ++row) {
+            const sDeviceInfo info = m_page->rows().at(row);
+            const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
+            const QRect ipArea(x, r.top() + 8, rows.width() - x, r.height() - 16);
+            QVERIFY2(countColour(rows, ipArea, CNodeTableDelegate::ipColor(info.conflictState), 30) > 5, qPrintable(QString::number(info.id)));
+            for (int state = 1; state <= 2; ++state)
+                QVERIFY(state == info.conflictState || countColour(rows, ipArea, CNodeTableDelegate::ipColor(state), 20) == 0);
+        }
         const int below = view()->visualRect(m_page->nodeListModel()->itemModel()->index(4, 0)).bottom() + 10;
         QVERIFY(below < rows.height() - 10);
         const QRect empty(0, below, rows.width(), rows.height() - below);
@@ -445,48 +384,19 @@ private slots:
 
     void englishFilterTextsFit()
     {
-        const auto fits = [](QComboBox *box) {
-            QStyleOptionComboBox option;
-            option.initFrom(box);
-            option.editable = false;
-            const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                             QStyle::SC_ComboBoxEditField, box);
-            for (int i = 0; i < box->count(); ++i) {
-                const int need = box->fontMetrics().horizontalAdvance(box->itemText(i));
-                if (need > field.width()) {
-                    qWarning() << box->itemText(i) << need << field.width();
-                    return false;
-                }
-            }
-            return true;
-        };
-        const int c = (header()->width() - 158 - header()->scrollBarAllowance()) / 6;
+        // Each filter box shows every item uncut and stays inside its column, in both languages.
+        const int column = (header()->width() - 158 - header()->scrollBarAllowance()) / 6;
         for (const char *lang : {"EN", "CN"}) {
             m_page->updateCombox(QString::fromLatin1(lang));
             for (QComboBox *box : {header()->typeBox(), header()->modeBox(), header()->versionBox()}) {
-                QVERIFY2(fits(box), lang);
-                QVERIFY(box->width() >= 100);
-                // Never into the next column.
-                QVERIFY(box->width() <= c - 10);
+                QStyleOptionComboBox option;
+                option.initFrom(box);
+                option.editable = false;
+                const int field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width();
+                for (int i = 0; i < box->count(); ++i)
+                    QVERIFY2(box->fontMetrics().horizontalAdvance(box->itemText(i)) <= field, qPrintable(box->itemText(i)));
+                QVERIFY(box->width() >= 100 && box->width() <= column - 10);
             }
-        }
-    }
-
-    void paintedRows()
-    {
-        QCoreApplication::processEvents(); // the view lays its rows out on a zero timer
-        const QImage image = view()->viewport()->grab().toImage();
-        const int x = 134 + 5 * ((view()->viewport()->width() - 168) / 6); // the IP column
-        for (int row = 0; row < 5; ++row) {
-            const sDeviceInfo info = m_page->rows().at(row);
-            const QRect r = view()->visualRect(m_page->nodeListModel()->itemModel()->index(row, 0));
-            const QRect ipArea(x, r.top() + 8, view()->viewport()->width() - x, r.height() - 16);
-            const QColor expected = CNodeTableDelegate::ipColor(info.conflictState);
-            QVERIFY2(countColour(image, ipArea, expected, 30) > 5, qPrintable(QString::number(info.id)));
-            // The other conflict colours do not appear in that row's IP.
-            for (int state = 1; state <= 2; ++state)
-                if (state != info.conflictState)
-                    QCOMPARE(countColour(image, ipArea, CNodeTableDelegate::ipColor(state), 20), 0);
         }
     }
 };
