@@ -326,16 +326,11 @@ private slots:
         FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
                          [answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
-        QElapsedTimer timer;
-        timer.start();
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
-        const qint64 elapsed = timer.elapsed();
         QSet<int64_t> ids;
         for (const auto &e : observer.entries())
             ids.insert(e.id);
-        QCOMPARE(ids.size(), 1000);
-        // Taking one datagram per poll needs at least 10 s (1000 polls of 10 ms).
-        QVERIFY2(elapsed < 9000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(ids.size(), 1000); // how fast is the scan bench's figure
     }
 };
 
