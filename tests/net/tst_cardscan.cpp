@@ -148,19 +148,6 @@ private slots:
         QVERIFY(!configFile().contains(QStringLiteral("scanExcludedInterfaces")));
     }
 
-    // The command line names its cards; a name that is no card is reported and nothing is sent.
-    void namedCardsOnly()
-    {
-        CDeviceManage hub; // its table page files the answers
-        QStringList unknown;
-        QVERIFY(hub.job()->scanNodesOn({"qvcardB"}, unknown));
-        const int asksA = m_lanA.records(1006).size();
-        QVERIFY(!hub.job()->scanNodesOn({"qvcardA", "eth9"}, unknown));
-        QCOMPARE(unknown, QStringList{"eth9"});
-        QCOMPARE(m_lanA.records(1006).size(), asksA);
-        hub.mainShowWidget()->updateDeviceInfo();
-        QCOMPARE(shown(hub), m_nodesB); // the refused scan left the first one's nodes
-    }
 };
 
 QTEST_MAIN(TestCardScan)
