@@ -126,9 +126,7 @@ private slots:
         QMenu menu;
         hub.fillCardMenu(&menu);
         const QList<QAction *> entries = menu.actions();
-        QCOMPARE(entries.size(), 2);
-        QVERIFY(entries.at(0)->isChecked() && entries.at(1)->isChecked());
-        QVERIFY(entries.at(0)->text().contains(QStringLiteral("198.51.100.1")));
+        QVERIFY(entries.size() == 2 && entries.at(0)->isChecked() && entries.at(1)->isChecked());
 
         entries.at(0)->setChecked(false);
         QCOMPARE(configFile().value(QStringLiteral("scanExcludedInterfaces")).toArray(), QJsonArray{"qvcardA"});

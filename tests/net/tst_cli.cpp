@@ -96,9 +96,8 @@ private slots:
         const sRun upgrade = cli({"upgrade", "--package", package, "--json", "--timeout", "60",
                                   "127.0.1.1", "127.0.1.2", "127.0.1.9"});
         QCOMPARE(upgrade.status, 1);
-        const QJsonArray rows = resultOf(upgrade).value("nodes").toArray();
         QMap<QString, QJsonObject> byIp;
-        for (const QJsonValue &v : rows)
+        for (const QJsonValue &v : resultOf(upgrade).value("nodes").toArray())
             byIp.insert(v.toObject().value("ip").toString(), v.toObject());
         QCOMPARE(byIp.value("127.0.1.1").value("outcome").toString(), QStringLiteral("upgraded"));
         QVERIFY(!byIp.value("127.0.1.2").value("ok").toBool());

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <curl/curl.h>
 #include <functional>
 #include <mutex>
@@ -199,35 +200,23 @@ private slots:
             QVERIFY(writeFile(shadow, text.trimmed() + '\n'));
         }
         QCOMPARE(QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), shadow, QStringLiteral("/etc/shadow")}), 0);
-        struct sUnmount
-        {
-            bool done = false;
-            ~sUnmount()
-            {
-                if (!done)
-                    QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), QStringLiteral("/etc/shadow")});
-            }
-        } unmount;
-        {
-            // A refused login fails a log export's row, also on retry, and nothing more.
-            QTemporaryDir dest;
-            sDeviceInfo node;
-            node.name = "Hall-2";
-            node.ip = m_ips.at(2).toUtf8();
-            CLogExportWidget dlg;
-            dlg.startLogExport(dest.path(), node, false);
-            CProgressListItem *row = dlg.row();
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                QTRY_VERIFY_WITH_TIMEOUT(row->resultLabel()->text() == QStringLiteral("导出失败"), 60000);
-                QTest::mousePress(row->retryButton(), Qt::LeftButton);
-            }
-            dlg.onOkClicked();
-            QVERIFY(QDir(dest.path()).isEmpty());
-        }
         // Lazy: an sshd process still reading the file cannot keep the wrong password for
         // the tests that follow.
-        QCOMPARE(QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), QStringLiteral("/etc/shadow")}), 0);
-        unmount.done = true;
+        const auto unmount = qScopeGuard([] { QProcess::execute("umount", {"-l", "/etc/shadow"}); });
+        // A refused login fails a log export's row, also on retry, and nothing more.
+        QTemporaryDir dest;
+        sDeviceInfo node;
+        node.name = "Hall-2";
+        node.ip = m_ips.at(2).toUtf8();
+        CLogExportWidget dlg;
+        dlg.startLogExport(dest.path(), node, false);
+        CProgressListItem *row = dlg.row();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            QTRY_VERIFY_WITH_TIMEOUT(row->resultLabel()->text() == QStringLiteral("导出失败"), 60000);
+            QTest::mousePress(row->retryButton(), Qt::LeftButton);
+        }
+        dlg.onOkClicked();
+        QVERIFY(QDir(dest.path()).isEmpty());
     }
 
     // A proxy export fetches the proxy logs from the manager's address.
