@@ -2,8 +2,6 @@
 
 #include "comm/addressplan.h"
 #include "comm/cdevicectrlobserver.h"
-#include "comm/cobserverlist.h"
-#include "comm/cprotocolparser.h"
 #include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "model/cdecoderlist.h"
@@ -121,22 +119,6 @@ private slots:
         QCOMPARE(CDecoderList::instance().size(), CDeviceCtrlObserver::kMaxScanRecords);
     }
 
-    void tcpAnswersBelongToTheirConnection()
-    {
-        CDeviceCtrlObserver observer;
-        CObserverList::instance().add(&observer);
-        QByteArray exported;
-        QByteArray imported;
-        connect(&observer, &CDeviceCtrlObserver::sigExportData, this, [&](sDeviceData *d) { exported = d->ip; });
-        connect(&observer, &CDeviceCtrlObserver::sigImportRes, this, [&](sImportDataRes *r) { imported = r->ip; });
-        const QByteArray exportAnswer = R"({"res":0,"data":{"devData":{"id":5,"ip":"127.0.0.1","type":1},"data":"x"}})";
-        const QByteArray importAnswer = R"({"res":0,"data":{"ip":"localhost","name":"n","result":0}})";
-        CProtocolParser().parse(Protocol::AnsDecoderExport, exportAnswer.constData(), size_t(exportAnswer.size()), "10.0.0.9");
-        CProtocolParser().parse(Protocol::AnsDecoderImport, importAnswer.constData(), size_t(importAnswer.size()), "10.0.0.9");
-        CObserverList::instance().remove(&observer);
-        QCOMPARE(exported, QByteArray("10.0.0.9"));
-        QCOMPARE(imported, QByteArray("10.0.0.9"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNodeAddress)
