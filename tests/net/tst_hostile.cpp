@@ -88,6 +88,19 @@ private slots:
         QVERIFY(fifth.open(QIODevice::ReadOnly));
         QCOMPARE(QJsonDocument::fromJson(fifth.readAll()).object().value("devData").toObject().value("id").toDouble(),
                  double(lan.node(4).value("id").toDouble()));
+        // An import goes only to a node this scan found, whatever address a file names.
+        QFile first(QDir(out.path()).filePath("de127.0.1.1.json"));
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        const QString stray = QDir(out.path()).filePath("stray.json");
+        QVERIFY(fixtures::writeFile(stray, first.readAll().replace("127.0.1.1", "127.0.1.9")));
+        const sRun imported = cli({"import-data", "--json", "--timeout", "20", first.fileName(), stray});
+        const auto importedRows = rowsByIp(imported.out);
+        QCOMPARE(imported.status, 1);
+        // Sent and answered: the type switch above made the node an encoder.
+        QCOMPARE(importedRows.value("127.0.1.1").value(0).value("outcome").toString(),
+                 QStringLiteral("type mismatch: the node is not of the file's type"));
+        QCOMPARE(importedRows.value("127.0.1.9").value(0).value("outcome").toString(),
+                 QStringLiteral("no node of this scan has this address; nothing sent"));
     }
 
     void idTwinIsListedBesideTheNode()
