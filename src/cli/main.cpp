@@ -8,6 +8,7 @@
 #include "cli/clireport.h"
 #include "comm/cdevicectrlobserver.h"
 #include "model/sdeviceinfo.h"
+#include "platform/console.h"
 #include "transfer/csftpclient.h"
 
 namespace {
@@ -33,6 +34,7 @@ QString topHelp()
 
 int main(int argc, char *argv[])
 {
+    Platform::prepareStdio();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvane-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
