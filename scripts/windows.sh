@@ -17,6 +17,7 @@ usage: scripts/windows.sh [STAGE...]
              against the Linux node simulator and sshd; screenshot build-win64/quorvane-win64.png
   --package  NSIS installer build-win64/quorvane-VERSION-win64-setup.exe, the portable
              .zip, the DLL import check, and a silent install tested in a fresh Wine prefix
+  --sdk-ready  exit 0 when a complete SDK is cached, else say so in one line and exit 1
   --help     this text
 With no stage, all four run in order. Environment: QV_WIN_SDK (SDK folder, default
 ~/.cache/quorvane/win64-sdk/VERSION-SET), QV_WIN_JOBS (make -j, default 2).
@@ -35,6 +36,7 @@ BUILD=$ROOT/build-win64
 HOST=x86_64-w64-mingw32
 
 do_sdk=0 do_build=0 do_test=0 do_package=0 do_inside_test=0 do_inside_install_test=0
+sdk_complete_at() { [ -f "$1/COMPLETE" ]; }
 if [ $# -eq 0 ]; then
     do_sdk=1 do_build=1 do_test=1 do_package=1
 fi
@@ -44,6 +46,10 @@ for a in "$@"; do
         --build) do_build=1 ;;
         --test) do_test=1 ;;
         --package) do_package=1 ;;
+        --sdk-ready)
+            if sdk_complete_at "$SDK"; then exit 0; fi
+            echo "windows: skipped, no complete Windows SDK cached in $SDK (scripts/windows.sh --sdk builds it)"
+            exit 1 ;;
         --inside-test) do_inside_test=1 ;;
         --inside-install-test) do_inside_install_test=1 ;;
         -h|--help) usage; exit 0 ;;
@@ -69,7 +75,7 @@ install_missing() {
 }
 
 # ---------------------------------------------------------------- SDK
-sdk_complete() { [ -f "$SDK/COMPLETE" ]; }
+sdk_complete() { sdk_complete_at "$SDK"; }
 
 # Compilers with the plain MinGW names pointing at the posix thread model, whatever the
 # machine's alternatives say; Qt's CROSS_COMPILE prefix points here.
@@ -136,8 +142,9 @@ sdk_qtbase() {
     src=$(fetch_source qtbase-opensource-src)
     rm -rf "$SDK/build/qtbase"
     mkdir -p "$SDK/build/qtbase"
-    # Debian's repacked source has no wintab headers: no tablet events.
-    (cd "$SDK/build/qtbase" && "$src/configure" -opensource -confirm-license \
+    # Debian's repacked source has no wintab headers: no tablet events. MAKEFLAGS: configure
+    # builds qmake itself, one file at a time without it.
+    (cd "$SDK/build/qtbase" && MAKEFLAGS=-j"$JOBS" "$src/configure" -opensource -confirm-license \
         -prefix "$SDK/qt" -xplatform win32-g++ \
         -device-option CROSS_COMPILE="$SDK/toolbin/$HOST-" \
         -release -shared -nomake examples -nomake tests \
