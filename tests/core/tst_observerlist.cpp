@@ -38,6 +38,19 @@ struct Counter final : IObserver
 
 void announce() { CObserverList::instance().announceResult(11006, nullptr, 0, 1); }
 
+struct Slow final : IObserver
+{
+    std::atomic_bool entered{false}, left{false};
+    void onResult(int, void *, int, int) override
+    {
+        entered = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        left = true;
+    }
+    void onTransEnd(const sTransAnswer *) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+};
+
 } // namespace
 
 class TestObserverList final : public QObject
@@ -99,6 +112,17 @@ private slots:
         QCOMPARE(added.results.load(), 1);
         QCOMPARE(first.results.load(), 1);
         list.remove(&added);
+    }
+
+    void removeWaitsForACallInProgress()
+    {
+        Slow observer;
+        CObserverList::instance().add(&observer);
+        std::thread link([] { announce(); });
+        QTRY_VERIFY(observer.entered);
+        CObserverList::instance().remove(&observer);
+        QVERIFY(observer.left); // the call had ended before remove() returned
+        link.join();
     }
 
     void concurrentAnnounceAndChange()

@@ -84,43 +84,6 @@ private slots:
         QCOMPARE(body.mid(185), QByteArray(32, '\0'));
     }
 
-    void kindTagAndType_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<QByteArray>("kind");
-        QTest::addColumn<QByteArray>("version");
-        QTest::newRow("both, decoder first") << "x_encoder_decoder_2.0.bin" << 0 << QByteArray("aVQ\0", 4) << QByteArray("2.0");
-        QTest::newRow("encoder app") << "enc_encoder_V3.bin" << 1 << QByteArray("AVQ\0", 4) << QByteArray("V3");
-        QTest::newRow("neither") << "vela_plain_7.1.bin" << 0 << QByteArray("VQ\0\0", 4) << QByteArray("7.1");
-        QTest::newRow("upper case is not the word") << "vela_DECODER_1.bin" << 0 << QByteArray("VQ\0\0", 4) << QByteArray("1");
-    }
-    void kindTagAndType()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, type);
-        QFETCH(QByteArray, kind);
-        QFETCH(QByteArray, version);
-        bool sent = false;
-        const QByteArray body = sendAndCatch(package(name, "x"), type, &sent).mid(8);
-        QVERIFY(sent);
-        QCOMPARE(qFromLittleEndian<quint32>(body.constData() + 1), quint32(type));
-        QCOMPARE(body.mid(5, 4), kind);
-        QCOMPARE(body.mid(9, 16), version.leftJustified(16, '\0'));
-    }
-
-    void longTextsAreCutToTheirFields()
-    {
-        const QString name = QStringLiteral("pkg_%1_V12345678901234567890.bin").arg(QString(120, QLatin1Char('n')));
-        bool sent = false;
-        const QByteArray body = sendAndCatch(package(name, "y"), 0, &sent).mid(8);
-        QVERIFY(sent);
-        QCOMPARE(body.size(), 217);
-        QCOMPARE(body.mid(9, 16), QByteArray("V123456789012345"));
-        QCOMPARE(body.mid(57, 128), name.toUtf8().left(128));
-        QCOMPARE(body.mid(185), QByteArray(32, '\0'));
-    }
-
     void undeliveredCommandDropsTheLink()
     {
         // Nothing listens on this address: no link comes up within the wait.
