@@ -321,7 +321,7 @@ start_xvfb() {
 start_nodesim() {
     local out=$1 i
     shift
-    "$LINUX_BUILD/tools/nodesim/quorvane-nodesim" "$@" > "$out.out" 2> "$out.log" &
+    "$LINUX_BUILD/tools/nodesim/quorvane-nodesim" --no-stdin "$@" > "$out.out" 2> "$out.log" &
     SIM_PID=$!
     for i in $(seq 300); do grep -q ready "$out.out" 2> /dev/null && return 0; sleep 0.1; done
     echo "windows.sh: the node simulator did not start: $(tail -3 "$out.log")" >&2

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "nodefixtures.h"
@@ -83,7 +84,13 @@ private slots:
             QCOMPARE(lan.node(i).value("rebootCount").toInt(), 1);
 
         // The window's history lists what the command line sent, node by node.
+#ifdef Q_OS_WIN
+        // Windows keeps it under the user's Documents, whatever HOME says.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QDirIterator found(documents + "/Orvanta/Quorvane", {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
+#else
         QDirIterator found(m_home.path(), {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
+#endif
         QVERIFY(found.hasNext());
         QFile history(found.next());
         QVERIFY(history.open(QIODevice::ReadOnly));
