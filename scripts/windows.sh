@@ -414,7 +414,7 @@ STAGE=$BUILD/stage
 SYSTEM_DLLS="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 ws2_32 msvcrt iphlpapi crypt32
 bcrypt secur32 winmm comdlg32 uxtheme dwmapi imm32 wtsapi32 version netapi32 userenv mpr shlwapi
 wldap32 normaliz dnsapi setupapi comctl32 rpcrt4 ncrypt d3d9 d3d11 dxgi dwrite shcore winspool.drv
-authz credui crypt32 wininet winhttp ntdll"
+authz credui wininet winhttp ntdll oleacc mswsock psapi dbghelp propsys powrprof wintrust"
 
 # Every DLL that a program or DLL of the package imports is in the package or is Windows' own.
 import_check() {

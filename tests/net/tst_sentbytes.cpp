@@ -1,7 +1,6 @@
 // What reaches a node when the operator saves: a field left alone goes back exactly as the
 // node sent it, an edited one must be complete or nothing is sent; the address plan that
-// is checked is the one sent, and the rescan finds the nodes there; the package is named
-// alike in its upload and its command.
+// is checked is the one sent, and the rescan finds the nodes there.
 
 #include <QtTest>
 
@@ -15,7 +14,6 @@
 #include "ccommandhistory.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
-#include "dialog/cdeviceupdatewidget.h"
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnetconfigdlg.h"
@@ -28,7 +26,6 @@
 #include "ui/clineedit.h"
 #include "ui/cmacaddredit.h"
 #include "ui/cmessagedialog.h"
-#include "ui/cprogreslistitem.h"
 
 
 namespace {
@@ -93,7 +90,6 @@ private slots:
     void untouchedValuesGoBackAsSent();
     void editedAddressesMustBeComplete();
     void networkPlanCheckedIsSent();
-    void packageNamedAlikeInUploadAndCommand();
 
 private:
     bool startHub(const QStringList &simArgs);
@@ -280,35 +276,6 @@ void TestSentBytes::networkPlanCheckedIsSent()
     for (const sDeviceInfo &r : page()->rows())
         listed << QString::fromUtf8(r.ip);
     QCOMPARE(listed, (QStringList{old.at(3), "127.0.2.252", "127.0.2.253", "127.0.2.254"}));
-}
-
-void TestSentBytes::packageNamedAlikeInUploadAndCommand()
-{
-    QVERIFY2(m_lan->start({"--decoders", "1"}, true), qPrintable(m_lan->errorString()));
-    const QString ip = m_lan->addresses().first();
-    QTemporaryDir dir;
-    // A Windows path's folder must not become part of the name on the node.
-    const QString path = dir.filePath(QStringLiteral("fw\\vela_decoder_V2.4.3.bin"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray(300000, 'q'));
-    file.close();
-
-    sSelectedNode node;
-    node.id = 1;
-    node.ip = ip.toUtf8();
-    node.nodeType = DecoderNode;
-    CDeviceUpdateWidget dlg;
-    dlg.startUpdate(path, {node});
-    dlg.show();
-    QTRY_COMPARE_WITH_TIMEOUT(dlg.finishedCount(), 1, 60000);
-    // The node found the file the command names, with the command's digest.
-    QCOMPARE(dlg.row(0)->resultLabel()->text(), QStringLiteral("升级成功"));
-    QVERIFY(QFileInfo::exists(m_lan->sftpRoot() + "/" + ip + "/userdata/vela_decoder_V2.4.3.bin"));
-    QCOMPARE(m_lan->records(4501).size(), 1);
-    QCOMPARE(payload(m_lan->records(4501).first()).value("fileName").toString(),
-             QStringLiteral("vela_decoder_V2.4.3.bin"));
-    dlg.onOkClicked();
 }
 
 QTEST_MAIN(TestSentBytes)

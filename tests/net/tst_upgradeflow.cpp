@@ -103,7 +103,8 @@ private slots:
         QVERIFY(writeFile(path, data));
 
         CDeviceUpdateWidget dlg;
-        dlg.startUpdate(path, selection(m_ips));
+        // As the file dialog hands it over: with backslashes on Windows.
+        dlg.startUpdate(QDir::toNativeSeparators(path), selection(m_ips));
         QCOMPARE(dlg.rowCount(), 3);
         int highest = 0;
         for (int i = 0; i < 3; ++i) {
