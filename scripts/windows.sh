@@ -519,20 +519,25 @@ inside_install_test() {
     log "  the uninstaller removed everything it installed"
 }
 
-if [ $do_inside_test = 1 ]; then
-    need_sdk
-    inside_test
-    exit 0
-fi
-if [ $do_inside_install_test = 1 ]; then
-    need_sdk
-    inside_install_test
-    exit 0
-fi
-total0=$(now)
-[ $do_sdk = 1 ] && stage_sdk
-[ $do_build = 1 ] && stage_build
-[ $do_test = 1 ] && stage_test
-[ $do_package = 1 ] && stage_package
-log "done after $(elapsed "$total0")"
-exit 0
+main() {
+    if [ $do_inside_test = 1 ]; then
+        need_sdk
+        inside_test
+        return 0
+    fi
+    if [ $do_inside_install_test = 1 ]; then
+        need_sdk
+        inside_install_test
+        return 0
+    fi
+    local total0
+    total0=$(now)
+    if [ $do_sdk = 1 ]; then stage_sdk; fi
+    if [ $do_build = 1 ]; then stage_build; fi
+    if [ $do_test = 1 ]; then stage_test; fi
+    if [ $do_package = 1 ]; then stage_package; fi
+    log "done after $(elapsed "$total0")"
+}
+
+# One line: bash has read it whole before it runs, so editing this file meanwhile is safe.
+main "$@"; exit $?
