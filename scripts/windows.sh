@@ -142,15 +142,16 @@ sdk_qtbase() {
     src=$(fetch_source qtbase-opensource-src)
     rm -rf "$SDK/build/qtbase"
     mkdir -p "$SDK/build/qtbase"
-    # Debian's repacked source has no wintab headers: no tablet events. MAKEFLAGS: configure
-    # builds qmake itself, one file at a time without it.
+    # Debian's repacked source has no wintab headers: no tablet events. No Direct2D plugin:
+    # it is the windows plugin built once more. MAKEFLAGS: configure builds qmake itself,
+    # one file at a time without it.
     (cd "$SDK/build/qtbase" && MAKEFLAGS=-j"$JOBS" "$src/configure" -opensource -confirm-license \
         -prefix "$SDK/qt" -xplatform win32-g++ \
         -device-option CROSS_COMPILE="$SDK/toolbin/$HOST-" \
         -release -shared -nomake examples -nomake tests \
         -no-opengl -no-dbus -no-icu -no-feature-sql -no-openssl \
         -qt-zlib -qt-libpng -qt-libjpeg -qt-pcre -qt-harfbuzz -qt-freetype \
-        -no-feature-tabletevent)
+        -no-feature-tabletevent -no-direct2d)
     (cd "$SDK/build/qtbase" && make -j"$JOBS" && make install)
     rm -rf "$SDK/build/qtbase"
     stamp qtbase
@@ -263,6 +264,8 @@ write_wine_runner() {
         echo '# Runs a Windows program of this build under Wine (written by scripts/windows.sh).'
         echo "export WINEPREFIX=\"\${QV_WINEPREFIX:-$BUILD/wineprefix}\""
         echo 'export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="'
+        # Without a console Qt would send test output and debug lines to the debugger.
+        echo 'export QT_FORCE_STDERR_LOGGING=1'
         echo "export WINEPATH='$dlls'"
         echo "export QT_PLUGIN_PATH='$(winpath "$SDK/qt/plugins")'"
         echo "exec $WINE \"\$@\""
