@@ -308,8 +308,18 @@ stage_test() {
     t0=$(now)
     build_linux_side
     write_wine_runner
+    chinese_locale
     scripts/netns.sh "$ROOT/scripts/windows.sh" --inside-test
     log "test: the Windows tests passed under Wine after $(elapsed "$t0")"
+}
+
+# Wine names Linux files in the Linux locale's character set: a Chinese folder name needs a
+# UTF-8 locale that exists, and the Chinese Windows of the tests wants zh_CN.
+chinese_locale() {
+    if ! locale -a 2> /dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+        install_missing locales
+        localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+    fi
 }
 
 start_xvfb() {
@@ -403,13 +413,15 @@ inside_test() {
     for line in $(seq 100); do grep -q ready "$work/bridge.out" 2> /dev/null && break; sleep 0.1; done
 
     t0=$(now)
-    QV_SIMLAN_BRIDGE=7700 ctest --test-dir "$BUILD" --output-on-failure --timeout 600
+    local tests_rc=0
+    QV_SIMLAN_BRIDGE=7700 ctest --test-dir "$BUILD" --output-on-failure --timeout 600 || tests_rc=$?
     log "  ctest under Wine after $(elapsed "$t0")"
 
     t0=$(now)
     cli_lan_check "$BUILD/wine-run.sh $BUILD/quorvane-cli.exe" "$work/cli"
     screenshot "$work/shot"
     log "  command line and window after $(elapsed "$t0")"
+    return $tests_rc
 }
 
 # ---------------------------------------------------------------- package
