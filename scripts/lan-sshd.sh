@@ -143,11 +143,15 @@ for a in "${addresses[@]}"; do
 done
 
 ssh-keygen -q -t ed25519 -N '' -f "$root/hostkey"
+# An RSA key as well, as nodes have: libssh2 with Windows' own crypto (WinCNG, the
+# Windows build) knows no ed25519 host key.
+ssh-keygen -q -t rsa -b 2048 -N '' -f "$root/hostkey-rsa"
 mkdir -p /run/sshd
 {
     echo "Port 22"
     echo "ListenAddress 0.0.0.0"
     echo "HostKey $root/hostkey"
+    echo "HostKey $root/hostkey-rsa"
     echo "UsePAM no"
     echo "PasswordAuthentication yes"
     echo "KbdInteractiveAuthentication no"

@@ -2,11 +2,7 @@
 
 #include <cstdio>
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/console.h"
 
 namespace {
 constexpr int kTerminalRedrawMs = 250;
@@ -34,11 +30,7 @@ CCliProgress::CCliProgress(const QStringList &ips, qint64 totalBytes, bool termi
 
 bool CCliProgress::stderrIsTerminal()
 {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
+    return Platform::stderrIsTerminal();
 }
 
 void CCliProgress::setBytes(const QString &ip, qint64 bytes)

@@ -10,6 +10,7 @@
 #include "ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "model/sdeviceinfo.h"
+#include "platform/console.h"
 #include "transfer/csftpclient.h"
 
 namespace {
@@ -36,6 +37,7 @@ QString topHelp()
 
 int main(int argc, char *argv[])
 {
+    Platform::prepareStdio();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quorvane-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QV_VERSION));

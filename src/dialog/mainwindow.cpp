@@ -340,11 +340,12 @@ bool MainWindow::nativeEvent(const QByteArray &eventType, void *message, long *r
             if (screen) {
                 auto *info = reinterpret_cast<MINMAXINFO *>(msg->lParam);
                 const qreal ratio = screen->devicePixelRatio();
-                const QSize avail = screen->availableSize();
+                const QRect avail = screen->availableGeometry();
                 info->ptMaxSize.x = qRound(avail.width() * ratio);
                 info->ptMaxSize.y = qRound(avail.height() * ratio);
-                info->ptMaxPosition.x = 0;
-                info->ptMaxPosition.y = 0;
+                // Relative to the monitor: a task bar on the left or at the top stays visible too.
+                info->ptMaxPosition.x = qRound((avail.x() - screen->geometry().x()) * ratio);
+                info->ptMaxPosition.y = qRound((avail.y() - screen->geometry().y()) * ratio);
             }
         }
         break;

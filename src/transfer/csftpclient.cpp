@@ -34,31 +34,16 @@ struct CurlCleanup
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
 
-struct FileCloser
-{
-    void operator()(FILE *file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
+// Local files go through QFile: libcurl and fopen() take 8-bit paths, which on Windows
+// are in the ANSI code page and cannot name a folder with Chinese characters in it.
+using FilePtr = std::unique_ptr<QFile>;
 
-FILE *openLocal(const QString &path, const char *mode)
+FilePtr openLocal(const QString &path, QIODevice::OpenMode mode)
 {
-    return std::fopen(QFile::encodeName(path).constData(), mode);
-}
-
-int64_t fileSize(FILE *file)
-{
-#ifdef Q_OS_WIN
-    if (_fseeki64(file, 0, SEEK_END) != 0)
-        return 0;
-    const int64_t size = _ftelli64(file);
-    _fseeki64(file, 0, SEEK_SET);
-#else
-    if (fseeko(file, 0, SEEK_END) != 0)
-        return 0;
-    const int64_t size = ftello(file);
-    fseeko(file, 0, SEEK_SET);
-#endif
-    return size < 0 ? 0 : size;
+    auto file = std::make_unique<QFile>(path);
+    if (!file->open(mode))
+        return nullptr;
+    return file;
 }
 
 // Lives for one transfer; the progress callback's user pointer.
@@ -147,10 +132,10 @@ size_t readCallback(char *buffer, size_t size, size_t items, void *userp)
         return CURL_READFUNC_ABORT;
     if (!task->file)
         return CURL_READFUNC_ABORT;
-    const size_t got = std::fread(buffer, size, items, task->file.get());
-    if (got == 0 && std::ferror(task->file.get()))
+    const qint64 got = task->file->read(buffer, qint64(size * items));
+    if (got < 0)
         return CURL_READFUNC_ABORT;
-    return got;
+    return size_t(got);
 }
 
 size_t fileWriteCallback(char *data, size_t size, size_t items, void *userp)
@@ -270,8 +255,8 @@ CURLcode uploadFile(sTransTask task)
     QByteArray url, login;
     setCommonStart(handle.get(), task, url, login);
 
-    task.file.reset(openLocal(task.localPath, "rb"));
-    const int64_t size = task.file ? fileSize(task.file.get()) : 0;
+    task.file = openLocal(task.localPath, QIODevice::ReadOnly);
+    const int64_t size = task.file ? task.file->size() : 0;
     curl_easy_setopt(handle.get(), CURLOPT_READFUNCTION, readCallback);
     curl_easy_setopt(handle.get(), CURLOPT_READDATA, &task);
     curl_easy_setopt(handle.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, 0L);

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTcpSocket>
 #include <QThread>
 #include <algorithm>
 
@@ -35,6 +36,28 @@ void endChild(QProcess &p)
             p.waitForFinished(3000);
         }
     }
+}
+
+// The bridge's paths are Linux paths; under Wine the Linux root is drive Z:.
+QString localPath(const QString &hostPath)
+{
+#ifdef Q_OS_WIN
+    if (hostPath.startsWith(QLatin1Char('/')))
+        return QStringLiteral("Z:") + hostPath;
+#endif
+    return hostPath;
+}
+
+// One JSON line each way.
+QJsonObject bridgeCall(QTcpSocket &socket, const QJsonObject &request, QDeadlineTimer deadline)
+{
+    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    while (!socket.canReadLine()) {
+        if (socket.state() != QAbstractSocket::ConnectedState || deadline.hasExpired())
+            return {{QStringLiteral("error"), QStringLiteral("simulator bridge went away")}};
+        socket.waitForReadyRead(int(qMin<qint64>(deadline.remainingTime(), 200)));
+    }
+    return QJsonDocument::fromJson(socket.readLine()).object();
 }
 
 } // namespace
@@ -69,9 +92,12 @@ bool SimLan::start(const QStringList &args, bool withSftp, int timeoutMs)
     m_error.clear();
     if (qgetenv("QV_IN_NETNS") != "1")
         return fail(QStringLiteral("not inside the private namespace: run through scripts/netns.sh"));
+    if (qEnvironmentVariableIsSet("QV_SIMLAN_BRIDGE"))
+        return startThroughBridge(args, withSftp, timeoutMs);
     m_dir = std::make_unique<QTemporaryDir>();
     if (!m_dir->isValid())
         return fail(QStringLiteral("no temporary folder"));
+    m_workDir = m_dir->path();
     m_recordPath = m_dir->filePath(QStringLiteral("record.jsonl"));
     m_statePath = m_dir->filePath(QStringLiteral("state.json"));
     const QDeadlineTimer deadline(timeoutMs);
@@ -110,10 +136,46 @@ bool SimLan::start(const QStringList &args, bool withSftp, int timeoutMs)
     return true;
 }
 
+bool SimLan::startThroughBridge(const QStringList &args, bool withSftp, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    m_bridge = std::make_unique<QTcpSocket>();
+    m_bridge->connectToHost(QStringLiteral("127.0.0.1"), quint16(qEnvironmentVariableIntValue("QV_SIMLAN_BRIDGE")));
+    if (!m_bridge->waitForConnected(int(deadline.remainingTime())))
+        return fail(QStringLiteral("no simulator bridge: %1").arg(m_bridge->errorString()));
+    const QJsonObject reply = bridgeCall(*m_bridge,
+            {{QStringLiteral("cmd"), QStringLiteral("start")}, {QStringLiteral("args"), QJsonArray::fromStringList(args)},
+             {QStringLiteral("sftp"), withSftp}, {QStringLiteral("launcher"), QJsonArray::fromStringList(m_launcher)},
+             {QStringLiteral("timeoutMs"), int(deadline.remainingTime())}},
+            deadline);
+    if (!reply.value(QStringLiteral("error")).toString().isEmpty())
+        return fail(reply.value(QStringLiteral("error")).toString());
+    m_workDir = localPath(reply.value(QStringLiteral("workDir")).toString());
+    m_recordPath = m_workDir + QStringLiteral("/record.jsonl");
+    m_statePath = m_workDir + QStringLiteral("/state.json");
+    const QString root = reply.value(QStringLiteral("sftpRoot")).toString();
+    m_sftpRoot = root.isEmpty() ? QString() : localPath(root);
+    return true;
+}
+
 void SimLan::stop()
 {
+    if (m_bridge) {
+        // The next test starts nodes on the same ports: wait until these are gone.
+        if (m_bridge->state() == QAbstractSocket::ConnectedState)
+            bridgeCall(*m_bridge, {{QStringLiteral("cmd"), QStringLiteral("stop")}}, QDeadlineTimer(30000));
+        m_bridge.reset();
+        m_sftpRoot.clear();
+    }
     endChild(m_sim);
     stopSftp();
+}
+
+bool SimLan::isRunning() const
+{
+    if (m_bridge)
+        return m_bridge->state() == QAbstractSocket::ConnectedState;
+    return m_sim.state() == QProcess::Running;
 }
 
 bool SimLan::startSftp(const QStringList &addresses, int timeoutMs)
@@ -151,10 +213,19 @@ void SimLan::stopSftp()
     m_sftpRoot.clear();
 }
 
+QString SimLan::workDir() const
+{
+    return m_workDir;
+}
+
 QString SimLan::simulatorLog() const
 {
-    QFile f(m_dir ? m_dir->filePath(QStringLiteral("nodesim.log")) : QString());
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    if (m_workDir.isEmpty())
+        return QString();
+    QFile f(m_workDir + QStringLiteral("/nodesim.log"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(f.readAll());
 }
 
 QList<QJsonObject> SimLan::records() const

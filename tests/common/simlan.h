@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class QTcpSocket;
+
 // A simulated LAN for one test: runs quorvane-nodesim (and, on request, the
 // SFTP servers of scripts/lan-sshd.sh) as child processes and reads back what
 // the nodes received. Only usable inside the private namespace (ctest is run
@@ -23,6 +25,9 @@
 // The simulator's options are listed by `quorvane-nodesim --help`: --decoders,
 // --encoders, --seed, --base, --manager, --spread, --node, --fault, --reboot-ms,
 // --upgrade-delay, --config. SimLan adds --record, --state and --sftp-root.
+// The Windows build (under Wine) cannot start the Linux simulator itself: it asks
+// qv-simbridge, started beside it in the namespace (QV_SIMLAN_BRIDGE=port), to run
+// a SimLan for it and reads the same files through Wine's Z: drive.
 // Nodes are numbered in order: generated decoders, generated encoders, then
 // --node entries; node i sits at base + i (127.0.1.1 upward by default).
 class SimLan final
@@ -68,6 +73,8 @@ public:
     QString sftpRoot() const { return m_sftpRoot; }
     // Every node's SFTP server shows a new host key from now on (as after a factory reset).
     bool newHostKey();
+    bool isRunning() const;
+    QString workDir() const; // private temporary folder of this LAN
     QString errorString() const { return m_error; }
     // What the simulator wrote to stderr so far (for failure messages).
     QString simulatorLog() const;
@@ -79,10 +86,13 @@ private:
     bool startSftp(const QStringList &addresses, int timeoutMs);
     void stopSftp();
     bool fail(const QString &error);
+    bool startThroughBridge(const QStringList &args, bool withSftp, int timeoutMs);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QProcess m_sim;
     QProcess m_sshd;
+    std::unique_ptr<QTcpSocket> m_bridge;
+    QString m_workDir;
     QString m_recordPath;
     QString m_statePath;
     QString m_sftpRoot;

@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QtEndian>
 #include <cstdlib>
 #include <ctime>
 #include <functional>
@@ -248,10 +249,31 @@ private slots:
         QCOMPARE(m_rec.calls.size(), 0);
     }
 
-    // Kind tags, versions and the body's layout are checked on the wire by the upgrade
-    // command's tests.
+    // The body's layout on the wire is checked by the upgrade command's tests.
+    void upgradeNamesAndVersions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("kind");
+        QTest::addColumn<QByteArray>("version");
+        QTest::newRow("both, decoder first") << "x_encoder_decoder_2.0.bin" << QByteArray("aVQ\0", 4) << QByteArray("2.0");
+        QTest::newRow("encoder") << "enc_encoder_V3.bin" << QByteArray("AVQ\0", 4) << QByteArray("V3");
+        QTest::newRow("neither") << "vela_plain_7.1.bin" << QByteArray("VQ\0\0", 4) << QByteArray("7.1");
+        QTest::newRow("upper case is not the word") << "vela_DECODER_1.bin" << QByteArray("VQ\0\0", 4) << QByteArray("1");
+        QTest::newRow("long texts cut to their fields")
+            << QStringLiteral("pkg_%1_V12345678901234567890.bin").arg(QString(120, QLatin1Char('n')))
+            << QByteArray("VQ\0\0", 4) << QByteArray("V123456789012345");
+    }
     void upgradeNamesAndVersions()
     {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, kind);
+        QFETCH(QByteArray, version);
+        const QByteArray body = UpgradeCmd::buildBody(1, name, QByteArray(32, 'f'));
+        QCOMPARE(body.size(), 217);
+        QCOMPARE(qFromLittleEndian<quint32>(body.constData() + 1), 1u); // the application type
+        QCOMPARE(body.mid(5, 4), kind);
+        QCOMPARE(body.mid(9, 16), version.leftJustified(16, '\0'));
+        QCOMPARE(body.mid(57, 128), name.toUtf8().left(128).leftJustified(128, '\0'));
         QCOMPARE(UpgradeCmd::versionTextOf("nounderscore.bin"), QByteArray());
         QCOMPARE(UpgradeCmd::fileNameOf("plain.bin"), QString("plain.bin"));
         // A folder's name never decides the kind.

@@ -109,8 +109,18 @@ private slots:
         // written beside it and renamed over it, not truncated in place.
         QFile held(target);
         QVERIFY(held.open(QIODevice::ReadOnly));
+#ifdef Q_OS_WIN
+        // Windows replaces no file another program holds open: the write fails, the old
+        // content stays, and a later write succeeds.
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("^write error! "));
+        QVERIFY(!DataFile::writeJsonFile(target, "{\"new\": true}"));
+        QCOMPARE(readRaw(target), QByteArray("{\"old\": true}"));
+        held.close();
+        QVERIFY(DataFile::writeJsonFile(target, "{\"new\": true}"));
+#else
         QVERIFY(DataFile::writeJsonFile(target, "{\"new\": true}"));
         QCOMPARE(held.readAll(), QByteArray("{\"old\": true}"));
+#endif
         QCOMPARE(readRaw(target), QByteArray("{\"new\": true}"));
 #ifdef Q_OS_UNIX
         // The node's data holds its stream passwords: nobody but the user reads it.

@@ -26,6 +26,19 @@ struct Counter final : IObserver
 
 void announce() { CObserverList::instance().announceResult(11006, nullptr, 0, 1); }
 
+struct Slow final : IObserver
+{
+    std::atomic_bool entered{false}, left{false};
+    void onResult(int, void *, int, int) override
+    {
+        entered = true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        left = true;
+    }
+    void onTransEnd(const sTransAnswer *) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+};
+
 } // namespace
 
 class TestObserverList final : public QObject
@@ -67,6 +80,17 @@ private slots:
         list.remove(&added);
     }
 
+    void removeWaitsForACallInProgress()
+    {
+        Slow observer;
+        CObserverList::instance().add(&observer);
+        std::thread link([] { announce(); });
+        QTRY_VERIFY(observer.entered);
+        CObserverList::instance().remove(&observer);
+        QVERIFY(observer.left); // the call had ended before remove() returned
+        link.join();
+    }
+
     void concurrentAnnounceAndChange()
     {
         // Link threads announce while the GUI thread adds and removes observers.
@@ -91,24 +115,6 @@ private slots:
         announce();
         QCOMPARE(stable.results.load(), before + 1);
         list.remove(&stable);
-    }
-
-    // Removing an observer waits for a call into it that is running on another thread.
-    void removeWaitsForACallInProgress()
-    {
-        std::atomic_bool entered{false}, left{false};
-        Counter slow;
-        slow.onCall = [&] {
-            entered = true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
-            left = true;
-        };
-        CObserverList::instance().add(&slow);
-        std::thread link(announce);
-        QTRY_VERIFY(entered);
-        CObserverList::instance().remove(&slow);
-        QVERIFY(left); // the call had ended before remove() returned
-        link.join();
     }
 };
 
