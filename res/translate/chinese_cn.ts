@@ -979,6 +979,10 @@
         <source>选择文件夹</source>
         <translation>选择文件夹</translation>
     </message>
+    <message>
+        <source>代理节点不在本次扫描的节点中，未获取日志</source>
+        <translation>代理节点不在本次扫描的节点中，未获取日志</translation>
+    </message>
 </context>
 <context>
     <name>CSoftwareUpdateWidget</name>

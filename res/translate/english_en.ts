@@ -979,6 +979,10 @@
         <source>选择文件夹</source>
         <translation>Select folder</translation>
     </message>
+    <message>
+        <source>代理节点不在本次扫描的节点中，未获取日志</source>
+        <translation>The proxy node is not among the nodes of this scan; no logs were fetched</translation>
+    </message>
 </context>
 <context>
     <name>CSoftwareUpdateWidget</name>

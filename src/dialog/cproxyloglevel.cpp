@@ -8,6 +8,7 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "ui/cbanwheelcombobox.h"
+#include "ui/cmessagedialog.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -87,6 +88,19 @@ void CProxyLogLevel::onClickExportLog()
         this, tr("日志导出"), QStringLiteral("/"), {tr("文件名:"), tr("选择文件夹"), tr("取消")});
     if (folder.isEmpty())
         return;
+    // The logs are fetched with the fixed login: only from a node this scan found, never from
+    // whatever address a record names as its manager.
+    const auto scanned = [this](const sDeviceInfo &n) {
+        return n.ip == m_proxy.managerIP && !(n.addrMarks & AddrInvalid);
+    };
+    const auto decoders = CDecoderList::instance().nodes();
+    const auto encoders = CEncoderList::instance().nodes();
+    if (m_proxy.managerIP.isEmpty()
+        || (std::none_of(decoders.cbegin(), decoders.cend(), scanned)
+            && std::none_of(encoders.cbegin(), encoders.cend(), scanned))) {
+        CMessageDialog(tr("代理节点不在本次扫描的节点中，未获取日志"), this).exec();
+        return;
+    }
     CLogExportWidget dlg(this);
     dlg.startLogExport(folder, m_proxy, true);
     dlg.exec();
