@@ -23,10 +23,13 @@ if [ "${QV_IN_NETNS:-}" = "1" ] && [ $own = 0 ]; then
 fi
 exec unshare --mount --net --propagation private -- env QV_IN_NETNS=1 QV_OWN_NETNS=$own bash -c '
     set -e
-    # A test binary of its own also gets a /tmp of its own: local sockets (the single
-    # instance server) and temporary files are never shared with a test running beside it.
+    # A test binary of its own also gets a temporary folder of its own: local sockets (the
+    # single instance server) and temporary files are never shared with a test running
+    # beside it. Not a mount over /tmp itself: the checkout may live there.
     if [ "$QV_OWN_NETNS" = 1 ]; then
-        mount -t tmpfs -o mode=1777 quorvane-tmp /tmp
+        mkdir -p /run/quorvane-tmp
+        mount -t tmpfs -o mode=1777 quorvane-tmp /run/quorvane-tmp
+        export TMPDIR=/run/quorvane-tmp
     fi
     unset QV_OWN_NETNS
     ip link set lo up
