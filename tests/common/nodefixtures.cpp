@@ -6,7 +6,11 @@
 #include <mutex>
 #include <QRect>
 
+#include <QListWidget>
+#include <QTest>
+
 #include "model/cdecoderlist.h"
+#include "ui/cprogreslistitem.h"
 #include "model/cencoderlist.h"
 
 namespace fixtures {
@@ -135,6 +139,32 @@ int countColour(const QImage &image, const QRect &rect, const QColor &colour, in
         }
     }
     return count;
+}
+
+bool waitRows(QListWidget *list, int ms)
+{
+    return QTest::qWaitFor(
+        [list] {
+            for (int i = 0; i < list->count(); ++i) {
+                auto *row = qobject_cast<CProgressListItem *>(list->itemWidget(list->item(i)));
+                if (!row || row->isAnimating())
+                    return false;
+            }
+            return true;
+        },
+        ms);
+}
+
+std::unique_ptr<CDeviceManage> scannedHub()
+{
+    auto hub = std::make_unique<CDeviceManage>();
+    hub->setBusyMs(0);
+    hub->resize(1366, 700);
+    hub->show();
+    if (!QTest::qWaitForWindowExposed(hub.get()))
+        return nullptr;
+    hub->scanNodes();
+    return hub;
 }
 
 } // namespace fixtures

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "ccommandhistory.h"
+#include "dialog/cdevicemanage.h"
 #include "model/sdeviceinfo.h"
 
 #include <QColor>
@@ -12,6 +13,9 @@
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+#include <memory>
+
+class QListWidget;
 
 namespace fixtures {
 
@@ -46,6 +50,12 @@ public:
     DebugCapture &operator=(const DebugCapture &) = delete;
     int count(const QString &line) const;
 };
+
+// Waits until every row of the list has shown its result.
+bool waitRows(QListWidget *list, int ms = 30000);
+
+// A shown hub that has run its first scan; null when its window never appeared.
+std::unique_ptr<CDeviceManage> scannedHub();
 
 // Counts pixels within `tolerance` of `colour` in rect.
 int countColour(const QImage &image, const QRect &rect, const QColor &colour, int tolerance = 40);

@@ -44,20 +44,6 @@ sDeviceData answer(const QByteArray &ip, int type)
     return d;
 }
 
-// Waits until every row of the list has shown its result.
-bool waitRows(QListWidget *list, int ms = 30000)
-{
-    return QTest::qWaitFor(
-        [list] {
-            for (int i = 0; i < list->count(); ++i) {
-                auto *row = qobject_cast<CProgressListItem *>(list->itemWidget(list->item(i)));
-                if (!row || row->isAnimating())
-                    return false;
-            }
-            return true;
-        },
-        ms);
-}
 } // namespace
 
 class TestUpgradeDialogs final : public QObject
@@ -296,7 +282,7 @@ private slots:
         answered.importDataOver(&mismatch);
         typed.show();
         for (CDataImportWidget *dlg : {&broken, &typed, &answered})
-            QVERIFY(waitRows(dlg->rowList()));
+            QVERIFY(fixtures::waitRows(dlg->rowList()));
         for (CDataImportWidget *dlg : {&broken, &typed})
             QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
         QVERIFY(typed.row(0)->retryButton()->isVisibleTo(typed.row(0)));

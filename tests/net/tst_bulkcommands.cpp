@@ -40,19 +40,6 @@
 #include "ui/cprogreslistitem.h"
 
 namespace {
-bool waitRows(QListWidget *list, int ms = 30000)
-{
-    return QTest::qWaitFor(
-        [list] {
-            for (int i = 0; i < list->count(); ++i) {
-                auto *row = qobject_cast<CProgressListItem *>(list->itemWidget(list->item(i)));
-                if (!row || row->isAnimating())
-                    return false;
-            }
-            return true;
-        },
-        ms);
-}
 
 QString rowText(QListWidget *list, int i)
 {
@@ -127,7 +114,7 @@ private slots:
             auto chooser = ModalDriver::expect<QFileDialog>(
                 [&](QFileDialog *fd) { choosePath(fd, dir.path(), dir.path()); });
             auto exporter = ModalDriver::expect<CDataExportWidget>([&](CDataExportWidget *dlg) {
-                QVERIFY(waitRows(dlg->rowList()));
+                QVERIFY(fixtures::waitRows(dlg->rowList()));
                 // The silent node's row fails at its own deadline, after the animation.
                 QVERIFY(QTest::qWaitFor([&] { return !rowText(dlg->rowList(), 2).startsWith("正在"); }, 15000));
                 for (int i = 0; i < dlg->rowList()->count(); ++i)
@@ -161,7 +148,7 @@ private slots:
             });
             auto importer = ModalDriver::expect<CDataImportWidget>([&](CDataImportWidget *dlg) {
                 QCOMPARE(dlg->rowList()->count(), 1);
-                QVERIFY(waitRows(dlg->rowList()));
+                QVERIFY(fixtures::waitRows(dlg->rowList()));
                 importRow = rowText(dlg->rowList(), 0);
                 dlg->okButton()->click();
             });
@@ -192,13 +179,13 @@ private slots:
         lan.stop();
         CDataImportWidget offline(&job);
         offline.startImport({dir.filePath("en127.0.1.21.json")});
-        QVERIFY(waitRows(offline.rowList()));
+        QVERIFY(fixtures::waitRows(offline.rowList()));
         QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("设备不在线"));
         QVERIFY2(lan.start({"--node", "encoder@127.0.1.21"}), qPrintable(lan.errorString()));
         auto *row = qobject_cast<CProgressListItem *>(offline.rowList()->itemWidget(offline.rowList()->item(0)));
         QTest::mousePress(row->retryButton(), Qt::LeftButton);
         QVERIFY(lan.waitForRecords(4016, 1, 30000));
-        QVERIFY(waitRows(offline.rowList()));
+        QVERIFY(fixtures::waitRows(offline.rowList()));
         QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("导入成功"));
     }
 

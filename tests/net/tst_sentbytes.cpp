@@ -20,6 +20,7 @@
 #include "dialog/menutype.h"
 #include "modaldriver.h"
 #include "model/cnodelistmodel.h"
+#include "nodefixtures.h"
 #include "simlan.h"
 #include "ui/cipaddredit.h"
 #include "ui/clineedit.h"
@@ -112,14 +113,8 @@ bool TestSentBytes::startHub(const QStringList &simArgs)
         qWarning() << m_lan->errorString();
         return false;
     }
-    m_hub = std::make_unique<CDeviceManage>();
-    m_hub->setBusyMs(0);
-    m_hub->resize(1366, 700);
-    m_hub->show();
-    if (!QTest::qWaitForWindowExposed(m_hub.get()))
-        return false;
-    m_hub->scanNodes();
-    return true;
+    m_hub = fixtures::scannedHub();
+    return m_hub != nullptr;
 }
 
 void TestSentBytes::untouchedValuesGoBackAsSent()

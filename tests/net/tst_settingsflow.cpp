@@ -30,6 +30,7 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
+#include "nodefixtures.h"
 #include "simlan.h"
 #include "ui/cbanwheelcombobox.h"
 #include "ui/cipaddredit.h"
@@ -108,14 +109,8 @@ bool TestSettingsFlow::startHub(const QStringList &simArgs, bool withSftp)
         qWarning() << m_lan->errorString();
         return false;
     }
-    m_hub = std::make_unique<CDeviceManage>();
-    m_hub->setBusyMs(0);
-    m_hub->resize(1366, 700);
-    m_hub->show();
-    if (!QTest::qWaitForWindowExposed(m_hub.get()))
-        return false;
-    m_hub->scanNodes();
-    return true;
+    m_hub = fixtures::scannedHub();
+    return m_hub != nullptr;
 }
 
 void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
