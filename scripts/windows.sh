@@ -9,7 +9,7 @@ shopt -s inherit_errexit
 usage() {
     cat <<'EOF'
 usage: scripts/windows.sh [STAGE...]
-  --sdk      build the Windows SDK (Qt 5.15.8 qtbase + qtsvg, libssh2 with WinCNG,
+  --sdk      build the Windows SDK (Qt 5.15.8 qtbase + qtsvg, libssh2 with mbedTLS,
              libcurl with Schannel and SFTP) into $QV_WIN_SDK, or reuse a complete one
              (first build about 60-75 minutes on 2 cores; a complete SDK is reused)
   --build    cross-build quorvane.exe, quorvane-cli.exe and the tests into build-win64/
@@ -29,7 +29,7 @@ cd "$ROOT"
 
 # The versions the SDK is built from; a change makes a new SDK folder.
 QT_VERSION=5.15.8
-SDK_SET=qt${QT_VERSION}-ssh2-1.10-curl7.88-gcc12posix-1
+SDK_SET=qt${QT_VERSION}-ssh2-1.10-mbedtls2.28-curl7.88-gcc12posix-2
 SDK=${QV_WIN_SDK:-$HOME/.cache/quorvane/win64-sdk/$SDK_SET}
 JOBS=${QV_WIN_JOBS:-2}
 BUILD=$ROOT/build-win64
@@ -176,13 +176,34 @@ cmake_cross() {
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$SDK" "$@"
 }
 
+# libssh2's crypto: mbedTLS rather than WinCNG. WinCNG does the key exchange's modular
+# exponentiation through raw RSA in bcrypt, which Wine does not implement, so a WinCNG
+# build could never be tested here; mbedTLS is the same code on Windows and under Wine.
+sdk_mbedtls() {
+    done_already mbedtls && { log "SDK: mbedTLS already built"; return; }
+    local src t0
+    t0=$(now)
+    src=$(fetch_source mbedtls)
+    rm -rf "$SDK/build/mbedtls"
+    cmake_cross -S "$src" -B "$SDK/build/mbedtls" -DUSE_STATIC_MBEDTLS_LIBRARY=ON \
+        -DUSE_SHARED_MBEDTLS_LIBRARY=OFF -DENABLE_PROGRAMS=OFF -DENABLE_TESTING=OFF \
+        -DMBEDTLS_FATAL_WARNINGS=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON
+    cmake --build "$SDK/build/mbedtls" -j"$JOBS"
+    cmake --install "$SDK/build/mbedtls"
+    rm -rf "$SDK/build/mbedtls"
+    stamp mbedtls
+    log "SDK: mbedTLS built in $(elapsed "$t0")" | tee -a "$SDK/times.txt"
+}
+
 sdk_libssh2() {
     done_already libssh2 && { log "SDK: libssh2 already built"; return; }
     local src t0
     t0=$(now)
     src=$(fetch_source libssh2)
     rm -rf "$SDK/build/libssh2"
-    cmake_cross -S "$src" -B "$SDK/build/libssh2" -DCRYPTO_BACKEND=WinCNG \
+    cmake_cross -S "$src" -B "$SDK/build/libssh2" -DCRYPTO_BACKEND=mbedTLS \
+        -DMBEDTLS_INCLUDE_DIR="$SDK/include" -DMBEDTLS_LIBRARY="$SDK/lib/libmbedtls.a" \
+        -DMBEDX509_LIBRARY="$SDK/lib/libmbedx509.a" -DMBEDCRYPTO_LIBRARY="$SDK/lib/libmbedcrypto.a" \
         -DBUILD_SHARED_LIBS=ON -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
         -DENABLE_ZLIB_COMPRESSION=OFF
     cmake --build "$SDK/build/libssh2" -j"$JOBS"
@@ -227,6 +248,7 @@ stage_sdk() {
     make_toolbin
     apt_private
     # libssh2 and libcurl first: minutes, and they show early whether the toolchain works.
+    sdk_mbedtls
     sdk_libssh2
     sdk_curl
     sdk_qtbase
