@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QTranslator>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "transfer/hostkeys.h"
-#include "csingleinstance.h"
+#include "app/csingleinstance.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"

@@ -20,7 +20,7 @@
 #include <cstdio>
 
 #include "../common/benchsetup.h"
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdataexportwidget.h"
 #include "dialog/guiresources.h"

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/guiresources.h"

@@ -234,7 +234,6 @@ int main(int argc, char *argv[])
     for (int i = 1; i <= maxNodes; ++i)
         allIps << QStringLiteral("127.0.1.%1").arg(i);
 
-    curl_global_init(CURL_GLOBAL_ALL);
 
     QProcess sshd;
     sshd.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -332,6 +331,5 @@ int main(int argc, char *argv[])
     sim.waitForFinished(5000);
     sshd.closeWriteChannel();
     sshd.waitForFinished(10000);
-    curl_global_cleanup();
     return 0;
 }

@@ -1,4 +1,4 @@
-#include "appevent.h"
+#include "app/appevent.h"
 
 struct AppEventHolder
 {

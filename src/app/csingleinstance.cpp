@@ -1,4 +1,4 @@
-#include "csingleinstance.h"
+#include "app/csingleinstance.h"
 
 #include <QDebug>
 #include <QDir>

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "model/sdeviceinfo.h"
 

@@ -4,7 +4,7 @@
 #include <QSet>
 
 #include "cli/clisignals.h"
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"

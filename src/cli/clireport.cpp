@@ -5,7 +5,7 @@
 #include <QJsonObject>
 #include <cstdio>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "model/plaintext.h"
 
 void printLine(const QString &text)

@@ -6,7 +6,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

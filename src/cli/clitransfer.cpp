@@ -9,7 +9,7 @@
 #include <QSet>
 #include <memory>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "cli/cliinvocation.h"
 #include "cli/clilan.h"
 #include "cli/cliprogress.h"
@@ -20,9 +20,9 @@
 #include "comm/ipv4.h"
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
-#include "dialog/cdeviceworker.h"
-#include "dialog/cexportworker.h"
-#include "dialog/csoftwareworker.h"
+#include "operations/cdeviceworker.h"
+#include "operations/cexportworker.h"
+#include "operations/csoftwareworker.h"
 #include "platform/filesafety.h"
 #include "transfer/csftpclient.h"
 #include "transfer/hostkeys.h"

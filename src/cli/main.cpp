@@ -7,7 +7,7 @@
 #include "cli/clicommands.h"
 #include "cli/clireport.h"
 #include "cli/clisignals.h"
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "model/sdeviceinfo.h"
 #include "platform/console.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "comm/addressplan.h"
 #include "comm/ipv4.h"
 #include "comm/ccommandsender.h"

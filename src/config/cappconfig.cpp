@@ -1,4 +1,4 @@
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 
 #include "platform/filesafety.h"
 #include "platform/uilanguage.h"

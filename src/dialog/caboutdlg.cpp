@@ -1,6 +1,6 @@
 #include "dialog/caboutdlg.h"
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "ui/ctoolbutton.h"
 
 #include <QCursor>

@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QWidget>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "ui/cprogressdialog.h"
 
 CAutoRefresh::CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent)

@@ -2,7 +2,7 @@
 
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
-#include "dialog/cexportworker.h"
+#include "operations/cexportworker.h"
 #include "dialog/progressrows.h"
 #include "ui/cprogreslistitem.h"
 

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QVector>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"

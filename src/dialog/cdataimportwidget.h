@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "ccommandhistory.h"
-#include "comm/cbulkrunner.h"
+#include "history/ccommandhistory.h"
+#include "operations/cbulkrunner.h"
 
 #include "comm/sdevicedata.h"
 #include "ui/ccustomdialog.h"

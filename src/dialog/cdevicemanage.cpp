@@ -5,9 +5,8 @@
 #include <QMenu>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <curl/curl.h>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/netinterfaces.h"
 #include "dialog/caboutdlg.h"
@@ -81,7 +80,6 @@ CDeviceManage::CDeviceManage(QWidget *parent)
     });
     m_autoRefresh->setInterval(CAppConfig::instance()->autoRefreshSeconds());
 
-    curl_global_init(CURL_GLOBAL_ALL);
 }
 
 CDeviceManage::~CDeviceManage()
@@ -89,7 +87,6 @@ CDeviceManage::~CDeviceManage()
     // Its worker scans through the job: it ends first.
     delete m_autoRefresh;
     delete m_job;
-    curl_global_cleanup();
 }
 
 void CDeviceManage::scanNodes()

@@ -1,6 +1,6 @@
 #include "dialog/cdeviceupdatewidget.h"
 
-#include "dialog/cdeviceworker.h"
+#include "operations/cdeviceworker.h"
 
 CDeviceUpdateWidget::CDeviceUpdateWidget(QWidget *parent)
     : CUpgradeWidget(sBehaviour{false, true}, parent)

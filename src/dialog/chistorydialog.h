@@ -2,7 +2,7 @@
 
 #include <QVector>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "ui/ccustomdialog.h"
 
 class QLineEdit;

@@ -3,7 +3,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "dialog/clogexportworker.h"
+#include "operations/clogexportworker.h"
 #include "dialog/progressrows.h"
 #include "ui/cprogreslistitem.h"
 

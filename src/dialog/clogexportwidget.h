@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
 

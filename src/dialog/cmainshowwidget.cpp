@@ -11,9 +11,9 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
-#include "appevent.h"
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "app/appevent.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
 #include "dialog/cnodescanui/cnodeheaderview.h"

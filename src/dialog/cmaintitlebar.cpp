@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "appevent.h"
-#include "cappconfig.h"
+#include "app/appevent.h"
+#include "config/cappconfig.h"
 #include "ui/chorispacewidget.h"
 #include "ui/gradienttextlabel.h"
 

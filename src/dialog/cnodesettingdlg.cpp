@@ -10,7 +10,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "comm/addressplan.h"
 #include "comm/ipv4.h"
 #include "dialog/clogexportwidget.h"

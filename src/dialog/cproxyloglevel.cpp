@@ -1,6 +1,6 @@
 #include "dialog/cproxyloglevel.h"
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/clogexportwidget.h"
 #include "dialog/devicecommands.h"

@@ -1,6 +1,6 @@
 #include "dialog/csoftwareupdatewidget.h"
 
-#include "dialog/csoftwareworker.h"
+#include "operations/csoftwareworker.h"
 
 CSoftwareUpdateWidget::CSoftwareUpdateWidget(QWidget *parent)
     : CUpgradeWidget(sBehaviour{true, false}, parent)

@@ -9,7 +9,7 @@
 
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
-#include "dialog/cupgradeworker.h"
+#include "operations/cupgradeworker.h"
 #include "dialog/progressrows.h"
 #include "transfer/cupdatemanagerctrl.h"
 #include "ui/cmessagedialog.h"

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "model/sdeviceinfo.h"
 #include "ui/ccustomdialog.h"
 

@@ -1,6 +1,6 @@
 #include "dialog/devicecommands.h"
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "comm/addressplan.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"

@@ -4,7 +4,7 @@
 #include <QString>
 #include <functional>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "model/sdeviceinfo.h"
 
 class CDeviceCtrlJob;

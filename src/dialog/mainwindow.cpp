@@ -10,8 +10,8 @@
 #include <QTranslator>
 #include <QVBoxLayout>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"

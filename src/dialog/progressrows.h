@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "ui/cprogreslistitem.h"
 
 class QListWidget;

@@ -1,4 +1,4 @@
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <QMutexLocker>
 #include <algorithm>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "platform/filesafety.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 
 namespace {
 

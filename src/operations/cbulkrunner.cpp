@@ -1,9 +1,9 @@
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 
 namespace {
 const int kOutcomeTypeId = qRegisterMetaType<sBulkOutcome>("sBulkOutcome");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "dialog/cupgradeworker.h"
+#include "operations/cupgradeworker.h"
 
 // Firmware upgrade: packages go to "/userdata/", commands carry upgrade type 0.
 class CDeviceWorker final : public CUpgradeWorker

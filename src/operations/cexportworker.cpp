@@ -1,4 +1,4 @@
-#include "dialog/cexportworker.h"
+#include "operations/cexportworker.h"
 
 #include "comm/cdevicectrljob.h"
 #include "comm/ipv4.h"

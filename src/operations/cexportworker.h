@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "comm/sdevicedata.h"
 #include "model/sdeviceinfo.h"
 

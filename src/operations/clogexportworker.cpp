@@ -1,4 +1,4 @@
-#include "dialog/clogexportworker.h"
+#include "operations/clogexportworker.h"
 
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 #include "model/sdeviceinfo.h"
 #include "transfer/stransinfo.h"
 

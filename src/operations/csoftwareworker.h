@@ -2,7 +2,7 @@
 
 #include <QRunnable>
 
-#include "dialog/cupgradeworker.h"
+#include "operations/cupgradeworker.h"
 
 // Application upgrade: packages go to "/app/", commands carry upgrade type 1.
 // Lives in the dialog's worker thread; run() is never used.

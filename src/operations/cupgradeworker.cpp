@@ -1,4 +1,4 @@
-#include "dialog/cupgradeworker.h"
+#include "operations/cupgradeworker.h"
 
 #include "comm/cdevicectrlobserver.h"
 #include "comm/ctcpmanager.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "comm/cprotocolparser.h"
 #include "comm/ctcpmanager.h"
 #include "comm/frame.h"
@@ -33,6 +33,21 @@ struct CurlCleanup
     void operator()(CURL *handle) const { curl_easy_cleanup(handle); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlCleanup>;
+
+// libcurl's process-wide set-up, done once here for the window and the command line
+// alike: curl_easy_init() would do it implicitly, but not safely from two threads at once.
+// Cleaned up at exit, after every transfer thread has been joined.
+struct CurlGlobal
+{
+    CurlGlobal() { curl_global_init(CURL_GLOBAL_ALL); }
+    ~CurlGlobal() { curl_global_cleanup(); }
+};
+
+CURL *newEasyHandle()
+{
+    static CurlGlobal global;
+    return curl_easy_init();
+}
 
 // Local files go through QFile: libcurl and fopen() take 8-bit paths, which on Windows
 // are in the ANSI code page and cannot name a folder with Chinese characters in it.
@@ -229,7 +244,7 @@ QByteArray quotedPath(const QString &path)
 void removeRemote(const sTransTask &upload)
 {
     constexpr long kRemoveLimitS = 15;
-    CurlHandle handle(curl_easy_init());
+    CurlHandle handle(newEasyHandle());
     if (!handle)
         return;
     curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT, kRemoveLimitS);
@@ -249,7 +264,7 @@ void removeRemote(const sTransTask &upload)
 
 CURLcode uploadFile(sTransTask task)
 {
-    CurlHandle handle(curl_easy_init());
+    CurlHandle handle(newEasyHandle());
     if (!handle)
         return CURLE_FAILED_INIT;
     QByteArray url, login;
@@ -278,7 +293,7 @@ CURLcode uploadFile(sTransTask task)
 
 CURLcode downloadFile(sTransTask task, bool *tooLarge)
 {
-    CurlHandle handle(curl_easy_init());
+    CurlHandle handle(newEasyHandle());
     if (!handle)
         return CURLE_FAILED_INIT;
     // Nothing touches a file of the final name before the last byte is in: an old log of
@@ -309,7 +324,7 @@ CURLcode downloadFile(sTransTask task, bool *tooLarge)
 CURLcode listNames(const QString &ip, const QString &url, const TransFlag &stopFlag,
                    QList<QByteArray> &names)
 {
-    CurlHandle handle(curl_easy_init());
+    CurlHandle handle(newEasyHandle());
     if (!handle)
         return CURLE_FAILED_INIT;
     sTransTask task;

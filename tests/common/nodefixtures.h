@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 #include "dialog/cdevicemanage.h"
 #include "model/sdeviceinfo.h"
 

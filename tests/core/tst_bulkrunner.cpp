@@ -6,7 +6,7 @@
 
 #include <atomic>
 
-#include "comm/cbulkrunner.h"
+#include "operations/cbulkrunner.h"
 
 namespace {
 using Outcome = sBulkOutcome;

@@ -14,7 +14,7 @@
 #include <sys/resource.h>
 #endif
 
-#include "ccommandhistory.h"
+#include "history/ccommandhistory.h"
 
 class TestCommandHistory final : public QObject
 {

@@ -1,6 +1,6 @@
 // The frameless windows: the dialog base (the about dialog drags with the same code),
 // the main title bar, and the resources their style sheet and code name.
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "dialog/cmaintitlebar.h"
 #include "modaldriver.h"
 #include "ui/ccustomdialog.h"

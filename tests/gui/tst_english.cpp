@@ -13,8 +13,8 @@
 #include <QTranslator>
 #include <QtTest>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "dialog/chistorydialog.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdecodersettingdlg.h"

@@ -8,7 +8,7 @@
 
 #include "dialog/guiresources.h"
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "dialog/caboutdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cdevicerestartdlg.h"

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"

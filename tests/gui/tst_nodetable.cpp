@@ -15,7 +15,7 @@
 
 #include "dialog/guiresources.h"
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "dialog/cautorefresh.h"
 #include "dialog/chistorydialog.h"
 #include "dialog/cmainshowwidget.h"

@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "csingleinstance.h"
+#include "app/csingleinstance.h"
 
 class TestSingleInstance : public QObject
 {

@@ -22,7 +22,7 @@
 #include "dialog/cdataexportwidget.h"
 #include "dialog/cdataimportwidget.h"
 #include "dialog/cdeviceupdatewidget.h"
-#include "dialog/cexportworker.h"
+#include "operations/cexportworker.h"
 #include "dialog/csoftwareupdatewidget.h"
 #include "dialog/cupdatedlg.h"
 #include "ui/cmessagedialog.h"

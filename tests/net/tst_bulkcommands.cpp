@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/netinterfaces.h"
 #include "dialog/cdevicemanage.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-#include "cappconfig.h"
+#include "config/cappconfig.h"
 #include "dialog/clogexportwidget.h"
 #include "clirun.h"
 #include "nodefixtures.h"

@@ -5,14 +5,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/menutype.h"
 #include "modaldriver.h"
-#include "csingleinstance.h"
+#include "app/csingleinstance.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodetabledelegate.h"

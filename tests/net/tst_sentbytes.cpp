@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cencodersettingdlg.h"

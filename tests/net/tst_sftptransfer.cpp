@@ -3,7 +3,6 @@
 #include <QDirIterator>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <curl/curl.h>
 #include <mutex>
 
 #include "comm/cobserverlist.h"
@@ -73,7 +72,6 @@ class TestSftpTransfer final : public QObject
 private slots:
     void initTestCase()
     {
-        curl_global_init(CURL_GLOBAL_ALL);
         QVERIFY(m_dir.isValid());
         QVERIFY2(m_lan.start({QStringLiteral("--decoders"), QStringLiteral("3")}, true), qPrintable(m_lan.errorString()));
         const QStringList ips = m_lan.addresses();
@@ -84,7 +82,6 @@ private slots:
     void cleanupTestCase()
     {
         m_lan.stop();
-        curl_global_cleanup();
     }
 
     void uploadsLandWithBoundedThrottledProgress()

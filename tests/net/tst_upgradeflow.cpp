@@ -8,12 +8,11 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <curl/curl.h>
 #include <functional>
 #include <mutex>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "comm/cobserverlist.h"
 #include "comm/iobserver.h"
 #include "dialog/cdeviceupdatewidget.h"
@@ -82,7 +81,6 @@ class TestUpgradeFlow final : public QObject
 private slots:
     void initTestCase()
     {
-        curl_global_init(CURL_GLOBAL_ALL);
         QVERIFY(m_dir.isValid());
         // The history of commands goes beside the configuration: not into the user's documents.
         CAppConfig::instance()->setConfigDirOverride(m_dir.path());
@@ -92,7 +90,6 @@ private slots:
     void cleanupTestCase()
     {
         m_lan.stop();
-        curl_global_cleanup();
     }
 
     void threeNodesUpgradeEndToEnd()

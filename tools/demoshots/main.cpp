@@ -20,8 +20,8 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "cappconfig.h"
-#include "ccommandhistory.h"
+#include "config/cappconfig.h"
+#include "history/ccommandhistory.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"

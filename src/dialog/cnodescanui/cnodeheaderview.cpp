@@ -11,8 +11,8 @@
 #include <QSignalBlocker>
 #include <QStyleOption>
 
-#include "appevent.h"
-#include "cappconfig.h"
+#include "app/appevent.h"
+#include "config/cappconfig.h"
 #include "dialog/cnodescanui/customcheckbox.h"
 #include "model/nodenames.h"
 
