@@ -60,8 +60,9 @@ if [ "${1:-}" = "--new-host-key" ]; then
     root=$(dirname "$2")
     case "$root" in "$MNT"/lan.*) ;; *) die "not a lan-sshd folder: $2" ;; esac
     [ -f "$root/sshd.pid" ] || die "no sshd runs for $2"
-    rm -f "$root/hostkey" "$root/hostkey.pub"
+    rm -f "$root/hostkey" "$root/hostkey.pub" "$root/hostkey-ecdsa" "$root/hostkey-ecdsa.pub"
     ssh-keygen -q -t ed25519 -N '' -f "$root/hostkey"
+    ssh-keygen -q -t ecdsa -b 256 -N '' -f "$root/hostkey-ecdsa"
     # SIGHUP: sshd re-executes itself and reads its host key again.
     kill -HUP "$(cat "$root/sshd.pid")"
     first=$(ls "$2" | head -n 1)
@@ -143,15 +144,15 @@ for a in "${addresses[@]}"; do
 done
 
 ssh-keygen -q -t ed25519 -N '' -f "$root/hostkey"
-# An RSA key as well, as nodes have: libssh2 with Windows' own crypto (WinCNG, the
-# Windows build) knows no ed25519 host key.
-ssh-keygen -q -t rsa -b 2048 -N '' -f "$root/hostkey-rsa"
+# An ECDSA key as well: the Windows build's libssh2 (mbedTLS) knows no ed25519 host key,
+# and OpenSSH no longer signs with SHA-1 RSA ("ssh-rsa").
+ssh-keygen -q -t ecdsa -b 256 -N '' -f "$root/hostkey-ecdsa"
 mkdir -p /run/sshd
 {
     echo "Port 22"
     echo "ListenAddress 0.0.0.0"
     echo "HostKey $root/hostkey"
-    echo "HostKey $root/hostkey-rsa"
+    echo "HostKey $root/hostkey-ecdsa"
     echo "UsePAM no"
     echo "PasswordAuthentication yes"
     echo "KbdInteractiveAuthentication no"

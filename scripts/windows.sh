@@ -176,9 +176,9 @@ cmake_cross() {
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$SDK" "$@"
 }
 
-# libssh2's crypto: mbedTLS rather than WinCNG. WinCNG does the key exchange's modular
-# exponentiation through raw RSA in bcrypt, which Wine does not implement, so a WinCNG
-# build could never be tested here; mbedTLS is the same code on Windows and under Wine.
+# libssh2's crypto: mbedTLS rather than WinCNG. libssh2 1.10 on WinCNG verifies only
+# "ssh-rsa" (SHA-1) host keys, which a current OpenSSH no longer offers: the handshake
+# fails before the login. On mbedTLS it also verifies ECDSA host keys.
 sdk_mbedtls() {
     done_already mbedtls && { log "SDK: mbedTLS already built"; return; }
     local src t0
