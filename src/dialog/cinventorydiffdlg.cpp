@@ -61,6 +61,9 @@ CInventoryDiffDlg::CInventoryDiffDlg(const sInventoryDiff &diff, QWidget *parent
         groups[g] = new QTreeWidgetItem(m_tree, {headers[g].arg(counts[g])});
         groups[g]->setFirstColumnSpanned(true);
         groups[g]->setFlags(Qt::ItemIsEnabled);
+        QFont bold = groups[g]->font(0);
+        bold.setBold(true);
+        groups[g]->setFont(0, bold);
     }
     for (const sRow &row : qAsConst(m_rows)) {
         QStringList shown;

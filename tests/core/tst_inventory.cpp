@@ -120,17 +120,17 @@ private slots:
     void newScanAgainstTheSavedOne()
     {
         // Saved: 1 and 2 plain, 3 to go, and id 7 answering from two addresses.
-        const CSiteInventory saved = CSiteInventory::fromRows(
-            {row(1, "10.0.0.1", DecoderNode, "V1", 0), row(2, "10.0.0.2", DecoderNode, "V1", 0), row(3, "10.0.0.3", EncoderNode, "E1"),
-             row(7, "10.0.0.7", DecoderNode, "V1", 0), row(7, "10.0.0.8", DecoderNode, "V1", 0)});
+        QVector<sListedNode> before{row(1, "10.0.0.1", DecoderNode, "V1", 0), row(2, "10.0.0.2", DecoderNode, "V1", 0),
+                                    row(3, "10.0.0.3", EncoderNode, "E1"), row(7, "10.0.0.7", DecoderNode, "V1", 0),
+                                    row(7, "10.0.0.8", DecoderNode, "V1", 0)};
+        before[4].info.macAddr = "3C:6A:2C:00:00:08";
         QVector<sListedNode> now{row(1, "10.0.0.1", DecoderNode, "V1", 0), row(2, "10.0.0.22", DecoderNode, "V2", 1),
-                                 row(4, "10.0.0.4", EncoderNode, "E1"), row(7, "10.0.0.8", DecoderNode, "V1", 0),
-                                 row(7, "10.0.0.9", DecoderNode, "V1", 0)};
-        now[3].info.macAddr = "3C:6A:2C:00:00:99";
-        // The twin that was at .7 moved to .9 keeping its MAC address; the one at .8 stayed and
-        // changed its MAC address. Neither is missing nor new.
-        now[4].info.macAddr = saved.nodes().at(3).macAddr.toUtf8();
+                                 row(4, "10.0.0.4", EncoderNode, "E1"), row(7, "10.0.0.17", DecoderNode, "V1", 0),
+                                 row(7, "10.0.0.18", DecoderNode, "V1", 0)};
         now[1].info.name = "renamed";
+        // Both twins re-addressed: each is known again by its MAC address, crosswise.
+        now[3].info.macAddr = before[4].info.macAddr;
+        const CSiteInventory saved = CSiteInventory::fromRows(before);
 
         const sInventoryDiff diff = SiteInventory::compare(saved, CSiteInventory::fromRows(now));
         QCOMPARE(described(diff.missing), QStringList{"3@10.0.0.3"});
@@ -144,8 +144,8 @@ private slots:
         }
         QCOMPARE(changes.value("10.0.0.2->10.0.0.22"),
                  (QStringList{"name:node-2>renamed", "ip:10.0.0.2>10.0.0.22", "version:V1>V2", "mode:screen>kvm"}));
-        QCOMPARE(changes.value("10.0.0.8->10.0.0.8"), (QStringList{"macAddr:3C:6A:2C:00:00:07>3C:6A:2C:00:00:99"}));
-        QCOMPARE(changes.value("10.0.0.7->10.0.0.9"), (QStringList{"ip:10.0.0.7>10.0.0.9"}));
+        QCOMPARE(changes.value("10.0.0.8->10.0.0.17"), (QStringList{"ip:10.0.0.8>10.0.0.17"}));
+        QCOMPARE(changes.value("10.0.0.7->10.0.0.18"), (QStringList{"ip:10.0.0.7>10.0.0.18"}));
 
         // The command line's --json: the same, keyed for scripts.
         const QJsonObject json = diff.toJson();
