@@ -533,6 +533,125 @@
     </message>
 </context>
 <context>
+    <name>CInventoryDiffDlg</name>
+    <message>
+        <source>对比清单</source>
+        <translation>对比清单</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>当前节点与清单一致</source>
+        <translation>当前节点与清单一致</translation>
+    </message>
+    <message>
+        <source>缺失%1个，新增%2个，变化%3个</source>
+        <translation>缺失%1个，新增%2个，变化%3个</translation>
+    </message>
+    <message>
+        <source>保存为CSV</source>
+        <translation>保存为CSV</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>节点名称</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>项目</translation>
+    </message>
+    <message>
+        <source>原值</source>
+        <translation>原值</translation>
+    </message>
+    <message>
+        <source>新值</source>
+        <translation>新值</translation>
+    </message>
+    <message>
+        <source>缺失的节点 (%1)</source>
+        <translation>缺失的节点 (%1)</translation>
+    </message>
+    <message>
+        <source>新增的节点 (%1)</source>
+        <translation>新增的节点 (%1)</translation>
+    </message>
+    <message>
+        <source>变化的节点 (%1)</source>
+        <translation>变化的节点 (%1)</translation>
+    </message>
+    <message>
+        <source>缺失</source>
+        <translation>缺失</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>新增</translation>
+    </message>
+    <message>
+        <source>变化</source>
+        <translation>变化</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation>MAC地址</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>模式</translation>
+    </message>
+    <message>
+        <source>代理地址</source>
+        <translation>代理地址</translation>
+    </message>
+    <message>
+        <source>分组</source>
+        <translation>分组</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>文件名:</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>保存失败：%1</source>
+        <translation>保存失败：%1</translation>
+    </message>
+</context>
+<context>
     <name>CLogExportWidget</name>
     <message>
         <source>日志导出</source>
@@ -679,6 +798,14 @@
     <message>
         <source>历史记录</source>
         <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>保存清单</source>
+        <translation>保存清单</translation>
+    </message>
+    <message>
+        <source>对比清单</source>
+        <translation>对比清单</translation>
     </message>
 </context>
 <context>
@@ -1101,6 +1228,26 @@
     <message>
         <source>导出失败：%1</source>
         <translation>导出失败：%1</translation>
+    </message>
+    <message>
+        <source>没有可保存的节点</source>
+        <translation>没有可保存的节点</translation>
+    </message>
+    <message>
+        <source>已保存%1个节点</source>
+        <translation>已保存%1个节点</translation>
+    </message>
+    <message>
+        <source>保存失败：%1</source>
+        <translation>保存失败：%1</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>无法读取清单：%1</source>
+        <translation>无法读取清单：%1</translation>
     </message>
 </context>
 <context>

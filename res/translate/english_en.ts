@@ -533,6 +533,125 @@
     </message>
 </context>
 <context>
+    <name>CInventoryDiffDlg</name>
+    <message>
+        <source>对比清单</source>
+        <translation>Compare with inventory</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>当前节点与清单一致</source>
+        <translation>The nodes are as in the inventory.</translation>
+    </message>
+    <message>
+        <source>缺失%1个，新增%2个，变化%3个</source>
+        <translation>%1 missing, %2 new, %3 changed</translation>
+    </message>
+    <message>
+        <source>保存为CSV</source>
+        <translation>Save as CSV</translation>
+    </message>
+    <message>
+        <source>节点名称</source>
+        <translation>Node name</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>ID</source>
+        <translation>ID</translation>
+    </message>
+    <message>
+        <source>类型</source>
+        <translation>Type</translation>
+    </message>
+    <message>
+        <source>项目</source>
+        <translation>Field</translation>
+    </message>
+    <message>
+        <source>原值</source>
+        <translation>Old value</translation>
+    </message>
+    <message>
+        <source>新值</source>
+        <translation>New value</translation>
+    </message>
+    <message>
+        <source>缺失的节点 (%1)</source>
+        <translation>Missing (%1)</translation>
+    </message>
+    <message>
+        <source>新增的节点 (%1)</source>
+        <translation>New (%1)</translation>
+    </message>
+    <message>
+        <source>变化的节点 (%1)</source>
+        <translation>Changed (%1)</translation>
+    </message>
+    <message>
+        <source>缺失</source>
+        <translation>Missing</translation>
+    </message>
+    <message>
+        <source>新增</source>
+        <translation>New</translation>
+    </message>
+    <message>
+        <source>变化</source>
+        <translation>Changed</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>MAC地址</source>
+        <translation>MAC address</translation>
+    </message>
+    <message>
+        <source>版本</source>
+        <translation>Version</translation>
+    </message>
+    <message>
+        <source>模式</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>代理地址</source>
+        <translation>Manager address</translation>
+    </message>
+    <message>
+        <source>分组</source>
+        <translation>Group</translation>
+    </message>
+    <message>
+        <source>文件名:</source>
+        <translation>File name:</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>保存失败：%1</source>
+        <translation>Saving failed: %1</translation>
+    </message>
+</context>
+<context>
     <name>CLogExportWidget</name>
     <message>
         <source>日志导出</source>
@@ -679,6 +798,14 @@
     <message>
         <source>历史记录</source>
         <translation>History</translation>
+    </message>
+    <message>
+        <source>保存清单</source>
+        <translation>Save inventory</translation>
+    </message>
+    <message>
+        <source>对比清单</source>
+        <translation>Compare with inventory</translation>
     </message>
 </context>
 <context>
@@ -1101,6 +1228,26 @@
     <message>
         <source>导出失败：%1</source>
         <translation>Export failed: %1</translation>
+    </message>
+    <message>
+        <source>没有可保存的节点</source>
+        <translation>No node to save.</translation>
+    </message>
+    <message>
+        <source>已保存%1个节点</source>
+        <translation>Saved %1 nodes.</translation>
+    </message>
+    <message>
+        <source>保存失败：%1</source>
+        <translation>Saving failed: %1</translation>
+    </message>
+    <message>
+        <source>打开</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>无法读取清单：%1</source>
+        <translation>Cannot read the inventory: %1</translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "cli/cliinvocation.h"
+#include "cli/cliinventory.h"
 #include "cli/clilan.h"
 #include "cli/clisignals.h"
 #include "cli/clitransfer.h"
@@ -106,7 +107,8 @@ struct Command
 {
     QString name;
     QString summary;
-    enum Select { NoNodes, AllOrAddresses, Addresses, Files, NoScan };
+    // Words: scans, and the handler reads its own positional arguments.
+    enum Select { NoNodes, AllOrAddresses, Addresses, Files, NoScan, Words };
     QString positional;   // empty: takes no positional arguments
     Select select;
     std::function<void(QCommandLineParser &)> addOptions;
@@ -392,6 +394,8 @@ QVector<Command> commands()
              p.addOption({QStringLiteral("proxy"), QStringLiteral("Fetch the proxy logs of the nodes' proxy node instead.")});
          },
          CliTransfer::logsCommand},
+        {QStringLiteral("inventory"), QStringLiteral("Save every node of the LAN to a file, or compare the LAN with one"),
+         QStringLiteral("save|diff FILE"), Command::Words, none, CliInventory::inventoryCommand},
     };
 }
 
@@ -425,10 +429,18 @@ int run(const QStringList &args)
     if (it->select != Command::NoScan && it->select != Command::Files)
         p.addOption(kInterface);
     it->addOptions(p);
-    if (it->select == Command::Files)
+    if (it->select == Command::Files) {
         p.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A data file written by export-data."), it->positional);
-    else if (!it->positional.isEmpty())
+    } else if (it->select == Command::Words) {
+        p.addPositionalArgument(QStringLiteral("save|diff"),
+                                QStringLiteral("save: write every node a scan finds (id, type, name, address, mask, gateway, "
+                                               "MAC, version, mode, manager) to FILE as JSON. diff: scan and compare with FILE: "
+                                               "nodes missing, new, and changed field by field (old \u2192 new); exit 0 the "
+                                               "same, 1 differences, 2 FILE unreadable or not an inventory."));
+        p.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The inventory file."), QStringLiteral("FILE"));
+    } else if (!it->positional.isEmpty()) {
         p.addPositionalArgument(QStringLiteral("ADDRESS"), QStringLiteral("IPv4 address of a node."), it->positional);
+    }
 
     if (!p.parse(args))
         return usageError(p.errorText());
@@ -463,6 +475,8 @@ int run(const QStringList &args)
             return usageError(QStringLiteral("%1 needs data files").arg(it->name));
         return it->handler(inv);
     }
+    if (it->select == Command::Words)
+        return it->handler(inv);
     inv.addresses = p.positionalArguments();
     if (it->positional.isEmpty() && !inv.addresses.isEmpty())
         return usageError(QStringLiteral("%1 takes no addresses").arg(it->name));

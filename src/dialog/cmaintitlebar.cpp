@@ -246,6 +246,10 @@ void CMainTitleBar::onMoreButton()
     menu.addMenu(&cards);
     emit sigCardMenu(&cards);
     QAction *history = menu.addAction(tr("历史记录"));
+    QAction *saveInventory = menu.addAction(tr("保存清单"));
+    saveInventory->setObjectName(QStringLiteral("saveInventoryAction"));
+    QAction *compareInventory = menu.addAction(tr("对比清单"));
+    compareInventory->setObjectName(QStringLiteral("compareInventoryAction"));
     QAction *about = menu.addAction(tr("关于"));
 
     connect(chinese, &QAction::triggered, this, [this] { onLanguageSelected(QStringLiteral("CN")); });
@@ -254,6 +258,8 @@ void CMainTitleBar::onMoreButton()
     connect(exportShown, &QAction::triggered, this, [this] { emit sigExportList(true); });
     connect(exportAll, &QAction::triggered, this, [this] { emit sigExportList(false); });
     connect(history, &QAction::triggered, this, &CMainTitleBar::sigShowHistory);
+    connect(saveInventory, &QAction::triggered, this, &CMainTitleBar::sigSaveInventory);
+    connect(compareInventory, &QAction::triggered, this, &CMainTitleBar::sigCompareInventory);
 
     menu.exec(m_topRow->mapToGlobal(QPoint(m_moreButton->x(), m_topRow->height())));
 }

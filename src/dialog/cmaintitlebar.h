@@ -50,6 +50,9 @@ signals:
     void sigExportList(bool visibleOnly);
     void sigAutoRefresh(int seconds);
     void sigShowHistory();
+    // The nodes of the current scan to an inventory file; the current scan against one.
+    void sigSaveInventory();
+    void sigCompareInventory();
     // The more menu's "网卡" submenu, empty, for its owner to fill before it shows.
     void sigCardMenu(QMenu *menu);
 

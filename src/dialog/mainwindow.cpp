@@ -16,11 +16,13 @@
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/chistorydialog.h"
+#include "dialog/cinventorydiffdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/filechooser.h"
 #include "dialog/guiresources.h"
 #include "model/nodecsv.h"
+#include "operations/csiteinventory.h"
 #include "ui/cmessagedialog.h"
 
 #include <QDir>
@@ -75,6 +77,8 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_titleBar, &CMainTitleBar::sigExportList, this, &MainWindow::onExportList);
     connect(m_titleBar, &CMainTitleBar::sigAutoRefresh, this, &MainWindow::onAutoRefresh);
     connect(m_titleBar, &CMainTitleBar::sigShowHistory, this, &MainWindow::onShowHistory);
+    connect(m_titleBar, &CMainTitleBar::sigSaveInventory, this, &MainWindow::onSaveInventory);
+    connect(m_titleBar, &CMainTitleBar::sigCompareInventory, this, &MainWindow::onCompareInventory);
 
 
     setWindowOpacity(0.0);
@@ -142,6 +146,46 @@ void MainWindow::onAutoRefresh(int seconds)
 void MainWindow::onShowHistory()
 {
     CHistoryDialog dlg(CCommandHistory::instance()->entries(), this);
+    dlg.exec();
+}
+
+void MainWindow::onSaveInventory()
+{
+    const CSiteInventory inventory = CSiteInventory::fromRows(m_deviceManage->mainShowWidget()->exportRows(false));
+    // An empty scan saved over a site's inventory would lose it.
+    if (inventory.nodes().isEmpty()) {
+        CMessageDialog box(tr("没有可保存的节点"), this);
+        box.exec();
+        return;
+    }
+    const QString start = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .filePath(QStringLiteral("inventory.json"));
+    const QString path = FileChooser::chooseSaveFile(this, QStringLiteral("Quorvane"), start, QStringLiteral("JSON (*.json)"),
+                                                     QStringLiteral("json"), {tr("文件名:"), tr("保存"), tr("取消")});
+    if (path.isEmpty())
+        return;
+    QString error;
+    const bool written = inventory.save(path, &error);
+    CMessageDialog box(written ? tr("已保存%1个节点").arg(inventory.nodes().size()) : tr("保存失败：%1").arg(error), this);
+    box.exec();
+}
+
+void MainWindow::onCompareInventory()
+{
+    const QString start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path = FileChooser::chooseFile(this, QStringLiteral("Quorvane"), start, QStringLiteral("JSON (*.json)"),
+                                                 {tr("文件名:"), tr("打开"), tr("取消")});
+    if (path.isEmpty())
+        return;
+    CSiteInventory saved;
+    QString error;
+    if (!saved.load(path, &error)) {
+        CMessageDialog box(tr("无法读取清单：%1").arg(error), this);
+        box.exec();
+        return;
+    }
+    const CSiteInventory now = CSiteInventory::fromRows(m_deviceManage->mainShowWidget()->exportRows(false));
+    CInventoryDiffDlg dlg(SiteInventory::compare(saved, now), this);
     dlg.exec();
 }
 

@@ -56,6 +56,9 @@ public slots:
     void onExportList(bool visibleOnly);
     void onAutoRefresh(int seconds);
     void onShowHistory();
+    // More menu: every node of the current scan to an inventory file; the scan against one.
+    void onSaveInventory();
+    void onCompareInventory();
 
 protected:
     void changeEvent(QEvent *event) override;

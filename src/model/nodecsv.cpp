@@ -34,17 +34,24 @@ QByteArray field(const QString &text)
 
 void appendLine(QByteArray &out, const QStringList &fields)
 {
+    out += NodeCsv::line(fields);
+}
+
+} // namespace
+
+namespace NodeCsv {
+
+QByteArray line(const QStringList &fields)
+{
+    QByteArray out;
     for (int i = 0; i < fields.size(); ++i) {
         if (i > 0)
             out += ',';
         out += field(fields.at(i));
     }
     out += "\r\n";
+    return out;
 }
-
-} // namespace
-
-namespace NodeCsv {
 
 QByteArray toCsv(const QVector<sListedNode> &nodes, const QString &lang, bool withBom)
 {

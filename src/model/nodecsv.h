@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include "model/cnodelistmodel.h"
@@ -13,6 +14,10 @@ namespace NodeCsv {
 // lang "CN" or "EN" names the header, types and modes; withBom starts with the UTF-8
 // byte-order mark so spreadsheet programs read Chinese right. Lines end in CRLF.
 QByteArray toCsv(const QVector<sListedNode> &nodes, const QString &lang, bool withBom);
+
+// One line of cells as the list export writes them (quoted where a ',' ';' '"' or line break is in
+// a cell, a leading formula character defused), ending in CRLF: for other lists the program saves.
+QByteArray line(const QStringList &fields);
 
 // Writes bytes to path atomically: the old file stays whole until the new one is complete.
 bool writeFile(const QString &path, const QByteArray &bytes, QString *error = nullptr);

@@ -12,6 +12,7 @@
 #include "comm/datafile.h"
 #include "model/nodecsv.h"
 #include "model/plaintext.h"
+#include "operations/csiteinventory.h"
 #include "transfer/csftpclient.h"
 #include "transfer/filemd5.h"
 
@@ -147,6 +148,13 @@ private slots:
         QVERIFY(!withFileSizeLimit(1, [&] { return NodeCsv::writeFile(csv, "newer", &error); }));
         QVERIFY(!error.isEmpty());
         QCOMPARE(readRaw(csv), QByteArray("new"));
+        // So does a site inventory: a full disk leaves the one saved before, whole.
+        const QString site = path("site.json");
+        const QVector<sListedNode> rows(50, NodeCsv::listed(sDecoderInfo{}));
+        QVERIFY(CSiteInventory::fromRows(rows.mid(0, 1)).save(site, &error));
+        QVERIFY(!withFileSizeLimit(64, [&] { return CSiteInventory::fromRows(rows).save(site, &error); }));
+        CSiteInventory back;
+        QVERIFY2(back.load(site, &error) && back.nodes().size() == 1, qPrintable(error));
 #endif
     }
 

@@ -1,5 +1,9 @@
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTreeWidget>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,6 +16,7 @@
 #include "dialog/caboutdlg.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cdevicerestartdlg.h"
+#include "dialog/cinventorydiffdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cmaintitlebar.h"
 #include "dialog/mainwindow.h"
@@ -19,6 +24,7 @@
 #include "model/cencoderlist.h"
 #include "modaldriver.h"
 #include "nodefixtures.h"
+#include "ui/cmessagedialog.h"
 
 using namespace fixtures;
 
@@ -35,6 +41,33 @@ private:
     {
         QMouseEvent event(type, target->mapFromGlobal(global), global, Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(target, &event);
+    }
+
+    // Triggers the more menu's entry of that name; its text, empty when there is none.
+    QString runMoreEntry(const QString &name)
+    {
+        QString text;
+        QTimer::singleShot(0, this, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *entry = menu ? menu->findChild<QAction *>(name) : nullptr;
+            if (menu)
+                menu->close();
+            if (entry) {
+                text = entry->text();
+                entry->trigger();
+            }
+        });
+        m_window->titleBar()->moreButton()->click();
+        return text;
+    }
+
+    static void chooseFile(QFileDialog *fd, const QString &path)
+    {
+        // Typed, as the operator would.
+        auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(path);
+        static_cast<QDialog *>(fd)->accept();
     }
 
 private slots:
@@ -72,6 +105,41 @@ private slots:
         delete m_window;
         m_window = nullptr;
         clearStores();
+    }
+
+    // The more menu saves the scan's nodes and compares a later scan with them, in groups.
+    void inventoryFromTheMoreMenu()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("site.json"));
+        {
+            auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) { chooseFile(fd, file); });
+            QString said;
+            auto box = ModalDriver::expect<CMessageDialog>([&](CMessageDialog *m) { said = ModalDriver::messageText(m); });
+            QCOMPARE(runMoreEntry(QStringLiteral("saveInventoryAction")), QStringLiteral("保存清单"));
+            QVERIFY(chooser.wait() && box.wait());
+            QCOMPARE(said, QStringLiteral("已保存7个节点"));
+        }
+        clearStores();
+        CDecoderList::instance().addNode(decoder(13, "127.0.1.13", "00:aa:00:00:00:13", 2, "V1.2.0", "矩阵输出"));
+        CEncoderList::instance().addNode(encoder(24, "127.0.1.24", "00:aa:00:00:00:24", "HDMI-4", "V2.0.1", "新来的"));
+        page()->updateDeviceInfo();
+
+        QStringList groups;
+        QByteArray csv;
+        auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) { chooseFile(fd, file); });
+        auto shown = ModalDriver::expect<CInventoryDiffDlg>([&](CInventoryDiffDlg *dlg) {
+            for (int i = 0; i < dlg->tree()->topLevelItemCount(); ++i)
+                groups << dlg->tree()->topLevelItem(i)->text(0);
+            csv = dlg->csv();
+        });
+        QCOMPARE(runMoreEntry(QStringLiteral("compareInventoryAction")), QStringLiteral("对比清单"));
+        QVERIFY(chooser.wait() && shown.wait());
+        QCOMPARE(groups, (QStringList{"缺失的节点 (6)", "新增的节点 (1)", "变化的节点 (1)"}));
+        const QList<QByteArray> lines = csv.split('\n');
+        QCOMPARE(lines.size(), 1 + 6 + 1 + 1 + 1);
+        QCOMPARE(lines.at(7), QByteArray("新增,新来的,127.0.1.24,24,编码节点,,,\r"));
+        QCOMPARE(lines.at(8), QByteArray("变化,矩阵输出,127.0.1.13,13,解码节点,版本,V1.1.5,V1.2.0\r"));
     }
 
     void dragEdgesAndMove()

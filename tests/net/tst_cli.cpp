@@ -130,6 +130,53 @@ private slots:
         QCOMPARE(lastHistory().value("command").toString(), QStringLiteral("quorvane-cli upgrade"));
     }
 
+    // A site saved, visited again after changes: the diff names each one, in text and JSON,
+    // with the node strings escaped, and the exit status says whether anything changed.
+    void inventoryNamesWhatChanged()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("site.json");
+        {
+            SimLan lan;
+            QVERIFY2(lan.start({"--node", "decoder@127.0.1.1,id=101", "--node", "decoder@127.0.1.2,id=102,version=V1.0.0",
+                                "--node", "encoder@127.0.1.3,id=103"}),
+                     qPrintable(lan.errorString()));
+            const sRun save = cli({"inventory", "save", file, "--timeout", "5"});
+            QVERIFY2(save.status == 0 && save.out.startsWith("3 nodes saved"), qPrintable(save.err));
+            const sRun same = cli({"inventory", "diff", file, "--timeout", "5"});
+            QCOMPARE(same.status, 0);
+            QCOMPARE(same.out, QByteArray("the same 3 nodes as saved\n"));
+        }
+        SimLan lan;
+        QVERIFY2(lan.start({"--node", "decoder@127.0.1.1,id=101", "--node", "decoder@127.0.1.2,id=102,version=V1.1.0,name=A\x1b[2JB",
+                            "--node", "encoder@127.0.1.4,id=104"}),
+                 qPrintable(lan.errorString()));
+        const sRun diff = cli({"inventory", "diff", file, "--timeout", "5"});
+        QCOMPARE(diff.status, 1);
+        const QStringList lines = QString::fromUtf8(diff.out).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.at(0).startsWith("missing\t127.0.1.3\t103\tencoder\t"), qPrintable(lines.at(0)));
+        QVERIFY2(lines.at(1).startsWith("new\t127.0.1.4\t104\tencoder\t"), qPrintable(lines.at(1)));
+        QVERIFY2(lines.at(2).startsWith("changed\t127.0.1.2\t102\tdecoder\tA\\x1b[2JB\t"), qPrintable(lines.at(2)));
+        QVERIFY2(lines.at(3).startsWith("\tname: ") && lines.at(3).endsWith(QString::fromUtf8(" \u2192 A\\x1b[2JB")), qPrintable(lines.at(3)));
+        QCOMPARE(lines.at(4), QString::fromUtf8("\tversion: V1.0.0 \u2192 V1.1.0"));
+        QCOMPARE(lines.at(5), QStringLiteral("1 missing, 1 new, 1 changed"));
+
+        const sRun json = cli({"inventory", "diff", file, "--json", "--timeout", "5"});
+        QCOMPARE(json.status, 1);
+        const QJsonObject o = resultOf(json);
+        QCOMPARE(o.value("missing").toArray().at(0).toObject().value("id").toInt(), 103);
+        QCOMPARE(o.value("new").toArray().at(0).toObject().value("ip").toString(), QStringLiteral("127.0.1.4"));
+        QCOMPARE(o.value("changed").toArray().at(0).toObject().value("changes").toArray().at(1).toObject(),
+                 (QJsonObject{{"field", "version"}, {"old", "V1.0.0"}, {"new", "V1.1.0"}}));
+
+        // A damaged file is refused before any scan, with the file and the reason named.
+        QVERIFY(fixtures::writeFile(file, "{\"format\": 1, \"nodes\": [{\"id\": 1}"));
+        const sRun damaged = cli({"inventory", "diff", file, "--timeout", "5"});
+        QVERIFY2(damaged.status == 2 && damaged.err.contains(file + ": not JSON"), qPrintable(damaged.err));
+        QVERIFY(cli({"inventory", "--help"}).out.contains("save|diff"));
+    }
+
     void refusalsAndBadInput()
     {
         // Nothing answers yet: --all has nothing to act on.
@@ -152,6 +199,9 @@ private slots:
             {"scan", "--interface", "no-such-card"},
             {"log-level", "--level", "7"},
             {"frobnicate"},
+            {"inventory", "save"},
+            {"inventory", "load", "site.json"},
+            {"inventory", "diff", "/nonexistent.json"},
         };
         for (const QStringList &args : bad) {
             const sRun run = cli(args);

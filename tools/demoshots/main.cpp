@@ -5,6 +5,9 @@
 // Run only by scripts/demo.sh, inside the private namespace.
 //
 //   quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP
+//   quorvane-demoshots CN|EN OUTPUT_DIR --inventory FILE
+// The second form scans, compares the LAN with the inventory FILE (written by quorvane-cli
+// inventory save against an earlier LAN) and saves the window with the comparison over it.
 // RESTART_IP is restarted and stays silent (the simulator's --reboot-ms); CHECK_IP is checked
 // beside it, to show that the check survives the refresh.
 #include <QApplication>
@@ -14,6 +17,7 @@
 #include <QToolTip>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -26,6 +30,7 @@
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/chistorydialog.h"
+#include "dialog/cinventorydiffdlg.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnodescanui/cnodetableview.h"
@@ -33,6 +38,7 @@
 #include "dialog/cnodescanui/cnodeheaderview.h"
 #include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"
+#include "operations/csiteinventory.h"
 
 namespace {
 
@@ -53,15 +59,37 @@ bool save(const QPixmap &shot, const QString &dir, const QString &name)
     return ok;
 }
 
+// The window with the comparison dialog where it opens over it.
+int inventoryShot(MainWindow &window, const QString &file, const QString &out, const QString &lang)
+{
+    CSiteInventory saved;
+    QString error;
+    if (!saved.load(file, &error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(file), qPrintable(error));
+        return 1;
+    }
+    const CSiteInventory now = CSiteInventory::fromRows(window.deviceManage()->mainShowWidget()->exportRows(false));
+    CInventoryDiffDlg dlg(SiteInventory::compare(saved, now), &window);
+    dlg.show();
+    dlg.move(window.geometry().center() - dlg.rect().center());
+    settle(400);
+    QPixmap shot = window.grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(window.mapFromGlobal(dlg.mapToGlobal(QPoint(0, 0))), dlg.grab());
+    painter.end();
+    return save(shot, out, QStringLiteral("inventory_compare_") + lang) ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc != 5) {
-        std::fprintf(stderr, "usage: quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP\n");
+        std::fprintf(stderr, "usage: quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP|--inventory FILE\n");
         return 2;
     }
+    const bool inventory = qstrcmp(argv[3], "--inventory") == 0;
     const QByteArray restartIp(argv[3]);
     const QByteArray checkIp(argv[4]);
     const QString lang = QString::fromLatin1(argv[1]);
@@ -86,6 +114,8 @@ int main(int argc, char *argv[])
     hub->setBusyMs(0);
     hub->scanNodes();
     settle(1200); // past the fade-in
+    if (inventory)
+        return inventoryShot(window, QString::fromLocal8Bit(argv[4]), out, lang);
     bool ok = true;
 
     // Search: Ctrl+F focuses the box; it narrows the list by name, IP or MAC.
