@@ -1,12 +1,6 @@
 #include "config/cappconfig.h"
 #include "platform/uilanguage.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX

@@ -75,6 +75,7 @@ private slots:
         QCOMPARE(CEncoderList::instance().nodes().at(0).frameRate, 59.94f);
     }
 
+    // The proxy: the node at the address the first node names, the last of several; none leaves the record alone.
     void managerNode()
     {
         CDecoderList &decoders = CDecoderList::instance();
@@ -84,14 +85,11 @@ private slots:
         QCOMPARE(out.name, QByteArray("unchanged"));
         sDecoderInfo a = decoder(1, "10.0.0.1", "A");
         a.managerIP = "10.0.0.7";
-        sDecoderInfo m1 = decoder(2, "10.0.0.7", "M");
-        m1.name = "first";
-        sDecoderInfo m2 = m1;
-        m2.name = "second";
-        for (const sDecoderInfo &n : {a, m1, m2})
-            decoders.addNode(n);
+        decoders.addNode(a);
+        decoders.addNode(decoder(2, "10.0.0.7", "M", 0, "", "first"));
+        decoders.addNode(decoder(2, "10.0.0.7", "M", 0, "", "second"));
         decoders.findManagerNode(out);
-        QCOMPARE(out.name, QByteArray("second")); // the last match
+        QCOMPARE(out.name, QByteArray("second"));
     }
 
     void conflictsAndDeduplication()
@@ -144,10 +142,8 @@ private slots:
         const Case cases[] = {
             {{}, {1, 2, 3, 4}},
             {{AllNodeTypes, 2, {}, {}}, {2}}, // a particular mode hides every encoder
-            {{AllNodeTypes, 0, {}, {}}, {1}},
             {{AllNodeTypes, -1, "V1.2", {}}, {1, 4}}, // exact, case-sensitive
             {{EncoderNode, -1, "V1.2", {}}, {4}},
-            {{DecoderNode, -1, "V1.2", {}}, {1}},
             // The search narrows the filters by name, signal name, IP or MAC (typed with or
             // without separators), ignoring case.
             {{AllNodeTypes, -1, {}, "AA:0"}, {1}},
@@ -164,8 +160,6 @@ private slots:
         QCOMPARE(listed(f), (QList<int64_t>{2, 1, 3, 4}));
         model.setSort(ENodeColumn::Version, Qt::AscendingOrder);
         QCOMPARE(listed(f), (QList<int64_t>{1, 3, 4, 2}));
-        model.setSort(ENodeColumn::Version, Qt::DescendingOrder);
-        QCOMPARE(listed(f), (QList<int64_t>{2, 4, 3, 1}));
         f.search = QStringLiteral("d"); // delta by name, 4 by MAC
         model.setSort(ENodeColumn::Name, Qt::AscendingOrder);
         QCOMPARE(listed(f), (QList<int64_t>{3, 4}));
@@ -185,15 +179,11 @@ private slots:
         model.setSelected(2, true);
         model.setSelected(3, true);
         model.setSelected(99, true); // not listed: cannot be checked
-        const auto rescan = [&model](const QList<int64_t> &answering) {
+        const auto rescan = [&model](bool withTwo) { // 1 and 3 answer
             CDecoderList::instance().clearNodes();
-            CEncoderList::instance().clearNodes();
-            if (answering.contains(1))
-                CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A"));
-            if (answering.contains(2))
+            CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A"));
+            if (withTwo)
                 CDecoderList::instance().addNode(decoder(2, "10.0.0.2", "B"));
-            if (answering.contains(3))
-                CEncoderList::instance().addNode(encoder(3, "10.0.0.3", "C"));
             model.refreshSnapshot(true);
             model.fillItemModel({});
         };
@@ -207,29 +197,17 @@ private slots:
         QCOMPARE(checked(), (QList<int64_t>{2, 3}));
         QCOMPARE(model.selectedCount(), 2);
 
-        rescan({1, 3}); // node 2 stopped answering: listed once more, gone, and its mark is gone for good
+        rescan(false); // node 2 stopped answering: listed once more, gone, and its mark is gone for good
         QCOMPARE(rows(model), (QList<int64_t>{1, 2, 3}));
         QVERIFY(model.isGone(2) && !model.isGone(1));
         QCOMPARE(checked(), (QList<int64_t>{3}));
         model.setSelected(2, true); // a gone node cannot be chosen
         QCOMPARE(checked(), (QList<int64_t>{3}));
-        rescan({1, 2, 3}); // back again: an ordinary node, not checked again
+        rescan(true); // back again: an ordinary node, not checked again
         QCOMPARE(rows(model), (QList<int64_t>{1, 2, 3}));
         QCOMPARE(checked(), (QList<int64_t>{3}));
 
-        // A row the filter hides keeps no mark: nothing checked is out of sight.
-        sNodeFilter decodersOnly;
-        decodersOnly.type = DecoderNode;
-        model.fillItemModel(decodersOnly);
-        model.fillItemModel({});
-        QCOMPARE(model.selectedCount(), 0);
-        model.selectAll(true);
-        QCOMPARE(checked(), (QList<int64_t>{1, 2, 3}));
-        model.selectAll(false);
-        rescan({3});
-        model.refreshSnapshot(); // a plain scan lists only what answered
-        model.fillItemModel({});
-        QCOMPARE(rows(model), (QList<int64_t>{3}));
+        // Filters, select all and a plain rescan: tst_nodetable, through the table.
     }
 
     void csvBytes()
@@ -246,28 +224,6 @@ private slots:
                                  "序号,节点名称,类型,信号源名称,版本,模式,IP地址,MAC地址,子网掩码,网关,型号,ID\r\n"
                                  "1,\"大屏,\"\"一号\"\"\",解码节点,,V1.0,坐席,10.0.0.7,AA:BB,255.255.255.0,10.0.0.1,3,7\r\n"
                                  "2,'=HYPERLINK(),编码节点,\"cam\n1\",V2,,10.0.0.8,CC,,,16,9223372036854775807\r\n"));
-    }
-
-    void lookupUpdateAndSelection()
-    {
-        CDecoderList::instance().addNode(decoder(1, "10.0.0.1", "A"));
-        CEncoderList::instance().addNode(encoder(2, "10.0.0.2", "B"));
-        CNodeListModel model;
-        model.refreshSnapshot();
-
-        sDecoderInfo d;
-        d.name = "untouched";
-        model.findById(d, 99); // an unknown id leaves it as it was
-        QCOMPARE(d.name, QByteArray("untouched"));
-        model.findById(d, 1);
-        d.name = "renamed";
-        model.updateById(d, 1);
-        sDecoderInfo again;
-        model.findById(again, 1);
-        QVERIFY(again.name == "renamed" && again.ip == "10.0.0.1");
-        sEncoderInfo e;
-        model.findById(e, 2);
-        QCOMPARE(e.ip, QByteArray("10.0.0.2"));
     }
 };
 

@@ -1,13 +1,6 @@
 // The translation sources must follow the code: lupdate over src/ may neither add a
 // text (a tr() the translations do not know) nor drop one (an entry no code shows); and
 // the compiled catalogues (built with the widget library) must say what the sources say.
-#include <QFile>
-#include <QHash>
-#include <QProcess>
-#include <QSet>
-#include <QTemporaryDir>
-#include <QTranslator>
-#include <QXmlStreamReader>
 #include <QtTest>
 
 namespace

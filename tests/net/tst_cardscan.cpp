@@ -1,12 +1,7 @@
 // Scans over several network cards: two simulated LANs, each in a network namespace of
 // its own behind a veth pair on a documentation range, made and removed by this test.
 #include <QAction>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "config/cappconfig.h"

@@ -4,8 +4,6 @@
 
 #include <QtTest>
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLabel>
 #include <QPushButton>
 

@@ -1,21 +1,178 @@
 // The node links: TCP (frames in pieces, reuse, reconnects, threads) and the UDP
 // client's receive window, against fake nodes on 127.x addresses.
-#include <QElapsedTimer>
+#include <QNetworkDatagram>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QUdpSocket>
 #include <QtTest>
+#include <atomic>
+#include <functional>
 
 #include "comm/cdevicectrljob.h"
+#include "comm/cobserverlist.h"
 #include "comm/ctcpclient.h"
 #include "comm/ctcpmanager.h"
 #include "comm/ctcpsocket.h"
 #include "comm/cudpclient.h"
-#include "netfakes.h"
+#include "comm/frame.h"
+#include "comm/protocol.h"
+#include "comm/sdevicedata.h"
+#include "model/sdeviceinfo.h"
 #include "nodefixtures.h"
 
-using namespace NetFakes;
-
 namespace {
+
+// Records the scan and export answers the parser announces, from any thread.
+class RecordingObserver final : public IObserver
+{
+public:
+    struct Entry
+    {
+        QByteArray ip; // the record's
+        int64_t id = 0;
+        QByteArray data; // scan: the name; export: the opaque data
+        Qt::HANDLE thread = nullptr;
+    };
+
+    RecordingObserver() { CObserverList::instance().add(this); }
+    ~RecordingObserver() override { CObserverList::instance().remove(this); }
+
+    std::function<void(const Entry &)> onEntry; // called on the announcing thread
+
+    void onResult(int cmdType, void *record, int, int) override
+    {
+        const Qt::HANDLE thread = QThread::currentThreadId();
+        Entry e{{}, 0, {}, thread};
+        if (cmdType == Protocol::AnsScan) {
+            const auto *d = static_cast<const sDeviceInfo *>(record);
+            e = {d->ip, d->id, d->name, thread};
+        } else if (cmdType == Protocol::AnsDecoderExport || cmdType == Protocol::AnsEncoderExport) {
+            const auto *d = static_cast<const sDeviceData *>(record);
+            e = {d->ip, d->id, d->data, thread};
+        }
+        {
+            QMutexLocker lock(&m_mutex);
+            m_entries.append(e);
+        }
+        if (onEntry)
+            onEntry(e);
+    }
+    void onTransEnd(const sTransAnswer *) override {}
+    void onTransProgress(const QString &, uint32_t) override {}
+
+    QList<Entry> entries() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_entries;
+    }
+    int count() const { return entries().size(); }
+
+private:
+    mutable QMutex m_mutex;
+    QList<Entry> m_entries;
+};
+
+QByteArray envelope(int cmd, const QJsonObject &data)
+{
+    return Frame::build(uint16_t(cmd), QJsonDocument(QJsonObject{{"res", 0}, {"data", data}}).toJson());
+}
+
+// A decoder's scan answer written by hand, not through the program's codec.
+QByteArray decoderAnswer(int64_t id, const QString &ip, const QString &name = QStringLiteral("dec"))
+{
+    QJsonObject node{{"id", double(id)}, {"ip", ip}, {"mask", "255.255.0.0"}, {"getway", "127.0.0.254"},
+                     {"macAddr", QStringLiteral("02:00:00:00:%1:%2").arg(id / 256 % 256, 2, 16, QChar('0')).arg(id % 256, 2, 16, QChar('0'))},
+                     {"name", name}, {"model", 3}, {"mainVer", 1}, {"majorVer", 2}, {"minorVer", 3},
+                     {"managerIP", "127.0.0.250"}, {"w", 1920}, {"h", 1080}, {"frameRate", 60.0},
+                     {"audioOutput", 1}, {"mode", 0}, {"version", "1.2.3"}};
+    return envelope(Protocol::AnsScan, QJsonObject{{"nodeType", 1}, {"nodeData", node}});
+}
+
+QByteArray exportAnswer(int64_t id, const QString &ip, const QByteArray &opaque)
+{
+    QJsonObject dev{{"id", double(id)}, {"ip", ip}, {"model", 3}, {"type", 1}};
+    QJsonObject ver{{"main", 1}, {"major", 2}, {"minor", 3}};
+    return envelope(Protocol::AnsDecoderExport, QJsonObject{{"devData", dev}, {"version", ver}, {"data", QString::fromUtf8(opaque)}});
+}
+
+QByteArray rawHeader(uint16_t cmd, uint32_t length)
+{
+    QByteArray h(8, '\0');
+    qToLittleEndian(cmd, h.data());
+    qToLittleEndian(length, h.data() + 4);
+    return h;
+}
+
+// A UDP node on the command port, on its own thread: records every datagram it gets and
+// answers each with the datagrams the reply function returns, each after its delay.
+class FakeUdpNode final : public QThread
+{
+public:
+    struct Answer
+    {
+        int delayMs = 0;
+        QByteArray bytes;
+    };
+    using Reply = std::function<QList<Answer>(const QByteArray &request)>;
+
+    explicit FakeUdpNode(Reply reply = {}) : m_reply(std::move(reply)) {}
+    ~FakeUdpNode() override
+    {
+        m_stop = true;
+        wait();
+    }
+
+    bool startAndWait()
+    {
+        start();
+        while (!m_ready && isRunning())
+            QThread::msleep(1);
+        return m_ready;
+    }
+
+    QList<QByteArray> received() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_received;
+    }
+
+protected:
+    void run() override
+    {
+        QUdpSocket socket;
+        if (!socket.bind(QHostAddress::Any, Protocol::kUdpCommandPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint))
+            return;
+        m_ready = true;
+        while (!m_stop) {
+            if (!socket.waitForReadyRead(20))
+                continue;
+            while (socket.hasPendingDatagrams()) {
+                const QNetworkDatagram d = socket.receiveDatagram();
+                {
+                    QMutexLocker lock(&m_mutex);
+                    m_received.append(d.data());
+                }
+                if (!m_reply)
+                    continue;
+                QElapsedTimer t;
+                t.start();
+                for (const Answer &a : m_reply(d.data())) {
+                    const qint64 wait = a.delayMs - t.elapsed();
+                    if (wait > 0)
+                        QThread::msleep(ulong(wait));
+                    socket.writeDatagram(a.bytes, d.senderAddress(), quint16(d.senderPort()));
+                }
+            }
+        }
+    }
+
+private:
+    Reply m_reply;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_ready{false};
+    mutable QMutex m_mutex;
+    QList<QByteArray> m_received;
+};
 
 QByteArray exportRequest()
 {
@@ -111,7 +268,7 @@ private slots:
         QVERIFY(peer.accept());
         QCOMPARE(peer.readFrame(), exportRequest());
 
-        const QByteArray answer = exportAnswer(Protocol::AnsDecoderExport, 77, ip, "opaque config ✓");
+        const QByteArray answer = exportAnswer(77, ip, "opaque config ✓");
         const fixtures::DebugCapture debug;
         peer.write(answer.left(5));
         // Each piece is read on its own before the next goes out.
@@ -157,7 +314,7 @@ private slots:
         QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
         QTcpSocket *first = peer.accept();
         QVERIFY(first);
-        const QByteArray partial = exportAnswer(Protocol::AnsDecoderExport, 5, ip, "lost");
+        const QByteArray partial = exportAnswer(5, ip, "lost");
         peer.write(partial.left(20), 50);
         peer.write(partial.mid(20) + rawHeader(Protocol::AnsDecoderExport, 4) + QByteArray(100, 'x'));
         QTRY_COMPARE(first->state(), QAbstractSocket::UnconnectedState);
@@ -182,7 +339,7 @@ private slots:
         QCOMPARE(CTcpManager::instance().sendFrame(ip, Protocol::kTcpDataPort, exportRequest()), Protocol::kTcpSent);
         QVERIFY(peer.accept());
         QCOMPARE(peer.readFrame(), exportRequest());
-        peer.write(exportAnswer(Protocol::AnsDecoderExport, 9, ip, "again"));
+        peer.write(exportAnswer(9, ip, "again"));
         QTRY_COMPARE(observer.count(), 1);
     }
 
@@ -197,7 +354,7 @@ private slots:
         observer.onEntry = [&](const RecordingObserver::Entry &e) { job.closeLink(QString::fromUtf8(e.ip)); };
         QVERIFY(job.exportDecoderData(ip.toUtf8()));
         QVERIFY(peer.accept());
-        peer.write(exportAnswer(Protocol::AnsDecoderExport, 3, ip, "bye"));
+        peer.write(exportAnswer(3, ip, "bye"));
         QTRY_COMPARE(CTcpclient::instances(), 0);
         QTRY_COMPARE(peer.socket()->state(), QAbstractSocket::UnconnectedState);
         observer.onEntry = nullptr;
@@ -241,7 +398,7 @@ private slots:
     // UDP: port 0 means the command port; an unknown mode, no target or a name sends nothing.
     void addressing()
     {
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort);
+        FakeUdpNode node;
         QVERIFY(node.startAndWait());
         for (const auto &[target, mode] : {std::pair{"127.0.0.1", "Unicast"}, std::pair{"", "unicast"},
                                            std::pair{"node-7", "unicast"}})
@@ -254,7 +411,7 @@ private slots:
     void endlessAnswersHitTheWindowLimit()
     {
         RecordingObserver observer;
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [](const QByteArray &) {
+        FakeUdpNode node([](const QByteArray &) {
             QList<FakeUdpNode::Answer> answers;
             for (int i = 0; i < 60; ++i)
                 answers.append({i * 20, decoderAnswer(1, QStringLiteral("127.0.1.1"))});
@@ -276,43 +433,32 @@ private slots:
     }
 
     // Bad datagrams (shorter than a header, length field smaller or larger than the
-    // datagram, not JSON) are dropped one by one; the window goes on and the good answer
-    // gets through. The parser's own refusals are tst_codec's.
+    // datagram, not JSON, above the receive buffer) are dropped one by one; the window goes
+    // on and the good answers get through, one of exactly the buffer's size among them. The
+    // parser's own refusals are tst_codec's.
     void malformedAnswersAreDropped()
     {
         RecordingObserver observer;
         const QByteArray good = decoderAnswer(42, "127.0.1.42");
         QByteArray longer = good;
         longer.append("xyz"); // length field smaller than the datagram
-        QByteArray nineOfTwelve = rawHeader(Protocol::AnsScan, 9) + "abcd";
+        const QByteArray fits = answerOfSize(CUdpClient::kMaxDatagram);
         const QList<FakeUdpNode::Answer> answers{
             {0, QByteArray("\xee\x2a\x00", 3)},                             // shorter than a header
-            {0, nineOfTwelve},                                               // says 9, has 12
+            {0, rawHeader(Protocol::AnsScan, 9) + "abcd"},                   // says 9, has 12
             {0, good.left(good.size() - 1)},                                 // length field larger
             {0, longer},
             {0, Frame::build(Protocol::AnsScan, "this is not json")},
+            {0, answerOfSize(CUdpClient::kMaxDatagram + 1)},
+            {20, fits},
             {30, good},
         };
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
-                         [answers](const QByteArray &) { return answers; });
+        FakeUdpNode node([answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
-        QCOMPARE(observer.count(), 1);
-        QCOMPARE(observer.entries().first().id, int64_t(42));
-    }
-
-    void answerAboveTheBufferIsNotDelivered()
-    {
-        RecordingObserver observer;
-        const QByteArray fits = answerOfSize(CUdpClient::kMaxDatagram);
-        const QByteArray tooBig = answerOfSize(CUdpClient::kMaxDatagram + 1);
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort, [&](const QByteArray &) {
-            return QList<FakeUdpNode::Answer>{{0, tooBig}, {20, fits}};
-        });
-        QVERIFY(node.startAndWait());
-        QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
-        QCOMPARE(observer.count(), 1);
-        QCOMPARE(observer.entries().first().data.size() + decoderAnswer(7, "127.0.1.7", QString()).size(), fits.size());
+        QCOMPARE(observer.count(), 2);
+        QCOMPARE(observer.entries().at(0).data.size() + decoderAnswer(7, "127.0.1.7", QString()).size(), fits.size());
+        QCOMPARE(observer.entries().at(1).id, int64_t(42));
     }
 
     // A thousand answers at once: every one is taken, none lost to a full socket buffer.
@@ -323,8 +469,7 @@ private slots:
         QList<FakeUdpNode::Answer> answers;
         for (int i = 0; i < 1000; ++i)
             answers.append({0, decoderAnswer(i + 1, QStringLiteral("127.0.%1.%2").arg(1 + i / 250).arg(1 + i % 250))});
-        FakeUdpNode node(QHostAddress::Any, Protocol::kUdpCommandPort,
-                         [answers](const QByteArray &) { return answers; });
+        FakeUdpNode node([answers](const QByteArray &) { return answers; });
         QVERIFY(node.startAndWait());
         QCOMPARE(m_client.sendAndCollect(scanFrame(), QByteArray(), 0, "broadcast"), 1);
         QSet<int64_t> ids;
