@@ -257,13 +257,12 @@ private slots:
         QVERIFY(stored->videoFormat == "H265" && stored->level == 0 && stored->audioGain == 75);
     }
 
-    // What the combos mean in the record; a rate no list holds is kept (the store snaps 59.9
-    // to 59.94). The fields the dialog leaves alone going back as sent: tst_sentbytes.
+    // What the combos mean in the record; a frame rate no list holds is kept (the store snaps
+    // 59.9 to 59.94). The fields the dialog leaves alone going back as sent: tst_sentbytes.
     void encoderSaveWritesRecord()
     {
         sEncoderInfo e = encoder(2, "192.168.1.20", "AA:AA:AA:AA:AA:02", "Cam-1");
         e.frameRate = 59.9f;
-        e.bitRate = 12.5f;
         fillStores({}, {e});
         CEncoderSettingDlg dlg(m_model, 2);
         dlg.show();
@@ -273,10 +272,11 @@ private slots:
         child<CBanWheelComboBox>(&dlg, "usbCombo")->setCurrentIndex(1);
         child<CBanWheelComboBox>(&dlg, "logLevelCombo")->setCurrentIndex(0);
         child<CBanWheelComboBox>(&dlg, "levelCombo")->setCurrentIndex(1);
+        child<CBanWheelComboBox>(&dlg, "bitRateCombo")->setCurrentText(QStringLiteral("30Mbps"));
         quietly([&] { dlg.onOkClicked(); });
         const sEncoderInfo *s = m_model->encoderById(2);
         QVERIFY(s->name == "Cam-9" && s->width == 4096 && s->height == 2160 && s->audioFormat == "G711A");
-        QVERIFY(!s->enableUSB && s->logLevel == 1 && s->level == 1 && s->frameRate == 59.94f && s->bitRate == 12.5f);
+        QVERIFY(!s->enableUSB && s->logLevel == 1 && s->level == 1 && s->frameRate == 59.94f && s->bitRate == 30.f);
         QVERIFY(s->videoFormat == "H264" && s->audioGain == 50 && s->sourceWidth == 3840);
     }
 

@@ -230,9 +230,13 @@ private slots:
         rescanWithout101();
         QCOMPARE(rowIds(), (QList<int64_t>{202, 103, 102, 201}));
         QVERIFY(selected(103));
+        // Back again: listed, and its old mark gone for good.
+        CDecoderList::instance().addNode(decoder(101, "127.0.1.10", "00:11:22:33:44:01", 1, "V1.0.0"));
+        m_page->refreshKeepingState();
+        QVERIFY(rowOf(101) >= 0 && !selected(101) && selected(103));
     }
 
-    void clearedMarksStayClearedThroughRefreshes()
+    void refreshRunsOnAWorkerAndWaitsItsTurn()
     {
         // The refresh scans on a worker (here: the stores change there) and merges on this thread.
         QThread *scannedOn = nullptr;
@@ -242,15 +246,13 @@ private slots:
             CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
             CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
         }, [this] { m_page->refreshKeepingState(); });
-        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(101)));
-        QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(202)));
-        m_page->updateDeviceInfo(); // a command's own rescan clears every mark
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
         QVERIFY(refresh.tick());
         QVERIFY(!refresh.tick()); // one at a time
         QTRY_VERIFY(!refresh.isRunning());
         QVERIFY(scannedOn && scannedOn != QThread::currentThread());
-        // What shows checked is what a command gets, and nothing else.
+        // What shows checked is what a command gets (after a command's rescan and more
+        // refreshes, against nodes: tst_mainwindow_scan).
         QCOMPARE(m_page->selectionCountLabel()->text(), QStringLiteral("已选 1 / 5"));
         QCOMPARE(m_page->selectedNodeList().value(0).id, int64_t(103));
 
