@@ -1,5 +1,6 @@
 // The hub's command dialogs up to the point where something would be sent: decoder mode
-// switch, the to-switch list of a type switch, and the questions of the bulk commands.
+// switch, the to-switch list of a type switch, the questions of the bulk commands, the
+// network plan and add node.
 // The proxy log level dialog is driven on a LAN by tst_bulkcommands.
 #include <QComboBox>
 #include <QLabel>
@@ -9,17 +10,20 @@
 
 #include "config/cappconfig.h"
 #include "comm/cdevicectrljob.h"
+#include "dialog/caddnodedlg.h"
 #include "dialog/cdevicerestartdlg.h"
 #include "dialog/cmodelswitch.h"
 #include "dialog/cnodescanui/customcheckbox.h"
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/devicecommands.h"
 #include "dialog/listitemdelegate.h"
+#include "dialog/cnetconfigdlg.h"
 #include "modaldriver.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "ui/cbanwheelcombobox.h"
+#include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
 
 namespace {
@@ -58,6 +62,16 @@ QList<int64_t> idsOf(const T &list)
         ids << d.id;
     return ids;
 }
+// The message action opened (accepted), or empty when it opened none.
+QString messageOrNone(const std::function<void()> &action, bool expected)
+{
+    if (expected)
+        return ModalDriver::messageFrom(action);
+    auto none = ModalDriver::expectNone();
+    action();
+    return {};
+}
+
 } // namespace
 
 class TstModelSwitch : public QObject
@@ -240,6 +254,55 @@ private slots:
         auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
         DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
         QVERIFY(!rescan);
+    }
+
+    // The plan's own cases are tested with the plan; here each refusal must reach the operator
+    // through the OK button with its text, and a sound plan must close the dialog. A conflict
+    // and a plan that runs out, typed by the operator: tst_sentbytes, against nodes.
+    void refusalsReachTheOperator()
+    {
+        const QStringList three{"10.9.9.1", "10.9.9.2", "10.9.9.3"};
+        struct Case
+        {
+            const char *start;
+            const char *gateway;
+            QStringList unselected;
+            QString refusal;
+        };
+        const Case cases[] = {
+            {"192.168.1.10", "192.168.1.1", {"192.168.1.13", "192.168.2.11", ""}, QString()},
+            {"not an ip", "192.168.1.1", {}, QStringLiteral("起始IP无效，请重新输入")},
+            {"192.168.1.255", "192.168.1.1", {}, QStringLiteral("起始IP无效，请重新输入")},
+            {"192.168.1.10", "192.168.2.1", {}, QStringLiteral("网关无效，请重新输入")},
+            {"192.168.1.10", "192.168.1.11", {}, QStringLiteral("网关无效，请重新输入")},
+        };
+        for (const Case &c : cases) {
+            CNetConfigDlg dlg(QString::fromLatin1(c.start), QString::fromLatin1(c.gateway), QStringLiteral("255.255.255.0"));
+            dlg.setSelectedIps(three);
+            dlg.setUnselectedIps(c.unselected);
+            dlg.show();
+            QSignalSpy accepted(&dlg, &QDialog::accepted);
+            QCOMPARE(messageOrNone([&] { dlg.okButton()->click(); }, !c.refusal.isEmpty()), c.refusal);
+            QCOMPARE(accepted.count(), c.refusal.isEmpty() ? 1 : 0);
+        }
+        CNetConfigDlg mask(QStringLiteral("192.168.1.10"), QStringLiteral("192.168.1.1"), QStringLiteral("255.0.255.0"));
+        mask.setSelectedIps(three);
+        mask.show();
+        QCOMPARE(ModalDriver::messageFrom([&] { mask.okButton()->click(); }), QStringLiteral("子网掩码无效，请重新输入"));
+    }
+
+    void addNodePassesTextAsTyped()
+    {
+        CAddNodeDlg dlg;
+        dlg.show();
+        auto *ip = dlg.findChild<CIpAddrEdit *>(QStringLiteral("ipEdit"));
+        QVERIFY(ip);
+        ip->field(0)->setText(QStringLiteral("192"));
+        ip->field(1)->setText(QStringLiteral("168"));
+        QSignalSpy accepted(&dlg, &QDialog::accepted);
+        dlg.okButton()->click();
+        QCOMPARE(accepted.count(), 1);
+        QCOMPARE(dlg.ipText(), QStringLiteral("192.168.."));
     }
 };
 
