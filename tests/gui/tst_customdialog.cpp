@@ -138,15 +138,10 @@ private slots:
         const QList<QPushButton *> &buttons = bar.commandButtons();
         QCOMPARE(buttons.size(), 14);
         QSignalSpy spy(&bar, &CMainTitleBar::sigSwitch2SettingWidget);
-        for (int i = 0; i < buttons.size(); ++i) {
-            const bool hidden = i == 3 || i == 5 || i == 10;
-            QCOMPARE(buttons.at(i)->isVisible(), !hidden);
-            if (hidden)
-                buttons.at(i)->click(); // still wired: the hub decides what a hidden command does
-            else
-                QTest::mouseClick(buttons.at(i), Qt::LeftButton);
-            QCOMPARE(spy.count(), i + 1);
-            QCOMPARE(spy.last().at(0).value<menuType>(), menuType(i));
+        for (int i = 0; i < buttons.size(); ++i) { // a hidden one stays wired: the hub decides what it does
+            QCOMPARE(buttons.at(i)->isVisible(), i != 3 && i != 5 && i != 10);
+            buttons.at(i)->click();
+            QVERIFY(spy.count() == i + 1 && spy.last().at(0).value<menuType>() == menuType(i));
         }
         bar.onAbout();
         QCOMPARE(spy.last().at(0).value<menuType>(), MenuAbout);

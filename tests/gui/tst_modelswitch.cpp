@@ -2,7 +2,6 @@
 // switch, the to-switch list of a type switch, the questions of the bulk commands, the
 // network plan and add node.
 // The proxy log level dialog is driven on a LAN by tst_bulkcommands.
-#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -22,22 +21,12 @@
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
+#include "nodefixtures.h"
 #include "ui/cbanwheelcombobox.h"
 #include "ui/cipaddredit.h"
 #include "ui/cmessagedialog.h"
 
 namespace {
-void addDecoder(int64_t id, const char *name, const char *ip, int mode)
-{
-    sDecoderInfo d;
-    d.id = id;
-    d.name = name;
-    d.ip = ip;
-    d.mode = mode;
-    d.managerIP = "127.0.1.2";
-    CDecoderList::instance().addNode(d);
-}
-
 sDeviceInfo node(int64_t id, const char *name, const char *ip, int type)
 {
     sDeviceInfo n;
@@ -102,12 +91,11 @@ private slots:
         CDecoderList::instance().clearNodes();
         CEncoderList::instance().clearNodes();
         // Two screens, three seats, one matrix; names out of order on purpose.
-        addDecoder(1, "d-Wall", "127.0.1.11", 0);
-        addDecoder(2, "c-Seat", "127.0.1.12", 1);
-        addDecoder(3, "a-Seat", "127.0.1.13", 1);
-        addDecoder(4, "b-Matrix", "127.0.1.14", 2);
-        addDecoder(5, "e-Seat", "127.0.1.15", 1);
-        addDecoder(6, "f-Wall", "127.0.1.16", 0);
+        const std::pair<const char *, int> nodes[] = {{"d-Wall", 0}, {"c-Seat", 1}, {"a-Seat", 1},
+                                                      {"b-Matrix", 2}, {"e-Seat", 1}, {"f-Wall", 0}};
+        for (int i = 0; i < 6; ++i) // ids 1..6 at 127.0.1.11..16
+            CDecoderList::instance().addNode(fixtures::decoder(i + 1, "127.0.1.1" + QByteArray::number(i + 1), "",
+                                                               nodes[i].second, "V1.0.0", nodes[i].first));
         delete m_model;
         m_model = new CNodeListModel;
         m_model->refreshSnapshot();
