@@ -246,7 +246,7 @@ private slots:
 
     // The plan's own cases are tested with the plan; here each refusal must reach the operator
     // through the OK button with its text, and a sound plan must close the dialog. A conflict
-    // and a plan that runs out, typed by the operator: tst_sentbytes, against nodes.
+    // and a plan that runs out, typed by the operator: tst_settingsflow, against nodes.
     void refusalsReachTheOperator()
     {
         const QStringList three{"10.9.9.1", "10.9.9.2", "10.9.9.3"};

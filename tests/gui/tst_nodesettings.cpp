@@ -1,6 +1,6 @@
 // Decoder and encoder settings dialogs, headless: checks, leave confirmation, what the
 // combos mean; and the address, resolution and name fields they are made of. What goes
-// on the wire is tst_sentbytes' and tst_settingsflow's.
+// on the wire is tst_settingsflow's.
 
 #include <QClipboard>
 #include <QInputMethodEvent>
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(m_model->decoderById(1)->ip, QByteArray("192.168.1.11"));
     }
 
-    // A changed log level asks (confirmed: leaves; declined, the edits stay: tst_sentbytes);
+    // A changed log level asks (confirmed: leaves; declined, the edits stay: tst_settingsflow);
     // a changed resolution alone leaves at once and stores nothing.
     void decoderLeaveConfirmation()
     {
@@ -256,7 +256,7 @@ private slots:
     }
 
     // What the combos mean in the record; a frame rate no list holds is kept (the store snaps
-    // 59.9 to 59.94). The fields the dialog leaves alone going back as sent: tst_sentbytes.
+    // 59.9 to 59.94). The fields the dialog leaves alone going back as sent: tst_settingsflow.
     void encoderSaveWritesRecord()
     {
         sEncoderInfo e = encoder(2, "192.168.1.20", "AA:AA:AA:AA:AA:02", "Cam-1");
