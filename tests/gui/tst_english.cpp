@@ -35,14 +35,6 @@ namespace
 {
 const QString kChineseQm = QStringLiteral(":/res/res/translate/chinese_cn.qm");
 
-QStringList buttonTexts(const QList<QPushButton *> &buttons)
-{
-    QStringList texts;
-    for (const QPushButton *b : buttons)
-        texts << b->text();
-    return texts;
-}
-
 QStringList items(const QComboBox *box)
 {
     QStringList list;
@@ -114,8 +106,11 @@ private slots:
         CMainTitleBar *bar = m_window->titleBar();
         CNodeHeaderView *header = page()->headerView();
         const auto shown = [&] {
-            return buttonTexts(bar->commandButtons()) + items(header->typeBox()) + items(header->modeBox())
+            QStringList texts = items(header->typeBox()) + items(header->modeBox())
                 + QStringList{bar->titleLabel()->text(), header->selectAllBox()->text(), header->versionBox()->itemText(0)};
+            for (const QPushButton *b : bar->commandButtons())
+                texts << b->text();
+            return texts;
         };
         page()->singleSelectOrCancel(12);
         CCommandHistory::instance()->append(CCommandHistory::key("CDeviceManage", "设备重启"),

@@ -37,12 +37,10 @@ sEncoderInfo encoder(int64_t id, const char *ip, const char *mac, const char *na
 {
     sEncoderInfo r = fixtures::encoder(id, ip, mac, "Camera", "V1.0.0", name);
     r.getway = "192.168.1.1";
-    r.model = 17;
     r.sourceWidth = 3840;
     r.sourceHeight = 2160;
     r.width = 1920;
     r.height = 1080;
-    r.bitRate = 8.f;
     r.videoFormat = "H264";
     r.level = 2;
     r.audioFormat = "AAC";
