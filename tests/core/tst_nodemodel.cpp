@@ -133,12 +133,7 @@ private slots:
             model.fillItemModel(filter);
             return rows(model);
         };
-        struct Case
-        {
-            sNodeFilter filter;
-            QList<int64_t> ids;
-        };
-        const Case cases[] = {
+        const std::pair<sNodeFilter, QList<int64_t>> cases[] = {
             {{}, {1, 2, 3, 4}},
             {{AllNodeTypes, 2, {}, {}}, {2}}, // a particular mode hides every encoder
             {{AllNodeTypes, -1, "V1.2", {}}, {1, 4}}, // exact, case-sensitive
@@ -149,8 +144,8 @@ private slots:
             {{AllNodeTypes, -1, {}, "lobby"}, {4}}, // node 4's signal name
             {{AllNodeTypes, -1, "V1.2", "10.0.0."}, {1, 4}},
         };
-        for (const Case &c : cases)
-            QCOMPARE(listed(c.filter), c.ids);
+        for (const auto &[filter, ids] : cases)
+            QCOMPARE(listed(filter), ids);
 
         // Sorting: names by locale, versions by number, ties in IP order; again reverses.
         sNodeFilter f;

@@ -222,26 +222,25 @@ private slots:
     void bulkCommandsEndEarly()
     {
         CDeviceCtrlJob job(nullptr);
-        bool rescan = false;
-
         const SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
-        QString question;
-        const auto decline = [&question](CDeviceRestartDlg *dlg) {
-            question = dlg->text();
-            dlg->reject();
-        };
-        {
-            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
-            rescan |= DeviceCommands::restart(job, nodes, nullptr);
+        QStringList questions;
+        const std::function<bool()> commands[] = {
+            [&] { return DeviceCommands::restart(job, nodes, nullptr); },
+            [&] { return DeviceCommands::factoryReset(job, nodes, nullptr); },
+            [&] {
+                bool rescan = false;
+                DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
+                return rescan;
+            }};
+        for (const auto &command : commands) {
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([&questions](CDeviceRestartDlg *dlg) {
+                questions << dlg->text();
+                dlg->reject();
+            });
+            QVERIFY(!command()); // no rescan
         }
-        QCOMPARE(question, QStringLiteral("是否重启设备？\n将发送到 1 个节点")); // says how many it reaches
-        {
-            auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
-            rescan |= DeviceCommands::factoryReset(job, nodes, nullptr);
-        }
-        auto ask = ModalDriver::expect<CDeviceRestartDlg>(decline);
-        DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
-        QVERIFY(!rescan);
+        QCOMPARE(questions.size(), 3);
+        QCOMPARE(questions.first(), QStringLiteral("是否重启设备？\n将发送到 1 个节点")); // says how many it reaches
     }
 
     // The plan's own cases are tested with the plan; here each refusal must reach the operator
@@ -249,34 +248,24 @@ private slots:
     // and a plan that runs out, typed by the operator: tst_settingsflow, against nodes.
     void refusalsReachTheOperator()
     {
-        const QStringList three{"10.9.9.1", "10.9.9.2", "10.9.9.3"};
-        struct Case
-        {
-            const char *start;
-            const char *gateway;
-            QStringList unselected;
-            QString refusal;
+        const char *const mask = "255.255.255.0";
+        const std::tuple<const char *, const char *, const char *, QStringList, const char *> cases[] = {
+            {"192.168.1.10", "192.168.1.1", mask, {"192.168.1.13", "192.168.2.11", ""}, ""},
+            {"not an ip", "192.168.1.1", mask, {}, "起始IP无效，请重新输入"},
+            {"192.168.1.255", "192.168.1.1", mask, {}, "起始IP无效，请重新输入"},
+            {"192.168.1.10", "192.168.2.1", mask, {}, "网关无效，请重新输入"},
+            {"192.168.1.10", "192.168.1.11", mask, {}, "网关无效，请重新输入"},
+            {"192.168.1.10", "192.168.1.1", "255.0.255.0", {}, "子网掩码无效，请重新输入"},
         };
-        const Case cases[] = {
-            {"192.168.1.10", "192.168.1.1", {"192.168.1.13", "192.168.2.11", ""}, QString()},
-            {"not an ip", "192.168.1.1", {}, QStringLiteral("起始IP无效，请重新输入")},
-            {"192.168.1.255", "192.168.1.1", {}, QStringLiteral("起始IP无效，请重新输入")},
-            {"192.168.1.10", "192.168.2.1", {}, QStringLiteral("网关无效，请重新输入")},
-            {"192.168.1.10", "192.168.1.11", {}, QStringLiteral("网关无效，请重新输入")},
-        };
-        for (const Case &c : cases) {
-            CNetConfigDlg dlg(QString::fromLatin1(c.start), QString::fromLatin1(c.gateway), QStringLiteral("255.255.255.0"));
-            dlg.setSelectedIps(three);
-            dlg.setUnselectedIps(c.unselected);
+        for (const auto &[start, gateway, netmask, unselected, refusal] : cases) {
+            CNetConfigDlg dlg(QString::fromLatin1(start), QString::fromLatin1(gateway), QString::fromLatin1(netmask));
+            dlg.setSelectedIps({"10.9.9.1", "10.9.9.2", "10.9.9.3"});
+            dlg.setUnselectedIps(unselected);
             dlg.show();
             QSignalSpy accepted(&dlg, &QDialog::accepted);
-            QCOMPARE(messageOrNone([&] { dlg.okButton()->click(); }, !c.refusal.isEmpty()), c.refusal);
-            QCOMPARE(accepted.count(), c.refusal.isEmpty() ? 1 : 0);
+            QCOMPARE(messageOrNone([&] { dlg.okButton()->click(); }, *refusal), QString::fromUtf8(refusal));
+            QCOMPARE(accepted.count(), *refusal ? 0 : 1);
         }
-        CNetConfigDlg mask(QStringLiteral("192.168.1.10"), QStringLiteral("192.168.1.1"), QStringLiteral("255.0.255.0"));
-        mask.setSelectedIps(three);
-        mask.show();
-        QCOMPARE(ModalDriver::messageFrom([&] { mask.okButton()->click(); }), QStringLiteral("子网掩码无效，请重新输入"));
     }
 
     void addNodePassesTextAsTyped()
