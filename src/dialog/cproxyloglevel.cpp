@@ -104,5 +104,4 @@ void CProxyLogLevel::onClickExportLog()
     CLogExportWidget dlg(this);
     dlg.startLogExport(folder, m_proxy, true);
     dlg.exec();
-    CCommandHistory::instance()->append(tr("日志导出"), dlg.outcomes());
 }

@@ -226,10 +226,10 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
          QCoreApplication::translate("CDeviceManage", "取消")});
     if (files.isEmpty())
         return false;
+    // The import keeps its own history line as the dialog goes.
     CDataImportWidget dlg(&job, hub);
     dlg.startImport(files);
     dlg.exec();
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导入"), dlg.outcomes());
     return true;
 }
 
@@ -246,10 +246,10 @@ bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *
          QCoreApplication::translate("CDeviceManage", "取消")});
     if (folder.isEmpty())
         return false;
+    // The export keeps its own history line as the dialog goes.
     CDataExportWidget dlg(&job, hub);
     dlg.startExport(folder, selected);
     dlg.exec();
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导出"), dlg.outcomes());
     return true;
 }
 

@@ -218,47 +218,42 @@ private slots:
         QCOMPARE(done.result(), int(QDialog::Accepted));
     }
 
-    // Answers of selected nodes are written whenever they come (a second replaces the
-    // file); an address that would leave the folder or a folder that cannot be written
-    // fails the row; once stopping, answers are ignored.
-    void answerIsWrittenOrItsRowFails()
+    // Answers are written whenever they come (a second replaces the file); an address
+    // that would leave the folder or a folder that cannot be written fails the node;
+    // once finished, answers are ignored.
+    void answerIsWrittenOrItsNodeFails()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         CDeviceCtrlJob job(nullptr);
         const SelectedNodeList selected{{1, "127.0.1.21", {}, 1}, {2, "../evil", {}, 2}, {3, "127.0.1.23", {}, 1}};
         CExportWorker worker(selected, &job, dir.path() + QStringLiteral("/"));
-        QSignalSpy results(&worker, &CExportWorker::setExportResult);
+        QSignalSpy ended(&worker, &COperation::sigNodeEnded);
         sDeviceData dec = answer("127.0.1.21", 1);
-        worker.exportDataSave(&dec);
+        worker.exportDataSave(0, dec);
         dec.model = 19;
-        worker.exportDataSave(&dec);
+        worker.exportDataSave(0, dec);
+        worker.exportDataSave(1, answer("../evil", 2));
+        QTRY_COMPARE(ended.size(), 3);
         QJsonObject entry;
         job.readJsonFile(dir.filePath(QStringLiteral("de127.0.1.21.json")), entry);
         QCOMPARE(entry, CProtocolPacker::dataImportObject(dec));
-        sDeviceData evil = answer("../evil", 2);
-        worker.exportDataSave(&evil);
-        QCOMPARE(results.size(), 3);
-        QCOMPARE(results.at(1), (QList<QVariant>{QStringLiteral("127.0.1.21"), 0}));
-        QCOMPARE(results.at(2), (QList<QVariant>{QStringLiteral("../evil"), 2}));
+        QCOMPARE(worker.outcome(0).code, 0);
+        QCOMPARE(worker.outcome(1).code, 2);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 1);
 
         CExportWorker lost({{4, "127.0.1.22", {}, 2}}, &job, dir.filePath(QStringLiteral("missing/deeper")));
-        QSignalSpy lostResults(&lost, &CExportWorker::setExportResult);
-        sDeviceData enc = answer("127.0.1.22", 2);
-        lost.exportDataSave(&enc);
-        QCOMPARE(lostResults.takeFirst().at(1).toInt(), 2);
+        lost.exportDataSave(0, answer("127.0.1.22", 2));
+        QTRY_COMPARE(lost.outcome(0).code, 2);
 
-        worker.requestStop();
-        sDeviceData late = answer("127.0.1.23", 1);
-        worker.exportDataSave(&late);
-        QCOMPARE(results.size(), 3);
+        worker.finish();
+        worker.exportDataSave(2, answer("127.0.1.23", 1));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("de127.0.1.23.json"))));
     }
 
-    // Broken and wrong-type files end in import failed (an empty list has no
-    // rows); a node answer reaches only the row of its address.
-    void importFilesAndAnswers()
+    // Broken and wrong-type files end in import failed, nothing sent (an empty list has
+    // no rows); only the first file chosen is imported.
+    void importFilesThatCannotBeSent()
     {
         QTemporaryDir dir;
         const QString garbage = dir.filePath("garbage.json");
@@ -267,26 +262,18 @@ private slots:
         QVERIFY(fixtures::writeFile(wrongType, R"({"devData":{"id":9,"ip":"127.0.1.41","model":18,"type":3},
             "version":{"main":1},"data":"x"})"));
         CDeviceCtrlJob job(nullptr);
-        CDataImportWidget broken(&job), typed(&job), none(&job), answered(&job);
+        CDataImportWidget broken(&job), typed(&job), none(&job);
         broken.startImport({garbage});
         typed.startImport({wrongType, garbage});
         none.startImport({});
-        answered.startImport({wrongType});
         QCOMPARE(none.rowList()->count(), 0);
         QCOMPARE(typed.rowList()->count(), 1);
-        sImportDataRes other, mismatch;
-        other.ip = "127.0.1.99";
-        mismatch.ip = "127.0.1.41";
-        mismatch.result = 1;
-        answered.importDataOver(&other);
-        answered.importDataOver(&mismatch);
         typed.show();
-        for (CDataImportWidget *dlg : {&broken, &typed, &answered})
+        for (CDataImportWidget *dlg : {&broken, &typed}) {
             QVERIFY(fixtures::waitRows(dlg->rowList()));
-        for (CDataImportWidget *dlg : {&broken, &typed})
             QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
+        }
         QVERIFY(typed.row(0)->retryButton()->isVisibleTo(typed.row(0)));
-        QCOMPARE(answered.row(0)->resultLabel()->text(), QStringLiteral("类型不匹配"));
     }
 };
 
