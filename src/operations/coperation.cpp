@@ -34,7 +34,7 @@ void COperation::retry(int index)
 
 void COperation::startRun(const QVector<int> &indices)
 {
-    if (indices.isEmpty() || isFinishing())
+    if ((indices.isEmpty() && !isBatch()) || isFinishing())
         return;
     auto run = std::make_unique<CBulkRunner>();
     CBulkRunner *runner = run.get();
@@ -47,8 +47,11 @@ void COperation::startRun(const QVector<int> &indices)
                     onRunOutcome(indices.at(runIndex), o);
             },
             Qt::QueuedConnection);
+    ++m_activeRuns;
+    // Counted here, not asked of the runners: a runner still says it runs while it
+    // announces its end.
     connect(runner, &CBulkRunner::sigFinished, this, [this] {
-        if (isIdle())
+        if (m_activeRuns > 0 && --m_activeRuns == 0)
             emit sigIdle();
     }, Qt::QueuedConnection);
     {
@@ -62,9 +65,12 @@ void COperation::startRun(const QVector<int> &indices)
         m_outcomes[index] = sNodeOutcome();
         emit sigNodeStarted(index);
     }
-    runner->start(indices.size(), [this, indices](int runIndex, const CBulkRunner::Control &ctl) {
-        return runNode(indices.at(runIndex), ctl);
-    });
+    if (isBatch())
+        runner->startBatch(indices.size(), [this, indices](const CBulkRunner::Control &ctl) { runBatch(indices, ctl); });
+    else
+        runner->start(indices.size(), [this, indices](int runIndex, const CBulkRunner::Control &ctl) {
+            return runNode(indices.at(runIndex), ctl);
+        });
 }
 
 sNodeOutcome COperation::toOutcome(int, const sBulkOutcome &run) const
@@ -126,14 +132,8 @@ void COperation::cancel()
 
 bool COperation::isIdle() const
 {
-    QMutexLocker lock(&m_mutex);
-    for (const auto &run : m_runs) {
-        if (run->isRunning())
-            return false;
-    }
-    return true;
+    return m_activeRuns == 0;
 }
-
 void COperation::dropFinishedRuns()
 {
     for (auto it = m_runs.begin(); it != m_runs.end();) {

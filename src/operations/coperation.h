@@ -62,6 +62,7 @@ public:
     // Runs one ended node again (the window's retry); nothing after finish().
     void retry(int index);
     void cancel();
+    // No run going (this object's thread).
     bool isIdle() const;
     // Ends the operation once: stops what still runs, waits for it and writes the history.
     void finish();
@@ -85,7 +86,13 @@ protected:
     void setMaxInFlight(int n) { m_maxInFlight = n; }
     // On a pool thread: runs node index, returning its outcome, or Pending when an answer
     // ends it through complete().
-    virtual sBulkOutcome runNode(int index, const CBulkRunner::Control &ctl) = 0;
+    virtual sBulkOutcome runNode(int, const CBulkRunner::Control &) { return {}; }
+    // An operation whose order on the wire matters runs its nodes as one batch on one
+    // thread (also with no node at all: a broadcast) and reports each through
+    // ctl.report(position in indices, outcome); the nodes it leaves end Cancelled after a
+    // cancel, Failed otherwise.
+    virtual bool isBatch() const { return false; }
+    virtual void runBatch(const QVector<int> &, const CBulkRunner::Control &) {}
     // The node's outcome from the way its run ended.
     virtual sNodeOutcome toOutcome(int index, const sBulkOutcome &run) const;
     // Before the runs are cancelled: ends transfers that do not look at the runner.
@@ -113,6 +120,7 @@ private:
     int m_deadlineMs = CBulkRunner::kDefaultDeadlineMs;
     int m_maxInFlight = 0;
     bool m_recorded = false;
+    int m_activeRuns = 0; // runs whose end has not arrived here yet
     QVector<sHistoryNode> m_refused;
 
     mutable QMutex m_mutex; // what follows; held while an answer ends a node

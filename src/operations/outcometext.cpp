@@ -7,6 +7,15 @@
 
 namespace OutcomeText {
 
+const char *context(EKind kind)
+{
+    switch (kind) {
+    case EKind::Send: return "CCommandHistory";
+    case EKind::Switch: return "CMessageDialog";
+    default: return "CProgressListItem";
+    }
+}
+
 const char *source(EKind kind, int code)
 {
     switch (kind) {
@@ -39,6 +48,18 @@ const char *source(EKind kind, int code)
         case Protocol::kUpgradeBadFile: return QT_TRANSLATE_NOOP("CProgressListItem", "升级文件错误");
         default: return QT_TRANSLATE_NOOP("CProgressListItem", "升级失败");
         }
+    case EKind::Send:
+        switch (code) {
+        case 0: return QT_TRANSLATE_NOOP("CCommandHistory", "已发送");
+        case 1: return QT_TRANSLATE_NOOP("CCommandHistory", "失败");
+        default: return nullptr;
+        }
+    case EKind::Switch:
+        switch (code) {
+        case 0: return QT_TRANSLATE_NOOP("CMessageDialog", "切换成功");
+        case 1: return QT_TRANSLATE_NOOP("CMessageDialog", "切换失败");
+        default: return nullptr;
+        }
     }
     return nullptr;
 }
@@ -49,6 +70,7 @@ const char *runningSource(EKind kind)
     case EKind::Import: return QT_TRANSLATE_NOOP("CProgressListItem", "正在导入");
     case EKind::Export: return QT_TRANSLATE_NOOP("CProgressListItem", "正在导出");
     case EKind::Upgrade: return QT_TRANSLATE_NOOP("CProgressListItem", "正在升级");
+    default: return "";
     }
     return "";
 }
@@ -61,13 +83,13 @@ bool succeeded(EKind kind, int code)
 QString shown(EKind kind, int code)
 {
     const char *text = source(kind, code);
-    return text ? QCoreApplication::translate(kContext, text) : QString();
+    return text ? QCoreApplication::translate(context(kind), text) : QString();
 }
 
 QString key(EKind kind, int code)
 {
     const char *text = source(kind, code);
-    return text ? CCommandHistory::key(kContext, text) : QString();
+    return text ? CCommandHistory::key(context(kind), text) : QString();
 }
 
 } // namespace OutcomeText
