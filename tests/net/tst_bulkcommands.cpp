@@ -163,7 +163,8 @@ private slots:
         QCOMPARE(lan.node(0).value("importedVersion").toObject(), version);
     }
 
-    // The node is gone by the time of the import: no link, "设备不在线"; after it is back, retry succeeds.
+    // The node is gone by the time of the import: no link, "设备不在线"; after it is back, retry
+    // succeeds. A file that is no data file is not sent: "导入失败".
     void importOfflineThenRetry()
     {
         SimLan lan;
@@ -187,6 +188,12 @@ private slots:
         QVERIFY(lan.waitForRecords(4016, 1, 30000));
         QVERIFY(fixtures::waitRows(offline.rowList()));
         QCOMPARE(rowText(offline.rowList(), 0), QStringLiteral("导入成功"));
+        QVERIFY(fixtures::writeFile(dir.filePath("broken.json"), "{ not json"));
+        CDataImportWidget broken(&job);
+        broken.startImport({dir.filePath("broken.json")});
+        QVERIFY(fixtures::waitRows(broken.rowList()));
+        QCOMPARE(rowText(broken.rowList(), 0), QStringLiteral("导入失败"));
+        QCOMPARE(lan.records(4016).size(), 1);
     }
 
     void typeSwitchSendsTheOtherType()

@@ -1,12 +1,11 @@
-// Against the simulated LAN: the control job's result rules (restart, reset, type,
-// import), and settings, add node and node log export end to end, where the hub opens
-// the dialogs and the test drives them like the operator. Scans at scale are
+// Against the simulated LAN: a node's settings and add node end to end, where the hub
+// opens the dialogs and the test drives them like the operator (the encoder's record as
+// sent is tst_sentbytes'; the bulk commands are tst_bulkcommands'; node logs are the
+// command line's and tst_upgradeflow's). Scans at scale are
 // tst_bulkscale's and tst_mainwindow_scan's; the network plan is tst_sentbytes'.
 
 #include <QtTest>
 
-#include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -21,12 +20,9 @@
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
 #include "dialog/cdevicemanage.h"
-#include "dialog/cencodersettingdlg.h"
-#include "dialog/clogexportwidget.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/menutype.h"
 #include "modaldriver.h"
-#include "netfakes.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
@@ -35,7 +31,6 @@
 #include "ui/cbanwheelcombobox.h"
 #include "ui/cipaddredit.h"
 #include "ui/clineedit.h"
-#include "ui/cprogreslistitem.h"
 
 
 namespace {
@@ -47,15 +42,6 @@ T *child(QWidget *dlg, const char *name)
     if (!w)
         qFatal("no child %s", name);
     return w;
-}
-
-sSelectedNode selected(const QJsonObject &node)
-{
-    sSelectedNode s;
-    s.id = int64_t(node.value("id").toDouble());
-    s.ip = node.value("ip").toString().toUtf8();
-    s.nodeType = node.value("type").toInt();
-    return s;
 }
 
 } // namespace
@@ -71,13 +57,9 @@ private slots:
 
     void decoderAndEncoderSettingsReachTheNodes();
     void addNodeFindsNodeByAddress();
-    void nodeLogExport();
-    void restartAndResetResults();
-    void switchNodeTypes();
-    void refusedAndUnsentImports();
 
 private:
-    bool startHub(const QStringList &simArgs, bool withSftp = false);
+    bool startHub(const QStringList &simArgs);
     CMainShowWidget *page() const { return m_hub->mainShowWidget(); }
     CNodeListModel *model() const { return page()->nodeListModel(); }
 
@@ -103,9 +85,9 @@ void TestSettingsFlow::cleanup()
     CEncoderList::instance().clearNodes();
 }
 
-bool TestSettingsFlow::startHub(const QStringList &simArgs, bool withSftp)
+bool TestSettingsFlow::startHub(const QStringList &simArgs)
 {
-    if (!m_lan->start(simArgs, withSftp)) {
+    if (!m_lan->start(simArgs)) {
         qWarning() << m_lan->errorString();
         return false;
     }
@@ -135,21 +117,9 @@ void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
     QCOMPARE(m_lan->records(3501).first().value("node").toString(), QString::fromUtf8(before.ip));
     const sDecoderInfo *after = model()->decoderById(id);
     QVERIFY(after && after->mode == newMode && after->name == QStringLiteral("大厅二号").toUtf8());
+    // The save keeps its history line itself.
+    QCOMPARE(fixtures::newestHistoryShown(), (QVector<sHistoryNode>{{id, QString::fromUtf8(before.ip), QStringLiteral("已发送"), true}}));
 
-    // The encoder's dialog, the same way.
-    const sEncoderInfo encBefore = model()->encoders().first();
-    const QString bits = encBefore.bitRate == 20.f ? QStringLiteral("30Mbps") : QStringLiteral("20Mbps");
-    auto encWatch = ModalDriver::expect<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) {
-        child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam-East"));
-        dlg->onAdvance();
-        child<CBanWheelComboBox>(dlg, "bitRateCombo")->setCurrentText(bits);
-        dlg->okButton()->click();
-    });
-    m_hub->nodeSetting(EncoderNode, encBefore.id);
-    QVERIFY(encWatch.came());
-    QCOMPARE(m_lan->records(4001).size(), 1);
-    const sEncoderInfo *encAfter = model()->encoderById(encBefore.id);
-    QVERIFY(encAfter && encAfter->name == "Cam-East" && encAfter->bitRate == bits.chopped(4).toFloat());
 }
 
 void TestSettingsFlow::addNodeFindsNodeByAddress()
@@ -174,123 +144,6 @@ void TestSettingsFlow::addNodeFindsNodeByAddress()
     QCOMPARE(listed, m_lan->addresses());
     // Listed once and not marked as a conflict with itself.
     QCOMPARE(page()->rows().at(1).conflictState, 0);
-}
-
-void TestSettingsFlow::nodeLogExport()
-{
-    QVERIFY(startHub({"--decoders", "1"}, true));
-    const sDecoderInfo node = model()->decoders().first();
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString logDir = folder.path() + QLatin1Char('/') + QString::fromUtf8(node.name) + QLatin1Char('_')
-        + QString::fromUtf8(node.ip) + QStringLiteral("_log");
-
-    QString resultText;
-    auto watch = ModalDriver::expect<CDecoderSettingDlg>([&](CDecoderSettingDlg *dlg) {
-        dlg->onAdvance();
-        auto chooser = ModalDriver::expect<QFileDialog>([&](QFileDialog *fd) {
-            fd->setDirectory(folder.path());
-            // Typed, as the operator would: selectFile() can leave the parent folder chosen.
-            auto *name = fd->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-            QVERIFY(name);
-            name->setText(folder.path());
-            static_cast<QDialog *>(fd)->accept(); // QFileDialog hides it
-        });
-        auto exporter = ModalDriver::expect<CLogExportWidget>(
-            [&](CLogExportWidget *w) {
-                QTRY_VERIFY_WITH_TIMEOUT(w->row() && !w->row()->isAnimating(), 20000);
-                resultText = w->row()->resultLabel()->text();
-                w->okButton()->click();
-            },
-            30000);
-        child<QPushButton>(dlg, "logExportButton")->click();
-        QVERIFY(chooser.came());
-        QVERIFY(exporter.came());
-        // Nothing was edited: leaving does not ask.
-        dlg->cancelButton()->click();
-    });
-    m_hub->nodeSetting(DecoderNode, node.id);
-    QVERIFY(watch.came());
-    QCOMPARE(resultText, QStringLiteral("导出成功"));
-    for (const char *name : {"/a.log", "/b.txt", "/log_proxy.1"})
-        QVERIFY2(QFileInfo::exists(logDir + QLatin1String(name)), name);
-    // A cancelled settings dialog sends nothing.
-    QCOMPARE(m_lan->records(3501).size(), 0);
-}
-
-void TestSettingsFlow::restartAndResetResults()
-{
-    SimLan lan;
-    QVERIFY2(lan.start({"--decoders", "3", "--encoders", "1", "--seed", "2"}), qPrintable(lan.errorString()));
-    CDeviceCtrlJob job(nullptr);
-
-    SelectedNodeList reboot{selected(lan.node(0)), selected(lan.node(3))};
-    QVERIFY(job.rebootNodes(reboot));
-    QTRY_COMPARE(lan.node(3).value("rebootCount").toInt(), 1);
-
-    // Failing sends before a good one: the last decides.
-    sSelectedNode bad1 = selected(lan.node(1));
-    bad1.ip = "not-an-address";
-    QVERIFY(job.rebootNodes({bad1, selected(lan.node(2))}));
-    QTRY_COMPARE(lan.node(2).value("rebootCount").toInt(), 1);
-    QVERIFY(!job.rebootNodes({selected(lan.node(2)), bad1}));
-    sSelectedNode noId = selected(lan.node(1));
-    noId.id = 0;
-    QVERIFY(!job.rebootNodes({noId}));
-    QCOMPARE(lan.node(1).value("rebootCount").toInt(), 0);
-
-    // Factory reset: ids of 0 are skipped; the result is true whatever the sends gave.
-    QVERIFY(job.factoryResetNodes({noId, selected(lan.node(1))}));
-    QTRY_COMPARE(lan.node(1).value("resetCount").toInt(), 1);
-    QVERIFY(job.factoryResetNodes({bad1}));
-    QCOMPARE(lan.records(1012).size(), 1);
-}
-
-void TestSettingsFlow::switchNodeTypes()
-{
-    SimLan lan;
-    QVERIFY2(lan.start({"--decoders", "2", "--encoders", "1", "--seed", "4"}), qPrintable(lan.errorString()));
-    CDeviceCtrlJob job(nullptr);
-    auto info = [&](int i) {
-        sDeviceInfo n;
-        n.id = int64_t(lan.node(i).value("id").toDouble());
-        n.ip = lan.node(i).value("ip").toString().toUtf8();
-        n.nodeType = lan.node(i).value("type").toInt();
-        return n;
-    };
-    sDeviceInfo broken = info(1);
-    broken.ip = "nowhere";
-    QList<sDeviceInfo> failed;
-    QVERIFY(job.switchNodeType({info(0), broken, info(2)}, failed));
-    QCOMPARE(failed.size(), 1);
-    QCOMPARE(failed.first().ip, QByteArray("nowhere"));
-    QTRY_COMPARE(lan.node(0).value("type").toInt(), 2);
-    QCOMPARE(lan.node(2).value("type").toInt(), 1);
-    QCOMPARE(lan.records(1013).size(), 2);
-}
-
-// Decoder data sent as an encoder import: the node refuses it. An entry of another
-// type is not sent at all.
-void TestSettingsFlow::refusedAndUnsentImports()
-{
-    SimLan lan;
-    QVERIFY2(lan.start({"--decoders", "1", "--seed", "13"}), qPrintable(lan.errorString()));
-    RecordingObserver answers;
-    CDeviceCtrlJob job(nullptr);
-    sDeviceData data;
-    data.id = int64_t(lan.node(0).value("id").toDouble());
-    data.ip = lan.node(0).value("ip").toString().toUtf8();
-    data.type = 1;
-    data.data = "{}";
-    QVERIFY(job.importEncoderData(data.ip, data));
-    QTRY_COMPARE(answers.count(), 1);
-    QCOMPARE(answers.entries().first().value, 1);
-
-    data.type = 3;
-    QString ip;
-    QVERIFY(job.importDataEntry(job.packDataEntry(data), ip));
-    QTest::qWait(100);
-    QCOMPARE(lan.records(3532).size() + lan.records(4016).size(), 1);
 }
 
 QTEST_MAIN(TestSettingsFlow)
