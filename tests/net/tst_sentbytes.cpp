@@ -30,14 +30,7 @@
 
 namespace {
 
-template <typename T>
-T *child(QWidget *dlg, const char *name)
-{
-    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no child %s", name);
-    return w;
-}
+using fixtures::child;
 
 // Clicks OK and returns the text of the message box it raised (empty when none).
 QString okMessage(CCustomDialog *dlg)

@@ -35,14 +35,7 @@
 
 namespace {
 
-template <typename T>
-T *child(QWidget *dlg, const char *name)
-{
-    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no child %s", name);
-    return w;
-}
+using fixtures::child;
 
 } // namespace
 
