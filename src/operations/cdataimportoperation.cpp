@@ -23,6 +23,10 @@ CDataImportOperation::~CDataImportOperation()
     }
     for (CAnswerMatcher::Token token : qAsConst(tokens))
         CAnswerMatcher::instance().forget(token);
+}
+
+void CDataImportOperation::stopping()
+{
     // A send still waiting for its connection ends when its link is closed.
     for (int i = 0; i < count(); ++i) {
         if (!outcome(i).ended())

@@ -34,6 +34,7 @@ public:
 protected:
     sBulkOutcome runNode(int index, const CBulkRunner::Control &ctl) override;
     sNodeOutcome toOutcome(int index, const sBulkOutcome &run) const override;
+    void stopping() override;
 
 private:
     void onAnswer(int index, const sImportDataRes &answer);

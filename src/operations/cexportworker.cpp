@@ -29,9 +29,13 @@ CExportWorker::~CExportWorker()
     }
     for (CAnswerMatcher::Token token : qAsConst(tokens))
         CAnswerMatcher::instance().forget(token);
-    // A request still waiting for its connection ends when its link is closed.
+}
+
+void CExportWorker::stopping()
+{
+    // A send still waiting for its connection ends when its link is closed.
     for (int i = 0; i < count(); ++i) {
-        if (!outcome(i).ended() && tokens.contains(i))
+        if (!outcome(i).ended())
             m_job->closeLink(QString::fromUtf8(node(i).ip));
     }
 }

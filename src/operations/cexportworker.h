@@ -38,6 +38,7 @@ public:
 protected:
     sBulkOutcome runNode(int index, const CBulkRunner::Control &ctl) override;
     sNodeOutcome toOutcome(int index, const sBulkOutcome &run) const override;
+    void stopping() override;
 
 private:
     static QVector<sOperationNode> nodesOf(const SelectedNodeList &nodes);

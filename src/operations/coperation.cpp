@@ -28,7 +28,8 @@ void COperation::start()
 
 void COperation::retry(int index)
 {
-    if (index >= 0 && index < m_nodes.size() && m_outcomes.at(index).ended())
+    // A batch goes out whole or not at all: no node of it runs alone.
+    if (!isBatch() && index >= 0 && index < m_nodes.size() && m_outcomes.at(index).ended())
         startRun({index});
 }
 

@@ -59,7 +59,7 @@ public:
     QString historyCommand() const { return m_command; }
 
     void start();
-    // Runs one ended node again (the window's retry); nothing after finish().
+    // Runs one ended node again (the window's retry); nothing after finish() nor for a batch.
     void retry(int index);
     void cancel();
     // No run going (this object's thread).
