@@ -14,7 +14,7 @@
 #include "cli/clitransfer.h"
 #include "cli/clireport.h"
 #include "comm/addressplan.h"
-#include "operations/cbulkrunner.h"
+#include "operations/csendoperation.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/ipv4.h"
 #include "comm/upgradecmd.h"
@@ -28,18 +28,20 @@
 
 namespace CliRun {
 
-bool runBatch(const sCliInvocation &inv, const CBulkRunner::BatchTask &work)
+bool runOperation(const sCliInvocation &inv, COperation &operation)
 {
-    CBulkRunner runner;
-    CRunnerWait wait(runner);
-    if (!runner.startBatch(0, work))
-        return false;
-    return wait.wait(inv.timeoutSec * 1000);
-}
-
-CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl)
-{
-    return [&ctl] { return ctl.stopRequested(); };
+    bool idle = false;
+    CCliLoop loop([&idle] { return idle; });
+    QObject::connect(&operation, &COperation::sigIdle, &operation, [&] {
+        idle = true;
+        loop.poke();
+    });
+    operation.start();
+    const bool finished = loop.run(inv.timeoutSec * 1000);
+    if (!finished)
+        operation.cancel();
+    operation.finish();
+    return finished;
 }
 
 bool scanAndSelect(sCliInvocation &inv, CCliLan &lan, QVector<sDeviceInfo> &chosen, QVector<sCliOutcome> &outcomes)
@@ -169,10 +171,21 @@ int scanCommand(sCliInvocation &inv)
     return 0;
 }
 
-using NodeWalk = bool (CDeviceCtrlJob::*)(const SelectedNodeList &, const CDeviceCtrlJob::Stop &, QVector<int> *);
+using NodeWalk = SendOperations::Operation (*)(CDeviceCtrlJob &, const SelectedNodeList &);
+
+// The operation's history line, under the command line's name, with the nodes refused
+// before it started.
+void nameHistory(COperation &operation, const QString &name, const QVector<sCliOutcome> &refused)
+{
+    operation.setHistoryCommand(QStringLiteral("quorvane-cli ") + name);
+    for (const sCliOutcome &o : refused) {
+        if (o.ip != kBroadcastTarget)
+            operation.addRefused({o.id, QString::fromUtf8(o.ip), o.text, false});
+    }
+}
 
 // Restart and factory reset: one batch, one command per node with an id; nodes do not answer.
-int perNodeUdp(sCliInvocation &inv, const QString &name, NodeWalk operation)
+int perNodeUdp(sCliInvocation &inv, const QString &name, NodeWalk make)
 {
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
@@ -180,19 +193,18 @@ int perNodeUdp(sCliInvocation &inv, const QString &name, NodeWalk operation)
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
     CDeviceCtrlJob job(&lan.model());
-    const SelectedNodeList selection = asSelection(chosen);
-    QVector<int> sent;
-    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
-        (job.*operation)(selection, stopOf(ctl), &sent);
-    });
+    const SendOperations::Operation op = make(job, asSelection(chosen));
+    nameHistory(*op, name, outcomes);
+    const bool finished = runOperation(inv, *op);
     for (int i = 0; i < chosen.size(); ++i) {
         const sDeviceInfo &node = chosen.at(i);
+        const bool ok = op->outcome(i).ok();
         if (node.id <= 0)
             outcomes.append({node.ip, node.id, false, QStringLiteral("node has no id; nothing sent")});
         else
-            outcomes.append({node.ip, node.id, sent.value(i) > 0, sendText(sent.value(i), finished)});
+            outcomes.append({node.ip, node.id, ok, sendText(ok ? 1 : 0, finished)});
     }
-    return reportOutcomes(name, outcomes, inv.json);
+    return reportOutcomes(name, outcomes, inv.json, false);
 }
 
 int typeSwitchCommand(sCliInvocation &inv)
@@ -203,20 +215,19 @@ int typeSwitchCommand(sCliInvocation &inv)
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
     CDeviceCtrlJob job(&lan.model());
-    QList<sDeviceInfo> failed;
-    const QList<sDeviceInfo> list(chosen.cbegin(), chosen.cend());
-    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
-        job.switchNodeType(list, failed, stopOf(ctl));
-    });
-    for (const sDeviceInfo &node : qAsConst(chosen)) {
-        const bool bad = std::any_of(failed.cbegin(), failed.cend(), [&](const sDeviceInfo &f) { return f.id == node.id; });
+    const SendOperations::Operation op = SendOperations::typeSwitch(job, QList<sDeviceInfo>(chosen.cbegin(), chosen.cend()));
+    nameHistory(*op, QStringLiteral("type-switch"), outcomes);
+    const bool finished = runOperation(inv, *op);
+    for (int i = 0; i < chosen.size(); ++i) {
+        const sDeviceInfo &node = chosen.at(i);
+        const bool bad = !op->outcome(i).ok();
         const QString target = node.nodeType == DecoderNode ? QStringLiteral("encoder") : QStringLiteral("decoder");
         if (node.id < 1)
             outcomes.append({node.ip, node.id, false, QStringLiteral("node has no id; nothing sent")});
         else
             outcomes.append({node.ip, node.id, !bad, bad ? sendText(0, finished) : QStringLiteral("switch to %1 sent").arg(target)});
     }
-    return reportOutcomes(QStringLiteral("type-switch"), outcomes, inv.json);
+    return reportOutcomes(QStringLiteral("type-switch"), outcomes, inv.json, false);
 }
 
 int modeCommand(sCliInvocation &inv)
@@ -245,28 +256,31 @@ int modeCommand(sCliInvocation &inv)
         records.append(decoder);
     }
     CDeviceCtrlJob job(&lan.model());
-    QVector<int> sent;
-    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
-        job.setDecoders(records, stopOf(ctl), &sent);
-    });
+    const SendOperations::Operation op = SendOperations::modeSwitch(job, records);
+    nameHistory(*op, QStringLiteral("mode"), outcomes);
+    const bool finished = runOperation(inv, *op);
     for (int i = 0; i < records.size(); ++i) {
-        const bool ok = sent.value(i) > 0;
+        const bool ok = op->outcome(i).ok();
         outcomes.append({records.at(i).ip, records.at(i).id, ok,
                          ok ? QStringLiteral("mode %1 sent").arg(modeText) : sendText(0, finished)});
     }
-    return reportOutcomes(QStringLiteral("mode"), outcomes, inv.json);
+    return reportOutcomes(QStringLiteral("mode"), outcomes, inv.json, false);
 }
 
 // One broadcast: the proxy log level or the time. Nodes do not answer.
-int broadcastCommand(sCliInvocation &inv, const QString &name, const std::function<bool(CDeviceCtrlJob &)> &send,
-                     const QString &what)
+int broadcastCommand(sCliInvocation &inv, const QString &name,
+                     const std::function<SendOperations::Operation(CDeviceCtrlJob &)> &make, const QString &what)
 {
     CDeviceCtrlJob job(nullptr);
+    const SendOperations::Operation op = make(job);
+    nameHistory(*op, name, {});
     bool sent = false;
-    if (!CCliSignals::instance().interrupted())
-        runBatch(inv, [&](const CBulkRunner::Control &) { sent = send(job); });
+    if (!CCliSignals::instance().interrupted()) {
+        runOperation(inv, *op);
+        sent = op->broadcastSent();
+    }
     return reportOutcomes(name, {{kBroadcastTarget, 0, sent, sent ? what : sendText(0, !CCliSignals::instance().interrupted())}},
-                          inv.json);
+                          inv.json, false);
 }
 
 int logLevelCommand(sCliInvocation &inv)
@@ -275,7 +289,7 @@ int logLevelCommand(sCliInvocation &inv)
     const int level = inv.parser.value(QStringLiteral("level")).toInt(&ok);
     if (!ok || level < 1 || level > 4)
         return usageError(QStringLiteral("--level takes 1 (DEBUG), 2 (INFO), 3 (WARN) or 4 (ERROR)"));
-    return broadcastCommand(inv, QStringLiteral("log-level"), [level](CDeviceCtrlJob &job) { return job.setProxyLogLevel(level); },
+    return broadcastCommand(inv, QStringLiteral("log-level"), [level](CDeviceCtrlJob &job) { return SendOperations::logLevel(job, level); },
                             QStringLiteral("level %1 broadcast to the proxy").arg(level));
 }
 
@@ -285,7 +299,7 @@ int timeSyncCommand(sCliInvocation &inv)
     CCliLan lan;
     lan.scan(inv.timeoutSec * 1000, inv.interfaces);
     return broadcastCommand(inv, QStringLiteral("time-sync"),
-                            [](CDeviceCtrlJob &job) { return job.syncTime(QString(), timeBaseValue()); },
+                            [](CDeviceCtrlJob &job) { return SendOperations::timeSync(job, timeBaseValue()); },
                             QStringLiteral("time broadcast to every node"));
 }
 
@@ -327,19 +341,25 @@ int setNetworkCommand(sCliInvocation &inv)
     }
     const QVector<AddressPlan::sPlannedAddress> plan = AddressPlan::plan(start, inv.addresses);
     CDeviceCtrlJob job(&lan.model());
-    QVector<int> sent;
-    const bool finished = runBatch(inv, [&](const CBulkRunner::Control &ctl) {
-        job.setNetwork(start, mask, gateway, inv.addresses, stopOf(ctl), &sent);
-    });
+    // The nodes in the order given: the plan's order.
+    SelectedNodeList nodes;
+    for (const AddressPlan::sPlannedAddress &entry : plan) {
+        sSelectedNode node{0, entry.current.toUtf8(), QByteArray(), 0};
+        for (const sDeviceInfo &n : qAsConst(chosen)) {
+            if (n.ip == node.ip)
+                node = {n.id, n.ip, n.managerIP, n.nodeType};
+        }
+        nodes.append(node);
+    }
+    const SendOperations::Operation op = SendOperations::network(job, nodes, start, mask, gateway);
+    nameHistory(*op, QStringLiteral("set-network"), outcomes);
+    const bool finished = runOperation(inv, *op);
     for (int i = 0; i < plan.size(); ++i) {
-        const sDeviceInfo *node = nullptr;
-        for (const sDeviceInfo &n : qAsConst(chosen))
-            node = n.ip == plan.at(i).current.toUtf8() ? &n : node;
-        const bool ok = sent.value(i) > 0;
-        outcomes.append({plan.at(i).current.toUtf8(), node ? node->id : 0, ok,
+        const bool ok = op->outcome(i).ok();
+        outcomes.append({nodes.at(i).ip, nodes.at(i).id, ok,
                          ok ? QStringLiteral("new address %1 sent").arg(plan.at(i).planned) : sendText(0, finished)});
     }
-    return reportOutcomes(QStringLiteral("set-network"), outcomes, inv.json);
+    return reportOutcomes(QStringLiteral("set-network"), outcomes, inv.json, false);
 }
 
 QVector<Command> commands()
@@ -353,9 +373,9 @@ QVector<Command> commands()
          },
          scanCommand},
         {QStringLiteral("restart"), QStringLiteral("Restart nodes"), addressArg, Command::AllOrAddresses, none,
-         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &CDeviceCtrlJob::rebootNodes); }},
+         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("restart"), &SendOperations::restart); }},
         {QStringLiteral("reset"), QStringLiteral("Restore nodes to their factory settings"), addressArg, Command::AllOrAddresses, none,
-         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &CDeviceCtrlJob::factoryResetNodes); }},
+         [](sCliInvocation &inv) { return perNodeUdp(inv, QStringLiteral("reset"), &SendOperations::factoryReset); }},
         {QStringLiteral("time-sync"), QStringLiteral("Send this computer's time to every node"), QString(), Command::NoNodes, none, timeSyncCommand},
         {QStringLiteral("type-switch"), QStringLiteral("Switch nodes between decoder and encoder"), addressArg, Command::AllOrAddresses, none, typeSwitchCommand},
         {QStringLiteral("mode"), QStringLiteral("Switch decoders' display mode"), addressArg, Command::AllOrAddresses,

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "operations/cbulkrunner.h"
+#include "operations/coperation.h"
 #include "comm/cdevicectrljob.h"
 #include "model/sdeviceinfo.h"
 
@@ -24,11 +24,10 @@ struct sCliInvocation
 
 namespace CliRun {
 
-// Runs work as the window does, on a bulk runner off this thread; --timeout cancels it.
-// false when it had to be cancelled.
-bool runBatch(const sCliInvocation &inv, const CBulkRunner::BatchTask &work);
-
-CDeviceCtrlJob::Stop stopOf(const CBulkRunner::Control &ctl);
+// Runs the operation as the window does (its nodes off this thread); --timeout or a
+// signal cancels it. Finishes it, so its history line is written. false when it had to be
+// cancelled.
+bool runOperation(const sCliInvocation &inv, COperation &operation);
 
 // Scans, then picks the nodes the command acts on. Addresses that no node answered
 // from are failures of their own. false (after saying why) when the scan failed.

@@ -18,9 +18,9 @@ struct sCliOutcome
 inline const QByteArray kBroadcastTarget = QByteArrayLiteral("255.255.255.255");
 
 // Prints the outcomes (text lines or one JSON document on stdout, failures named on
-// stderr), adds them to the command history, and gives the exit status: 0 all succeeded,
-// 1 some failed.
-int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json);
+// stderr), adds them to the command history unless the operation has written its own
+// (record false), and gives the exit status: 0 all succeeded, 1 some failed.
+int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json, bool record = true);
 
 // Whether reportOutcomes() has run (and so left its history line).
 bool historyWritten();

@@ -21,7 +21,9 @@
 #include "comm/protocol.h"
 #include "comm/upgradecmd.h"
 #include "operations/cdeviceworker.h"
+#include "operations/cdataimportoperation.h"
 #include "operations/cexportworker.h"
+#include "operations/clogexportworker.h"
 #include "operations/csoftwareworker.h"
 #include "platform/filesafety.h"
 #include "transfer/csftpclient.h"
@@ -33,9 +35,6 @@ namespace CliTransfer {
 namespace {
 
 using namespace CliRun;
-
-// How long a node has to answer an import, as in the window.
-constexpr int kImportDeadlineMs = 15000;
 
 // An observer added for the life of a command; removing it waits for a call into it.
 class ObserverScope final
@@ -250,36 +249,31 @@ int exportCommand(sCliInvocation &inv)
     if (!scanAndSelect(inv, lan, chosen, outcomes))
         return 1;
     const QVector<sDeviceInfo> nodes = withAddress(chosen, outcomes);
-    QHash<QString, int> done;
-    CCliLoop loop([&] { return done.size() >= nodes.size(); });
-    {
-        CDeviceCtrlJob job(&lan.model());
-        ObserverScope observer;
-        CExportWorker worker(asSelection(nodes), &job, dir);
-        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigExportData, &worker, &CExportWorker::exportDataSave,
-                         Qt::DirectConnection);
-        QObject::connect(&worker, &CExportWorker::setExportResult, &worker,
-                         [&](const QString &ip, int res) {
-                             done.insert(ip, res);
-                             loop.poke();
-                         }, Qt::QueuedConnection);
-        worker.process();
-        loop.run(inv.timeoutSec * 1000);
-        observer.release();
-        worker.requestStop();
-    }
-    for (const sDeviceInfo &node : nodes) {
-        const QString ip = QString::fromUtf8(node.ip);
-        const auto it = done.constFind(ip);
-        if (it == done.constEnd())
+    CDeviceCtrlJob job(&lan.model());
+    CExportWorker worker(asSelection(nodes), &job, dir);
+    worker.setHistoryCommand(QStringLiteral("quorvane-cli export-data"));
+    for (const sCliOutcome &refused : qAsConst(outcomes))
+        worker.addRefused({refused.id, QString::fromUtf8(refused.ip), refused.text, false});
+    int ended = 0;
+    CCliLoop loop([&] { return ended >= worker.count(); });
+    QObject::connect(&worker, &COperation::sigProgress, &worker, [&](int done, int) {
+        ended = done;
+        loop.poke();
+    });
+    worker.start();
+    loop.run(inv.timeoutSec * 1000);
+    worker.finish();
+    for (int i = 0; i < worker.count(); ++i) {
+        const sNodeOutcome r = worker.outcome(i);
+        const sOperationNode &node = worker.node(i);
+        if (!r.ended() || r.state == sNodeOutcome::Cancelled)
             outcomes.append({node.ip, node.id, false, cutShort(QStringLiteral("not exported"))});
-        else if (*it == 0)
-            outcomes.append({node.ip, node.id, true,
-                             QStringLiteral("written to %1").arg(QDir(dir).filePath(CExportWorker::fileNameFor(node.ip, node.nodeType)))});
+        else if (r.ok())
+            outcomes.append({node.ip, node.id, true, QStringLiteral("written to %1").arg(r.detail)});
         else
             outcomes.append({node.ip, node.id, false, QStringLiteral("export failed: no answer, or the file could not be written")});
     }
-    return reportOutcomes(QStringLiteral("export-data"), outcomes, inv.json);
+    return reportOutcomes(QStringLiteral("export-data"), outcomes, inv.json, false);
 }
 
 int importCommand(sCliInvocation &inv)
@@ -308,94 +302,50 @@ int importCommand(sCliInvocation &inv)
             return usageError(QStringLiteral("'%1' names %2, which is not a node address; nothing was sent").arg(path, ip));
         files.append({path, entry, ip.toUtf8()});
     }
-    // A file names its node; only a node this scan found gets it, never whoever the
-    // address happens to lead to.
-    QVector<sCliOutcome> outcomes;
+    // A file names its node; only a node this scan found gets it (the job refuses any
+    // other), never whoever the address happens to lead to.
     CCliLan lan;
     if (!lan.scan(inv.timeoutSec * 1000, inv.interfaces)) {
         printError(QStringLiteral("quorvane-cli: the scan could not be sent"));
         return 1;
     }
-    for (auto it = files.begin(); it != files.end();) {
-        if (lan.model().hasAddress(it->ip)) {
-            ++it;
-            continue;
-        }
-        outcomes.append({it->ip, 0, false, QStringLiteral("no node of this scan has this address; nothing sent")});
-        it = files.erase(it);
-    }
-
-    QMutex mutex;
-    QHash<QByteArray, int> pending; // IP -> the task waiting for its answer
-    CBulkRunner runner;
-    runner.setDeadlineMs(kImportDeadlineMs);
-    QVector<sBulkOutcome> results(files.size());
-    QVector<bool> ended(files.size(), false);
-    CCliLoop loop([&] { return !ended.contains(false); });
-    QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
-        results[index] = outcome;
-        ended[index] = true;
+    CDeviceCtrlJob sender(&lan.model());
+    QStringList paths;
+    for (const sFile &file : qAsConst(files))
+        paths << file.path;
+    CDataImportOperation import(&sender, paths);
+    import.setHistoryCommand(QStringLiteral("quorvane-cli import-data"));
+    int ended = 0;
+    CCliLoop loop([&] { return ended >= import.count(); });
+    QObject::connect(&import, &COperation::sigProgress, &import, [&](int done, int) {
+        ended = done;
         loop.poke();
-    }, Qt::QueuedConnection);
-    {
-        ObserverScope observer;
-        QObject::connect(observer.get(), &CDeviceCtrlObserver::sigImportRes, &runner, [&](sImportDataRes *data) {
-            if (!data || data->result < 0 || data->result > 2)
-                return;
-            QMutexLocker lock(&mutex);
-            const auto it = pending.find(data->ip);
-            if (it == pending.end())
-                return;
-            const int index = it.value();
-            pending.erase(it);
-            if (data->result == 0)
-                job.closeLink(QString::fromUtf8(data->ip));
-            runner.complete(index, {data->result == 0 ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, data->result, QString()});
-        }, Qt::DirectConnection);
-        runner.start(files.size(), [&](int index, const CBulkRunner::Control &) {
-            {
-                // Registered before the send: the answer may beat the send's return.
-                QMutexLocker lock(&mutex);
-                pending.insert(files.at(index).ip, index);
-            }
-            QString sentTo;
-            if (job.importDataEntry(files.at(index).entry, sentTo))
-                return sBulkOutcome{sBulkOutcome::Pending, 0, QString()};
-            QMutexLocker lock(&mutex);
-            pending.remove(files.at(index).ip);
-            return sBulkOutcome{sBulkOutcome::Failed, 3, QString()};
-        });
-        loop.run(inv.timeoutSec * 1000);
-        runner.cancel();
-        runner.wait();
-        observer.release();
-        QStringList links;
-        {
-            QMutexLocker lock(&mutex);
-            for (auto it = pending.cbegin(); it != pending.cend(); ++it)
-                links << QString::fromUtf8(it.key());
-        }
-        for (const QString &ip : qAsConst(links))
-            job.closeLink(ip);
-    }
-    for (int i = 0; i < files.size(); ++i) {
-        const sBulkOutcome &r = results.at(i);
+    });
+    import.start();
+    loop.run(inv.timeoutSec * 1000);
+    import.finish();
+    QVector<sCliOutcome> outcomes;
+    for (int i = 0; i < import.count(); ++i) {
+        const sNodeOutcome r = import.outcome(i);
+        const QByteArray ip = files.at(i).ip;
         QString text;
-        if (!ended.at(i) || r.state == sBulkOutcome::Cancelled)
+        if (!r.ended() || r.state == sNodeOutcome::Cancelled)
             text = cutShort(QStringLiteral("not imported"));
-        else if (r.state == sBulkOutcome::Succeeded)
+        else if (r.ok())
             text = QStringLiteral("imported from %1").arg(files.at(i).path);
-        else if (r.state != sBulkOutcome::Failed)
+        else if (r.state == sNodeOutcome::TimedOut)
             text = QStringLiteral("import failed: no answer");
-        else if (r.code == 1)
+        else if (r.code == CDataImportOperation::TypeMismatch)
             text = QStringLiteral("type mismatch: the node is not of the file's type");
-        else if (r.code == 3)
+        else if (r.code == CDataImportOperation::DeviceOffline && !lan.model().hasAddress(ip))
+            text = QStringLiteral("no node of this scan has this address; nothing sent");
+        else if (r.code == CDataImportOperation::DeviceOffline)
             text = QStringLiteral("device offline: nothing sent");
         else
             text = QStringLiteral("import failed");
-        outcomes.append({files.at(i).ip, 0, ended.at(i) && r.state == sBulkOutcome::Succeeded, text});
+        outcomes.append({ip, import.node(i).id, r.ok(), text});
     }
-    return reportOutcomes(QStringLiteral("import-data"), outcomes, inv.json);
+    return reportOutcomes(QStringLiteral("import-data"), outcomes, inv.json, false);
 }
 
 int logsCommand(sCliInvocation &inv)
@@ -432,61 +382,45 @@ int logsCommand(sCliInvocation &inv)
     } else {
         nodes = withAddress(chosen, outcomes);
     }
-    QVector<int> results(nodes.size(), -1);
-    QVector<int> reasons(nodes.size(), 0); // csftpclient::LogFailure of each fetch
-    {
-        CUpdateManagerCtrl manager;
-        TransFlag go = makeTransFlag();
-        for (const sDeviceInfo &node : qAsConst(nodes)) {
-            sTransInfo info;
-            info.ip = QString::fromUtf8(proxy ? node.managerIP : node.ip);
-            info.localPath = dir;
-            info.transEnable = go;
-            manager.addClient(info);
-        }
-        CBulkRunner runner;
-        runner.setDeadlineMs(0); // a fetch ends by itself, or by the stop
-        CCliLoop loop([&] { return !results.contains(-1); });
-        QObject::connect(&runner, &CBulkRunner::sigOutcome, &runner, [&](int index, const sBulkOutcome &outcome) {
-            // A fetch cut short by the stop is no fetch.
-            if (outcome.state != sBulkOutcome::Cancelled && !CCliSignals::instance().interrupted()) {
-                results[index] = outcome.state == sBulkOutcome::Succeeded ? 1 : 0;
-                reasons[index] = outcome.code;
-            }
-            loop.poke();
-        }, Qt::QueuedConnection);
-        runner.start(nodes.size(), [&](int index, const CBulkRunner::Control &) {
-            const sDeviceInfo &node = nodes.at(index);
-            csftpclient *client = manager.findClient(QString::fromUtf8(proxy ? node.managerIP : node.ip));
-            csftpclient::LogFailure why = csftpclient::LogFailure::Transfer;
-            const bool ok = client && (proxy ? client->downloadProxyLogs(node, &why) : client->downloadNodeLogs(node, &why));
-            return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
-        });
-        loop.run(inv.timeoutSec * 1000);
-        go->store(0); // a fetch still running ends at once
-        runner.cancel();
-        runner.wait();
-    }
+    std::unique_ptr<CLogExportWorker> fetch;
+    if (proxy)
+        fetch = std::make_unique<CProxyLogOperation>(dir, nodes);
+    else
+        fetch = std::make_unique<CNodeLogOperation>(dir, nodes);
+    fetch->setHistoryCommand(proxy ? QStringLiteral("quorvane-cli logs --proxy") : QStringLiteral("quorvane-cli logs"));
+    for (const sCliOutcome &refused : qAsConst(outcomes))
+        fetch->addRefused({refused.id, QString::fromUtf8(refused.ip), refused.text, false});
+    int ended = 0;
+    CCliLoop loop([&] { return ended >= fetch->count(); });
+    QObject::connect(fetch.get(), &COperation::sigProgress, fetch.get(), [&](int done, int) {
+        ended = done;
+        loop.poke();
+    });
+    fetch->start();
+    loop.run(inv.timeoutSec * 1000);
+    fetch->finish(); // a fetch still running ends at once
     for (int i = 0; i < nodes.size(); ++i) {
         const sDeviceInfo &node = nodes.at(i);
-        const QByteArray ip = proxy ? node.managerIP : node.ip;
-        const QString folder = QDir(dir).filePath(csftpclient::logFolderName(node.name, QString::fromUtf8(ip), proxy));
+        const sNodeOutcome r = fetch->outcome(i);
+        const QByteArray ip = fetch->source(i);
+        // A fetch cut short by the stop is no fetch.
+        const bool fetched = r.ended() && r.state != sNodeOutcome::Cancelled && !CCliSignals::instance().interrupted();
         QString failure = QStringLiteral("the logs could not be fetched or written");
-        if (results.at(i) < 0)
+        if (!fetched)
             failure = cutShort(QStringLiteral("not fetched"));
-        else if (reasons.at(i) == int(csftpclient::LogFailure::TooLarge))
+        else if (r.cause == int(csftpclient::LogFailure::TooLarge))
             failure = QStringLiteral("a log file is larger than maxLogFileBytes (%1 bytes) and was not kept")
                           .arg(CAppConfig::instance()->maxLogFileBytes());
-        else if (reasons.at(i) == int(csftpclient::LogFailure::UnsafeName))
+        else if (r.cause == int(csftpclient::LogFailure::UnsafeName))
             failure = QStringLiteral("a log file whose name cannot be a local file name was left out");
-        if (results.at(i) == 1)
-            outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(folder)});
-        else if (results.at(i) >= 0 && !HostKeys::refusedKey(QString::fromUtf8(ip)).isEmpty())
+        if (fetched && r.ok())
+            outcomes.append({ip, proxy ? 0 : node.id, true, QStringLiteral("logs written to %1").arg(fetch->folderOf(i))});
+        else if (fetched && !HostKeys::refusedKey(QString::fromUtf8(ip)).isEmpty())
             outcomes.append({ip, proxy ? 0 : node.id, false, hostKeyRefusal(HostKeys::refusedKey(QString::fromUtf8(ip)))});
         else
             outcomes.append({ip, proxy ? 0 : node.id, false, failure});
     }
-    return reportOutcomes(proxy ? QStringLiteral("logs --proxy") : QStringLiteral("logs"), outcomes, inv.json);
+    return reportOutcomes(proxy ? QStringLiteral("logs --proxy") : QStringLiteral("logs"), outcomes, inv.json, false);
 }
 
 } // namespace CliTransfer

@@ -1,7 +1,5 @@
 #include "dialog/cdataexportwidget.h"
 
-#include "comm/cdevicectrlobserver.h"
-#include "comm/cobserverlist.h"
 #include "operations/cexportworker.h"
 #include "dialog/progressrows.h"
 #include "ui/cprogreslistitem.h"
@@ -9,10 +7,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-CDataExportWidget::CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent)
-    : CCustomDialog(parent)
-    , m_job(job)
-    , m_observer(new CDeviceCtrlObserver(this))
+CDataExportWidget::CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent) : CCustomDialog(parent), m_job(job)
 {
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     setFixedSize(650, 465);
@@ -24,9 +19,6 @@ CDataExportWidget::CDataExportWidget(CDeviceCtrlJob *job, QWidget *parent)
     auto *layout = new QVBoxLayout(contentWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_list);
-
-    registerCommMetaTypes();
-    CObserverList::instance().add(m_observer);
 }
 
 CDataExportWidget::~CDataExportWidget()
@@ -44,39 +36,23 @@ void CDataExportWidget::startExport(const QString &folder, const SelectedNodeLis
     if (m_worker)
         return;
     m_folder = folder;
-
-    m_rows = new CRowBuilder(m_list, ProgressKind::Export, [this](CProgressListItem *item) {
-        connect(item, &CProgressListItem::sigRetry, this, [this, item](const QString &ip) {
+    m_worker = new CExportWorker(nodes, m_job, folder);
+    CExportWorker *worker = m_worker;
+    m_rows = new CRowBuilder(m_list, ProgressKind::Export, [worker](CProgressListItem *item) {
+        connect(item, &CProgressListItem::sigRetry, worker, [worker, item](const QString &ip) {
             ProgressRows::start(item, ProgressRows::Pending);
-            emit retrySignal(ip);
+            worker->retry(worker->indexOf(ip));
         });
     }, this);
     QStringList ips;
-    for (const sSelectedNode &node : nodes) {
+    for (const sSelectedNode &node : nodes)
         ips << QString::fromUtf8(node.ip);
-        m_ids << node.id;
-    }
     m_rows->add(ips);
-
-    m_worker = new CExportWorker(nodes, m_job, folder);
-    connect(this, &CDataExportWidget::retrySignal, m_worker, &CExportWorker::retry);
-    connect(m_observer, &CDeviceCtrlObserver::sigExportData, m_worker, &CExportWorker::exportDataSave,
-            Qt::DirectConnection);
-    connect(m_worker, &CExportWorker::setExportResult, this, &CDataExportWidget::setImportResult,
-            Qt::QueuedConnection);
-    m_worker->process();
-}
-
-QVector<sHistoryNode> CDataExportWidget::outcomes()
-{
-    if (m_rows)
-        m_rows->buildAll();
-    QVector<sHistoryNode> out;
-    for (int i = 0; i < m_ids.size(); ++i) {
-        if (CProgressListItem *item = row(i))
-            out.append(ProgressRows::outcome(item, m_ids.at(i)));
-    }
-    return out;
+    connect(m_worker, &COperation::sigNodeEnded, this, [this](int index, const sNodeOutcome &outcome) {
+        if (outcome.state != sNodeOutcome::Cancelled)
+            setImportResult(QString::fromUtf8(m_worker->node(index).ip), outcome.code);
+    });
+    m_worker->start();
 }
 
 void CDataExportWidget::setImportResult(QString ip, int res)
@@ -89,11 +65,7 @@ void CDataExportWidget::setImportResult(QString ip, int res)
 
 void CDataExportWidget::finish()
 {
-    // Waits for an answer being handled on a link thread; none reaches the worker after.
-    CObserverList::instance().remove(m_observer);
-    if (m_worker) {
-        m_worker->requestStop();
-        delete m_worker; // joins its runners' threads
-        m_worker = nullptr;
-    }
+    // Ends every request (and writes the history line); no result comes after.
+    delete m_worker;
+    m_worker = nullptr;
 }

@@ -18,6 +18,7 @@
 #include "dialog/cnetconfigdlg.h"
 #include "dialog/cupdatedlg.h"
 #include "dialog/devicecommands.h"
+#include "operations/csendoperation.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 
@@ -259,31 +260,26 @@ void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run
     // off this thread so the window keeps painting.
-    bool sent = false;
-    QString ip;
     if (type == DecoderNode) {
         CDecoderSettingDlg dlg(model, nodeID, this);
         if (dlg.exec() != QDialog::Accepted)
             return;
         // To where the node was: the saved record may carry its new address.
-        ip = dlg.openingIp();
         sDecoderInfo record;
         model->findById(record, nodeID);
-        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { sent = m_job->sendDecoderRecord(ip, record); },
+        DeviceCommands::runOperation(*SendOperations::decoderSettings(*m_job, nodeID, dlg.openingIp(), record),
                                      DeviceCommands::busyOf(this));
     } else if (type == EncoderNode) {
         CEncoderSettingDlg dlg(model, nodeID, this);
         if (dlg.exec() != QDialog::Accepted)
             return;
-        ip = dlg.openingIp();
         sEncoderInfo record;
         model->findById(record, nodeID);
-        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { sent = m_job->sendEncoderRecord(ip, record); },
+        DeviceCommands::runOperation(*SendOperations::encoderSettings(*m_job, nodeID, dlg.openingIp(), record),
                                      DeviceCommands::busyOf(this));
     } else {
         return;
     }
-    DeviceCommands::recordSettings(nodeID, ip, sent);
     scanNodes();
 }
 

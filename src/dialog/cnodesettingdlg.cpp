@@ -437,6 +437,5 @@ void CNodeSettingDlg::runLogExport(const QString &folder)
 {
     CLogExportWidget exporter(this);
     exporter.startLogExport(folder, record(), false);
-    exporter.exec();
-    CCommandHistory::instance()->append(trText(QT_TR_NOOP("日志导出")), exporter.outcomes());
+    exporter.exec(); // the fetch keeps its own history line
 }

@@ -1,6 +1,6 @@
 #include "dialog/cproxyloglevel.h"
 
-#include "history/ccommandhistory.h"
+#include "operations/csendoperation.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/clogexportwidget.h"
 #include "dialog/devicecommands.h"
@@ -72,14 +72,8 @@ void CProxyLogLevel::onOkClicked()
     // Sent from a worker; the dialog takes no second click meanwhile.
     const int level = m_level->currentIndex() + 1;
     setEnabled(false);
-    bool sent = false;
-    DeviceCommands::runOffThread([this, level, &sent](const CBulkRunner::Control &) {
-        sent = m_job->setProxyLogLevel(level);
-    });
+    DeviceCommands::runOperation(*SendOperations::logLevel(*m_job, level));
     setEnabled(true);
-    // A broadcast: no node list, and nothing to record when it never went out.
-    if (sent)
-        CCommandHistory::instance()->append(QCoreApplication::translate("CMainTitleBar", "代理节点日志等级"), {});
 }
 
 void CProxyLogLevel::onClickExportLog()
@@ -104,5 +98,4 @@ void CProxyLogLevel::onClickExportLog()
     CLogExportWidget dlg(this);
     dlg.startLogExport(folder, m_proxy, true);
     dlg.exec();
-    CCommandHistory::instance()->append(tr("日志导出"), dlg.outcomes());
 }

@@ -4,6 +4,7 @@
 #include "comm/addressplan.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/upgradecmd.h"
+#include "operations/csendoperation.h"
 #include "dialog/cdataexportwidget.h"
 #include "dialog/cdataimportwidget.h"
 #include "dialog/cdevicemanage.h"
@@ -44,27 +45,6 @@ QString withReach(const QString &question, int nodes)
     return question + QLatin1Char('\n') + QCoreApplication::translate("CDeviceManage", "将发送到 %1 个节点").arg(nodes);
 }
 
-// The command's name as the history keeps it: shown in the language of the moment.
-QString historyKey(const char *context, const char *source)
-{
-    return CCommandHistory::key(context, source);
-}
-
-// A restart is a datagram nodes do not answer: its evidence is that it was sent.
-void recordRestart(const SelectedNodeList &nodes, bool ok)
-{
-    CCommandHistory::instance()->append(historyKey("CDeviceManage", "设备重启"),
-                                        CCommandHistory::outcomes(nodes, ok ? CCommandHistory::sentText()
-                                                                            : CCommandHistory::failedText(), ok));
-}
-
-// For commands nodes do not answer: the node's own send is what there is to record.
-sHistoryNode sendOutcome(int64_t id, const QByteArray &ip, int sent, bool finished)
-{
-    const bool ok = sent > 0;
-    const QString notSent = finished ? CCommandHistory::failedText() : CCommandHistory::cancelledText();
-    return {id, QString::fromUtf8(ip), ok ? CCommandHistory::sentText() : notSent, ok};
-}
 } // namespace
 
 bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy,
@@ -100,6 +80,31 @@ bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy,
     if (!done && whenDone)
         whenDone();
     return !runner.wasCancelled();
+}
+
+bool runOperation(COperation &operation, CProgressDialog *busy)
+{
+    constexpr int kUntilDone = 24 * 3600 * 1000;
+    QEventLoop loop;
+    bool done = false;
+    QObject::connect(&operation, &COperation::sigIdle, &loop, [&] {
+        done = true;
+        if (busy)
+            busy->stopWaiting();
+        else
+            loop.quit();
+    });
+    operation.start();
+    if (busy) {
+        busy->startWaiting(kUntilDone);
+        busy->exec();
+        if (!done)
+            operation.cancel(); // the operator closed the indicator
+    } else {
+        loop.exec();
+    }
+    operation.finish(); // waits for the batch and writes the history line
+    return done;
 }
 
 CProgressDialog *busyOf(QWidget *hub)
@@ -140,20 +145,14 @@ bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const Selected
     }
     return CTypeSwitchWidget::run(
         recordsOf(model, selected), [&job, hub](const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed) {
-            // Nodes a cancel left unsent count as failed, so the summary offers them again.
-            runOffThread([&](const CBulkRunner::Control &ctl) {
-                job.switchNodeType(nodes, failed, [&ctl] { return ctl.stopRequested(); });
-            }, busyOf(hub));
-            // As the switch-result box tells it; a node without an id was never sent to.
-            QVector<sHistoryNode> outcomes;
-            for (const sDeviceInfo &node : nodes) {
-                const auto same = [&node](const sDeviceInfo &f) { return f.id == node.id && f.ip == node.ip; };
-                const bool ok = node.id > 0 && std::none_of(failed.cbegin(), failed.cend(), same);
-                outcomes.append({node.id, QString::fromUtf8(node.ip),
-                                 ok ? historyKey("CMessageDialog", "切换成功") : historyKey("CMessageDialog", "切换失败"),
-                                 ok});
+            const SendOperations::Operation sw = SendOperations::typeSwitch(job, nodes);
+            runOperation(*sw, busyOf(hub));
+            // Nodes a cancel left unsent count as failed, so the summary offers them again;
+            // one without an id is never sent to, nor offered.
+            for (int i = 0; i < sw->count(); ++i) {
+                if (!sw->outcome(i).ok() && nodes.at(i).id > 0)
+                    failed.append(nodes.at(i));
             }
-            CCommandHistory::instance()->append(historyKey("CMainTitleBar", "类型切换"), outcomes);
         });
 }
 
@@ -166,21 +165,20 @@ bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub
     if (!ask(QCoreApplication::translate("CDeviceManage", "设备重启"),
              withReach(QCoreApplication::translate("CDeviceManage", "是否重启设备？"), selected.size()), hub))
         return false;
-    bool ok = false;
+    const SendOperations::Operation reboot = SendOperations::restart(job, selected);
     // A cancelled restart has reached only some nodes: no verdict, but a rescan.
-    if (!runOffThread([&](const CBulkRunner::Control &ctl) {
-            ok = job.rebootNodes(selected, [&ctl] { return ctl.stopRequested(); });
-        }, busyOf(hub))) {
-        CCommandHistory::instance()->append(historyKey("CDeviceManage", "设备重启"),
-                                            CCommandHistory::outcomes(selected, CCommandHistory::cancelledText(), false));
+    if (!runOperation(*reboot, busyOf(hub)))
         return true;
+    // The last node with an id decides, as the batch's own result.
+    bool ok = false;
+    for (int i = 0; i < reboot->count(); ++i) {
+        if (reboot->node(i).id > 0)
+            ok = reboot->outcome(i).ok();
     }
     if (!ok) {
-        recordRestart(selected, false);
         tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
         return false;
     }
-    recordRestart(selected, true);
     tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
     return true;
 }
@@ -194,14 +192,7 @@ bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget
     if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
              withReach(QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), selected.size()), hub))
         return false;
-    QVector<int> sent;
-    const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
-        job.factoryResetNodes(selected, [&ctl] { return ctl.stopRequested(); }, &sent);
-    }, busyOf(hub));
-    QVector<sHistoryNode> outcomes;
-    for (int i = 0; i < selected.size(); ++i)
-        outcomes.append(sendOutcome(selected.at(i).id, selected.at(i).ip, sent.value(i), finished));
-    CCommandHistory::instance()->append(historyKey("CDeviceManage", "恢复出厂设置"), outcomes);
+    runOperation(*SendOperations::factoryReset(job, selected), busyOf(hub));
     return true;
 }
 
@@ -212,9 +203,7 @@ void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &re
         return;
     if (rescan)
         rescan();
-    const int64_t now = timeBaseValue();
-    runOffThread([&](const CBulkRunner::Control &) { job.syncTime(QString(), now); }, busyOf(hub));
-    CCommandHistory::instance()->append(historyKey("CDeviceManage", "同步系统时间"), {});
+    runOperation(*SendOperations::timeSync(job, timeBaseValue()), busyOf(hub));
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -226,10 +215,10 @@ bool importData(CDeviceCtrlJob &job, QWidget *hub)
          QCoreApplication::translate("CDeviceManage", "取消")});
     if (files.isEmpty())
         return false;
+    // The import keeps its own history line as the dialog goes.
     CDataImportWidget dlg(&job, hub);
     dlg.startImport(files);
     dlg.exec();
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导入"), dlg.outcomes());
     return true;
 }
 
@@ -246,10 +235,10 @@ bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *
          QCoreApplication::translate("CDeviceManage", "取消")});
     if (folder.isEmpty())
         return false;
+    // The export keeps its own history line as the dialog goes.
     CDataExportWidget dlg(&job, hub);
     dlg.startExport(folder, selected);
     dlg.exec();
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "数据导出"), dlg.outcomes());
     return true;
 }
 
@@ -271,19 +260,11 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
         if (record.id > 0)
             records.append(record);
     }
-    QVector<int> sent;
-    runOffThread([&](const CBulkRunner::Control &ctl) {
-        job.setDecoders(records, [&ctl] { return ctl.stopRequested(); }, &sent);
-    }, busyOf(hub));
+    const SendOperations::Operation modes = SendOperations::modeSwitch(job, records);
+    runOperation(*modes, busyOf(hub));
     int succeeded = 0;
-    QVector<sHistoryNode> outcomes;
-    for (int i = 0; i < records.size(); ++i) {
-        const bool ok = sent.value(i) > 0;
-        succeeded += ok ? 1 : 0;
-        outcomes.append({records.at(i).id, QString::fromUtf8(records.at(i).ip),
-                         ok ? CCommandHistory::sentText() : CCommandHistory::failedText(), ok});
-    }
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "解码节点模式切换"), outcomes);
+    for (int i = 0; i < modes->count(); ++i)
+        succeeded += modes->outcome(i).ok() ? 1 : 0;
     if (!switched.isEmpty() && succeeded == switched.size())
         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
     return true;
@@ -298,25 +279,7 @@ void proxyLogLevel(QWidget *hub)
 void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const QString &startIp,
                       const QString &mask, const QString &gateway, QWidget *hub)
 {
-    QStringList ips;
-    for (const sSelectedNode &node : nodes)
-        ips << QString::fromUtf8(node.ip);
-    QVector<int> sent;
-    const bool finished = runOffThread([&](const CBulkRunner::Control &ctl) {
-        job.setNetwork(startIp, mask, gateway, ips, [&ctl] { return ctl.stopRequested(); }, &sent);
-    }, busyOf(hub));
-    // One result per send, in plan order; the plan leaves out an address it cannot send to.
-    const QVector<AddressPlan::sPlannedAddress> plan = AddressPlan::plan(startIp, ips);
-    QVector<sHistoryNode> outcomes;
-    int entry = 0;
-    int send = 0;
-    for (int i = 0; i < nodes.size(); ++i) {
-        int result = 0;
-        if (entry < plan.size() && plan.at(entry).current == ips.at(i) && !plan.at(entry++).planned.isEmpty())
-            result = sent.value(send++);
-        outcomes.append(sendOutcome(nodes.at(i).id, nodes.at(i).ip, result, finished));
-    }
-    CCommandHistory::instance()->append(historyKey("CMainTitleBar", "网络配置"), outcomes);
+    runOperation(*SendOperations::network(job, nodes, startIp, mask, gateway), busyOf(hub));
 }
 
 void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub)
@@ -328,18 +291,11 @@ void upgrade(bool application, const QString &packagePath, const SelectedNodeLis
     };
     if (application) {
         CSoftwareUpdateWidget dlg(hub);
-        run(dlg, historyKey("CMainTitleBar", "app升级"));
+        run(dlg, CCommandHistory::key("CMainTitleBar", "app升级"));
     } else {
         CDeviceUpdateWidget dlg(hub);
-        run(dlg, historyKey("CMainTitleBar", "设备升级"));
+        run(dlg, CCommandHistory::key("CMainTitleBar", "设备升级"));
     }
-}
-
-void recordSettings(int64_t id, const QString &ip, bool sent)
-{
-    CCommandHistory::instance()->append(
-        historyKey("CDeviceManage", QT_TRANSLATE_NOOP("CDeviceManage", "节点设置")),
-        {{id, ip, sent ? CCommandHistory::sentText() : CCommandHistory::failedText(), sent}});
 }
 
 } // namespace DeviceCommands

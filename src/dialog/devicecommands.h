@@ -8,6 +8,7 @@
 #include "model/sdeviceinfo.h"
 
 class CDeviceCtrlJob;
+class COperation;
 class CProgressDialog;
 class CNodeListModel;
 class QWidget;
@@ -23,6 +24,9 @@ namespace DeviceCommands {
 // stays lingerMs longer. Returns false when the work was cancelled.
 bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy = nullptr,
                   const std::function<void()> &whenDone = {}, int lingerMs = 0);
+// Runs the operation to its end as runOffThread runs work, then finishes it (its history
+// line). Returns false when the operator cancelled it.
+bool runOperation(COperation &operation, CProgressDialog *busy = nullptr);
 // The hub's busy indicator when hub is the hub and shows one, else null.
 CProgressDialog *busyOf(QWidget *hub);
 
@@ -45,7 +49,5 @@ void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const 
                       const QString &mask, const QString &gateway, QWidget *hub);
 // The firmware (or, with application, the app) upgrade dialog over the nodes.
 void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub);
-// One node's settings, sent from its settings dialog to ip; sent is the send's result.
-void recordSettings(int64_t id, const QString &ip, bool sent);
 
 } // namespace DeviceCommands

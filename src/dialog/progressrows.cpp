@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QProgressBar>
 
+#include "operations/outcometext.h"
 #include "transfer/hostkeys.h"
 #include "ui/cmessagedialog.h"
 
@@ -59,30 +60,12 @@ void setResult(QListWidget *list, const QString &ip, int res)
     }
 }
 
-namespace {
-// The row's result as the history keeps it: by its source text, so it reads in the language
-// of the moment; a text of no known source is kept as shown.
-QString resultKey(const QString &shown)
-{
-    static const char *const kSources[] = {
-        "导入成功", "类型不匹配", "导入失败", "设备不在线", "导出成功", "导出失败", "升级成功",
-        "杀掉App进程失败", "移除App进程失败", "写入App进程失败", "MD5匹配失败", "设备型号不匹配",
-        "当前版本过低", "帧编号不匹配", "其它错误", "升级文件错误", "升级失败",
-    };
-    for (const char *source : kSources) {
-        if (QCoreApplication::translate("CProgressListItem", source) == shown)
-            return CCommandHistory::key("CProgressListItem", source);
-    }
-    return shown;
-}
-} // namespace
-
 sHistoryNode outcome(CProgressListItem *row, int64_t id)
 {
     row->stopAnimation();
     if (!row->hasResult())
         return {id, row->ip(), CCommandHistory::cancelledText(), false};
-    return {id, row->ip(), resultKey(row->resultLabel()->text()), row->succeeded()};
+    return {id, row->ip(), OutcomeText::key(OutcomeText::EKind(row->kind()), row->resultCode()), row->succeeded()};
 }
 
 void offerNewHostKey(QWidget *parent, const QString &ip)
@@ -166,4 +149,24 @@ void CRowBuilder::buildSome()
         buildOne();
     if (isDone())
         m_timer.stop();
+}
+
+COperationRows::COperationRows(QListWidget *list, COperation *operation, QObject *parent) : QObject(parent)
+{
+    for (int i = 0; i < operation->count(); ++i) {
+        CProgressListItem *item =
+            ProgressRows::addRow(list, QString::fromUtf8(operation->node(i).ip), ProgressKind(operation->kind()));
+        connect(item, &CProgressListItem::sigRetry, operation, [operation, i] { operation->retry(i); });
+        m_rows.append(item);
+    }
+    connect(operation, &COperation::sigNodeStarted, this,
+            [this](int index) { ProgressRows::start(m_rows.at(index), ProgressRows::Pending); });
+    connect(operation, &COperation::sigNodeEnded, this, [this](int index, const sNodeOutcome &outcome) {
+        if (outcome.state == sNodeOutcome::Cancelled)
+            return;
+        CProgressListItem *item = m_rows.at(index);
+        item->setResultCode(outcome.code);
+        if (!item->isAnimating())
+            item->showResult();
+    });
 }

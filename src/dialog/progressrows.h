@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "history/ccommandhistory.h"
+#include "operations/coperation.h"
 #include "ui/cprogreslistitem.h"
 
 class QListWidget;
@@ -78,4 +79,20 @@ private:
     QHash<QString, int> m_results;
     QMultiHash<QString, CProgressListItem *> m_built; // rows by IP: a result is O(1)
     QTimer m_timer;
+};
+
+// Shows an operation in a row list: one row per node, started with the node, showing its
+// code when the node ends (at the end of the row's animation when that still runs); a
+// cancelled node's row keeps its running text. A row's retry runs its node again.
+class COperationRows final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(COperationRows)
+
+public:
+    COperationRows(QListWidget *list, COperation *operation, QObject *parent = nullptr);
+    CProgressListItem *row(int index) const { return m_rows.value(index); }
+
+private:
+    QVector<CProgressListItem *> m_rows;
 };

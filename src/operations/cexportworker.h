@@ -1,81 +1,51 @@
 #pragma once
 
 #include <QHash>
-#include <QMutex>
-#include <QObject>
-#include <QPair>
-#include <QRunnable>
-#include <QSet>
 #include <QString>
-#include <QVector>
-#include <memory>
-#include <vector>
 
-#include "operations/cbulkrunner.h"
-#include "comm/sdevicedata.h"
 #include "model/sdeviceinfo.h"
+#include "operations/canswermatcher.h"
+#include "operations/coperation.h"
 
 class CDeviceCtrlJob;
 
-// Asks the nodes for their data through a bulk runner (at most the configured number
-// of nodes in flight, each with its own deadline from its own request) and writes each
-// answer to a file. Answers arrive on the link threads (exportDataSave). Lives on the
-// dialog's thread; the runners own every thread it starts.
-class CExportWorker final : public QObject, public QRunnable
+// Data export: asks each node for its data (at most the configured number in flight, each
+// with its own deadline from its own request) and writes each answer to a file in the
+// folder. A node selected twice is asked once. An answer after the deadline, or a second
+// one, is still written and counts. Codes: OutcomeText::EKind::Export (0 written, 2 not);
+// a written node's detail is the file's path.
+class CExportWorker final : public COperation
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CExportWorker)
 
 public:
-    // A node's request and its answer: the row fails only when this has passed.
+    // A node's request and its answer: the node fails only when this has passed.
     static constexpr int kDeadlineMs = 15000;
+    enum : int { Written = 0, NotWritten = 2 };
 
-    CExportWorker(const SelectedNodeList &nodes, CDeviceCtrlJob *job, const QString &folder,
-                  QObject *parent = nullptr);
-    ~CExportWorker() override; // cancels and joins every runner
+    CExportWorker(const SelectedNodeList &nodes, CDeviceCtrlJob *job, const QString &folder, QObject *parent = nullptr);
+    ~CExportWorker() override;
 
-    void run() override {}
-
-    // Cancels every request; waits for a file being written on a link thread. After
-    // it no result is reported any more.
-    void requestStop();
-    bool stopRequested() const;
-    // No request is running any more (every node has its result).
-    bool isIdle() const;
-
+    // The node of an address, -1 when none.
+    int indexOf(const QString &ip) const { return m_index.value(ip, -1); }
     // prefix + ip + ".json"; empty when ip is not a dotted IPv4 address, so that
     // a name taken from a node's answer can never leave the folder.
     static QString fileNameFor(const QByteArray &ip, int type);
+    // On the link thread of the answer: writes the node's file and ends the node.
+    void exportDataSave(int index, const sDeviceData &data);
 
-public slots:
-    void process();
-    void retry(QString ip);
-    void exportDataSave(sDeviceData *deviceData);
-
-signals:
-    // res 0: the file is written; 2: no file (no link, write failure, or deadline).
-    void setExportResult(QString ip, int res);
+protected:
+    sBulkOutcome runNode(int index, const CBulkRunner::Control &ctl) override;
+    sNodeOutcome toOutcome(int index, const sBulkOutcome &run) const override;
+    void stopping() override;
 
 private:
-    struct sRequest
-    {
-        CBulkRunner *runner = nullptr;
-        int index = -1;
-    };
-    using NodeList = QVector<QPair<QString, int>>; // IP, node type
+    static QVector<sOperationNode> nodesOf(const SelectedNodeList &nodes);
 
-    void startRun(const NodeList &nodes);
-    sBulkOutcome request(CBulkRunner *runner, int index, const QString &ip, int type);
-    void dropFinishedRuns();
-
-    const SelectedNodeList m_nodes;
-    QSet<QString> m_selected; // set in the constructor, then only read (any thread)
     CDeviceCtrlJob *const m_job;
     const QString m_folder;
-    QHash<QString, int> m_types; // this object's thread only
-    std::vector<std::unique_ptr<CBulkRunner>> m_runs;
-
-    mutable QMutex m_mutex; // m_pending and m_stop; held while an answer is handled
-    QHash<QString, sRequest> m_pending; // the request an answer for the IP ends
-    bool m_stop = false;
+    QHash<QString, int> m_index; // set in the constructor, then only read
+    QMutex m_tokensMutex;
+    QHash<int, CAnswerMatcher::Token> m_tokens; // node -> its answer's route
 };

@@ -1,81 +1,71 @@
 #include "operations/clogexportworker.h"
 
+#include <QDir>
+
+#include "history/ccommandhistory.h"
 #include "transfer/csftpclient.h"
 #include "transfer/cupdatemanagerctrl.h"
 
-CLogExportWorker::CLogExportWorker(const QString &folder, const sDeviceInfo &node, QObject *parent)
-    : QObject(parent), m_folder(folder), m_node(node), m_manager(new CUpdateManagerCtrl(this))
+CLogExportWorker::CLogExportWorker(const QString &folder, const QVector<sDeviceInfo> &records, bool proxy, QObject *parent)
+    : COperation(OutcomeText::EKind::Export, CCommandHistory::key("CLogExportWidget", "日志导出"), nodesOf(records),
+                 parent)
+    , m_folder(folder)
+    , m_records(records)
+    , m_proxy(proxy)
+    , m_manager(new CUpdateManagerCtrl(this))
 {
+    setDeadlineMs(0); // a fetch ends by itself or by the stop
 }
 
 CLogExportWorker::~CLogExportWorker()
 {
-    requestStop();
-    m_runs.clear(); // joins the fetch before the manager (a child) goes
+    finish(); // joins every fetch before the manager (a child) goes
 }
 
-void CLogExportWorker::requestStop()
+QVector<sOperationNode> CLogExportWorker::nodesOf(const QVector<sDeviceInfo> &records)
 {
-    m_transEnable->store(0);
-    for (const auto &run : m_runs)
-        run->cancel();
+    QVector<sOperationNode> nodes;
+    for (const sDeviceInfo &record : records)
+        nodes.append({record.id, record.ip, record.nodeType});
+    return nodes;
 }
 
-QString CLogExportWorker::fetchIp() const
+QString CLogExportWorker::folderOf(int index) const
 {
-    return QString::fromUtf8(m_proxyMode ? m_node.managerIP : m_node.ip);
+    const sDeviceInfo &record = m_records.at(index);
+    return QDir(m_folder).filePath(csftpclient::logFolderName(record.name, QString::fromUtf8(source(index)), m_proxy));
 }
 
-void CLogExportWorker::exportAllLog()
+void CLogExportWorker::stopping()
 {
-    m_proxyMode = false;
-    fetch();
+    m_go->store(0); // a fetch in progress ends at once
 }
 
-void CLogExportWorker::exportProxyLog()
+sBulkOutcome CLogExportWorker::runNode(int index, const CBulkRunner::Control &)
 {
-    m_proxyMode = true;
-    fetch();
-}
-
-void CLogExportWorker::retry(QString ip)
-{
-    // The row is named by the record's IP, also in proxy mode where the fetch
-    // goes to the manager's address.
-    if (ip != QString::fromUtf8(m_node.ip) && !m_nodeTypes.contains(ip))
-        return;
-    fetch();
-}
-
-void CLogExportWorker::fetch()
-{
-    if (stopAsked())
-        return;
-    const QString ip = fetchIp();
-    if (!m_manager->findClient(ip)) {
+    const sDeviceInfo &record = m_records.at(index);
+    const QString ip = QString::fromUtf8(source(index));
+    csftpclient *client = m_manager->findClient(ip);
+    if (!client) {
         sTransInfo info;
         info.ip = ip;
         info.localPath = m_folder;
         info.upgradeType = 0;
-        info.transEnable = m_transEnable;
+        info.transEnable = m_go;
         m_manager->addClient(info);
+        client = m_manager->findClient(ip);
     }
-    m_nodeTypes.insert(ip, m_node.nodeType);
-    csftpclient *client = m_manager->findClient(ip);
-    const bool proxy = m_proxyMode;
-    auto run = std::make_unique<CBulkRunner>();
-    run->setDeadlineMs(0); // a fetch ends by itself or by the stop
-    connect(run.get(), &CBulkRunner::sigOutcome, this, [this](int, const sBulkOutcome &outcome) {
-        if (stopAsked())
-            return;
-        const bool ok = outcome.state == sBulkOutcome::Succeeded;
-        const bool tooLarge = outcome.code == int(csftpclient::LogFailure::TooLarge);
-        emit sigExportResult(QString::fromUtf8(m_node.ip), ok ? kLogsWritten : tooLarge ? kLogsTooLarge : kLogsFailed);
-    }, Qt::QueuedConnection);
-    run->start(1, [this, client, proxy](int, const CBulkRunner::Control &) {
-        csftpclient::LogFailure why = csftpclient::LogFailure::Transfer;
-        const bool ok = client && (proxy ? client->downloadProxyLogs(m_node, &why) : client->downloadNodeLogs(m_node, &why));
-        return sBulkOutcome{ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
-    });
-    m_runs.push_back(std::move(run));
+    csftpclient::LogFailure why = csftpclient::LogFailure::Transfer;
+    const bool ok = client && (m_proxy ? client->downloadProxyLogs(record, &why) : client->downloadNodeLogs(record, &why));
+    return {ok ? sBulkOutcome::Succeeded : sBulkOutcome::Failed, int(why), QString()};
+}
+
+sNodeOutcome CLogExportWorker::toOutcome(int index, const sBulkOutcome &run) const
+{
+    sNodeOutcome out = COperation::toOutcome(index, run);
+    out.cause = run.code;
+    out.code = out.ok() ? Written : run.code == int(csftpclient::LogFailure::TooLarge) ? TooLarge : Failed;
+    if (out.state == sNodeOutcome::Cancelled || m_go->load() == 0)
+        out.state = sNodeOutcome::Cancelled; // cut short by the stop: no fetch
+    return out;
 }

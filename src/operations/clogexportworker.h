@@ -1,60 +1,78 @@
 #pragma once
 
-#include <QHash>
-#include <QObject>
 #include <QString>
-#include <atomic>
-#include <memory>
-#include <vector>
+#include <QVector>
 
-#include <cstdint>
-
-#include "operations/cbulkrunner.h"
 #include "model/sdeviceinfo.h"
+#include "operations/coperation.h"
 #include "transfer/stransinfo.h"
 
 class CUpdateManagerCtrl;
 
-// Fetches one node's log files, or the proxy node's proxy logs, into a folder on this
-// computer. Each fetch (the first and every retry) runs as a bulk run of one node, off
-// the dialog's thread; the worker lives on the dialog's thread and owns those runs.
-class CLogExportWorker final : public QObject
+// Fetches log files over SFTP into a folder on this computer, one fetch per node, each
+// ending by itself or by the stop (no deadline). A node is named by its record's address;
+// what is fetched, and from where, is the subclass's. Codes: OutcomeText::EKind::Export
+// (0 every file written, 2 something was not, 4 a file passed the size limit); the
+// outcome's cause is the fetch's csftpclient::LogFailure.
+class CLogExportWorker : public COperation
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(CLogExportWorker)
 
 public:
-    CLogExportWorker(const QString &folder, const sDeviceInfo &node, QObject *parent = nullptr);
-    ~CLogExportWorker() override; // stops and joins the fetch
+    enum : int { Written = 0, Failed = 2, TooLarge = 4 };
 
-    // Row result codes: every file written; something was not; a file passed the size limit.
-    static constexpr int kLogsWritten = 0;
-    static constexpr int kLogsFailed = 2;
-    static constexpr int kLogsTooLarge = 4;
+    ~CLogExportWorker() override;
 
-    // The fetch in progress ends at once and no further file is fetched, so closing
-    // the dialog never waits for an unreachable node.
-    void requestStop();
+    // The address a node's logs come from.
+    virtual QByteArray sourceOf(const sDeviceInfo &node) const = 0;
+    QByteArray source(int index) const { return sourceOf(m_records.at(index)); }
+    // The folder a node's logs land in.
+    QString folderOf(int index) const;
 
-public slots:
-    void exportAllLog();
-    void exportProxyLog();
-    void retry(QString ip);
+protected:
+    CLogExportWorker(const QString &folder, const QVector<sDeviceInfo> &records, bool proxy, QObject *parent);
 
-signals:
-    // ip is the row's (the record's own IP); res is the row's result code.
-    void sigExportResult(QString ip, int res);
+    sBulkOutcome runNode(int index, const CBulkRunner::Control &ctl) override;
+    sNodeOutcome toOutcome(int index, const sBulkOutcome &run) const override;
+    void stopping() override;
 
 private:
-    void fetch();
-    QString fetchIp() const;
-    bool stopAsked() const { return m_transEnable->load() == 0; }
+    static QVector<sOperationNode> nodesOf(const QVector<sDeviceInfo> &records);
 
     const QString m_folder;
-    const sDeviceInfo m_node;
-    QHash<QString, int> m_nodeTypes; // IP actually fetched from -> node type
+    const QVector<sDeviceInfo> m_records;
+    const bool m_proxy;
+    TransFlag m_go = makeTransFlag();
     CUpdateManagerCtrl *m_manager = nullptr; // child
-    bool m_proxyMode = false;
-    TransFlag m_transEnable = makeTransFlag();
-    std::vector<std::unique_ptr<CBulkRunner>> m_runs; // the first fetch and one per retry
+};
+
+// A node's own log files ("/userdata/logs/"), from the node.
+class CNodeLogOperation final : public CLogExportWorker
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CNodeLogOperation)
+
+public:
+    CNodeLogOperation(const QString &folder, const QVector<sDeviceInfo> &records, QObject *parent = nullptr)
+        : CLogExportWorker(folder, records, false, parent)
+    {
+    }
+    ~CNodeLogOperation() override { finish(); }
+    QByteArray sourceOf(const sDeviceInfo &node) const override { return node.ip; }
+};
+
+// The proxy logs, from the proxy node each record names (its managerIP).
+class CProxyLogOperation final : public CLogExportWorker
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(CProxyLogOperation)
+
+public:
+    CProxyLogOperation(const QString &folder, const QVector<sDeviceInfo> &records, QObject *parent = nullptr)
+        : CLogExportWorker(folder, records, true, parent)
+    {
+    }
+    ~CProxyLogOperation() override { finish(); }
+    QByteArray sourceOf(const sDeviceInfo &node) const override { return node.managerIP; }
 };

@@ -1,6 +1,7 @@
 #include "ui/cprogreslistitem.h"
 
 #include "comm/protocol.h"
+#include "operations/outcometext.h"
 #include "model/plaintext.h"
 
 #include <QHBoxLayout>
@@ -13,22 +14,6 @@
 
 namespace {
 constexpr int kBarMax = 1000;
-
-const char *upgradeFailureText(int code)
-{
-    switch (static_cast<uint32_t>(code)) {
-    case Protocol::kUpgradeKillAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "杀掉App进程失败");
-    case Protocol::kUpgradeRemoveAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "移除App进程失败");
-    case Protocol::kUpgradeWriteAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "写入App进程失败");
-    case Protocol::kUpgradeMd5Mismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "MD5匹配失败");
-    case Protocol::kUpgradeModelMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "设备型号不匹配");
-    case Protocol::kUpgradeVersionTooLow: return QT_TRANSLATE_NOOP("CProgressListItem", "当前版本过低");
-    case Protocol::kUpgradeFrameMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "帧编号不匹配");
-    case Protocol::kUpgradeOtherError: return QT_TRANSLATE_NOOP("CProgressListItem", "其它错误");
-    case Protocol::kUpgradeBadFile: return QT_TRANSLATE_NOOP("CProgressListItem", "升级文件错误");
-    default: return QT_TRANSLATE_NOOP("CProgressListItem", "升级失败");
-    }
-}
 } // namespace
 
 CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidget *parent)
@@ -146,11 +131,7 @@ void CProgressListItem::startRow()
     m_bar->setValue(0);
     m_percentLabel->setText(QStringLiteral("0%"));
     applyStyle(RowStyle::Normal);
-    switch (m_kind) {
-    case ProgressKind::Import: m_resultLabel->setText(tr("正在导入")); break;
-    case ProgressKind::Export: m_resultLabel->setText(tr("正在导出")); break;
-    case ProgressKind::Upgrade: m_resultLabel->setText(tr("正在升级")); break;
-    }
+    m_resultLabel->setText(tr(OutcomeText::runningSource(OutcomeText::EKind(m_kind))));
     if (m_timer)
         m_timer->start();
 }
@@ -178,35 +159,15 @@ void CProgressListItem::onTimer()
 
 void CProgressListItem::showResult()
 {
-    switch (m_kind) {
-    case ProgressKind::Import:
-        switch (m_resultCode) {
-        case 0: applyStyle(RowStyle::Success); m_resultLabel->setText(tr("导入成功")); break;
-        case 1: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("类型不匹配")); break;
-        case 2: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("导入失败")); break;
-        case 3: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("设备不在线")); break;
-        default: break;
-        }
-        break;
-    case ProgressKind::Export:
-        switch (m_resultCode) {
-        case 0: applyStyle(RowStyle::Success); m_resultLabel->setText(tr("导出成功")); break;
-        case 2: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("导出失败")); break;
-        case 4: applyStyle(RowStyle::Failed); m_resultLabel->setText(tr("日志文件超过大小限制")); break;
-        default: break;
-        }
-        break;
-    case ProgressKind::Upgrade:
-        if (static_cast<uint32_t>(m_resultCode) == Protocol::kUpgradeOk) {
-            applyStyle(RowStyle::Success);
-            m_bar->setValue(m_bar->maximum());
-            m_resultLabel->setText(tr("升级成功"));
-        } else {
-            applyStyle(RowStyle::Failed);
-            m_resultLabel->setText(tr(upgradeFailureText(m_resultCode)));
-        }
-        break;
-    }
+    const OutcomeText::EKind kind = OutcomeText::EKind(m_kind);
+    const char *text = OutcomeText::source(kind, m_resultCode);
+    if (!text)
+        return; // no result yet: the running text stays
+    const bool ok = OutcomeText::succeeded(kind, m_resultCode);
+    applyStyle(ok ? RowStyle::Success : RowStyle::Failed);
+    if (ok && m_kind == ProgressKind::Upgrade)
+        m_bar->setValue(m_bar->maximum());
+    m_resultLabel->setText(tr(text));
 }
 
 void CProgressListItem::stopAnimation()

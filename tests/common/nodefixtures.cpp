@@ -51,9 +51,9 @@ sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, co
     return e;
 }
 
-QVector<sHistoryNode> newestHistoryShown()
+QVector<sHistoryNode> newestHistoryShown(int age)
 {
-    QVector<sHistoryNode> nodes = CCommandHistory::instance()->entries().value(0).nodes;
+    QVector<sHistoryNode> nodes = CCommandHistory::instance()->entries().value(age).nodes;
     for (sHistoryNode &node : nodes) {
         node.outcome = CCommandHistory::shown(node.outcome);
         node.name.clear();

@@ -24,12 +24,23 @@ sDecoderInfo decoder(int64_t id, const QByteArray &ip, const QByteArray &mac, in
 sEncoderInfo encoder(int64_t id, const QByteArray &ip, const QByteArray &mac, const QByteArray &signalName = "Camera",
                      const QByteArray &version = "V1.0.0", const QByteArray &name = QByteArray());
 
+// The dialog's child of that object name; a missing one ends the test at once.
+template <typename T>
+T *child(QWidget *dlg, const char *name)
+{
+    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no child %s", name);
+    return w;
+}
+
 // Empties both stores.
 void clearStores();
 
 // The newest history entry's nodes as the history dialog reads them (outcomes in the current
 // language), without the names, which depend on what a table listed before.
-QVector<sHistoryNode> newestHistoryShown();
+// age 1: the entry before it, and so on.
+QVector<sHistoryNode> newestHistoryShown(int age = 0);
 
 
 // Decoder entries for the given addresses, ids from 1.

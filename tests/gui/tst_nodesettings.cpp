@@ -57,14 +57,7 @@ void quietly(const std::function<void()> &action)
     action();
 }
 
-template <typename T>
-T *child(QWidget *dlg, const char *name)
-{
-    T *w = dlg->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no child %s", name);
-    return w;
-}
+using fixtures::child;
 
 // Chinese arrives through the input method, one committed character at a time.
 void commitText(QWidget *w, const QString &text)

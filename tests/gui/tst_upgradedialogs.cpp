@@ -1,11 +1,11 @@
 // Progress rows and the dialogs that list them, headless: upgrade (package chooser,
-// firmware and application rows), data export and import, and the busy indicator.
+// firmware and application rows) and the busy indicator. The data export and import
+// dialogs are driven against the simulator (tst_bulkcommands).
 // The upgrade dialogs are never shown, so their start timer never fires and no transfer
 // starts; results are fed the way the worker feeds them.
 #include <QtTest>
 
 #include <QFileDialog>
-#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,35 +16,13 @@
 #include "modaldriver.h"
 #include "nodefixtures.h"
 
-#include "comm/cdevicectrljob.h"
-#include "comm/cprotocolpacker.h"
 #include "comm/protocol.h"
-#include "dialog/cdataexportwidget.h"
-#include "dialog/cdataimportwidget.h"
 #include "dialog/cdeviceupdatewidget.h"
-#include "operations/cexportworker.h"
 #include "dialog/csoftwareupdatewidget.h"
 #include "dialog/cupdatedlg.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 #include "ui/cprogreslistitem.h"
-
-namespace {
-sDeviceData answer(const QByteArray &ip, int type)
-{
-    sDeviceData d;
-    d.id = 42;
-    d.ip = ip;
-    d.type = type;
-    d.model = 18;
-    d.mainVer = 1;
-    d.majorVer = 2;
-    d.minorVer = 3;
-    d.data = "{\"opaque\":true}";
-    return d;
-}
-
-} // namespace
 
 class TestUpgradeDialogs final : public QObject
 {
@@ -64,6 +42,7 @@ private slots:
         } rows[] = {{ProgressKind::Import, 0, "导入成功", false},
                     {ProgressKind::Import, 1, "类型不匹配", true},
                     {ProgressKind::Export, 1, "", false},
+                    {ProgressKind::Export, 4, "日志文件超过大小限制", true},
                     {ProgressKind::Upgrade, int(Protocol::kUpgradeOk), "升级成功", false},
                     {ProgressKind::Upgrade, int(Protocol::kUpgradeMd5Mismatch), "MD5匹配失败", true},
                     {ProgressKind::Upgrade, 0x2100001A, "升级失败", true}};
@@ -216,77 +195,6 @@ private slots:
         auto none = ModalDriver::expectNone();
         done.onOkClicked();
         QCOMPARE(done.result(), int(QDialog::Accepted));
-    }
-
-    // Answers of selected nodes are written whenever they come (a second replaces the
-    // file); an address that would leave the folder or a folder that cannot be written
-    // fails the row; once stopping, answers are ignored.
-    void answerIsWrittenOrItsRowFails()
-    {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        CDeviceCtrlJob job(nullptr);
-        const SelectedNodeList selected{{1, "127.0.1.21", {}, 1}, {2, "../evil", {}, 2}, {3, "127.0.1.23", {}, 1}};
-        CExportWorker worker(selected, &job, dir.path() + QStringLiteral("/"));
-        QSignalSpy results(&worker, &CExportWorker::setExportResult);
-        sDeviceData dec = answer("127.0.1.21", 1);
-        worker.exportDataSave(&dec);
-        dec.model = 19;
-        worker.exportDataSave(&dec);
-        QJsonObject entry;
-        job.readJsonFile(dir.filePath(QStringLiteral("de127.0.1.21.json")), entry);
-        QCOMPARE(entry, CProtocolPacker::dataImportObject(dec));
-        sDeviceData evil = answer("../evil", 2);
-        worker.exportDataSave(&evil);
-        QCOMPARE(results.size(), 3);
-        QCOMPARE(results.at(1), (QList<QVariant>{QStringLiteral("127.0.1.21"), 0}));
-        QCOMPARE(results.at(2), (QList<QVariant>{QStringLiteral("../evil"), 2}));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::NoDotAndDotDot).size(), 1);
-
-        CExportWorker lost({{4, "127.0.1.22", {}, 2}}, &job, dir.filePath(QStringLiteral("missing/deeper")));
-        QSignalSpy lostResults(&lost, &CExportWorker::setExportResult);
-        sDeviceData enc = answer("127.0.1.22", 2);
-        lost.exportDataSave(&enc);
-        QCOMPARE(lostResults.takeFirst().at(1).toInt(), 2);
-
-        worker.requestStop();
-        sDeviceData late = answer("127.0.1.23", 1);
-        worker.exportDataSave(&late);
-        QCOMPARE(results.size(), 3);
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("de127.0.1.23.json"))));
-    }
-
-    // Broken and wrong-type files end in import failed (an empty list has no
-    // rows); a node answer reaches only the row of its address.
-    void importFilesAndAnswers()
-    {
-        QTemporaryDir dir;
-        const QString garbage = dir.filePath("garbage.json");
-        QVERIFY(fixtures::writeFile(garbage, "{ not json"));
-        const QString wrongType = dir.filePath("type3.json");
-        QVERIFY(fixtures::writeFile(wrongType, R"({"devData":{"id":9,"ip":"127.0.1.41","model":18,"type":3},
-            "version":{"main":1},"data":"x"})"));
-        CDeviceCtrlJob job(nullptr);
-        CDataImportWidget broken(&job), typed(&job), none(&job), answered(&job);
-        broken.startImport({garbage});
-        typed.startImport({wrongType, garbage});
-        none.startImport({});
-        answered.startImport({wrongType});
-        QCOMPARE(none.rowList()->count(), 0);
-        QCOMPARE(typed.rowList()->count(), 1);
-        sImportDataRes other, mismatch;
-        other.ip = "127.0.1.99";
-        mismatch.ip = "127.0.1.41";
-        mismatch.result = 1;
-        answered.importDataOver(&other);
-        answered.importDataOver(&mismatch);
-        typed.show();
-        for (CDataImportWidget *dlg : {&broken, &typed, &answered})
-            QVERIFY(fixtures::waitRows(dlg->rowList()));
-        for (CDataImportWidget *dlg : {&broken, &typed})
-            QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("导入失败"));
-        QVERIFY(typed.row(0)->retryButton()->isVisibleTo(typed.row(0)));
-        QCOMPARE(answered.row(0)->resultLabel()->text(), QStringLiteral("类型不匹配"));
     }
 };
 
