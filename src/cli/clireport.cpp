@@ -37,7 +37,7 @@ bool historyWritten()
     return g_historyWritten;
 }
 
-int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json)
+int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes, bool json, bool record)
 {
     g_historyWritten = true;
     // The window's history shows what the command line sent too; a broadcast names no node.
@@ -46,7 +46,7 @@ int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes,
         if (o.ip != kBroadcastTarget)
             history.append({o.id, QString::fromUtf8(o.ip), o.text, o.ok});
     }
-    if (!CCommandHistory::instance()->append(QStringLiteral("quorvane-cli ") + command, history))
+    if (record && !CCommandHistory::instance()->append(QStringLiteral("quorvane-cli ") + command, history))
         printError(QStringLiteral("quorvane-cli: the history file %1 could not be written")
                        .arg(CCommandHistory::instance()->filePath()));
     int failed = 0;
@@ -65,6 +65,8 @@ int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes,
             node.insert(QStringLiteral("id"), double(o.id));
             node.insert(QStringLiteral("ok"), o.ok);
             node.insert(QStringLiteral("outcome"), o.text);
+            if (o.hasVersion)
+                node.insert(QStringLiteral("version"), o.version.isEmpty() ? QJsonValue() : QJsonValue(o.version));
             nodes.append(node);
         } else {
             printLine(QStringLiteral("%1\t%2\t%3").arg(PlainText::singleLine(QString::fromUtf8(o.ip)),
