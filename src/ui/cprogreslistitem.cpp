@@ -1,6 +1,7 @@
 #include "ui/cprogreslistitem.h"
 
 #include "comm/protocol.h"
+#include "comm/upgradecmd.h"
 #include "model/plaintext.h"
 
 #include <QHBoxLayout>
@@ -14,21 +15,6 @@
 namespace {
 constexpr int kBarMax = 1000;
 
-const char *upgradeFailureText(int code)
-{
-    switch (static_cast<uint32_t>(code)) {
-    case Protocol::kUpgradeKillAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "杀掉App进程失败");
-    case Protocol::kUpgradeRemoveAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "移除App进程失败");
-    case Protocol::kUpgradeWriteAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "写入App进程失败");
-    case Protocol::kUpgradeMd5Mismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "MD5匹配失败");
-    case Protocol::kUpgradeModelMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "设备型号不匹配");
-    case Protocol::kUpgradeVersionTooLow: return QT_TRANSLATE_NOOP("CProgressListItem", "当前版本过低");
-    case Protocol::kUpgradeFrameMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "帧编号不匹配");
-    case Protocol::kUpgradeOtherError: return QT_TRANSLATE_NOOP("CProgressListItem", "其它错误");
-    case Protocol::kUpgradeBadFile: return QT_TRANSLATE_NOOP("CProgressListItem", "升级文件错误");
-    default: return QT_TRANSLATE_NOOP("CProgressListItem", "升级失败");
-    }
-}
 } // namespace
 
 CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidget *parent)
@@ -49,6 +35,12 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     m_nameLabel->setTextFormat(Qt::PlainText);
     m_nameLabel->setObjectName(QStringLiteral("progressName"));
     m_nameLabel->setFixedHeight(16);
+
+    m_noteLabel = new QLabel(this);
+    m_noteLabel->setTextFormat(Qt::PlainText);
+    m_noteLabel->setObjectName(QStringLiteral("progressNote"));
+    m_noteLabel->setFixedHeight(16);
+    m_noteLabel->hide();
 
     m_resultLabel = new QLabel(this);
     m_resultLabel->setTextFormat(Qt::PlainText);
@@ -84,6 +76,7 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     top->setSpacing(0);
     top->addWidget(m_nameLabel);
     top->addSpacing(16);
+    top->addWidget(m_noteLabel);
     top->addStretch();
     top->addWidget(m_resultLabel);
     top->addSpacing(5);
@@ -203,10 +196,18 @@ void CProgressListItem::showResult()
             m_resultLabel->setText(tr("升级成功"));
         } else {
             applyStyle(RowStyle::Failed);
-            m_resultLabel->setText(tr(upgradeFailureText(m_resultCode)));
+            m_resultLabel->setText(tr(UpgradeCmd::resultSource(static_cast<uint32_t>(m_resultCode))));
         }
         break;
     }
+}
+
+void CProgressListItem::setNote(const QString &text, int tone)
+{
+    static const char *const kColours[] = {"rgba(255, 255, 255, 0.6)", "rgb(48, 209, 88)", "rgb(236, 68, 68)"};
+    m_noteLabel->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(kColours[qBound(0, tone, 2)])));
+    m_noteLabel->setText(text);
+    m_noteLabel->setVisible(!text.isEmpty());
 }
 
 void CProgressListItem::stopAnimation()
