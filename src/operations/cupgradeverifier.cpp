@@ -53,18 +53,6 @@ void CUpgradeVerifier::stop()
     m_changed.notify_all();
 }
 
-int CUpgradeVerifier::waiting() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_watches.size();
-}
-
-int CUpgradeVerifier::polls() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_polls;
-}
-
 void CUpgradeVerifier::onResult(int cmdType, void *record, int result, int nodeType)
 {
     Q_UNUSED(result)
@@ -103,7 +91,6 @@ void CUpgradeVerifier::loop()
         QVector<CUdpClient::sUnicast> sends;
         for (auto it = m_watches.cbegin(); it != m_watches.cend(); ++it)
             sends.append({frame, it.key().toUtf8()});
-        ++m_polls;
         lock.unlock();
         // Answers reach onResult on this thread, during the batch's window.
         QVector<int> results;

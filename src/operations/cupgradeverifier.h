@@ -38,9 +38,6 @@ public:
     void watch(const QString &ip, const QByteArray &version, int timeoutMs);
     // Every watch ends without a verdict.
     void stop();
-    int waiting() const;
-    // Scans sent so far (each a batch for every node waiting then).
-    int polls() const;
 
     void onResult(int cmdType, void *record, int result, int nodeType) override;
     void onTransEnd(const sTransAnswer *) override {}
@@ -70,6 +67,5 @@ private:
     std::thread m_thread;
     bool m_stop = false;
     int m_pollMs = kDefaultPollMs;
-    int m_polls = 0;
     bool m_registered = false;
 };

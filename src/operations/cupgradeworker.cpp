@@ -70,11 +70,6 @@ void CUpgradeWorker::setHistory(const QString &command, const QVector<sHistoryNo
     m_endedBefore = endedBefore;
 }
 
-int CUpgradeWorker::verifyPolls() const
-{
-    return m_verifier ? m_verifier->polls() : 0;
-}
-
 bool CUpgradeWorker::stopped() const
 {
     return m_transEnable->load() == 0;

@@ -93,7 +93,6 @@ public:
     void setHistory(const QString &command, const QVector<sHistoryNode> &endedBefore = {});
     // The package's version as the command carries it (empty for none).
     QByteArray packageVersion() const { return m_packageVersion; }
-    int verifyPolls() const;
 
 public slots:
     void updateTransProgress(QString ip, ulong finishedSize);

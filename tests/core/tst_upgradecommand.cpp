@@ -100,9 +100,9 @@ private slots:
         QCOMPARE(body.mid(185), QByteArray(32, '\0'));
     }
 
+    // A command that cannot go out (no listener; no package) leaves no link behind.
     void undeliveredCommandDropsTheLink()
     {
-        // Nothing listens on this address: no link comes up within the wait.
         csftpclient client;
         sTransInfo info;
         info.ip = QStringLiteral("127.0.0.2");
@@ -112,6 +112,13 @@ private slots:
         clock.start();
         QVERIFY(!client.sendUpgradeCommand());
         QVERIFY(clock.elapsed() < 15000);
+        QVERIFY(!CTcpManager::instance().hasLink(info.ip));
+        csftpclient missing;
+        info.ip = QStringLiteral("127.0.0.1");
+        info.localPath = m_dir.filePath(QStringLiteral("vela_gone_1.bin"));
+        missing.setTransInfo(info);
+        QTest::ignoreMessage(QtDebugMsg, "can't open error!");
+        QVERIFY(!missing.sendUpgradeCommand());
         QVERIFY(!CTcpManager::instance().hasLink(info.ip));
     }
 
@@ -123,12 +130,11 @@ private slots:
                                                  {"127.0.1.3", "V2"}, {"127.0.1.1", "V1"}, {"127.0.1.4", "v2"}};
         // Defaults: one wave, every node, nothing skipped, no stop.
         CRolloutPlan all(nodes, "V2", sRolloutOptions());
-        QCOMPARE(all.waves(), (QVector<QVector<int>>{{4, 1, 3, 5, 2, 0}}));
-        QCOMPARE(all.nextWave().size(), 6);
-        for (int i = 0; i < 6; ++i)
+        QCOMPARE(all.nextWave(), (QVector<int>{4, 1, 3, 5, 2, 0}));
+        for (int i = 0; i < 6; ++i) {
             QVERIFY(all.mayStart(i));
-        for (int i = 0; i < 6; ++i)
             all.setResult(i, i != 1 && i != 2);
+        }
         QVERIFY(all.finished() && !all.stopped() && all.canary() == CRolloutPlan::ECanary::None);
 
         // Canary of 2, waves of 2, skip current (exact bytes: "v2" is not "V2").
@@ -151,14 +157,12 @@ private slots:
         // A failed canary node: nobody else starts, and what is left is not started.
         CRolloutPlan failing(nodes, "V2", staged);
         failing.nextWave();
-        failing.mayStart(4);
-        failing.mayStart(1);
+        QVERIFY(failing.mayStart(4) && failing.mayStart(1));
         failing.setResult(1, false);
         QCOMPARE(failing.canary(), CRolloutPlan::ECanary::Failed);
         QVERIFY(!failing.finished()); // .1 still runs
         failing.setResult(4, true);
-        QVERIFY(failing.nextWave().isEmpty());
-        QVERIFY(failing.finished());
+        QVERIFY(failing.nextWave().isEmpty() && failing.finished());
         for (int i : {0, 2, 5})
             QCOMPARE(failing.state(i), S::NotStarted);
 
@@ -174,19 +178,6 @@ private slots:
         QVERIFY(stop.nextWave().isEmpty() && stop.finished());
         for (int i : {0, 1, 2, 3, 5})
             QCOMPARE(stop.state(i), S::NotStarted);
-        QCOMPARE(stop.failures(), 1);
-    }
-
-    void missingPackageSendsNothing()
-    {
-        csftpclient client;
-        sTransInfo info;
-        info.ip = QStringLiteral("127.0.0.1");
-        info.localPath = m_dir.filePath(QStringLiteral("vela_gone_1.bin"));
-        client.setTransInfo(info);
-        QTest::ignoreMessage(QtDebugMsg, "can't open error!");
-        QVERIFY(!client.sendUpgradeCommand());
-        QVERIFY(!CTcpManager::instance().hasLink(info.ip));
     }
 };
 
