@@ -316,9 +316,11 @@ int upgradeCommand(sCliInvocation &inv)
                 return;
             }
         });
-        QObject::connect(raw, &CUpgradeWorker::sigWave, raw, [](int wave, bool canary, const QStringList &waveIps) {
+        // Waves count from 1 after the canary, as from the first one without it.
+        QObject::connect(raw, &CUpgradeWorker::sigWave, raw, [&rollout](int wave, bool canary, const QStringList &waveIps) {
+            wave -= rollout.canary > 0 ? 1 : 0;
             printError(canary ? QStringLiteral("canary: %1 node(s): %2").arg(waveIps.size()).arg(waveIps.join(QStringLiteral(", ")))
-                              : QStringLiteral("wave %1: %2 node(s): %3").arg(wave).arg(waveIps.size()).arg(waveIps.join(QStringLiteral(", "))));
+                              : QStringLiteral("wave %1: %2 node(s): %3").arg(wave + 1).arg(waveIps.size()).arg(waveIps.join(QStringLiteral(", "))));
         });
         QObject::connect(raw, &CUpgradeWorker::sigRolloutDone, raw, [&] {
             rolloutDone = true;

@@ -61,8 +61,11 @@ void CUpgradeVerifier::onResult(int cmdType, void *record, int result, int nodeT
     // Both record types begin with the common part.
     const sDeviceInfo *info = nodeType == DecoderNode ? static_cast<const sDeviceInfo *>(static_cast<sDecoderInfo *>(record))
                                                       : static_cast<const sDeviceInfo *>(static_cast<sEncoderInfo *>(record));
-    // The address the answer came from, not the one it claims.
-    const QString from = QString::fromUtf8(info->sender.isEmpty() ? info->ip : info->sender);
+    // The address the answer came from, never the one it claims: an answer of unknown
+    // origin verifies nothing.
+    if (info->sender.isEmpty())
+        return;
+    const QString from = QString::fromUtf8(info->sender);
     std::unique_lock<std::mutex> lock(m_mutex);
     const auto it = m_watches.find(from);
     if (it == m_watches.end())
