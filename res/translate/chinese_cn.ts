@@ -60,6 +60,14 @@
         <source>已取消</source>
         <translation>已取消</translation>
     </message>
+    <message>
+        <source>试点节点验证通过</source>
+        <translation>试点节点验证通过</translation>
+    </message>
+    <message>
+        <source>试点节点验证失败</source>
+        <translation>试点节点验证失败</translation>
+    </message>
 </context>
 <context>
     <name>CCustomDialog</name>
@@ -958,6 +966,73 @@
         <source>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</source>
         <translation>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</translation>
     </message>
+    <message>
+        <source>上传中</source>
+        <translation>上传中</translation>
+    </message>
+    <message>
+        <source>安装中</source>
+        <translation>安装中</translation>
+    </message>
+    <message>
+        <source>验证中</source>
+        <translation>验证中</translation>
+    </message>
+    <message>
+        <source>已验证 %1</source>
+        <translation>已验证 %1</translation>
+    </message>
+    <message>
+        <source>验证失败：%1 秒后仍为 %2</source>
+        <translation>验证失败：%1 秒后仍为 %2</translation>
+    </message>
+    <message>
+        <source>验证失败：节点未重新上线</source>
+        <translation>验证失败：节点未重新上线</translation>
+    </message>
+    <message>
+        <source>应用升级不验证版本</source>
+        <translation>应用升级不验证版本</translation>
+    </message>
+    <message>
+        <source>已是 %1，已跳过</source>
+        <translation>已是 %1，已跳过</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>未开始</translation>
+    </message>
+</context>
+<context>
+    <name>CUpgradeWorker</name>
+    <message>
+        <source>已验证</source>
+        <translation>已验证</translation>
+    </message>
+    <message>
+        <source>验证失败：版本未变</source>
+        <translation>验证失败：版本未变</translation>
+    </message>
+    <message>
+        <source>验证失败：节点未重新上线</source>
+        <translation>验证失败：节点未重新上线</translation>
+    </message>
+    <message>
+        <source>升级成功（应用升级不验证版本）</source>
+        <translation>升级成功（应用升级不验证版本）</translation>
+    </message>
+    <message>
+        <source>已是该版本，已跳过</source>
+        <translation>已是该版本，已跳过</translation>
+    </message>
+    <message>
+        <source>已应答成功，验证未完成</source>
+        <translation>已应答成功，验证未完成</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>未开始</translation>
+    </message>
 </context>
 <context>
     <name>CNodeListModel</name>
@@ -1190,6 +1265,46 @@
     <message>
         <source>打开</source>
         <translation>打开</translation>
+    </message>
+    <message>
+        <source>分批升级与验证</source>
+        <translation>分批升级与验证</translation>
+    </message>
+    <message>
+        <source>不使用</source>
+        <translation>不使用</translation>
+    </message>
+    <message>
+        <source>全部同时</source>
+        <translation>全部同时</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>不限</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>跳过已是该版本的节点</source>
+        <translation>跳过已是该版本的节点</translation>
+    </message>
+    <message>
+        <source>试点节点数（按地址顺序，全部验证后才继续）</source>
+        <translation>试点节点数（按地址顺序，全部验证后才继续）</translation>
+    </message>
+    <message>
+        <source>每批节点数</source>
+        <translation>每批节点数</translation>
+    </message>
+    <message>
+        <source>失败多少个后停止</source>
+        <translation>失败多少个后停止</translation>
+    </message>
+    <message>
+        <source>版本验证时限</source>
+        <translation>版本验证时限</translation>
     </message>
 </context>
 <context>

@@ -60,6 +60,14 @@
         <source>已取消</source>
         <translation>Cancelled</translation>
     </message>
+    <message>
+        <source>试点节点验证通过</source>
+        <translation>Canary nodes verified</translation>
+    </message>
+    <message>
+        <source>试点节点验证失败</source>
+        <translation>Canary failed</translation>
+    </message>
 </context>
 <context>
     <name>CCustomDialog</name>
@@ -958,6 +966,73 @@
         <source>节点 %1 的 SSH 主机密钥已改变（新密钥 %2），传输已被拒绝。节点恢复出厂设置后会有新的密钥。是否接受新的密钥？接受后请点击重试。</source>
         <translation>The SSH host key of node %1 has changed (new key %2) and the transfer was refused. A node gets a new key when it is reset to factory settings. Accept the new key? Then click Retry.</translation>
     </message>
+    <message>
+        <source>上传中</source>
+        <translation>Uploading</translation>
+    </message>
+    <message>
+        <source>安装中</source>
+        <translation>Installing</translation>
+    </message>
+    <message>
+        <source>验证中</source>
+        <translation>Verifying</translation>
+    </message>
+    <message>
+        <source>已验证 %1</source>
+        <translation>Verified %1</translation>
+    </message>
+    <message>
+        <source>验证失败：%1 秒后仍为 %2</source>
+        <translation>Verification failed: still %2 after %1 s</translation>
+    </message>
+    <message>
+        <source>验证失败：节点未重新上线</source>
+        <translation>Verification failed: did not come back</translation>
+    </message>
+    <message>
+        <source>应用升级不验证版本</source>
+        <translation>App upgrade: version not verified</translation>
+    </message>
+    <message>
+        <source>已是 %1，已跳过</source>
+        <translation>Already %1, skipped</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>Not started</translation>
+    </message>
+</context>
+<context>
+    <name>CUpgradeWorker</name>
+    <message>
+        <source>已验证</source>
+        <translation>Verified</translation>
+    </message>
+    <message>
+        <source>验证失败：版本未变</source>
+        <translation>Verification failed: version unchanged</translation>
+    </message>
+    <message>
+        <source>验证失败：节点未重新上线</source>
+        <translation>Verification failed: the node did not come back</translation>
+    </message>
+    <message>
+        <source>升级成功（应用升级不验证版本）</source>
+        <translation>Upgraded (application upgrades are not verified)</translation>
+    </message>
+    <message>
+        <source>已是该版本，已跳过</source>
+        <translation>Already on this version, skipped</translation>
+    </message>
+    <message>
+        <source>已应答成功，验证未完成</source>
+        <translation>Answered success; verification not finished</translation>
+    </message>
+    <message>
+        <source>未开始</source>
+        <translation>Not started</translation>
+    </message>
 </context>
 <context>
     <name>CNodeListModel</name>
@@ -1190,6 +1265,46 @@
     <message>
         <source>打开</source>
         <translation>Open</translation>
+    </message>
+    <message>
+        <source>分批升级与验证</source>
+        <translation>Staged rollout and verification</translation>
+    </message>
+    <message>
+        <source>不使用</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>全部同时</source>
+        <translation>All at once</translation>
+    </message>
+    <message>
+        <source>不限</source>
+        <translation>No limit</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>跳过已是该版本的节点</source>
+        <translation>Skip nodes already on this version</translation>
+    </message>
+    <message>
+        <source>试点节点数（按地址顺序，全部验证后才继续）</source>
+        <translation>Canary nodes (address order; the rest wait until all are verified)</translation>
+    </message>
+    <message>
+        <source>每批节点数</source>
+        <translation>Nodes per wave</translation>
+    </message>
+    <message>
+        <source>失败多少个后停止</source>
+        <translation>Stop after this many failures</translation>
+    </message>
+    <message>
+        <source>版本验证时限</source>
+        <translation>Verification time limit</translation>
     </message>
 </context>
 <context>

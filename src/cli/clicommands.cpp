@@ -399,6 +399,16 @@ QVector<Command> commands()
          [](QCommandLineParser &p) {
              p.addOption({QStringLiteral("package"), QStringLiteral("The upgrade package."), QStringLiteral("file")});
              p.addOption({QStringLiteral("app"), QStringLiteral("Upgrade the application instead of the firmware.")});
+             p.addOption({QStringLiteral("canary"), QStringLiteral("Upgrade the first N nodes (address order) first; the rest "
+                                                                   "only once all of them are verified."), QStringLiteral("N")});
+             p.addOption({QStringLiteral("wave"), QStringLiteral("Upgrade at most W nodes at a time, wave after wave."),
+                          QStringLiteral("W")});
+             p.addOption({QStringLiteral("max-failures"), QStringLiteral("Start no more nodes once K have failed; the rest "
+                                                                         "are reported not started."), QStringLiteral("K")});
+             p.addOption({QStringLiteral("skip-current"), QStringLiteral("Leave out nodes that already report the package's version.")});
+             p.addOption({QStringLiteral("verify-timeout"), QStringLiteral("How long an upgraded node has to show the package's "
+                                                                           "version in a scan (seconds, default 600)."),
+                          QStringLiteral("seconds"), QStringLiteral("600")});
          },
          CliTransfer::upgradeCommand},
         {QStringLiteral("export-data"), QStringLiteral("Save nodes' data as JSON files"), addressArg, Command::AllOrAddresses,

@@ -23,7 +23,7 @@ CCliProgress::CCliProgress(const QStringList &ips, qint64 totalBytes, bool termi
         if (m_index.contains(ip))
             continue;
         m_index.insert(ip, m_rows.size());
-        m_rows.append({ip, 0, false, false, QString()});
+        m_rows.append({ip, 0, false, false, QString(), QString()});
     }
     draw(true);
 }
@@ -54,15 +54,27 @@ void CCliProgress::setDone(const QString &ip, bool ok, const QString &text)
     draw(false);
 }
 
+void CCliProgress::setStage(const QString &ip, const QString &text)
+{
+    const auto it = m_index.constFind(ip);
+    if (it == m_index.constEnd() || m_rows.at(*it).done)
+        return;
+    m_rows[*it].stage = text;
+    draw(false);
+}
+
 QString CCliProgress::line(const sRow &row) const
 {
     const int percent = m_total > 0 ? int(qBound<qint64>(0, row.bytes * 100 / m_total, 100)) : 0;
     if (row.done)
         return QStringLiteral("%1 %2").arg(row.ip, -15).arg(row.ok ? row.text : QStringLiteral("FAILED: ") + row.text);
     const int filled = percent * kBarWidth / 100;
-    return QStringLiteral("%1 [%2%3] %4%").arg(row.ip, -15)
+    QString text = QStringLiteral("%1 [%2%3] %4%").arg(row.ip, -15)
         .arg(QString(filled, QLatin1Char('#')), QString(kBarWidth - filled, QLatin1Char('.')))
         .arg(percent, 3);
+    if (!row.stage.isEmpty())
+        text += QLatin1Char(' ') + row.stage;
+    return text;
 }
 
 void CCliProgress::draw(bool force)

@@ -20,6 +20,8 @@ public:
 
     void setBytes(const QString &ip, qint64 bytes);
     void setDone(const QString &ip, bool ok, const QString &text);
+    // What a node that has not ended is doing (installing, verifying); shown after its bar.
+    void setStage(const QString &ip, const QString &text);
     // Draws the last state whatever the time since the previous drawing.
     void finish() { draw(true); }
 
@@ -31,6 +33,7 @@ private:
         bool done = false;
         bool ok = false;
         QString text;
+        QString stage;
     };
 
     void draw(bool force);

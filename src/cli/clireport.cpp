@@ -65,6 +65,8 @@ int reportOutcomes(const QString &command, const QVector<sCliOutcome> &outcomes,
             node.insert(QStringLiteral("id"), double(o.id));
             node.insert(QStringLiteral("ok"), o.ok);
             node.insert(QStringLiteral("outcome"), o.text);
+            if (o.hasVersion)
+                node.insert(QStringLiteral("version"), o.version.isEmpty() ? QJsonValue() : QJsonValue(o.version));
             nodes.append(node);
         } else {
             printLine(QStringLiteral("%1\t%2\t%3").arg(PlainText::singleLine(QString::fromUtf8(o.ip)),

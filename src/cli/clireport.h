@@ -12,6 +12,14 @@ struct sCliOutcome
     int64_t id = 0;
     bool ok = false;
     QString text; // what happened, in a few words
+    bool hasVersion = false; // upgrades: the JSON row carries "version"
+    QString version;         // the version a scan showed after the upgrade (empty: none)
+
+    sCliOutcome() = default;
+    sCliOutcome(QByteArray ip_, int64_t id_, bool ok_, QString text_)
+        : ip(std::move(ip_)), id(id_), ok(ok_), text(std::move(text_))
+    {
+    }
 };
 
 // The outcome of a broadcast is reported under this address.

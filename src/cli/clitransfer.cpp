@@ -24,7 +24,9 @@
 #include "operations/cdataimportoperation.h"
 #include "operations/cexportworker.h"
 #include "operations/clogexportworker.h"
+#include "operations/crolloutplan.h"
 #include "operations/csoftwareworker.h"
+#include "model/plaintext.h"
 #include "platform/filesafety.h"
 #include "transfer/csftpclient.h"
 #include "transfer/hostkeys.h"
@@ -121,6 +123,46 @@ bool writableFolder(const QString &dir, int *status)
 
 } // namespace
 
+namespace {
+
+// A whole number from an upgrade option, within [low, high]; the default when not given.
+bool rolloutNumber(const sCliInvocation &inv, const QString &name, int low, int high, int *out, int *status)
+{
+    if (!inv.parser.isSet(name))
+        return true;
+    bool ok = false;
+    const int value = inv.parser.value(name).toInt(&ok);
+    if (!ok || value < low || value > high) {
+        *status = usageError(QStringLiteral("--%1 takes a number from %2 to %3").arg(name).arg(low).arg(high));
+        return false;
+    }
+    *out = value;
+    return true;
+}
+
+// What a node's stage says while it goes on, and the node's outcome when it ended there.
+QString stageText(EUpgradeStage stage, const QByteArray &seen, qint64 ms, int verifyTimeoutSec)
+{
+    const QString version = PlainText::singleLine(QString::fromUtf8(seen));
+    switch (stage) {
+    case EUpgradeStage::Uploading: return QStringLiteral("uploading");
+    case EUpgradeStage::Installing: return QStringLiteral("installing");
+    case EUpgradeStage::Verifying: return QStringLiteral("verifying");
+    case EUpgradeStage::Verified: return QStringLiteral("upgraded, verified: %1 after %2 s").arg(version).arg(ms / 1000);
+    case EUpgradeStage::StillOld:
+        return QStringLiteral("verification failed: still %1 after %2 s").arg(version).arg(verifyTimeoutSec);
+    case EUpgradeStage::NotBack:
+        return QStringLiteral("verification failed: answered success, then did not come back within %1 s").arg(verifyTimeoutSec);
+    case EUpgradeStage::Unverified: return QStringLiteral("upgraded (an application upgrade: no scan reports its version, not verified)");
+    case EUpgradeStage::Skipped: return QStringLiteral("skipped: already runs %1").arg(version);
+    case EUpgradeStage::NotStarted: return QStringLiteral("not started: the rollout stopped before this node (retry it later)");
+    case EUpgradeStage::Failed: break;
+    }
+    return QString();
+}
+
+} // namespace
+
 int upgradeCommand(sCliInvocation &inv)
 {
     const QString package = inv.parser.value(QStringLiteral("package"));
@@ -133,6 +175,14 @@ int upgradeCommand(sCliInvocation &inv)
     if (UpgradeCmd::fileNameOf(package).isEmpty())
         return usageError(QStringLiteral("'%1' does not name a package file").arg(package));
     const bool app = inv.parser.isSet(QStringLiteral("app"));
+    sRolloutOptions rollout;
+    int status = 0;
+    if (!rolloutNumber(inv, QStringLiteral("canary"), 1, 100000, &rollout.canary, &status)
+        || !rolloutNumber(inv, QStringLiteral("wave"), 1, 100000, &rollout.wave, &status)
+        || !rolloutNumber(inv, QStringLiteral("max-failures"), 1, 100000, &rollout.maxFailures, &status)
+        || !rolloutNumber(inv, QStringLiteral("verify-timeout"), 1, 86400, &rollout.verifyTimeoutSec, &status))
+        return status;
+    rollout.skipCurrent = inv.parser.isSet(QStringLiteral("skip-current"));
 
     CCliLan lan;
     QVector<sDeviceInfo> chosen;
@@ -141,12 +191,12 @@ int upgradeCommand(sCliInvocation &inv)
         return 1;
     // Each node's package check comes before any byte goes out; a refused node is named.
     QVector<sDeviceInfo> nodes;
-    QHash<QString, int> types;
+    QVector<sUpgradeTarget> targets;
     for (const sDeviceInfo &node : withAddress(chosen, outcomes)) {
         switch (UpgradeCmd::refusalOf(package, app ? 1 : 0, node.nodeType)) {
         case UpgradeCmd::ERefusal::None:
             nodes.append(node);
-            types.insert(QString::fromUtf8(node.ip), node.nodeType);
+            targets.append({QString::fromUtf8(node.ip), node.id, node.nodeType, node.version});
             continue;
         case UpgradeCmd::ERefusal::EmptyPackage:
             outcomes.append({node.ip, node.id, false, QStringLiteral("refused: the package is empty; nothing was sent")});
@@ -165,9 +215,29 @@ int upgradeCommand(sCliInvocation &inv)
     QStringList ips;
     for (const sDeviceInfo &node : qAsConst(nodes))
         ips << QString::fromUtf8(node.ip);
+    // The nodes ended before the run go into the run's history entry first.
+    QVector<sHistoryNode> endedBefore;
+    for (const sCliOutcome &o : qAsConst(outcomes))
+        endedBefore.append({o.id, QString::fromUtf8(o.ip), o.text, o.ok});
+    // Each wave may take the answer time-out and then the verification limit.
+    int waves = 1;
+    {
+        QVector<CRolloutPlan::sNode> planned;
+        for (const sUpgradeTarget &t : qAsConst(targets))
+            planned.append({t.ip, t.version});
+        waves = qMax(1, CRolloutPlan(planned, QByteArray(), rollout).waves().size());
+    }
+    const qint64 limitMs = qint64(waves) * (qint64(inv.timeoutSec) + (app ? 0 : rollout.verifyTimeoutSec)) * 1000 + 5000;
 
-    QHash<QString, sCliOutcome> done;
-    CCliLoop loop([&] { return done.size() >= ips.size(); });
+    struct sEnd
+    {
+        bool ok = false;
+        QString text;
+        QString version;
+    };
+    QHash<QString, sEnd> done;
+    bool rolloutDone = false;
+    CCliLoop loop([&] { return rolloutDone || (done.size() >= ips.size()); });
     {
         CUpdateManagerCtrl manager;
         ObserverScope observer;
@@ -178,7 +248,10 @@ int upgradeCommand(sCliInvocation &inv)
         } else {
             worker.reset(new CDeviceWorker(&manager, observer.get()));
         }
-        worker->setNodeTypes(types);
+        worker->setTargets(targets);
+        worker->setRollout(rollout);
+        worker->setHistory(QStringLiteral("quorvane-cli ") + (app ? QStringLiteral("upgrade --app") : QStringLiteral("upgrade")),
+                           endedBefore);
         CCliProgress progress(ips, CUpdateManagerCtrl::packageSize(package), CCliProgress::stderrIsTerminal());
         CUpgradeWorker *raw = worker.get();
         QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransProgress, raw, &CUpgradeWorker::updateTransProgress);
@@ -191,13 +264,19 @@ int upgradeCommand(sCliInvocation &inv)
         QHash<QString, CURLcode> uploads;
         QObject::connect(observer.get(), &CDeviceCtrlObserver::sigTransAnswer, raw,
                          [&uploads](const QString &ip, CURLcode res) { uploads.insert(ip, res); });
-        QObject::connect(raw, &CUpgradeWorker::setUpdateProgress, raw, [&](bool isProgress, const QString &ip, int res) {
-            if (isProgress) {
-                progress.setBytes(ip, qint64(uint(res)));
+        const auto end = [&](const QString &ip, bool ok, const QString &text, const QString &version) {
+            if (done.contains(ip)) // the first end is the node's; a late answer changes nothing
                 return;
-            }
-            const bool ok = uint32_t(res) == Protocol::kUpgradeOk;
-            QString text = ok ? QStringLiteral("upgraded") : upgradeFailure(uint32_t(res));
+            done.insert(ip, {ok, text, version});
+            progress.setDone(ip, ok, text);
+            loop.poke();
+        };
+        QObject::connect(raw, &CUpgradeWorker::setUpdateProgress, raw, [&](bool isProgress, const QString &ip, int res) {
+            if (isProgress)
+                progress.setBytes(ip, qint64(uint(res)));
+            if (isProgress || uint32_t(res) == Protocol::kUpgradeOk)
+                return; // success ends a node only once its stage says so
+            QString text = upgradeFailure(uint32_t(res));
             if (res == CUpgradeWorker::kNotUpgraded) {
                 const auto upload = uploads.constFind(ip);
                 const QString refusedKey = HostKeys::refusedKey(ip);
@@ -208,33 +287,71 @@ int upgradeCommand(sCliInvocation &inv)
                 else if (upload != uploads.constEnd())
                     text = QStringLiteral("uploaded, but the node did not answer the upgrade command");
             }
-            if (!done.contains(ip)) // the first result is the node's; a late answer changes nothing
-                done.insert(ip, {ip.toUtf8(), 0, ok, text});
-            progress.setDone(ip, ok, text);
-            loop.poke();
+            // A node the rollout never started is named by its stage, which follows at once.
+            QMetaObject::invokeMethod(raw, [&, ip, text] { end(ip, false, text, QString()); }, Qt::QueuedConnection);
         });
+        QObject::connect(raw, &CUpgradeWorker::sigStage, raw, [&](const QString &ip, int stage, const QByteArray &seen, qint64 ms) {
+            const auto s = EUpgradeStage(stage);
+            const QString text = stageText(s, seen, ms, rollout.verifyTimeoutSec);
+            switch (s) {
+            case EUpgradeStage::Uploading:
+            case EUpgradeStage::Installing:
+            case EUpgradeStage::Verifying:
+                progress.setStage(ip, text);
+                return;
+            case EUpgradeStage::Failed:
+                return; // named by the answer's code
+            case EUpgradeStage::Verified:
+            case EUpgradeStage::Unverified:
+            case EUpgradeStage::Skipped:
+                end(ip, true, text, QString::fromUtf8(seen));
+                return;
+            case EUpgradeStage::StillOld:
+            case EUpgradeStage::NotBack:
+                end(ip, false, text, QString::fromUtf8(seen));
+                return;
+            case EUpgradeStage::NotStarted:
+                end(ip, false, text, QString());
+                return;
+            }
+        });
+        // Waves count from 1 after the canary, as from the first one without it.
+        QObject::connect(raw, &CUpgradeWorker::sigWave, raw, [&rollout](int wave, bool canary, const QStringList &waveIps) {
+            wave -= rollout.canary > 0 ? 1 : 0;
+            printError(canary ? QStringLiteral("canary: %1 node(s): %2").arg(waveIps.size()).arg(waveIps.join(QStringLiteral(", ")))
+                              : QStringLiteral("wave %1: %2 node(s): %3").arg(wave + 1).arg(waveIps.size()).arg(waveIps.join(QStringLiteral(", "))));
+        });
+        QObject::connect(raw, &CUpgradeWorker::sigRolloutDone, raw, [&] {
+            rolloutDone = true;
+            loop.poke();
+        }, Qt::QueuedConnection);
         raw->SetTransStop(false);
         if (app)
             static_cast<CSoftwareWorker *>(raw)->startSoftwareUpdate(ips, package);
         else
             static_cast<CDeviceWorker *>(raw)->startDeviceUpdate(ips, package);
-        loop.run(inv.timeoutSec * 1000);
+        loop.run(int(qMin<qint64>(limitMs, INT32_MAX)));
         progress.finish();
         // One order for every way out, as the window's: stop, let go of the observer, join, finish.
         // A stopped upload removes its part file from the node as it ends.
         raw->requestStop();
         observer.release();
-        worker.reset();
+        worker.reset(); // writes the run's history entry when the rollout had not ended
         for (const QString &ip : qAsConst(ips))
             manager.finishClient(ip);
     }
     for (const sDeviceInfo &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
-        sCliOutcome o = done.value(ip, {node.ip, 0, false, cutShort(QStringLiteral("not upgraded"))});
-        o.id = node.id;
+        const sEnd e = done.value(ip, {false, cutShort(QStringLiteral("not upgraded")), QString()});
+        sCliOutcome o{node.ip, node.id, e.ok, e.text};
+        o.hasVersion = true;
+        o.version = e.version;
         outcomes.append(o);
     }
-    return reportOutcomes(app ? QStringLiteral("upgrade --app") : QStringLiteral("upgrade"), outcomes, inv.json);
+    for (sCliOutcome &o : outcomes)
+        o.hasVersion = true;
+    // The worker wrote the history entry, with its waves and verified versions.
+    return reportOutcomes(app ? QStringLiteral("upgrade --app") : QStringLiteral("upgrade"), outcomes, inv.json, false);
 }
 
 int exportCommand(sCliInvocation &inv)

@@ -1,5 +1,6 @@
 #include "comm/upgradecmd.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFileInfo>
 #include <QtEndian>
@@ -68,6 +69,23 @@ ERefusal refusalOf(const QString &packagePath, uint32_t upgradeType, int nodeTyp
     if (nodeType != 0 && nodeType != packageType)
         return ERefusal::WrongKind;
     return ERefusal::None;
+}
+
+const char *resultSource(uint32_t code)
+{
+    switch (code) {
+    case Protocol::kUpgradeOk: return QT_TRANSLATE_NOOP("CProgressListItem", "升级成功");
+    case Protocol::kUpgradeKillAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "杀掉App进程失败");
+    case Protocol::kUpgradeRemoveAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "移除App进程失败");
+    case Protocol::kUpgradeWriteAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "写入App进程失败");
+    case Protocol::kUpgradeMd5Mismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "MD5匹配失败");
+    case Protocol::kUpgradeModelMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "设备型号不匹配");
+    case Protocol::kUpgradeVersionTooLow: return QT_TRANSLATE_NOOP("CProgressListItem", "当前版本过低");
+    case Protocol::kUpgradeFrameMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "帧编号不匹配");
+    case Protocol::kUpgradeOtherError: return QT_TRANSLATE_NOOP("CProgressListItem", "其它错误");
+    case Protocol::kUpgradeBadFile: return QT_TRANSLATE_NOOP("CProgressListItem", "升级文件错误");
+    default: return QT_TRANSLATE_NOOP("CProgressListItem", "升级失败");
+    }
 }
 
 QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex)

@@ -23,6 +23,9 @@ enum class ERefusal { None, EmptyPackage, NoKindOrVersion, WrongKind };
 // not compared). upgradeType 1 (application): the file must hold bytes.
 ERefusal refusalOf(const QString &packagePath, uint32_t upgradeType, int nodeType);
 
+// The row text of an upgrade answer code, untranslated (context "CProgressListItem").
+const char *resultSource(uint32_t code);
+
 // Byte 1, type, kind, version (16), MD5 hex (32), name (128), zeros (32).
 QByteArray buildBody(uint32_t upgradeType, const QString &fileName, const QByteArray &md5Hex);
 

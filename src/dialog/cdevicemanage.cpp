@@ -242,7 +242,21 @@ void CDeviceManage::runUpgrade(bool application)
                                                    tr("将发送到 %1 个节点").arg(m_page->selectedNodeList().size())));
     if (chooser.exec() != QDialog::Accepted)
         return;
-    DeviceCommands::upgrade(application, chooser.path(), m_page->selectedNodeList(), this);
+    // The versions the table lists, for skipping nodes that already run the package's.
+    QHash<QString, QByteArray> versions;
+    for (const sSelectedNode &node : m_page->selectedNodeList()) {
+        sDecoderInfo decoder;
+        sEncoderInfo encoder;
+        if (node.nodeType == EncoderNode)
+            m_page->nodeListModel()->findById(encoder, node.id);
+        else
+            m_page->nodeListModel()->findById(decoder, node.id);
+        const sDeviceInfo &info = node.nodeType == EncoderNode ? static_cast<const sDeviceInfo &>(encoder)
+                                                               : static_cast<const sDeviceInfo &>(decoder);
+        if (info.id == node.id && info.ip == node.ip)
+            versions.insert(QString::fromUtf8(node.ip), info.version);
+    }
+    DeviceCommands::upgrade(application, chooser.path(), m_page->selectedNodeList(), this, chooser.rollout(), versions);
     scanNodes();
 }
 

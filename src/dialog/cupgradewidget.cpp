@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <algorithm>
+#include <QLabel>
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -11,6 +12,7 @@
 #include "comm/cobserverlist.h"
 #include "operations/cupgradeworker.h"
 #include "dialog/progressrows.h"
+#include "model/plaintext.h"
 #include "transfer/cupdatemanagerctrl.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogreslistitem.h"
@@ -73,6 +75,7 @@ void CUpgradeWidget::attachWorker(CUpgradeWorker *worker)
         },
         Qt::DirectConnection);
     connect(worker, &CUpgradeWorker::setUpdateProgress, this, &CUpgradeWidget::setUpdateResult);
+    connect(worker, &CUpgradeWorker::sigStage, this, &CUpgradeWidget::setStage);
     connect(this, &CUpgradeWidget::retrySignal, worker, &CUpgradeWorker::retry);
     connect(this, &CUpgradeWidget::transStopSignal, worker, &CUpgradeWorker::SetTransStop);
 }
@@ -82,19 +85,51 @@ void CUpgradeWidget::startUpdate(const QString &packagePath, const SelectedNodeL
     m_path = packagePath;
     m_ipList.clear();
     m_ids.clear();
-    QHash<QString, int> types;
+    QVector<sUpgradeTarget> targets;
     for (const sSelectedNode &node : nodes) {
         const QString ip = QString::fromUtf8(node.ip);
         if (ip.isEmpty() && !m_behaviour.rowsForEmptyIp)
             continue;
-        types.insert(ip, node.nodeType);
+        targets.append({ip, node.id, node.nodeType, m_versions.value(ip)});
         m_ipList.append(ip);
         m_ids.append(node.id);
         addRow(ip);
     }
-    // The worker runs nothing before the start signal: the types are in place by then.
-    if (m_worker)
-        m_worker->setNodeTypes(types);
+    // The worker runs nothing before the start signal: all of this is in place by then.
+    if (m_worker) {
+        m_worker->setTargets(targets);
+        m_worker->setRollout(m_rollout);
+        m_worker->setHistory(m_historyCommand);
+    }
+}
+
+QString CUpgradeWidget::verification(int index) const
+{
+    const CProgressListItem *row = m_rows.value(index);
+    return row && row->noteLabel()->isVisibleTo(row) ? row->noteLabel()->text() : QString();
+}
+
+void CUpgradeWidget::setStage(const QString &ip, int stage, const QByteArray &seen, qint64 ms)
+{
+    Q_UNUSED(ms)
+    // What a node reports is shown as plain text on one line, never as markup.
+    const QString version = PlainText::singleLine(QString::fromUtf8(seen));
+    QString text;
+    int tone = 0;
+    switch (EUpgradeStage(stage)) {
+    case EUpgradeStage::Uploading: text = tr("上传中"); break;
+    case EUpgradeStage::Installing: text = tr("安装中"); break;
+    case EUpgradeStage::Verifying: text = tr("验证中"); break;
+    case EUpgradeStage::Verified: text = tr("已验证 %1").arg(version); tone = 1; break;
+    case EUpgradeStage::StillOld: text = tr("验证失败：%1 秒后仍为 %2").arg(m_rollout.verifyTimeoutSec).arg(version); tone = 2; break;
+    case EUpgradeStage::NotBack: text = tr("验证失败：节点未重新上线"); tone = 2; break;
+    case EUpgradeStage::Unverified: text = tr("应用升级不验证版本"); break;
+    case EUpgradeStage::Skipped: text = tr("已是 %1，已跳过").arg(version); tone = 1; break;
+    case EUpgradeStage::NotStarted: text = tr("未开始"); tone = 2; break;
+    case EUpgradeStage::Failed: text = QString(); break; // the row's own result says why
+    }
+    for (int i : m_rowsByIp.values(ip))
+        m_rows.at(i)->setNote(text, tone);
 }
 
 void CUpgradeWidget::addRow(const QString &ip)

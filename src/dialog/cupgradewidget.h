@@ -8,6 +8,7 @@
 
 #include "history/ccommandhistory.h"
 #include "model/sdeviceinfo.h"
+#include "operations/crolloutplan.h"
 #include "ui/ccustomdialog.h"
 
 class CDeviceCtrlObserver;
@@ -27,7 +28,15 @@ class CUpgradeWidget : public CCustomDialog
 public:
     ~CUpgradeWidget() override;
 
+    // Before startUpdate: the staged rollout (defaults: every node at once), the versions the
+    // table lists by address (for skipping current nodes), and the history entry's command.
+    void setRollout(const sRolloutOptions &options) { m_rollout = options; }
+    void setNodeVersions(const QHash<QString, QByteArray> &versions) { m_versions = versions; }
+    void setHistoryCommand(const QString &command) { m_historyCommand = command; }
     void startUpdate(const QString &packagePath, const SelectedNodeList &nodes);
+    // The verification field of a row, as shown.
+    QString verification(int index) const;
+    CUpgradeWorker *worker() const { return m_worker; }
 
     QStringList ipList() const { return m_ipList; }
     QListWidget *rowList() const { return m_rowList; }
@@ -45,6 +54,7 @@ signals:
 
 public slots:
     void setUpdateResult(bool isProgress, QString ip, int res);
+    void setStage(const QString &ip, int stage, const QByteArray &seen, qint64 ms);
     void onOkClicked() override;
     void onCancelClicked() override;
 
@@ -81,6 +91,9 @@ private:
     void stopAll();
 
     const sBehaviour m_behaviour;
+    sRolloutOptions m_rollout;
+    QHash<QString, QByteArray> m_versions;
+    QString m_historyCommand;
     int m_timerId = 0;
     bool m_shownOnce = false;
     QString m_path;

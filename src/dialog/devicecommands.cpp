@@ -282,12 +282,16 @@ void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const 
     runOperation(*SendOperations::network(job, nodes, startIp, mask, gateway), busyOf(hub));
 }
 
-void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub)
+void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub,
+             const sRolloutOptions &rollout, const QHash<QString, QByteArray> &versions)
 {
+    // The upgrade's core writes the history entry (waves, canary, verified versions).
     const auto run = [&](CUpgradeWidget &dlg, const QString &command) {
+        dlg.setRollout(rollout);
+        dlg.setNodeVersions(versions);
+        dlg.setHistoryCommand(command);
         dlg.startUpdate(packagePath, nodes);
         dlg.exec();
-        CCommandHistory::instance()->append(command, dlg.outcomes());
     };
     if (application) {
         CSoftwareUpdateWidget dlg(hub);

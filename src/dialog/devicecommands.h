@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <functional>
 
 #include "operations/cbulkrunner.h"
+#include "operations/crolloutplan.h"
 #include "model/sdeviceinfo.h"
 
 class CDeviceCtrlJob;
@@ -47,7 +50,9 @@ void proxyLogLevel(QWidget *hub);
 // configuration checked them.
 void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const QString &startIp,
                       const QString &mask, const QString &gateway, QWidget *hub);
-// The firmware (or, with application, the app) upgrade dialog over the nodes.
-void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub);
+// The firmware (or, with application, the app) upgrade dialog over the nodes, staged as
+// rollout says (default: every node at once); versions: what the table lists, by address.
+void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub,
+             const sRolloutOptions &rollout = sRolloutOptions(), const QHash<QString, QByteArray> &versions = {});
 
 } // namespace DeviceCommands

@@ -96,6 +96,16 @@ QString CCommandHistory::cancelledText()
     return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "已取消"));
 }
 
+QString CCommandHistory::canaryPassedText()
+{
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "试点节点验证通过"));
+}
+
+QString CCommandHistory::canaryFailedText()
+{
+    return key("CCommandHistory", QT_TRANSLATE_NOOP("CCommandHistory", "试点节点验证失败"));
+}
+
 QByteArray CCommandHistory::toLine(const sHistoryEntry &entry)
 {
     QJsonArray nodes;
@@ -107,11 +117,27 @@ QByteArray CCommandHistory::toLine(const sHistoryEntry &entry)
                            {QStringLiteral("ok"), node.ok}};
         if (!node.name.isEmpty())
             object.insert(QStringLiteral("name"), node.name);
+        if (!node.version.isEmpty())
+            object.insert(QStringLiteral("version"), node.version);
+        if (node.wave >= 0)
+            object.insert(QStringLiteral("wave"), node.wave);
         nodes.append(object);
     }
-    const QJsonObject object{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
-                             {QStringLiteral("command"), entry.command},
-                             {QStringLiteral("nodes"), nodes}};
+    QJsonObject object{{QStringLiteral("time"), entry.when.toString(Qt::ISODateWithMs)},
+                       {QStringLiteral("command"), entry.command},
+                       {QStringLiteral("nodes"), nodes}};
+    if (!entry.waves.isEmpty()) {
+        QJsonArray waves;
+        for (const sHistoryWave &w : entry.waves)
+            waves.append(QJsonObject{{QStringLiteral("wave"), w.number},
+                                     {QStringLiteral("canary"), w.canary},
+                                     {QStringLiteral("nodes"), w.nodes},
+                                     {QStringLiteral("verified"), w.verified},
+                                     {QStringLiteral("failed"), w.failed}});
+        object.insert(QStringLiteral("waves"), waves);
+    }
+    if (!entry.canary.isEmpty())
+        object.insert(QStringLiteral("canary"), entry.canary);
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -130,27 +156,45 @@ bool CCommandHistory::fromLine(const QByteArray &line, sHistoryEntry *entry)
     const QJsonArray nodes = object.value(QStringLiteral("nodes")).toArray();
     for (const QJsonValue &value : nodes) {
         const QJsonObject node = value.toObject();
-        out.nodes.append({node.value(QStringLiteral("id")).toString().toLongLong(),
+        sHistoryNode read(node.value(QStringLiteral("id")).toString().toLongLong(),
                           node.value(QStringLiteral("ip")).toString(),
                           node.value(QStringLiteral("outcome")).toString(),
                           node.value(QStringLiteral("ok")).toBool(),
-                          node.value(QStringLiteral("name")).toString()});
+                          node.value(QStringLiteral("name")).toString());
+        read.version = node.value(QStringLiteral("version")).toString();
+        read.wave = node.value(QStringLiteral("wave")).toInt(-1);
+        out.nodes.append(read);
     }
+    for (const QJsonValue &value : object.value(QStringLiteral("waves")).toArray()) {
+        const QJsonObject w = value.toObject();
+        out.waves.append({w.value(QStringLiteral("wave")).toInt(), w.value(QStringLiteral("canary")).toBool(),
+                          w.value(QStringLiteral("nodes")).toInt(), w.value(QStringLiteral("verified")).toInt(),
+                          w.value(QStringLiteral("failed")).toInt()});
+    }
+    out.canary = object.value(QStringLiteral("canary")).toString();
     *entry = out;
     return true;
 }
 
 bool CCommandHistory::append(const QString &command, const QVector<sHistoryNode> &nodes)
 {
-    QVector<sHistoryNode> named = nodes;
+    sHistoryEntry entry;
+    entry.command = command;
+    entry.nodes = nodes;
+    return appendNamed(entry);
+}
+
+bool CCommandHistory::appendNamed(sHistoryEntry entry)
+{
     {
         QMutexLocker lock(&m_mutex);
-        for (sHistoryNode &node : named) {
+        for (sHistoryNode &node : entry.nodes) {
             if (node.name.isEmpty())
                 node.name = m_names.value(node.id);
         }
     }
-    return append(sHistoryEntry{QDateTime::currentDateTimeUtc(), command, named});
+    entry.when = QDateTime::currentDateTimeUtc();
+    return append(entry);
 }
 
 bool CCommandHistory::append(const sHistoryEntry &entry)

@@ -18,6 +18,8 @@ struct sHistoryNode
     QString outcome;
     bool ok = false;
     QString name; // the node's name when the command was sent
+    QString version; // upgrades: the version a scan showed after the upgrade (empty: none)
+    int wave = -1;   // upgrades in waves: the node's wave (0 the canary's when there is one)
 
     sHistoryNode() = default;
     sHistoryNode(int64_t id_, QString ip_, QString outcome_, bool ok_, QString name_ = QString())
@@ -27,7 +29,24 @@ struct sHistoryNode
 
     bool operator==(const sHistoryNode &o) const
     {
-        return id == o.id && ip == o.ip && outcome == o.outcome && ok == o.ok && name == o.name;
+        return id == o.id && ip == o.ip && outcome == o.outcome && ok == o.ok && name == o.name
+            && version == o.version && wave == o.wave;
+    }
+};
+
+// One wave of a staged upgrade: how many nodes it started and how they ended.
+struct sHistoryWave
+{
+    int number = 0;
+    bool canary = false;
+    int nodes = 0;
+    int verified = 0; // verified, or answered success where nothing can be verified
+    int failed = 0;
+
+    bool operator==(const sHistoryWave &o) const
+    {
+        return number == o.number && canary == o.canary && nodes == o.nodes && verified == o.verified
+            && failed == o.failed;
     }
 };
 
@@ -37,6 +56,14 @@ struct sHistoryEntry
     QDateTime when;
     QString command;
     QVector<sHistoryNode> nodes;
+    QVector<sHistoryWave> waves; // staged upgrades only
+    QString canary;              // the canary's verdict (a key), empty without one
+
+    sHistoryEntry() = default;
+    sHistoryEntry(QDateTime when_, QString command_, QVector<sHistoryNode> nodes_)
+        : when(std::move(when_)), command(std::move(command_)), nodes(std::move(nodes_))
+    {
+    }
 };
 
 // The history of commands sent, one JSON object a line in "history.jsonl" beside the
@@ -59,6 +86,8 @@ public:
     // Appends the command with the current time, each node with its name (as given, else as
     // last listed); false when the file cannot be written.
     bool append(const QString &command, const QVector<sHistoryNode> &nodes);
+    // The same with the entry's other fields (waves, canary) as given.
+    bool appendNamed(sHistoryEntry entry);
     bool append(const sHistoryEntry &entry);
     // Every readable entry, newest first, the old file's after the current file's.
     QVector<sHistoryEntry> entries() const;
@@ -79,6 +108,8 @@ public:
     static QString okText();
     static QString failedText();
     static QString cancelledText(); // stopped by the operator before every node was reached
+    static QString canaryPassedText();
+    static QString canaryFailedText();
     static QByteArray toLine(const sHistoryEntry &entry);
     static bool fromLine(const QByteArray &line, sHistoryEntry *entry);
 

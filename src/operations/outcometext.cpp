@@ -1,5 +1,7 @@
 #include "operations/outcometext.h"
 
+#include "comm/upgradecmd.h"
+
 #include <QCoreApplication>
 
 #include "comm/protocol.h"
@@ -10,6 +12,32 @@ namespace OutcomeText {
 const char *context(EKind kind)
 {
     switch (kind) {
+    case EKind::Send: return "CCommandHistory";
+    case EKind::Switch: return "CMessageDialog";
+    default: return "CProgressListItem";
+    }
+}
+
+const char *source(EKind kind, int code)
+{
+    switch (kind) {
+    case EKind::Import:
+        switch (code) {
+        case 0: return QT_TRANSLATE_NOOP("CProgressListItem", "导入成功");
+        case 1: return QT_TRANSLATE_NOOP("CProgressListItem", "类型不匹配");
+        case 2: return QT_TRANSLATE_NOOP("CProgressListItem", "导入失败");
+        case 3: return QT_TRANSLATE_NOOP("CProgressListItem", "设备不在线");
+        default: return nullptr;
+        }
+    case EKind::Export:
+        switch (code) {
+        case 0: return QT_TRANSLATE_NOOP("CProgressListItem", "导出成功");
+        case 2: return QT_TRANSLATE_NOOP("CProgressListItem", "导出失败");
+        case 4: return QT_TRANSLATE_NOOP("CProgressListItem", "日志文件超过大小限制");
+        default: return nullptr;
+        }
+    case EKind::Upgrade:
+        return UpgradeCmd::resultSource(static_cast<uint32_t>(code));
     case EKind::Send: return "CCommandHistory";
     case EKind::Switch: return "CMessageDialog";
     default: return "CProgressListItem";

@@ -35,6 +35,12 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     m_nameLabel->setObjectName(QStringLiteral("progressName"));
     m_nameLabel->setFixedHeight(16);
 
+    m_noteLabel = new QLabel(this);
+    m_noteLabel->setTextFormat(Qt::PlainText);
+    m_noteLabel->setObjectName(QStringLiteral("progressNote"));
+    m_noteLabel->setFixedHeight(16);
+    m_noteLabel->hide();
+
     m_resultLabel = new QLabel(this);
     m_resultLabel->setTextFormat(Qt::PlainText);
     m_resultLabel->setObjectName(QStringLiteral("progressResult"));
@@ -69,6 +75,7 @@ CProgressListItem::CProgressListItem(const QString &ip, bool realProgress, QWidg
     top->setSpacing(0);
     top->addWidget(m_nameLabel);
     top->addSpacing(16);
+    top->addWidget(m_noteLabel);
     top->addStretch();
     top->addWidget(m_resultLabel);
     top->addSpacing(5);
@@ -168,6 +175,14 @@ void CProgressListItem::showResult()
     if (ok && m_kind == ProgressKind::Upgrade)
         m_bar->setValue(m_bar->maximum());
     m_resultLabel->setText(tr(text));
+}
+
+void CProgressListItem::setNote(const QString &text, int tone)
+{
+    static const char *const kColours[] = {"rgba(255, 255, 255, 0.6)", "rgb(48, 209, 88)", "rgb(236, 68, 68)"};
+    m_noteLabel->setStyleSheet(QStringLiteral("color: %1;").arg(QLatin1String(kColours[qBound(0, tone, 2)])));
+    m_noteLabel->setText(text);
+    m_noteLabel->setVisible(!text.isEmpty());
 }
 
 void CProgressListItem::stopAnimation()

@@ -36,6 +36,9 @@ public:
     void startRow();
     void setTransferredBytes(qint64 bytes);
     void showResult();
+    // A field of its own beside the address (an upgrade's verification); hidden while empty,
+    // so a row without one looks as it always did. tone: 0 neutral, 1 good, 2 bad.
+    void setNote(const QString &text, int tone = 0);
     // Ends the animation now: a result already in shows, a pending row keeps its running text.
     void stopAnimation();
     bool hasResult() const { return m_style != RowStyle::Normal; }
@@ -48,6 +51,7 @@ public:
     QProgressBar *progressBar() const { return m_bar; }
     QLabel *resultLabel() const { return m_resultLabel; }
     QLabel *percentLabel() const { return m_percentLabel; }
+    QLabel *noteLabel() const { return m_noteLabel; }
     QPushButton *retryButton() const { return m_retryButton; }
 
 signals:
@@ -70,6 +74,7 @@ private:
     QLabel *m_resultLabel = nullptr;
     QLabel *m_nameLabel = nullptr;
     QLabel *m_percentLabel = nullptr;
+    QLabel *m_noteLabel = nullptr;
     QString m_ip; // as given: what sigRetry carries
     RowStyle m_style = RowStyle::Normal;
     bool m_realProgress = false;

@@ -7,10 +7,12 @@
 #include <QtEndian>
 
 #include "comm/ctcpmanager.h"
+#include "operations/crolloutplan.h"
 #include "transfer/csftpclient.h"
 
 // The upgrade command as it leaves the client: caught by a listener standing in
-// for the node's TCP port 7780 (ctest runs inside the private namespace).
+// for the node's TCP port 7780 (ctest runs inside the private namespace); and the rollout
+// plan that decides which node gets it when.
 class TestUpgradeCommand final : public QObject
 {
     Q_OBJECT
@@ -98,9 +100,9 @@ private slots:
         QCOMPARE(body.mid(185), QByteArray(32, '\0'));
     }
 
+    // A command that cannot go out (no listener; no package) leaves no link behind.
     void undeliveredCommandDropsTheLink()
     {
-        // Nothing listens on this address: no link comes up within the wait.
         csftpclient client;
         sTransInfo info;
         info.ip = QStringLiteral("127.0.0.2");
@@ -111,18 +113,71 @@ private slots:
         QVERIFY(!client.sendUpgradeCommand());
         QVERIFY(clock.elapsed() < 15000);
         QVERIFY(!CTcpManager::instance().hasLink(info.ip));
-    }
-
-    void missingPackageSendsNothing()
-    {
-        csftpclient client;
-        sTransInfo info;
+        csftpclient missing;
         info.ip = QStringLiteral("127.0.0.1");
         info.localPath = m_dir.filePath(QStringLiteral("vela_gone_1.bin"));
-        client.setTransInfo(info);
+        missing.setTransInfo(info);
         QTest::ignoreMessage(QtDebugMsg, "can't open error!");
-        QVERIFY(!client.sendUpgradeCommand());
+        QVERIFY(!missing.sendUpgradeCommand());
         QVERIFY(!CTcpManager::instance().hasLink(info.ip));
+    }
+
+    void rolloutPlan()
+    {
+        using S = CRolloutPlan::EState;
+        // Given out of order: planned by address, .10 after .9; .3 already runs the package.
+        const QVector<CRolloutPlan::sNode> nodes{{"127.0.1.10", "V1"}, {"127.0.1.2", "V1"}, {"127.0.1.9", "V1"},
+                                                 {"127.0.1.3", "V2"}, {"127.0.1.1", "V1"}, {"127.0.1.4", "v2"}};
+        // Defaults: one wave, every node, nothing skipped, no stop.
+        CRolloutPlan all(nodes, "V2", sRolloutOptions());
+        QCOMPARE(all.nextWave(), (QVector<int>{4, 1, 3, 5, 2, 0}));
+        for (int i = 0; i < 6; ++i) {
+            QVERIFY(all.mayStart(i));
+            all.setResult(i, i != 1 && i != 2);
+        }
+        QVERIFY(all.finished() && !all.stopped() && all.canary() == CRolloutPlan::ECanary::None);
+
+        // Canary of 2, waves of 2, skip current (exact bytes: "v2" is not "V2").
+        sRolloutOptions staged;
+        staged.canary = 2;
+        staged.wave = 2;
+        staged.skipCurrent = true;
+        CRolloutPlan passing(nodes, "V2", staged);
+        QCOMPARE(passing.state(3), S::Skipped);
+        QCOMPARE(passing.waves(), (QVector<QVector<int>>{{4, 1}, {5, 2}, {0}}));
+        QCOMPARE(passing.nextWave(), (QVector<int>{4, 1}));
+        QVERIFY(passing.mayStart(4) && passing.mayStart(1));
+        passing.setResult(4, true);
+        QVERIFY(passing.nextWave().isEmpty()); // the canary is not verified yet
+        QCOMPARE(passing.canary(), CRolloutPlan::ECanary::Pending);
+        passing.setResult(1, true);
+        QCOMPARE(passing.canary(), CRolloutPlan::ECanary::Passed);
+        QCOMPARE(passing.nextWave(), (QVector<int>{5, 2}));
+
+        // A failed canary node: nobody else starts, and what is left is not started.
+        CRolloutPlan failing(nodes, "V2", staged);
+        failing.nextWave();
+        QVERIFY(failing.mayStart(4) && failing.mayStart(1));
+        failing.setResult(1, false);
+        QCOMPARE(failing.canary(), CRolloutPlan::ECanary::Failed);
+        QVERIFY(!failing.finished()); // .1 still runs
+        failing.setResult(4, true);
+        QVERIFY(failing.nextWave().isEmpty() && failing.finished());
+        for (int i : {0, 2, 5})
+            QCOMPARE(failing.state(i), S::NotStarted);
+
+        // The failure limit also stops nodes of a running wave that have not started yet.
+        sRolloutOptions limited;
+        limited.wave = 3;
+        limited.maxFailures = 1;
+        CRolloutPlan stop(nodes, "V2", limited);
+        QCOMPARE(stop.nextWave(), (QVector<int>{4, 1, 3}));
+        QVERIFY(stop.mayStart(4));
+        stop.setResult(4, false);
+        QVERIFY(stop.stopped() && !stop.mayStart(1));
+        QVERIFY(stop.nextWave().isEmpty() && stop.finished());
+        for (int i : {0, 1, 2, 3, 5})
+            QCOMPARE(stop.state(i), S::NotStarted);
     }
 };
 

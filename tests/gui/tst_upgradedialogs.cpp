@@ -5,6 +5,10 @@
 // starts; results are fed the way the worker feeds them.
 #include <QtTest>
 
+#include <QCheckBox>
+#include <QSpinBox>
+#include <QToolButton>
+
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +122,7 @@ private slots:
     }
 
     // An empty path is refused; the chooser offers vela* packages from the current folder.
+    // The staged rollout sits in a fold, closed, whose defaults upgrade every node at once.
     void packageChooser()
     {
         QTemporaryDir dir;
@@ -127,6 +132,21 @@ private slots:
         QDir::setCurrent(dir.path());
         CUpdateDlg dlg;
         dlg.show();
+        QVERIFY(dlg.size() == QSize(480, 216) && !dlg.foldPanel()->isVisible());
+        QVERIFY(!dlg.rollout().staged() && dlg.rollout().verifyTimeoutSec == 600);
+        dlg.foldButton()->click();
+        // Opened, it changes nothing by itself; what is set there is the rollout.
+        QVERIFY(dlg.foldPanel()->isVisible() && dlg.height() > 216 && !dlg.rollout().staged());
+        dlg.canaryBox()->setValue(3);
+        dlg.waveBox()->setValue(5);
+        dlg.maxFailuresBox()->setValue(2);
+        dlg.skipCurrentBox()->setChecked(true);
+        dlg.verifyTimeoutBox()->setValue(120);
+        const sRolloutOptions staged = dlg.rollout();
+        QVERIFY(staged.canary == 3 && staged.wave == 5 && staged.maxFailures == 2 && staged.skipCurrent
+                && staged.verifyTimeoutSec == 120);
+        dlg.foldButton()->click();
+        QCOMPARE(dlg.size(), QSize(480, 216));
         QCOMPARE(ModalDriver::messageFrom([&] { dlg.okButton()->click(); }), QStringLiteral("请选择有效的升级路径"));
         QString filter, folder;
         auto chosen = ModalDriver::expect<QFileDialog>([&](QFileDialog *chooser) {

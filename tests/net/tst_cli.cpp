@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -85,26 +86,93 @@ private slots:
         QCOMPARE(lastHistory().value("command").toString(), QStringLiteral("quorvane-cli restart"));
     }
 
-    // What the upgrade itself does is the window's tests'; here, that the command reports it.
-    void upgradeReportsEachNode()
+    // Staged rollouts on twenty decoders. A canary of three holding a node that refuses the
+    // package keeps it from every other node; --skip-current leaves out nodes already on it;
+    // --max-failures stops starting nodes; each node is reported with its reason and version.
+    void stagedRolloutStops()
     {
         SimLan lan;
-        QVERIFY2(lan.start({"--decoders", "3", "--fault", "upgrade-code=0x21000015@1"}, true), qPrintable(lan.errorString()));
+        QVERIFY2(lan.start({"--decoders", "20", "--reboot-ms", "300", "--fault", "upgrade-code=0x21000015@1"}, true),
+                 qPrintable(lan.errorString()));
+        const QStringList ips = lan.addresses();
         QTemporaryDir dir;
         const QString package = dir.filePath("vela_decoder_V1.2.9.bin");
         QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(1 << 20, 3)));
+        const auto rows = [](const sRun &run) {
+            QMap<QString, QJsonObject> byIp;
+            for (const QJsonValue &v : resultOf(run).value("nodes").toArray())
+                byIp.insert(v.toObject().value("ip").toString(), v.toObject());
+            return byIp;
+        };
+        const auto received = [&lan](int since) { // the nodes that got the command since
+            QSet<QString> nodes;
+            for (const QJsonObject &command : lan.records(4501).mid(since))
+                nodes.insert(command.value("node").toString());
+            return nodes;
+        };
 
-        const sRun upgrade = cli({"upgrade", "--package", package, "--json", "--timeout", "60",
-                                  "127.0.1.1", "127.0.1.2", "127.0.1.9"});
-        QCOMPARE(upgrade.status, 1);
-        QMap<QString, QJsonObject> byIp;
-        for (const QJsonValue &v : resultOf(upgrade).value("nodes").toArray())
-            byIp.insert(v.toObject().value("ip").toString(), v.toObject());
-        QCOMPARE(byIp.value("127.0.1.1").value("outcome").toString(), QStringLiteral("upgraded"));
-        QVERIFY(!byIp.value("127.0.1.2").value("ok").toBool());
-        QVERIFY(byIp.value("127.0.1.2").value("outcome").toString().contains("another device model"));
-        QVERIFY(!byIp.value("127.0.1.9").value("ok").toBool()); // no node there
-        QVERIFY(upgrade.err.contains("failed: 127.0.1.2"));
+        const sRun canary = cli({"upgrade", "--package", package, "--all", "--canary", "3", "--json", "--timeout", "60"});
+        QCOMPARE(canary.status, 1);
+        QMap<QString, QJsonObject> byIp = rows(canary);
+        QCOMPARE(byIp.size(), 20);
+        QVERIFY(byIp.value(ips.at(1)).value("outcome").toString().contains("another device model"));
+        for (int i : {0, 2})
+            QVERIFY(byIp.value(ips.at(i)).value("ok").toBool() && byIp.value(ips.at(i)).value("version") == "V1.2.9");
+        for (int i = 3; i < 20; ++i) {
+            const QJsonObject row = byIp.value(ips.at(i));
+            // Not started, no version, and no byte of the package.
+            QVERIFY2(!row.value("ok").toBool() && row.value("outcome").toString().startsWith("not started")
+                         && row.value("version").isNull()
+                         && !QFile::exists(lan.sftpRoot() + '/' + ips.at(i) + "/userdata/vela_decoder_V1.2.9.bin"),
+                     qPrintable(ips.at(i) + ": " + row.value("outcome").toString()));
+        }
+        QCOMPARE(received(0), (QSet<QString>{ips.at(0), ips.at(1), ips.at(2)}));
+        // The history has the canary's verdict, its wave and each node's version.
+        const QJsonObject history = lastHistory();
+        QVERIFY(history.value("canary").toString().endsWith(QStringLiteral("试点节点验证失败")));
+        QCOMPARE(history.value("waves").toArray(), QJsonArray({QJsonObject{{"wave", 0}, {"canary", true}, {"nodes", 3},
+                                                                           {"verified", 2}, {"failed", 1}}}));
+        QCOMPARE(history.value("nodes").toArray().at(0).toObject().value("version").toString(), QStringLiteral("V1.2.9"));
+
+        // The same package again: .1 and .3 are left out (already on it), waves of four from
+        // .2 on; the refusal in the first wave stops every later one.
+        const int before = lan.records(4501).size();
+        const sRun limited = cli({"upgrade", "--package", package, "--all", "--skip-current", "--wave", "4",
+                                  "--max-failures", "1", "--json", "--timeout", "60"});
+        QCOMPARE(limited.status, 1);
+        byIp = rows(limited);
+        for (int i : {0, 2})
+            QVERIFY(byIp.value(ips.at(i)).value("ok").toBool() && byIp.value(ips.at(i)).value("outcome").toString().startsWith("skipped"));
+        QCOMPARE(received(before), (QSet<QString>{ips.at(1), ips.at(3), ips.at(4), ips.at(5)}));
+        for (int i = 6; i < 20; ++i)
+            QVERIFY(byIp.value(ips.at(i)).value("outcome").toString().startsWith("not started"));
+        QCOMPARE(resultOf(limited).value("succeeded").toInt(), 5);
+    }
+
+    // One of twenty nodes answers success but keeps its version: it fails verification,
+    // the other nineteen are verified with the package's version.
+    void keptVersionFailsVerification()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "20", "--reboot-ms", "300", "--fault", "upgrade-keeps-version@4"}, true),
+                 qPrintable(lan.errorString()));
+        const QString old = lan.node(4).value("nodeData").toObject().value("version").toString();
+        QVERIFY(!old.isEmpty());
+        QTemporaryDir dir;
+        const QString package = dir.filePath("vela_decoder_V9.0.1.bin");
+        QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(1 << 20, 5)));
+        const sRun run = cli({"upgrade", "--package", package, "--all", "--verify-timeout", "4", "--json", "--timeout", "60"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(resultOf(run).value("succeeded").toInt(), 19);
+        for (const QJsonValue &v : resultOf(run).value("nodes").toArray()) {
+            const QJsonObject row = v.toObject();
+            const bool kept = row.value("ip").toString() == lan.addresses().at(4);
+            QVERIFY2(row.value("ok").toBool() != kept, qPrintable(row.value("outcome").toString()));
+            QCOMPARE(row.value("version").toString(), kept ? old : QStringLiteral("V9.0.1"));
+            if (kept)
+                QCOMPARE(row.value("outcome").toString(), QStringLiteral("verification failed: still %1 after 4 s").arg(old));
+        }
+        QVERIFY(run.err.contains("failed: " + lan.addresses().at(4)));
     }
 
     // SIGTERM in the middle of an upload: the command stops, the node keeps no file under

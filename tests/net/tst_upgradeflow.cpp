@@ -121,6 +121,9 @@ private slots:
         // During the transfer the bar stops at 99.5 %.
         QVERIFY2(highest > 900 && highest <= 995, qPrintable(QString::number(highest)));
         QCOMPARE(dlg.okButton()->text(), QStringLiteral("确定"));
+        // Each node is then seen with the package's version, in a field of its own.
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE_WITH_TIMEOUT(dlg.verification(i), QStringLiteral("已验证 V2.4.1"), 30000);
 
         // The command's fields are the wire test's; here: one per node, naming the final file.
         const auto commands = m_lan.records(4501);
@@ -162,23 +165,37 @@ private slots:
         QCOMPARE(readFile(nodeFile(m_ips.at(2), QStringLiteral("userdata/vela_decoder_V3.0.bin"))), readFile(path));
     }
 
-    void undeliveredCommandFailsTheRow()
+    // One node never gets the command, one answers success but keeps its version: the rows
+    // show the answers as always, the verification field and the history what was seen.
+    void undeliveredAndUnchangedNodesFail()
     {
-        QVERIFY2(startLan({QStringLiteral("--fault"), QStringLiteral("tcp-refuse@0")}), qPrintable(m_lan.errorString()));
+        QVERIFY2(startLan({QStringLiteral("--fault"), QStringLiteral("tcp-refuse@0"), QStringLiteral("--fault"),
+                           QStringLiteral("upgrade-keeps-version@2"), QStringLiteral("--reboot-ms"), QStringLiteral("200")}),
+                 qPrintable(m_lan.errorString()));
+        const QString old = m_lan.node(2).value(QStringLiteral("nodeData")).toObject().value(QStringLiteral("version")).toString();
         const QString path = m_dir.filePath(QStringLiteral("vela_decoder_V6.bin"));
         QVERIFY(writeFile(path, randomBytes(1 << 20, 7)));
-        auto upgrade = ModalDriver::expect<CDeviceUpdateWidget>([](CDeviceUpdateWidget *dlg) {
+        auto upgrade = ModalDriver::expect<CDeviceUpdateWidget>([&old](CDeviceUpdateWidget *dlg) {
             QTRY_VERIFY_WITH_TIMEOUT(allRowsDone(*dlg), 60000);
             QCOMPARE(dlg->row(0)->resultLabel()->text(), QStringLiteral("升级失败"));
-            QVERIFY(dlg->row(0)->retryButton()->isVisibleTo(dlg->row(0)));
+            QVERIFY(dlg->row(0)->retryButton()->isVisibleTo(dlg->row(0)) && dlg->verification(0).isEmpty());
             QCOMPARE(dlg->row(1)->resultLabel()->text(), QStringLiteral("升级成功"));
+            QCOMPARE(dlg->row(2)->resultLabel()->text(), QStringLiteral("升级成功"));
+            QTRY_COMPARE_WITH_TIMEOUT(dlg->verification(1), QStringLiteral("已验证 V6"), 30000);
+            QTRY_COMPARE_WITH_TIMEOUT(dlg->verification(2), QStringLiteral("验证失败：3 秒后仍为 %1").arg(old), 30000);
             dlg->onOkClicked();
         });
-        DeviceCommands::upgrade(false, path, selection({m_ips.at(0), m_ips.at(1)}), nullptr);
-        // The history has each node as its row showed it.
+        sRolloutOptions rollout;
+        rollout.verifyTimeoutSec = 3;
+        DeviceCommands::upgrade(false, path, selection(m_ips), nullptr, rollout);
+        // The history has each node as it ended, with the version a scan showed.
         QCOMPARE(CCommandHistory::shown(CCommandHistory::instance()->entries().value(0).command), QStringLiteral("设备升级"));
-        QCOMPARE(fixtures::newestHistoryShown(), (QVector<sHistoryNode>{{1, m_ips.at(0), QStringLiteral("升级失败"), false},
-                                                      {2, m_ips.at(1), QStringLiteral("升级成功"), true}}));
+        sHistoryNode verified{2, m_ips.at(1), QStringLiteral("已验证"), true};
+        verified.version = QStringLiteral("V6");
+        sHistoryNode unchanged{3, m_ips.at(2), QStringLiteral("验证失败：版本未变"), false};
+        unchanged.version = old;
+        QCOMPARE(fixtures::newestHistoryShown(),
+                 (QVector<sHistoryNode>{{1, m_ips.at(0), QStringLiteral("升级失败"), false}, verified, unchanged}));
         QVERIFY2(startLan(), qPrintable(m_lan.errorString()));
     }
 

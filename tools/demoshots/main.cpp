@@ -10,6 +10,11 @@
 // inventory save against an earlier LAN) and saves the window with the comparison over it.
 // RESTART_IP is restarted and stays silent (the simulator's --reboot-ms); CHECK_IP is checked
 // beside it, to show that the check survives the refresh.
+//
+//   quorvane-demoshots upgrade CN|EN OUTPUT_FILE PACKAGE IP...
+// The package chooser with its staged-rollout fold open (a canary of one, waves of two),
+// beside the upgrade dialog once every decoder IP has been verified or has failed; needs the
+// simulator with SFTP servers (scripts/lan-sshd.sh, --sftp-root) on those addresses.
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
@@ -18,6 +23,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QSpinBox>
+#include <QToolButton>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -29,6 +36,8 @@
 #include "comm/cdevicectrljob.h"
 #include "dialog/cautorefresh.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/cdeviceupdatewidget.h"
+#include "dialog/cupdatedlg.h"
 #include "dialog/chistorydialog.h"
 #include "dialog/cinventorydiffdlg.h"
 #include "dialog/cdevicerestartdlg.h"
@@ -80,11 +89,76 @@ int inventoryShot(MainWindow &window, const QString &file, const QString &out, c
     return save(shot, out, QStringLiteral("inventory_compare_") + lang) ? 0 : 1;
 }
 
+// The rollout as the chooser's fold sets it, then the upgrade it starts, in one picture.
+int upgradeShot(const QString &out, const QString &package, const QStringList &ips)
+{
+    CUpdateDlg chooser;
+    chooser.setTitle(QCoreApplication::translate("CMainTitleBar", "设备升级"));
+    chooser.setPath(package);
+    chooser.setFoldOpen(true);
+    chooser.canaryBox()->setValue(1);
+    chooser.waveBox()->setValue(2);
+    chooser.verifyTimeoutBox()->setValue(20);
+    chooser.show();
+    settle(300);
+    const QPixmap chosen = chooser.grab();
+    chooser.hide();
+
+    CDeviceUpdateWidget dlg;
+    dlg.setRollout(chooser.rollout());
+    SelectedNodeList nodes;
+    for (int i = 0; i < ips.size(); ++i)
+        nodes.append({i + 1, ips.at(i).toUtf8(), QByteArray(), DecoderNode});
+    dlg.startUpdate(package, nodes);
+    dlg.show();
+    const auto settled = [&dlg] {
+        for (int i = 0; i < dlg.rowCount(); ++i) {
+            const QString v = dlg.verification(i);
+            if (v.isEmpty() || v == QCoreApplication::translate("CUpgradeWidget", "验证中")
+                || v == QCoreApplication::translate("CUpgradeWidget", "上传中")
+                || v == QCoreApplication::translate("CUpgradeWidget", "安装中"))
+                return false;
+        }
+        return true;
+    };
+    for (int waited = 0; waited < 120000 && !settled(); waited += 200)
+        settle(200);
+    settle(300);
+    const QPixmap rows = dlg.grab();
+    QPixmap both(chosen.width() + 16 + rows.width(), qMax(chosen.height(), rows.height()));
+    both.fill(QColor(30, 30, 30));
+    QPainter painter(&both);
+    painter.drawPixmap(0, 0, chosen);
+    painter.drawPixmap(chosen.width() + 16, 0, rows);
+    painter.end();
+    const bool ok = both.save(out);
+    std::printf("%s %s\n", ok ? "saved" : "FAILED", qPrintable(out));
+    dlg.onOkClicked();
+    return ok && settled() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    if (argc >= 6 && QByteArray(argv[1]) == "upgrade") {
+        initGuiResources();
+        installAppStyleSheet(app);
+        QFont font(QStringLiteral("Microsoft YaHei"));
+        font.setPixelSize(12);
+        QApplication::setFont(font);
+        const QString lang = QString::fromLatin1(argv[2]);
+        CAppConfig::instance()->setLanguage(lang);
+        QTranslator translator;
+        translator.load(lang == QLatin1String("EN") ? QStringLiteral(":/res/res/translate/english_en.qm")
+                                                    : QStringLiteral(":/res/res/translate/chinese_cn.qm"));
+        QApplication::installTranslator(&translator);
+        QStringList ips;
+        for (int i = 5; i < argc; ++i)
+            ips << QString::fromLatin1(argv[i]);
+        return upgradeShot(QString::fromLocal8Bit(argv[3]), QString::fromLocal8Bit(argv[4]), ips);
+    }
     if (argc != 5) {
         std::fprintf(stderr, "usage: quorvane-demoshots CN|EN OUTPUT_DIR RESTART_IP CHECK_IP|--inventory FILE\n");
         return 2;

@@ -95,6 +95,7 @@ int main(int argc, char *argv[])
         "Fault modes: silent offline twice dup-ip dup-mac short-frame bad-length huge not-json\n"
         "data-not-object bad-node-type delay=MS tcp-silent tcp-refuse unreachable tcp-delay=MS tcp-split tcp-two-frames\n"
         "tcp-len8 tcp-len-below-8 tcp-huge-length import-fail upgrade-code=VALUE upgrade-silent\n"
+        "upgrade-keeps-version "
         "claim-ip=TEXT export-ip=TEXT flood=N.\n"
         "See tools/nodesim/README.md."));
     p.addHelpOption();
@@ -111,7 +112,7 @@ int main(int argc, char *argv[])
         {QStringLiteral("record"), QStringLiteral("JSON-lines file of every received command."), QStringLiteral("file")},
         {QStringLiteral("state"), QStringLiteral("JSON file with the state of every node, rewritten on change."), QStringLiteral("file")},
         {QStringLiteral("sftp-root"), QStringLiteral("NODES folder of scripts/lan-sshd.sh, for the MD5 check of 4501."), QStringLiteral("dir")},
-        {QStringLiteral("reboot-ms"), QStringLiteral("A rebooted node stays silent this long."), QStringLiteral("ms")},
+        {QStringLiteral("reboot-ms"), QStringLiteral("A rebooted (or upgraded) node stays silent this long."), QStringLiteral("ms")},
         {QStringLiteral("upgrade-delay"), QStringLiteral("Delay before the answer to 4501."), QStringLiteral("ms")},
         {QStringLiteral("no-stdin"), QStringLiteral("Do not end when stdin closes.")},
         {QStringLiteral("dump"), QStringLiteral("Print the generated LAN as JSON and exit without opening sockets.")},

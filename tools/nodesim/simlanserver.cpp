@@ -692,16 +692,31 @@ void SimLanServer::onTcpFrame(SimTcpSession *session, quint16 cmd, const QByteAr
         return;
     }
     if (cmd == kUpgrade) {
-        const quint32 code = upgradeResult(node, payload, &rec);
+        QString installed; // the version the node runs once it has rebooted
+        const quint32 code = upgradeResult(node, payload, &rec, &installed);
         record(rec);
-        saveState();
-        if (code == 0)
+        if (code == 0) {
+            // A node that never answers still installs, without a reboot anyone could see.
+            if (!installed.isEmpty())
+                node.setFirmwareVersion(installed);
+            saveState();
             return;
+        }
+        saveState();
         const QByteArray frame = packBinary32(kUpgrade + kAnswerOffset, code);
         const QPointer<SimTcpSession> guard(session);
-        QTimer::singleShot(qMax(0, m_config.upgradeDelayMs), this, [this, guard, index, frame] {
+        QTimer::singleShot(qMax(0, m_config.upgradeDelayMs), this, [this, guard, index, frame, code, installed] {
             if (guard)
                 sendTcpAnswer(guard, m_nodes[size_t(index)], kUpgrade + kAnswerOffset, frame);
+            if (code != kUpgradeOk)
+                return;
+            // Answered, then reboots into the new firmware: silent for the reboot, new version after.
+            SimNode &n = m_nodes[size_t(index)];
+            if (!installed.isEmpty())
+                n.setFirmwareVersion(installed);
+            if (m_config.rebootMs > 0)
+                n.silentUntilMs = QDateTime::currentMSecsSinceEpoch() + m_config.rebootMs;
+            saveState();
         });
         return;
     }
@@ -755,7 +770,7 @@ void SimLanServer::onTcpFrame(SimTcpSession *session, quint16 cmd, const QByteAr
 }
 
 // 0 means no answer at all.
-quint32 SimLanServer::upgradeResult(SimNode &node, const QByteArray &body, QJsonObject *rec)
+quint32 SimLanServer::upgradeResult(SimNode &node, const QByteArray &body, QJsonObject *rec, QString *installed)
 {
     UpgradeCmd up;
     if (!decodeUpgrade(body, &up)) {
@@ -788,8 +803,9 @@ quint32 SimLanServer::upgradeResult(SimNode &node, const QByteArray &body, QJson
     }
     if (code == kUpgradeOk) {
         ++node.upgradeCount;
-        if (up.upgradeType == 0)
-            node.setFirmwareVersion(QString::fromUtf8(up.version));
+        // upgrade-keeps-version: says success and keeps running what it ran.
+        if (up.upgradeType == 0 && !node.faults.upgradeKeepsVersion)
+            *installed = QString::fromUtf8(up.version);
     }
     rec->insert(QStringLiteral("result"), qint64(code));
     return node.faults.upgradeSilent ? 0 : code;

@@ -47,7 +47,7 @@ private:
     bool moveNode(SimNode &node, const QString &newIp);
     bool applyDecoderSettings(SimNode &node, const QJsonObject &cmd, QString *why);
     bool applyEncoderSettings(SimNode &node, const QJsonObject &cmd, QString *why);
-    quint32 upgradeResult(SimNode &node, const QByteArray &body, QJsonObject *rec);
+    quint32 upgradeResult(SimNode &node, const QByteArray &body, QJsonObject *rec, QString *installed);
     bool syncListeners(QString *error);
     // Listeners that never accept, with their one-place queue kept full, so a connect
     // to the address is never answered (the SYN is dropped) until the caller gives up.

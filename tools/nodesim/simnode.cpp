@@ -95,6 +95,7 @@ bool SimFaults::apply(const QString &mode, QString *error)
         {"tcp-huge-length", &SimFaults::tcpHugeLength},
         {"import-fail", &SimFaults::importFail},
         {"upgrade-silent", &SimFaults::upgradeSilent},
+        {"upgrade-keeps-version", &SimFaults::upgradeKeepsVersion},
     };
     for (const Flag &f : flags) {
         if (name == QLatin1String(f.name)) {
@@ -152,6 +153,7 @@ QStringList SimFaults::names() const
         {tcpSilent, "tcp-silent"}, {tcpRefuse, "tcp-refuse"}, {unreachable, "unreachable"}, {tcpSplit, "tcp-split"},
         {tcpTwoFrames, "tcp-two-frames"}, {tcpLen8, "tcp-len8"}, {tcpLenBelow8, "tcp-len-below-8"},
         {tcpHugeLength, "tcp-huge-length"}, {importFail, "import-fail"}, {upgradeSilent, "upgrade-silent"},
+        {upgradeKeepsVersion, "upgrade-keeps-version"},
     };
     for (const auto &f : all)
         if (f.first)
@@ -326,9 +328,9 @@ void SimNode::setFirmwareVersion(const QString &text)
 {
     const QRegularExpression re(QStringLiteral("(\\d+)\\.(\\d+)\\.(\\d+)"));
     const QRegularExpressionMatch m = re.match(text);
+    setCommon(QStringLiteral("version"), text);
     if (!m.hasMatch())
         return;
-    setCommon(QStringLiteral("version"), text);
     setCommon(QStringLiteral("mainVer"), m.captured(1).toInt());
     setCommon(QStringLiteral("majorVer"), m.captured(2).toInt());
     setCommon(QStringLiteral("minorVer"), m.captured(3).toInt());

@@ -34,6 +34,7 @@ struct SimFaults
     bool tcpHugeLength = false; // a header claiming ~2 GB before the answer
     bool importFail = false;    // import answers result 2
     bool upgradeSilent = false; // no answer to 4501
+    bool upgradeKeepsVersion = false; // answers success, keeps its version
     bool hasUpgradeCode = false;
     quint32 upgradeCode = 0;    // forced 14501 value
     // Hostile peers
@@ -90,7 +91,7 @@ public:
     // Type-specific settings back to defaults; identity and address kept.
     void factoryReset();
     void switchType(int newType);
-    // Firmware version after an upgrade: "V2.0.1" gives 2, 0, 1.
+    // Firmware version after an upgrade, the text as given; "V2.0.1" also gives 2, 0, 1.
     void setFirmwareVersion(const QString &text);
 };
 
