@@ -1,10 +1,9 @@
 #include "operations/outcometext.h"
 
-#include "comm/upgradecmd.h"
-
 #include <QCoreApplication>
 
 #include "comm/protocol.h"
+#include "comm/upgradecmd.h"
 #include "history/ccommandhistory.h"
 
 namespace OutcomeText {
@@ -38,44 +37,6 @@ const char *source(EKind kind, int code)
         }
     case EKind::Upgrade:
         return UpgradeCmd::resultSource(static_cast<uint32_t>(code));
-    case EKind::Send: return "CCommandHistory";
-    case EKind::Switch: return "CMessageDialog";
-    default: return "CProgressListItem";
-    }
-}
-
-const char *source(EKind kind, int code)
-{
-    switch (kind) {
-    case EKind::Import:
-        switch (code) {
-        case 0: return QT_TRANSLATE_NOOP("CProgressListItem", "导入成功");
-        case 1: return QT_TRANSLATE_NOOP("CProgressListItem", "类型不匹配");
-        case 2: return QT_TRANSLATE_NOOP("CProgressListItem", "导入失败");
-        case 3: return QT_TRANSLATE_NOOP("CProgressListItem", "设备不在线");
-        default: return nullptr;
-        }
-    case EKind::Export:
-        switch (code) {
-        case 0: return QT_TRANSLATE_NOOP("CProgressListItem", "导出成功");
-        case 2: return QT_TRANSLATE_NOOP("CProgressListItem", "导出失败");
-        case 4: return QT_TRANSLATE_NOOP("CProgressListItem", "日志文件超过大小限制");
-        default: return nullptr;
-        }
-    case EKind::Upgrade:
-        switch (static_cast<uint32_t>(code)) {
-        case Protocol::kUpgradeOk: return QT_TRANSLATE_NOOP("CProgressListItem", "升级成功");
-        case Protocol::kUpgradeKillAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "杀掉App进程失败");
-        case Protocol::kUpgradeRemoveAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "移除App进程失败");
-        case Protocol::kUpgradeWriteAppFailed: return QT_TRANSLATE_NOOP("CProgressListItem", "写入App进程失败");
-        case Protocol::kUpgradeMd5Mismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "MD5匹配失败");
-        case Protocol::kUpgradeModelMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "设备型号不匹配");
-        case Protocol::kUpgradeVersionTooLow: return QT_TRANSLATE_NOOP("CProgressListItem", "当前版本过低");
-        case Protocol::kUpgradeFrameMismatch: return QT_TRANSLATE_NOOP("CProgressListItem", "帧编号不匹配");
-        case Protocol::kUpgradeOtherError: return QT_TRANSLATE_NOOP("CProgressListItem", "其它错误");
-        case Protocol::kUpgradeBadFile: return QT_TRANSLATE_NOOP("CProgressListItem", "升级文件错误");
-        default: return QT_TRANSLATE_NOOP("CProgressListItem", "升级失败");
-        }
     case EKind::Send:
         switch (code) {
         case 0: return QT_TRANSLATE_NOOP("CCommandHistory", "已发送");
