@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
+#include <QRandomGenerator>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -59,6 +59,75 @@ bool syncToDisk(int fd)
 #endif
 }
 
+PartFile::PartFile(const QString &target) : m_target(target) {}
+
+PartFile::~PartFile()
+{
+    if (!m_committed && !m_file.fileName().isEmpty()) {
+        m_file.close();
+        m_file.remove();
+    }
+}
+
+bool PartFile::open()
+{
+    const QFileInfo target(m_target);
+    // Beside the target, so the rename never crosses file systems.
+    for (int attempt = 0;; ++attempt) {
+        m_file.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
+                           + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".part"));
+        if (m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (!m_file.exists() || attempt == 16) {
+            m_error = m_file.errorString();
+            m_file.setFileName(QString());
+            return false;
+        }
+    }
+    if (!m_file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool PartFile::write(const char *data, qint64 size)
+{
+    if (m_file.write(data, size) == size)
+        return true;
+    m_error = m_file.errorString();
+    return false;
+}
+
+bool PartFile::commit()
+{
+    // Every byte checked: a full disk shows in the write or the flush, not only at close.
+    if (!m_file.isOpen() || !m_file.flush()) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    if (!syncToDisk(m_file.handle())) {
+        m_error = QStringLiteral("%1 could not be synced to the disk").arg(m_target);
+        return false;
+    }
+    m_file.close();
+    if (m_file.error() != QFileDevice::NoError) {
+        m_error = m_file.errorString();
+        return false;
+    }
+    if (!replaceFile(m_file.fileName(), m_target)) {
+        m_error = QStringLiteral("%1 could not be replaced").arg(m_target);
+        return false;
+    }
+    m_committed = true;
+    return true;
+}
+
+QString PartFile::errorString() const
+{
+    return m_error;
+}
+
 bool writeFileWhole(const QString &path, const QByteArray &bytes, FileAccess access, QString *error)
 {
     const auto fail = [error](const QString &why) {
@@ -69,26 +138,16 @@ bool writeFileWhole(const QString &path, const QByteArray &bytes, FileAccess acc
     const QFileInfo target(path);
     if (target.isDir())
         return fail(QStringLiteral("%1 is a folder").arg(path));
-    // Beside the target, so the rename never crosses file systems; created 0600.
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        return fail(temp.errorString());
-    // Every byte checked: a full disk shows in the write or the flush, not only at close.
-    if (temp.write(bytes) != bytes.size() || !temp.flush())
-        return fail(temp.errorString());
-    if (!syncToDisk(temp.handle()))
-        return fail(QStringLiteral("%1 could not be synced to the disk").arg(path));
+    PartFile part(path);
+    if (!part.open() || !part.write(bytes.constData(), bytes.size()))
+        return fail(part.errorString());
     if (access == FileAccess::Shared) {
         const QFileDevice::Permissions readable = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser
             | QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-        temp.setPermissions(target.exists() ? QFile::permissions(path) : readable);
+        part.file().setPermissions(target.exists() ? QFile::permissions(path) : readable);
     }
-    temp.close();
-    if (temp.error() != QFileDevice::NoError)
-        return fail(temp.errorString());
-    if (!replaceFile(temp.fileName(), path))
-        return fail(QStringLiteral("%1 could not be replaced").arg(path));
-    temp.setAutoRemove(false);
+    if (!part.commit())
+        return fail(part.errorString());
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 // How the program puts files on disk: whole or not at all, and, where they hold what a node
@@ -10,6 +11,30 @@ namespace Platform {
 enum class FileAccess {
     Shared,    // an existing file keeps its permissions; a new one is readable by all
     OwnerOnly, // read and written by the owner only (0600)
+};
+
+// A file being written beside its target, private to the user (0600), that takes the
+// target's name only in commit(), once every byte is on the disk; removed unless committed.
+// Not a QTemporaryFile: on Windows a closed one keeps its handle, and the rename then
+// fails with a sharing violation.
+class PartFile final
+{
+    Q_DISABLE_COPY_MOVE(PartFile)
+public:
+    explicit PartFile(const QString &target);
+    ~PartFile();
+    // Creates the part file; false with the reason in errorString().
+    bool open();
+    bool write(const char *data, qint64 size);
+    // Flush, sync, close and rename over the target; false leaves the target as it was.
+    bool commit();
+    QString errorString() const;
+    QFile &file() { return m_file; }
+private:
+    QString m_target;
+    QFile m_file;
+    QString m_error;
+    bool m_committed = false;
 };
 
 // Writes bytes to a new file beside path and renames it over path once every byte is on

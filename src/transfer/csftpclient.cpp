@@ -5,7 +5,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 #include <QUrl>
 #include <atomic>
 #include <cstdio>
@@ -99,7 +98,7 @@ struct sTransTask
     QString login = QString::fromLatin1(csftpclient::kLogin);
     FilePtr file; // uploads
     // Downloads: the data goes to a temporary beside localPath, renamed over it when whole.
-    std::unique_ptr<QTemporaryFile> part;
+    std::unique_ptr<Platform::PartFile> part;
     qint64 received = 0;
     qint64 sizeLimit = 0;
     bool tooLarge = false;
@@ -162,7 +161,7 @@ size_t fileWriteCallback(char *data, size_t size, size_t items, void *userp)
         task->tooLarge = true;
         return 0;
     }
-    if (!task->part || task->part->write(data, bytes) != bytes)
+    if (!task->part || !task->part->write(data, qint64(bytes)))
         return 0;
     task->received += bytes;
     return size * items;
@@ -299,8 +298,7 @@ CURLcode downloadFile(sTransTask task, bool *tooLarge)
     // Nothing touches a file of the final name before the last byte is in: an old log of
     // that name stays as it was when the transfer fails.
     const QFileInfo target(task.localPath);
-    task.part = std::make_unique<QTemporaryFile>(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                                                 + QStringLiteral(".XXXXXX.part"));
+    task.part = std::make_unique<Platform::PartFile>(target.absoluteFilePath());
     // A folder that takes no file still runs the transfer: its end is announced like any other.
     if (!task.part->open())
         task.part.reset();
@@ -312,12 +310,8 @@ CURLcode downloadFile(sTransTask task, bool *tooLarge)
     *tooLarge = task.tooLarge;
     if (res != CURLE_OK)
         return res;
-    if (!task.part || !task.part->flush() || !Platform::syncToDisk(int(task.part->handle())))
+    if (!task.part || !task.part->commit())
         return CURLE_WRITE_ERROR;
-    task.part->close();
-    if (task.part->error() != QFileDevice::NoError || !Platform::replaceFile(task.part->fileName(), task.localPath))
-        return CURLE_WRITE_ERROR;
-    task.part->setAutoRemove(false);
     return CURLE_OK;
 }
 
