@@ -84,3 +84,25 @@ void CAnswerMatcher::onResult(int cmdType, void *record, int result, int nodeTyp
             route->handler(record);
     }
 }
+
+bool CAnswerRoutes::ensure(int index, const std::function<bool()> &stopped,
+                           const std::function<CAnswerMatcher::Token()> &expect)
+{
+    QMutexLocker lock(&m_mutex);
+    if (stopped())
+        return false;
+    if (!m_tokens.contains(index))
+        m_tokens.insert(index, expect());
+    return true;
+}
+
+void CAnswerRoutes::forgetAll()
+{
+    QHash<int, CAnswerMatcher::Token> tokens;
+    {
+        QMutexLocker lock(&m_mutex);
+        tokens.swap(m_tokens);
+    }
+    for (CAnswerMatcher::Token token : qAsConst(tokens))
+        CAnswerMatcher::instance().forget(token);
+}

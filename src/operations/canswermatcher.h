@@ -52,3 +52,22 @@ private:
     QHash<Token, Key> m_keys;
     Token m_next = 1;
 };
+
+// The routes of one operation's nodes, one per node for the operation's life (an answer
+// after a node's deadline still counts), forgotten with it.
+class CAnswerRoutes final
+{
+    Q_DISABLE_COPY_MOVE(CAnswerRoutes)
+
+public:
+    CAnswerRoutes() = default;
+    ~CAnswerRoutes() { forgetAll(); }
+    // Gives node index its route through expect() unless it has one. Under the lock, so a
+    // stop either happens first (stopped() true: no route, false back) or sees the route.
+    bool ensure(int index, const std::function<bool()> &stopped, const std::function<CAnswerMatcher::Token()> &expect);
+    void forgetAll();
+
+private:
+    QMutex m_mutex;
+    QHash<int, CAnswerMatcher::Token> m_tokens;
+};

@@ -16,22 +16,14 @@ CDataImportOperation::CDataImportOperation(CDeviceCtrlJob *job, const QStringLis
 CDataImportOperation::~CDataImportOperation()
 {
     finish();
-    QHash<int, CAnswerMatcher::Token> tokens;
-    {
-        QMutexLocker lock(&m_tokensMutex);
-        tokens.swap(m_tokens);
-    }
-    for (CAnswerMatcher::Token token : qAsConst(tokens))
-        CAnswerMatcher::instance().forget(token);
+    m_routes.forgetAll();
 }
 
 void CDataImportOperation::stopping()
 {
     // A send still waiting for its connection ends when its link is closed.
-    for (int i = 0; i < count(); ++i) {
-        if (!outcome(i).ended())
-            m_job->closeLink(QString::fromUtf8(node(i).ip));
-    }
+    for (const QString &ip : unendedAddresses())
+        m_job->closeLink(ip);
 }
 
 QVector<sOperationNode> CDataImportOperation::nodesOf(CDeviceCtrlJob *job, const QStringList &paths)
@@ -66,16 +58,12 @@ sBulkOutcome CDataImportOperation::runNode(int index, const CBulkRunner::Control
     if (!checkEntry(entry, ip) || ip.toUtf8() != node(index).ip)
         return {sBulkOutcome::Failed, ImportFailed, QString()};
     const int type = entry.value(QStringLiteral("devData")).toObject().value(QStringLiteral("type")).toInt();
-    {
-        // Before the send: the answer may beat the send's return.
-        QMutexLocker lock(&m_tokensMutex);
-        if (isFinishing())
-            return {sBulkOutcome::Cancelled, 0, QString()};
-        // One route per node for the operation's life: an answer after a deadline still counts.
-        if (!m_tokens.contains(index))
-            m_tokens.insert(index, CAnswerMatcher::instance().expectImport(
-                node(index).ip, type, [this, index](const sImportDataRes &answer) { onAnswer(index, answer); }));
-    }
+    // Before the send: the answer may beat the send's return.
+    if (!m_routes.ensure(index, [this] { return isFinishing(); }, [&] {
+            return CAnswerMatcher::instance().expectImport(
+                node(index).ip, type, [this, index](const sImportDataRes &answer) { onAnswer(index, answer); });
+        }))
+        return {sBulkOutcome::Cancelled, 0, QString()};
     QString sentTo;
     if (m_job->importDataEntry(entry, sentTo))
         return {sBulkOutcome::Pending, 0, QString()};

@@ -42,6 +42,5 @@ private:
 
     CDeviceCtrlJob *const m_job;
     const QStringList m_paths;
-    QMutex m_tokensMutex;
-    QHash<int, CAnswerMatcher::Token> m_tokens; // node -> its answer's route
+    CAnswerRoutes m_routes;
 };

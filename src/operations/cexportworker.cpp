@@ -22,22 +22,14 @@ CExportWorker::CExportWorker(const SelectedNodeList &nodes, CDeviceCtrlJob *job,
 CExportWorker::~CExportWorker()
 {
     finish();
-    QHash<int, CAnswerMatcher::Token> tokens;
-    {
-        QMutexLocker lock(&m_tokensMutex);
-        tokens.swap(m_tokens);
-    }
-    for (CAnswerMatcher::Token token : qAsConst(tokens))
-        CAnswerMatcher::instance().forget(token);
+    m_routes.forgetAll();
 }
 
 void CExportWorker::stopping()
 {
     // A send still waiting for its connection ends when its link is closed.
-    for (int i = 0; i < count(); ++i) {
-        if (!outcome(i).ended())
-            m_job->closeLink(QString::fromUtf8(node(i).ip));
-    }
+    for (const QString &ip : unendedAddresses())
+        m_job->closeLink(ip);
 }
 
 QVector<sOperationNode> CExportWorker::nodesOf(const SelectedNodeList &nodes)
@@ -66,15 +58,12 @@ sBulkOutcome CExportWorker::runNode(int index, const CBulkRunner::Control &)
     const sOperationNode &n = node(index);
     if (n.nodeType != DecoderNode && n.nodeType != EncoderNode)
         return {sBulkOutcome::Failed, NotWritten, QString()}; // nothing to ask, no file
-    {
-        // Before the send: the answer may beat the send's return.
-        QMutexLocker lock(&m_tokensMutex);
-        if (isFinishing())
-            return {sBulkOutcome::Cancelled, 0, QString()};
-        if (!m_tokens.contains(index))
-            m_tokens.insert(index, CAnswerMatcher::instance().expectExport(
-                n.ip, n.nodeType, [this, index](const sDeviceData &data) { exportDataSave(index, data); }));
-    }
+    // Before the send: the answer may beat the send's return.
+    if (!m_routes.ensure(index, [this] { return isFinishing(); }, [&] {
+            return CAnswerMatcher::instance().expectExport(
+                n.ip, n.nodeType, [this, index](const sDeviceData &data) { exportDataSave(index, data); });
+        }))
+        return {sBulkOutcome::Cancelled, 0, QString()};
     const bool sent = n.nodeType == DecoderNode ? m_job->exportDecoderData(n.ip) : m_job->exportEncoderData(n.ip);
     if (sent)
         return {sBulkOutcome::Pending, 0, QString()};

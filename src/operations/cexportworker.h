@@ -46,6 +46,5 @@ private:
     CDeviceCtrlJob *const m_job;
     const QString m_folder;
     QHash<QString, int> m_index; // set in the constructor, then only read
-    QMutex m_tokensMutex;
-    QHash<int, CAnswerMatcher::Token> m_tokens; // node -> its answer's route
+    CAnswerRoutes m_routes;
 };

@@ -185,3 +185,13 @@ QVector<sHistoryNode> COperation::historyNodes() const
     }
     return out + m_refused;
 }
+
+QStringList COperation::unendedAddresses() const
+{
+    QStringList ips;
+    for (int i = 0; i < count(); ++i) {
+        if (!outcome(i).ended())
+            ips << QString::fromUtf8(node(i).ip);
+    }
+    return ips;
+}

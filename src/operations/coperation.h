@@ -5,6 +5,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 #include <memory>
 #include <vector>
@@ -84,6 +85,8 @@ protected:
     // Before start(): each node's deadline (0: none) and the in-flight limit (0: configured).
     void setDeadlineMs(int ms) { m_deadlineMs = ms; }
     void setMaxInFlight(int n) { m_maxInFlight = n; }
+    // The addresses of the nodes that have not ended yet.
+    QStringList unendedAddresses() const;
     // On a pool thread: runs node index, returning its outcome, or Pending when an answer
     // ends it through complete().
     virtual sBulkOutcome runNode(int, const CBulkRunner::Control &) { return {}; }
