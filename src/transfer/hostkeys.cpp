@@ -8,8 +8,10 @@
 #include <QHash>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
+#include <QThread>
 #include <QSet>
+
+#include "platform/filesafety.h"
 
 namespace HostKeys {
 
@@ -62,11 +64,14 @@ bool keep(const QString &path, const QString &ip, const curl_khkey *key)
     }
     text += ip.toLatin1() + ' ' + type + ' ' + blob.toBase64() + '\n';
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
-        return false;
-    out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    return out.commit();
+    // Other transfers' libcurl reads the file as their sessions start, and Windows replaces
+    // no file that is open: a few tries, each after the readers have had their moment.
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        if (Platform::writeFileWhole(path, text, Platform::FileAccess::OwnerOnly))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
 }
 
 int onKey(CURL *, const curl_khkey *known, const curl_khkey *found, enum curl_khmatch match, void *clientp)

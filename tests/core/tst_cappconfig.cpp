@@ -142,6 +142,7 @@ private slots:
         QVERIFY(config.save());
         QFile f(config.configFilePath());
         const QByteArray written = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        f.close(); // Windows replaces no file that is open
         // Indented, and only the values that differ from the defaults.
         QVERIFY(written.contains('\n'));
         QCOMPARE(QJsonDocument::fromJson(written).object().keys(), (QStringList{"language", "maxLogFileBytes"}));
