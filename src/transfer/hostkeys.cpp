@@ -53,9 +53,15 @@ bool keep(const QString &path, const QString &ip, const curl_khkey *key)
     if (!type || blob.isEmpty())
         return false;
     QByteArray text;
-    QFile in(path);
-    if (in.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = in.readAll().split('\n');
+    QByteArray before;
+    {
+        // Closed before the file is replaced: Windows replaces no file that is open.
+        QFile in(path);
+        if (in.open(QIODevice::ReadOnly))
+            before = in.readAll();
+    }
+    if (!before.isEmpty()) {
+        const QList<QByteArray> lines = before.split('\n');
         for (const QByteArray &line : lines) {
             if (line.trimmed().isEmpty() || line.split(' ').value(0) == ip.toLatin1())
                 continue;
@@ -64,8 +70,8 @@ bool keep(const QString &path, const QString &ip, const curl_khkey *key)
     }
     text += ip.toLatin1() + ' ' + type + ' ' + blob.toBase64() + '\n';
     QDir().mkpath(QFileInfo(path).absolutePath());
-    // Other transfers' libcurl reads the file as their sessions start, and Windows replaces
-    // no file that is open: a few tries, each after the readers have had their moment.
+    // Other transfers' libcurl reads the file as their sessions start: a few tries, each
+    // after the readers have had their moment.
     for (int attempt = 0; attempt < 40; ++attempt) {
         if (Platform::writeFileWhole(path, text, Platform::FileAccess::OwnerOnly))
             return true;
