@@ -23,7 +23,13 @@ class TestCli final : public QObject
     // The newest line of the history the window shows.
     QJsonObject lastHistory() const
     {
-        QDirIterator found(m_home.path(), {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
+#ifdef Q_OS_WIN
+        // Windows has the documents folder of its user, whatever HOME says.
+        const QString home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+#else
+        const QString home = m_home.path();
+#endif
+        QDirIterator found(home, {"history.jsonl"}, QDir::Files, QDirIterator::Subdirectories);
         QFile history(found.hasNext() ? found.next() : QString());
         history.open(QIODevice::ReadOnly);
         return QJsonDocument::fromJson(history.readAll().trimmed().split('\n').last()).object();
