@@ -285,6 +285,10 @@ write_wine_runner() {
         echo '#!/bin/sh'
         echo '# Runs a Windows program of this build under Wine (written by scripts/windows.sh).'
         echo "export WINEPREFIX=\"\${QV_WINEPREFIX:-$BUILD/wineprefix}\""
+        # A new prefix links the user's Documents to HOME: the tests' configuration, history
+        # and exports stay in the build, not in the home folder of whoever builds.
+        echo "export HOME=\"$BUILD/wine-home\""
+        echo 'mkdir -p "$HOME"'
         echo 'export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="'
         # Without a console Qt would send test output and debug lines to the debugger.
         echo 'export QT_FORCE_STDERR_LOGGING=1'
@@ -530,6 +534,8 @@ inside_install_test() {
     rm -rf "$prefix" "$work"
     mkdir -p "$work"
     export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
+    export HOME=$work/home # the prefix's Documents: not the builder's home folder
+    mkdir -p "$HOME"
     unset WINEPATH QT_PLUGIN_PATH
     trap '$WINESERVER -k 2> /dev/null || true' EXIT
     $WINE "$BUILD/quorvane-$VERSION-win64-setup.exe" /S
