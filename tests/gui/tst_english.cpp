@@ -96,6 +96,9 @@ private slots:
 
     void cleanup()
     {
+        // Qt starts the search box's clear-button fade (160 ms) without a parent: a box
+        // deleted while it runs leaves the animation behind.
+        QTest::qWait(250);
         delete m_window;
         m_window = nullptr;
         clearStores();
