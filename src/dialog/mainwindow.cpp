@@ -81,11 +81,6 @@ MainWindow::MainWindow(QWidget *parent)
     connect(m_titleBar, &CMainTitleBar::sigCompareInventory, this, &MainWindow::onCompareInventory);
 
 
-    // A platform without window opacity (the headless one of tests and screenshots) gets
-    // no fade: there it would only be a timer running past the window's first second.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-        return;
     setWindowOpacity(0.0);
     auto *fade = new QPropertyAnimation(this, "windowOpacity", this);
     fade->setDuration(1000);
