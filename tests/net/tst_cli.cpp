@@ -167,6 +167,8 @@ private slots:
         QTemporaryDir dir;
         const QString package = dir.filePath("vela_decoder_V9.0.1.bin");
         QVERIFY(fixtures::writeFile(package, fixtures::randomBytes(1 << 20, 5)));
+        const QString site = dir.filePath("site.json");
+        QCOMPARE(cli({"inventory", "save", site, "--timeout", "5"}).status, 0);
         const sRun run = cli({"upgrade", "--package", package, "--all", "--verify-timeout", "4", "--json", "--timeout", "60"});
         QCOMPARE(run.status, 1);
         QCOMPARE(resultOf(run).value("succeeded").toInt(), 19);
@@ -179,6 +181,17 @@ private slots:
                 QCOMPARE(row.value("outcome").toString(), QStringLiteral("verification failed: still %1 after 4 s").arg(old));
         }
         QVERIFY(run.err.contains("failed: " + lan.addresses().at(4)));
+        // The site's inventory names each version change, and only those.
+        const sRun diff = cli({"inventory", "diff", site, "--json", "--timeout", "5"});
+        QCOMPARE(diff.status, 1);
+        const QJsonArray changed = resultOf(diff).value("changed").toArray();
+        QCOMPARE(changed.size(), 19);
+        for (const QJsonValue &v : changed) {
+            const QJsonArray changes = v.toObject().value("changes").toArray();
+            QCOMPARE(changes.size(), 1);
+            QCOMPARE(changes.at(0).toObject().value("field").toString(), QStringLiteral("version"));
+            QCOMPARE(changes.at(0).toObject().value("new").toString(), QStringLiteral("V9.0.1"));
+        }
     }
 
     // SIGTERM in the middle of an upload: the command stops, the node keeps no file under
