@@ -2,7 +2,7 @@
 # served from ":/res/res/translate/" through a generated resource file.
 # rcc runs as an explicit step that depends on the .qm files: AUTORCC would
 # not wait for lrelease and fails on a clean build folder.
-file(GLOB QV_TS_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/translate/*.ts)
+set(QV_TS_FILES ${CMAKE_SOURCE_DIR}/res/translate/chinese_cn.ts ${CMAKE_SOURCE_DIR}/res/translate/english_en.ts)
 if(QV_TS_FILES)
     set_source_files_properties(${QV_TS_FILES} PROPERTIES OUTPUT_LOCATION ${CMAKE_BINARY_DIR}/translate)
     qt5_add_translation(QV_QM_FILES ${QV_TS_FILES})
