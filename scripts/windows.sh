@@ -432,6 +432,9 @@ inside_test() {
     t0=$(now)
     # The prefix is made once and kept: its first start takes about 20 s.
     "$BUILD/wine-run.sh" cmd /c exit > /dev/null 2>&1 || true
+    # A new prefix is still being set up after its first program ends: the first test
+    # started then could fail to start at all.
+    WINEPREFIX=$BUILD/wineprefix $WINESERVER -w 2> /dev/null || true
     log "  Wine prefix ready after $(elapsed "$t0")"
 
     "$LINUX_BUILD/tests/qv-simbridge" 7700 > "$work/bridge.out" 2> "$work/bridge.log" &
