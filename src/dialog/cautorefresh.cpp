@@ -4,7 +4,7 @@
 #include <QEventLoop>
 #include <QWidget>
 
-#include "operations/cbulkrunner.h"
+#include "operations/coperation.h"
 #include "ui/cprogressdialog.h"
 
 CAutoRefresh::CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent)
@@ -17,11 +17,8 @@ CAutoRefresh::CAutoRefresh(Scan scan, std::function<void()> merge, QObject *pare
 
 CAutoRefresh::~CAutoRefresh()
 {
-    // The worker must not outlive what its scan works on.
-    if (m_runner) {
-        m_runner->cancel();
-        m_runner->wait();
-    }
+    // The scan must not outlive what it works on: its end cancels and joins it.
+    m_scanning.reset();
 }
 
 void CAutoRefresh::setInterval(int seconds)
@@ -36,29 +33,27 @@ void CAutoRefresh::setInterval(int seconds)
 
 bool CAutoRefresh::tick()
 {
-    if (m_runner || m_holds > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (m_scanning || m_holds > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return false;
-    m_runner = std::make_unique<CBulkRunner>();
+    m_scanning = m_scan();
+    if (!m_scanning)
+        return false;
     // Queued to this thread: the merge happens between two events, never inside another step.
-    m_finished = connect(m_runner.get(), &CBulkRunner::sigFinished, this,
-                         [this](bool cancelled) { finish(!cancelled); }, Qt::QueuedConnection);
-    const Scan scan = m_scan;
-    if (!m_runner->startBatch(0, [scan](const CBulkRunner::Control &ctl) {
-            scan([&ctl] { return ctl.stopRequested(); });
-        })) {
-        m_runner.reset();
-        return false;
-    }
+    m_finished = connect(m_scanning.get(), &COperation::sigIdle, this, [this, scan = m_scanning.get()] {
+        if (m_scanning.get() == scan) // not a late notice of a refresh settled meanwhile
+            finish(true);
+    }, Qt::QueuedConnection);
+    m_scanning->start();
     emit sigStateChanged();
     return true;
 }
 
 void CAutoRefresh::finish(bool merge)
 {
-    if (!m_runner)
+    if (!m_scanning)
         return;
-    m_runner->wait();
-    m_runner.reset();
+    disconnect(m_finished);
+    m_scanning.reset(); // joins what still runs
     if (merge) {
         m_merge();
         m_last = QDateTime::currentDateTimeUtc();
@@ -68,39 +63,30 @@ void CAutoRefresh::finish(bool merge)
 
 void CAutoRefresh::settle(CProgressDialog *busy)
 {
-    if (!m_runner)
+    if (!m_scanning)
         return;
     disconnect(m_finished); // ended here, not by the queued signal
-    CBulkRunner *runner = m_runner.get();
-    bool dropped = false;
-    {
+    COperation *scan = m_scanning.get();
+    bool ended = scan->isIdle();
+    if (!ended) {
         QEventLoop loop;
-        bool ended = false;
-        // Connected before asking whether it still runs, so the end cannot slip between.
-        connect(runner, &CBulkRunner::sigFinished, &loop, [&loop, &ended, busy] {
+        connect(scan, &COperation::sigIdle, &loop, [&loop, &ended, busy] {
             ended = true;
             if (busy)
                 busy->stopWaiting();
             else
                 loop.quit();
-        }, Qt::QueuedConnection);
-        if (runner->isRunning()) {
-            if (busy) {
-                // Longer than any scan; the indicator's own timeout must not end the wait.
-                busy->startWaiting(24 * 3600 * 1000);
-                busy->exec();
-            } else {
-                loop.exec();
-            }
-        }
-        if (!ended && runner->isRunning()) {
-            // The operator closed the indicator: what came so far is not the whole LAN.
-            runner->cancel();
-            dropped = true;
+        });
+        if (busy) {
+            // Longer than any scan; the indicator's own timeout must not end the wait.
+            busy->startWaiting(24 * 3600 * 1000);
+            busy->exec();
+        } else {
+            loop.exec();
         }
     }
-    runner->wait();
-    finish(!dropped && !runner->wasCancelled());
+    // Closed by the operator before the end: what came so far is not the whole LAN.
+    finish(ended);
 }
 
 void CAutoRefresh::noteRefreshed()

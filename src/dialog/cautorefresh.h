@@ -6,11 +6,11 @@
 #include <functional>
 #include <memory>
 
-class CBulkRunner;
+class COperation;
 class CProgressDialog;
 
-// Refreshes the node list on its own every few seconds. The scan runs on a worker thread
-// (as the manual scan does), so the window keeps painting while the answers come in; its
+// Refreshes the node list on its own every few seconds. The scan is an operation that runs
+// off this thread (the manual scan's own), so the window keeps painting while the answers come in; its
 // result is merged here, on the GUI thread, in one step. Never started while a dialog or a
 // menu is open: a rescan under an open dialog would change the nodes it works on.
 class CAutoRefresh final : public QObject
@@ -19,8 +19,8 @@ class CAutoRefresh final : public QObject
     Q_DISABLE_COPY_MOVE(CAutoRefresh)
 
 public:
-    // scan runs on the worker until done or until stop() turns true; merge runs here after it.
-    using Scan = std::function<void(const std::function<bool()> &stop)>;
+    // scan makes the operation of one refresh (the scan); merge runs here after it has ended.
+    using Scan = std::function<std::unique_ptr<COperation>()>;
     CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent = nullptr);
     ~CAutoRefresh() override;
 
@@ -28,7 +28,7 @@ public:
     void setInterval(int seconds);
     int interval() const { return m_seconds; }
     bool isActive() const { return m_timer.isActive(); }
-    bool isRunning() const { return m_runner != nullptr; }
+    bool isRunning() const { return m_scanning != nullptr; }
     // When the last refresh was merged; invalid before the first.
     QDateTime lastRefresh() const { return m_last; }
 
@@ -64,7 +64,7 @@ private:
     Scan m_scan;
     std::function<void()> m_merge;
     QTimer m_timer;
-    std::unique_ptr<CBulkRunner> m_runner;
+    std::unique_ptr<COperation> m_scanning;
     QMetaObject::Connection m_finished;
     QDateTime m_last;
     int m_seconds = 0;

@@ -25,8 +25,29 @@
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "nodefixtures.h"
+#include "operations/coperation.h"
 
 using namespace fixtures;
+
+namespace {
+// A refresh's scan that does its work where the operation runs it, with no network.
+class CWorkScan final : public COperation
+{
+public:
+    explicit CWorkScan(std::function<void()> work)
+        : COperation(OutcomeText::EKind::Send, QString(), {}, nullptr), m_work(std::move(work))
+    {
+    }
+    ~CWorkScan() override { finish(); }
+
+protected:
+    bool isBatch() const override { return true; }
+    void runBatch(const QVector<int> &, const CBulkRunner::Control &) override { m_work(); }
+
+private:
+    std::function<void()> m_work;
+};
+} // namespace
 
 class TestNodeTable : public QObject
 {
@@ -240,11 +261,13 @@ private slots:
     {
         // The refresh scans on a worker (here: the stores change there) and merges on this thread.
         QThread *scannedOn = nullptr;
-        CAutoRefresh refresh([&scannedOn](const std::function<bool()> &) {
-            scannedOn = QThread::currentThread();
-            CEncoderList::instance().clearNodes();
-            CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
-            CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
+        CAutoRefresh refresh([&scannedOn] {
+            return std::make_unique<CWorkScan>([&scannedOn] {
+                scannedOn = QThread::currentThread();
+                CEncoderList::instance().clearNodes();
+                CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
+                CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
+            });
         }, [this] { m_page->refreshKeepingState(); });
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
         QVERIFY(refresh.tick());
