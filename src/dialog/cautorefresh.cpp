@@ -1,7 +1,7 @@
 #include "dialog/cautorefresh.h"
 
 #include <QApplication>
-#include <QEventLoop>
+#include <QDialog>
 #include <QWidget>
 
 #include "operations/coperation.h"
@@ -61,32 +61,55 @@ void CAutoRefresh::finish(bool merge)
     emit sigStateChanged();
 }
 
-void CAutoRefresh::settle(CProgressDialog *busy)
+bool CAutoRefresh::settle(CProgressDialog *busy, std::function<void()> then)
 {
-    if (!m_scanning)
-        return;
-    disconnect(m_finished); // ended here, not by the queued signal
-    COperation *scan = m_scanning.get();
-    bool ended = scan->isIdle();
-    if (!ended) {
-        QEventLoop loop;
-        connect(scan, &COperation::sigIdle, &loop, [&loop, &ended, busy] {
-            ended = true;
-            if (busy)
-                busy->stopWaiting();
-            else
-                loop.quit();
-        });
-        if (busy) {
-            // Longer than any scan; the indicator's own timeout must not end the wait.
-            busy->startWaiting(24 * 3600 * 1000);
-            busy->exec();
-        } else {
-            loop.exec();
-        }
+    if (m_settling)
+        return false;
+    if (!m_scanning) {
+        if (then)
+            then();
+        return true;
     }
-    // Closed by the operator before the end: what came so far is not the whole LAN.
+    disconnect(m_finished); // ended by the settle, not by the refresh's own notice
+    m_settling = true;
+    m_then = std::move(then);
+    m_busy = busy;
+    // Queued: the operation is deleted at its end, never inside its own signal.
+    m_settled = connect(m_scanning.get(), &COperation::sigIdle, this, [this] { endSettle(true); },
+                        Qt::QueuedConnection);
+    if (busy) {
+        // Closed by the operator before the end: what came so far is not the whole LAN.
+        m_busyClosed = connect(busy, &QDialog::finished, this, [this] { endSettle(false); });
+        // Longer than any scan; the indicator's own timeout must not end the wait.
+        busy->startWaiting(24 * 3600 * 1000);
+        busy->open();
+    }
+    return true;
+}
+
+void CAutoRefresh::endSettle(bool ended)
+{
+    if (!m_settling)
+        return;
+    disconnect(m_settled);
+    disconnect(m_busyClosed);
+    if (ended && m_busy)
+        m_busy->stopWaiting();
+    m_busy = nullptr;
+    m_settling = false;
+    const std::function<void()> then = std::move(m_then);
+    m_then = nullptr;
     finish(ended);
+    if (then)
+        then();
+}
+
+void CAutoRefresh::drop()
+{
+    if (!m_settling)
+        finish(false);
+    else if (m_scanning)
+        m_scanning->cancel(); // the waiting settle ends with what came
 }
 
 void CAutoRefresh::noteRefreshed()

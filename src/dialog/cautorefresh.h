@@ -35,9 +35,14 @@ public:
     // One due refresh: starts it unless one is running or a dialog or menu is open (then
     // the next tick tries again). True when it started.
     bool tick();
-    // Before anything else scans or sends: lets a running refresh finish and merges it.
-    // The busy indicator (when given) turns meanwhile; closing it drops the refresh.
-    void settle(CProgressDialog *busy = nullptr);
+    // Before anything else sends: lets a running refresh finish and merges it, then runs
+    // then (at once when no refresh runs). The busy indicator (when given) turns window-modal
+    // meanwhile; closing it drops the refresh, and then still runs. One settle waits at a
+    // time: false, then not run, while another waits.
+    bool settle(CProgressDialog *busy, std::function<void()> then);
+    bool isSettling() const { return m_settling; }
+    // Before a scan of its own: a running refresh ends unmerged (the scan empties the stores).
+    void drop();
     // The list was just refreshed by a scan of its own (the indicator's time).
     void noteRefreshed();
 
@@ -60,12 +65,19 @@ signals:
 
 private:
     void finish(bool merge);
+    void endSettle(bool ended);
 
     Scan m_scan;
     std::function<void()> m_merge;
     QTimer m_timer;
     std::unique_ptr<COperation> m_scanning;
     QMetaObject::Connection m_finished;
+    // A settle that waits: what runs after it, the indicator and its two ends.
+    bool m_settling = false;
+    std::function<void()> m_then;
+    CProgressDialog *m_busy = nullptr;
+    QMetaObject::Connection m_settled;
+    QMetaObject::Connection m_busyClosed;
     QDateTime m_last;
     int m_seconds = 0;
     int m_holds = 0;

@@ -93,7 +93,7 @@ CDeviceManage::~CDeviceManage()
 
 void CDeviceManage::scanNodes()
 {
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->drop();
     const CAutoRefresh::Hold hold(m_autoRefresh);
     // Closing the indicator early only stops the wait for more answers; the table shows
     // whatever came.
@@ -149,7 +149,11 @@ bool CDeviceManage::checkPrecondition(menuType type)
 void CDeviceManage::switch2SettingWidget(menuType type)
 {
     // A command works on the list as it is once any refresh under way has come in.
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type] { runCommand(type); });
+}
+
+void CDeviceManage::runCommand(menuType type)
+{
     // Without a modal busy indicator (tests) the timer could fire between two of its steps.
     const CAutoRefresh::Hold hold(m_autoRefresh);
     if (!checkPrecondition(type))
@@ -268,7 +272,11 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type, nodeID] { editNode(type, nodeID); });
+}
+
+void CDeviceManage::editNode(ENodeType type, int64_t nodeID)
+{
     const CAutoRefresh::Hold hold(m_autoRefresh);
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run
