@@ -243,10 +243,8 @@ int main(int argc, char *argv[])
         // The plan counts up the last octet from the first node's address and ends at .254.
         const int planned = std::min(n, 254);
         f = measure(meter, [&] {
-            DeviceCommands::runOffThread([&](const CBulkRunner::Control &ctl) {
-                job.setNetwork(addresses.selected.first(), addresses.mask, addresses.gateway, addresses.selected,
-                               [&ctl] { return ctl.stopRequested(); });
-            }, hub.busyIndicator());
+            DeviceCommands::configureNetwork(job, selection, addresses.selected.first(), addresses.mask,
+                                             addresses.gateway, &hub);
         });
         print("consecutive addresses", n, f, QStringLiteral("1007 x %1").arg(lan.waitFor(1007, planned)));
     }

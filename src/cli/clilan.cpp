@@ -4,10 +4,10 @@
 #include <QSet>
 
 #include "cli/clisignals.h"
-#include "operations/cbulkrunner.h"
 #include "comm/cdevicectrljob.h"
 #include "comm/cdevicectrlobserver.h"
 #include "comm/cobserverlist.h"
+#include "operations/cscanoperation.h"
 
 namespace {
 
@@ -44,16 +44,22 @@ bool CCliLan::scan(int timeoutMs, const QStringList &cards)
     CObserverList::instance().add(&observer);
     CDeviceCtrlJob job(&m_model);
     bool sent = false;
-    CBulkRunner runner;
-    CRunnerWait wait(runner);
-    runner.startBatch(0, [&](const CBulkRunner::Control &ctl) {
-        const CDeviceCtrlJob::Stop stop = [&ctl] { return ctl.stopRequested(); };
-        QStringList unknown; // the command line checked the names before
-        sent = cards.isEmpty() ? job.scanNodes(stop) : job.scanNodesOn(cards, unknown, stop);
-    });
-    // A scan cut short by the time-out lists what answered so far; one cut short by a signal
-    // is no scan.
-    wait.wait(timeoutMs);
+    {
+        bool ended = false;
+        CScanOperation scan(job, cards); // the command line checked the names before
+        CCliLoop loop([&ended] { return ended; });
+        QObject::connect(&scan, &COperation::sigIdle, &scan, [&] {
+            ended = true;
+            loop.poke();
+        });
+        scan.start();
+        // A scan cut short by the time-out lists what answered so far; one cut short by a
+        // signal is no scan.
+        if (!loop.run(timeoutMs))
+            scan.cancel();
+        scan.finish();
+        sent = scan.sent();
+    }
     CObserverList::instance().remove(&observer);
     if (CCliSignals::instance().interrupted())
         sent = false;

@@ -1,10 +1,10 @@
 #include "dialog/cautorefresh.h"
 
 #include <QApplication>
-#include <QEventLoop>
+#include <QDialog>
 #include <QWidget>
 
-#include "operations/cbulkrunner.h"
+#include "operations/coperation.h"
 #include "ui/cprogressdialog.h"
 
 CAutoRefresh::CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent)
@@ -17,11 +17,8 @@ CAutoRefresh::CAutoRefresh(Scan scan, std::function<void()> merge, QObject *pare
 
 CAutoRefresh::~CAutoRefresh()
 {
-    // The worker must not outlive what its scan works on.
-    if (m_runner) {
-        m_runner->cancel();
-        m_runner->wait();
-    }
+    // The scan must not outlive what it works on: its end cancels and joins it.
+    m_scanning.reset();
 }
 
 void CAutoRefresh::setInterval(int seconds)
@@ -36,29 +33,27 @@ void CAutoRefresh::setInterval(int seconds)
 
 bool CAutoRefresh::tick()
 {
-    if (m_runner || m_holds > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget())
+    if (m_scanning || m_holds > 0 || QApplication::activeModalWidget() || QApplication::activePopupWidget())
         return false;
-    m_runner = std::make_unique<CBulkRunner>();
+    m_scanning = m_scan();
+    if (!m_scanning)
+        return false;
     // Queued to this thread: the merge happens between two events, never inside another step.
-    m_finished = connect(m_runner.get(), &CBulkRunner::sigFinished, this,
-                         [this](bool cancelled) { finish(!cancelled); }, Qt::QueuedConnection);
-    const Scan scan = m_scan;
-    if (!m_runner->startBatch(0, [scan](const CBulkRunner::Control &ctl) {
-            scan([&ctl] { return ctl.stopRequested(); });
-        })) {
-        m_runner.reset();
-        return false;
-    }
+    m_finished = connect(m_scanning.get(), &COperation::sigIdle, this, [this, scan = m_scanning.get()] {
+        if (m_scanning.get() == scan) // not a late notice of a refresh settled meanwhile
+            finish(true);
+    }, Qt::QueuedConnection);
+    m_scanning->start();
     emit sigStateChanged();
     return true;
 }
 
 void CAutoRefresh::finish(bool merge)
 {
-    if (!m_runner)
+    if (!m_scanning)
         return;
-    m_runner->wait();
-    m_runner.reset();
+    disconnect(m_finished);
+    m_scanning.reset(); // joins what still runs
     if (merge) {
         m_merge();
         m_last = QDateTime::currentDateTimeUtc();
@@ -66,41 +61,55 @@ void CAutoRefresh::finish(bool merge)
     emit sigStateChanged();
 }
 
-void CAutoRefresh::settle(CProgressDialog *busy)
+bool CAutoRefresh::settle(CProgressDialog *busy, std::function<void()> then)
 {
-    if (!m_runner)
-        return;
-    disconnect(m_finished); // ended here, not by the queued signal
-    CBulkRunner *runner = m_runner.get();
-    bool dropped = false;
-    {
-        QEventLoop loop;
-        bool ended = false;
-        // Connected before asking whether it still runs, so the end cannot slip between.
-        connect(runner, &CBulkRunner::sigFinished, &loop, [&loop, &ended, busy] {
-            ended = true;
-            if (busy)
-                busy->stopWaiting();
-            else
-                loop.quit();
-        }, Qt::QueuedConnection);
-        if (runner->isRunning()) {
-            if (busy) {
-                // Longer than any scan; the indicator's own timeout must not end the wait.
-                busy->startWaiting(24 * 3600 * 1000);
-                busy->exec();
-            } else {
-                loop.exec();
-            }
-        }
-        if (!ended && runner->isRunning()) {
-            // The operator closed the indicator: what came so far is not the whole LAN.
-            runner->cancel();
-            dropped = true;
-        }
+    if (m_settling)
+        return false;
+    if (!m_scanning) {
+        if (then)
+            then();
+        return true;
     }
-    runner->wait();
-    finish(!dropped && !runner->wasCancelled());
+    disconnect(m_finished); // ended by the settle, not by the refresh's own notice
+    m_settling = true;
+    m_then = std::move(then);
+    m_busy = busy;
+    // Queued: the operation is deleted at its end, never inside its own signal.
+    m_settled = connect(m_scanning.get(), &COperation::sigIdle, this, [this] { endSettle(true); },
+                        Qt::QueuedConnection);
+    if (busy) {
+        // Closed by the operator before the end: what came so far is not the whole LAN.
+        m_busyClosed = connect(busy, &QDialog::finished, this, [this] { endSettle(false); });
+        // Longer than any scan; the indicator's own timeout must not end the wait.
+        busy->startWaiting(24 * 3600 * 1000);
+        busy->open();
+    }
+    return true;
+}
+
+void CAutoRefresh::endSettle(bool ended)
+{
+    if (!m_settling)
+        return;
+    disconnect(m_settled);
+    disconnect(m_busyClosed);
+    if (ended && m_busy)
+        m_busy->stopWaiting();
+    m_busy = nullptr;
+    m_settling = false;
+    const std::function<void()> then = std::move(m_then);
+    m_then = nullptr;
+    finish(ended);
+    if (then)
+        then();
+}
+
+void CAutoRefresh::drop()
+{
+    if (!m_settling)
+        finish(false);
+    else if (m_scanning)
+        m_scanning->cancel(); // the waiting settle ends with what came
 }
 
 void CAutoRefresh::noteRefreshed()

@@ -6,11 +6,11 @@
 #include <functional>
 #include <memory>
 
-class CBulkRunner;
+class COperation;
 class CProgressDialog;
 
-// Refreshes the node list on its own every few seconds. The scan runs on a worker thread
-// (as the manual scan does), so the window keeps painting while the answers come in; its
+// Refreshes the node list on its own every few seconds. The scan is an operation that runs
+// off this thread (the manual scan's own), so the window keeps painting while the answers come in; its
 // result is merged here, on the GUI thread, in one step. Never started while a dialog or a
 // menu is open: a rescan under an open dialog would change the nodes it works on.
 class CAutoRefresh final : public QObject
@@ -19,8 +19,8 @@ class CAutoRefresh final : public QObject
     Q_DISABLE_COPY_MOVE(CAutoRefresh)
 
 public:
-    // scan runs on the worker until done or until stop() turns true; merge runs here after it.
-    using Scan = std::function<void(const std::function<bool()> &stop)>;
+    // scan makes the operation of one refresh (the scan); merge runs here after it has ended.
+    using Scan = std::function<std::unique_ptr<COperation>()>;
     CAutoRefresh(Scan scan, std::function<void()> merge, QObject *parent = nullptr);
     ~CAutoRefresh() override;
 
@@ -28,16 +28,21 @@ public:
     void setInterval(int seconds);
     int interval() const { return m_seconds; }
     bool isActive() const { return m_timer.isActive(); }
-    bool isRunning() const { return m_runner != nullptr; }
+    bool isRunning() const { return m_scanning != nullptr; }
     // When the last refresh was merged; invalid before the first.
     QDateTime lastRefresh() const { return m_last; }
 
     // One due refresh: starts it unless one is running or a dialog or menu is open (then
     // the next tick tries again). True when it started.
     bool tick();
-    // Before anything else scans or sends: lets a running refresh finish and merges it.
-    // The busy indicator (when given) turns meanwhile; closing it drops the refresh.
-    void settle(CProgressDialog *busy = nullptr);
+    // Before anything else sends: lets a running refresh finish and merges it, then runs
+    // then (at once when no refresh runs). The busy indicator (when given) turns window-modal
+    // meanwhile; closing it drops the refresh, and then still runs. One settle waits at a
+    // time: false, then not run, while another waits.
+    bool settle(CProgressDialog *busy, std::function<void()> then);
+    bool isSettling() const { return m_settling; }
+    // Before a scan of its own: a running refresh ends unmerged (the scan empties the stores).
+    void drop();
     // The list was just refreshed by a scan of its own (the indicator's time).
     void noteRefreshed();
 
@@ -60,12 +65,19 @@ signals:
 
 private:
     void finish(bool merge);
+    void endSettle(bool ended);
 
     Scan m_scan;
     std::function<void()> m_merge;
     QTimer m_timer;
-    std::unique_ptr<CBulkRunner> m_runner;
+    std::unique_ptr<COperation> m_scanning;
     QMetaObject::Connection m_finished;
+    // A settle that waits: what runs after it, the indicator and its two ends.
+    bool m_settling = false;
+    std::function<void()> m_then;
+    CProgressDialog *m_busy = nullptr;
+    QMetaObject::Connection m_settled;
+    QMetaObject::Connection m_busyClosed;
     QDateTime m_last;
     int m_seconds = 0;
     int m_holds = 0;

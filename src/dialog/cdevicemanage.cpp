@@ -18,6 +18,7 @@
 #include "dialog/cnetconfigdlg.h"
 #include "dialog/cupdatedlg.h"
 #include "dialog/devicecommands.h"
+#include "operations/cscanoperation.h"
 #include "operations/csendoperation.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
@@ -74,7 +75,7 @@ CDeviceManage::CDeviceManage(QWidget *parent)
     connect(m_page, &CMainShowWidget::sigSelectRows, this, &CDeviceManage::nodeSetting);
 
     m_autoRefresh = new CAutoRefresh(
-        [job = m_job](const std::function<bool()> &stop) { job->scanNodes(stop); },
+        [job = m_job] { return std::make_unique<CScanOperation>(*job); },
         [page = m_page] { page->refreshKeepingState(); }, this);
     connect(m_autoRefresh, &CAutoRefresh::sigStateChanged, this, [this] {
         m_page->setRefreshState(m_autoRefresh->interval(), m_autoRefresh->isRunning(), m_autoRefresh->lastRefresh());
@@ -92,14 +93,12 @@ CDeviceManage::~CDeviceManage()
 
 void CDeviceManage::scanNodes()
 {
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->drop();
     const CAutoRefresh::Hold hold(m_autoRefresh);
     // Closing the indicator early only stops the wait for more answers; the table shows
     // whatever came.
-    DeviceCommands::runOffThread([this](const CBulkRunner::Control &ctl) {
-        m_job->scanNodes([&ctl] { return ctl.stopRequested(); });
-    },
-                                 DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
+    CScanOperation scan(*m_job);
+    DeviceCommands::runOperation(scan, DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
     m_autoRefresh->noteRefreshed();
 }
 
@@ -150,7 +149,11 @@ bool CDeviceManage::checkPrecondition(menuType type)
 void CDeviceManage::switch2SettingWidget(menuType type)
 {
     // A command works on the list as it is once any refresh under way has come in.
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type] { runCommand(type); });
+}
+
+void CDeviceManage::runCommand(menuType type)
+{
     // Without a modal busy indicator (tests) the timer could fire between two of its steps.
     const CAutoRefresh::Hold hold(m_autoRefresh);
     if (!checkPrecondition(type))
@@ -189,8 +192,8 @@ void CDeviceManage::switch2SettingWidget(menuType type)
         // unless it also answers the broadcast.
         scanNodes();
         const QByteArray ip = dlg.ipText().toUtf8();
-        DeviceCommands::runOffThread([&](const CBulkRunner::Control &) { m_job->scanNode(ip); },
-                                     DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); });
+        DeviceCommands::runOperation(*CScanOperation::probe(*m_job, ip), DeviceCommands::busyOf(this),
+                                     [this] { m_page->updateDeviceInfo(); });
         break;
     }
     case MenuDeviceUpdate:
@@ -269,7 +272,11 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
-    m_autoRefresh->settle(DeviceCommands::busyOf(this));
+    m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type, nodeID] { editNode(type, nodeID); });
+}
+
+void CDeviceManage::editNode(ENodeType type, int64_t nodeID)
+{
     const CAutoRefresh::Hold hold(m_autoRefresh);
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run

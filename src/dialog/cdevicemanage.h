@@ -43,7 +43,7 @@ public:
     int busyMs() const { return m_busyMs; }
 
     // Scans on a worker while the window keeps painting; refreshes the table once the
-    // answers have stopped. Returns when done.
+    // answers have stopped. A refresh under way ends unmerged first. Returns when done.
     void scanNodes();
 
 signals:
@@ -51,6 +51,7 @@ signals:
     void sigCommandAccepted(menuType type);
 
 public slots:
+    // Both run once any refresh under way has come in: at once when none runs, else later.
     void switch2SettingWidget(menuType type);
     void nodeSetting(ENodeType type, int64_t nodeID);
     void updateTitleBar(const QString &curLang);
@@ -59,6 +60,8 @@ public slots:
     void fillCardMenu(QMenu *menu);
 
 private:
+    void runCommand(menuType type);
+    void editNode(ENodeType type, int64_t nodeID);
     bool checkPrecondition(menuType type);
     void showMessage(const QString &text);
     void showAbout();

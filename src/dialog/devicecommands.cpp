@@ -47,15 +47,13 @@ QString withReach(const QString &question, int nodes)
 
 } // namespace
 
-bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy,
-                  const std::function<void()> &whenDone, int lingerMs)
+bool runOperation(COperation &operation, CProgressDialog *busy, const std::function<void()> &whenDone, int lingerMs)
 {
     // Longer than any bulk command; the indicator's own timeout must not end the wait.
     constexpr int kUntilDone = 24 * 3600 * 1000;
-    CBulkRunner runner;
     QEventLoop loop;
     bool done = false;
-    QObject::connect(&runner, &CBulkRunner::sigFinished, &loop, [&] {
+    QObject::connect(&operation, &COperation::sigIdle, &loop, [&] {
         done = true;
         if (whenDone)
             whenDone();
@@ -66,34 +64,6 @@ bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy,
         else
             busy->stopWaiting();
     });
-    if (!runner.startBatch(0, work))
-        return false;
-    if (busy) {
-        busy->startWaiting(kUntilDone);
-        busy->exec();
-        if (!done)
-            runner.cancel(); // the operator closed the indicator
-    } else {
-        loop.exec();
-    }
-    runner.wait();
-    if (!done && whenDone)
-        whenDone();
-    return !runner.wasCancelled();
-}
-
-bool runOperation(COperation &operation, CProgressDialog *busy)
-{
-    constexpr int kUntilDone = 24 * 3600 * 1000;
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(&operation, &COperation::sigIdle, &loop, [&] {
-        done = true;
-        if (busy)
-            busy->stopWaiting();
-        else
-            loop.quit();
-    });
     operation.start();
     if (busy) {
         busy->startWaiting(kUntilDone);
@@ -103,7 +73,9 @@ bool runOperation(COperation &operation, CProgressDialog *busy)
     } else {
         loop.exec();
     }
-    operation.finish(); // waits for the batch and writes the history line
+    operation.finish(); // waits for the run and writes the history line
+    if (!done && whenDone)
+        whenDone();
     return done;
 }
 

@@ -6,7 +6,6 @@
 #include <QString>
 #include <functional>
 
-#include "operations/cbulkrunner.h"
 #include "operations/crolloutplan.h"
 #include "model/sdeviceinfo.h"
 
@@ -21,15 +20,13 @@ class QWidget;
 // the hub should rescan afterwards.
 namespace DeviceCommands {
 
-// Runs work on a worker thread while this thread's event loop goes on. With busy given,
-// the busy indicator turns modally meanwhile and closing it cancels the work; without it a
-// local loop waits. whenDone runs here once the work has ended (or was cancelled); busy then
-// stays lingerMs longer. Returns false when the work was cancelled.
-bool runOffThread(const CBulkRunner::BatchTask &work, CProgressDialog *busy = nullptr,
-                  const std::function<void()> &whenDone = {}, int lingerMs = 0);
-// Runs the operation to its end as runOffThread runs work, then finishes it (its history
-// line). Returns false when the operator cancelled it.
-bool runOperation(COperation &operation, CProgressDialog *busy = nullptr);
+// Runs the operation off this thread while this thread's event loop goes on, then finishes
+// it (its history line). With busy given, the busy indicator turns modally meanwhile and
+// closing it cancels the operation; without it a local loop waits. whenDone runs here once
+// the operation has ended (or was cancelled); busy then stays lingerMs longer. Returns false
+// when the operator cancelled it.
+bool runOperation(COperation &operation, CProgressDialog *busy = nullptr, const std::function<void()> &whenDone = {},
+                  int lingerMs = 0);
 // The hub's busy indicator when hub is the hub and shows one, else null.
 CProgressDialog *busyOf(QWidget *hub);
 

@@ -25,8 +25,30 @@
 #include "model/cencoderlist.h"
 #include "model/cnodelistmodel.h"
 #include "nodefixtures.h"
+#include "operations/coperation.h"
+#include "ui/cprogressdialog.h"
 
 using namespace fixtures;
+
+namespace {
+// A refresh's scan that does its work where the operation runs it, with no network.
+class CWorkScan final : public COperation
+{
+public:
+    explicit CWorkScan(std::function<void(const CBulkRunner::Control &)> work)
+        : COperation(OutcomeText::EKind::Send, QString(), {}, nullptr), m_work(std::move(work))
+    {
+    }
+    ~CWorkScan() override { finish(); }
+
+protected:
+    bool isBatch() const override { return true; }
+    void runBatch(const QVector<int> &, const CBulkRunner::Control &ctl) override { m_work(ctl); }
+
+private:
+    std::function<void(const CBulkRunner::Control &)> m_work;
+};
+} // namespace
 
 class TestNodeTable : public QObject
 {
@@ -240,11 +262,16 @@ private slots:
     {
         // The refresh scans on a worker (here: the stores change there) and merges on this thread.
         QThread *scannedOn = nullptr;
-        CAutoRefresh refresh([&scannedOn](const std::function<bool()> &) {
-            scannedOn = QThread::currentThread();
-            CEncoderList::instance().clearNodes();
-            CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
-            CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
+        bool endless = false;
+        CAutoRefresh refresh([&scannedOn, &endless] {
+            return std::make_unique<CWorkScan>([&scannedOn, endless](const CBulkRunner::Control &ctl) {
+                while (endless && !ctl.stopRequested())
+                    QThread::msleep(1);
+                scannedOn = QThread::currentThread();
+                CEncoderList::instance().clearNodes();
+                CEncoderList::instance().addNode(encoder(201, "127.0.1.2", "00:11:22:33:44:02", "", "V1.0.0"));
+                CEncoderList::instance().addNode(encoder(202, "127.0.1.20", "00:11:22:33:44:05", "Camera-2", "V2.0.0"));
+            });
         }, [this] { m_page->refreshKeepingState(); });
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, Qt::NoModifier, checkMarkPoint(rowOf(103)));
         QVERIFY(refresh.tick());
@@ -269,9 +296,27 @@ private slots:
         const QDateTime before = refresh.lastRefresh();
         QTest::qWait(5);
         QVERIFY(refresh.tick());
-        refresh.settle();
-        QVERIFY(!refresh.isRunning());
-        QVERIFY(refresh.lastRefresh() > before);
+        // What waits for the settle runs once the refresh has been merged, not before.
+        QDateTime seen;
+        QVERIFY(refresh.settle(nullptr, [&] { seen = refresh.lastRefresh(); }));
+        QVERIFY(!refresh.settle(nullptr, [] {})); // one waits at a time
+        QVERIFY(seen.isNull() && refresh.isSettling());
+        QTRY_VERIFY(seen.isValid());
+        QVERIFY(!refresh.isRunning() && !refresh.isSettling());
+        QVERIFY(seen > before);
+
+        // Closing the indicator drops a refresh that would not end; what waits runs then.
+        endless = true;
+        QVERIFY(refresh.tick());
+        CProgressDialog busy(m_page);
+        bool ran = false;
+        QVERIFY(refresh.settle(&busy, [&] { ran = true; }));
+        QVERIFY(busy.isVisible() && QApplication::activeModalWidget() == &busy);
+        QTest::qWait(20);
+        QVERIFY(!ran && refresh.isRunning());
+        busy.reject();
+        QVERIFY(ran && !refresh.isRunning());
+        QCOMPARE(refresh.lastRefresh(), seen);
     }
 
     void keyboardChecksOpensAndChecksAll()
