@@ -552,7 +552,11 @@ inside_install_test() {
     [ -f "$prefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Quorvane/Quorvane.lnk" ] ||
         { echo "windows.sh: no Start menu entry" >&2; exit 1; }
     log "  installed silently into C:\\Program Files\\Quorvane with its Start menu entry"
-    cli_lan_check "$WINE C:\\Program\ Files\\Quorvane\\quorvane-cli.exe" "$work/cli"
+    # The installed program by its Windows path, which has a space: through a script, so
+    # that the path stays one word.
+    printf '#!/bin/sh\nexec %s '\''C:\\Program Files\\Quorvane\\quorvane-cli.exe'\'' "$@"\n' "$WINE" > "$work/installed-cli.sh"
+    chmod +x "$work/installed-cli.sh"
+    cli_lan_check "$work/installed-cli.sh" "$work/cli"
     $WINE "C:\\Program Files\\Quorvane\\uninstall.exe" /S "_?=C:\\Program Files\\Quorvane"
     $WINESERVER -w
     rm -f "$dir/uninstall.exe" # with _? the uninstaller cannot delete itself
