@@ -179,58 +179,45 @@ cmake_cross() {
 # libssh2's crypto: mbedTLS rather than WinCNG. libssh2 1.10 on WinCNG verifies only
 # "ssh-rsa" (SHA-1) host keys, which a current OpenSSH no longer offers: the handshake
 # fails before the login. On mbedTLS it also verifies ECDSA host keys.
-sdk_mbedtls() {
-    done_already mbedtls && { log "SDK: mbedTLS already built"; return; }
-    local src t0
+# sdk_cmake NAME LABEL [CMAKE ARGS...]: builds Debian's source package NAME with CMake for
+# Windows and installs it into the SDK, once.
+sdk_cmake() {
+    local name=$1 label=$2 src t0
+    shift 2
+    done_already "$name" && { log "SDK: $label already built"; return; }
     t0=$(now)
-    src=$(fetch_source mbedtls)
-    rm -rf "$SDK/build/mbedtls"
-    cmake_cross -S "$src" -B "$SDK/build/mbedtls" -DUSE_STATIC_MBEDTLS_LIBRARY=ON \
+    src=$(fetch_source "$name")
+    rm -rf "$SDK/build/$name"
+    cmake_cross -S "$src" -B "$SDK/build/$name" "$@"
+    cmake --build "$SDK/build/$name" -j"$JOBS"
+    cmake --install "$SDK/build/$name"
+    rm -rf "$SDK/build/$name"
+    stamp "$name"
+    log "SDK: $label built in $(elapsed "$t0")" | tee -a "$SDK/times.txt"
+}
+
+sdk_mbedtls() {
+    sdk_cmake mbedtls mbedTLS -DUSE_STATIC_MBEDTLS_LIBRARY=ON \
         -DUSE_SHARED_MBEDTLS_LIBRARY=OFF -DENABLE_PROGRAMS=OFF -DENABLE_TESTING=OFF \
         -DMBEDTLS_FATAL_WARNINGS=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON
-    cmake --build "$SDK/build/mbedtls" -j"$JOBS"
-    cmake --install "$SDK/build/mbedtls"
-    rm -rf "$SDK/build/mbedtls"
-    stamp mbedtls
-    log "SDK: mbedTLS built in $(elapsed "$t0")" | tee -a "$SDK/times.txt"
 }
 
 sdk_libssh2() {
-    done_already libssh2 && { log "SDK: libssh2 already built"; return; }
-    local src t0
-    t0=$(now)
-    src=$(fetch_source libssh2)
-    rm -rf "$SDK/build/libssh2"
-    cmake_cross -S "$src" -B "$SDK/build/libssh2" -DCRYPTO_BACKEND=mbedTLS \
+    sdk_cmake libssh2 libssh2 -DCRYPTO_BACKEND=mbedTLS \
         -DMBEDTLS_INCLUDE_DIR="$SDK/include" -DMBEDTLS_LIBRARY="$SDK/lib/libmbedtls.a" \
         -DMBEDX509_LIBRARY="$SDK/lib/libmbedx509.a" -DMBEDCRYPTO_LIBRARY="$SDK/lib/libmbedcrypto.a" \
         -DBUILD_SHARED_LIBS=ON -DBUILD_EXAMPLES=OFF -DBUILD_TESTING=OFF \
         -DENABLE_ZLIB_COMPRESSION=OFF
-    cmake --build "$SDK/build/libssh2" -j"$JOBS"
-    cmake --install "$SDK/build/libssh2"
-    rm -rf "$SDK/build/libssh2"
-    stamp libssh2
-    log "SDK: libssh2 built in $(elapsed "$t0")" | tee -a "$SDK/times.txt"
 }
 
 sdk_curl() {
-    done_already curl && { log "SDK: libcurl already built"; return; }
-    local src t0
-    t0=$(now)
-    src=$(fetch_source curl)
-    rm -rf "$SDK/build/curl"
-    cmake_cross -S "$src" -B "$SDK/build/curl" -DBUILD_SHARED_LIBS=ON \
+    sdk_cmake curl libcurl -DBUILD_SHARED_LIBS=ON \
         -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF \
         -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=ON \
         -DLIBSSH2_INCLUDE_DIR="$SDK/include" -DLIBSSH2_LIBRARY="$SDK/lib/liblibssh2.dll.a" \
         -DCURL_ZLIB=OFF -DCURL_BROTLI=OFF -DCURL_ZSTD=OFF -DUSE_NGHTTP2=OFF \
         -DUSE_LIBIDN2=OFF -DUSE_WIN32_IDN=OFF -DCURL_DISABLE_LDAP=ON -DENABLE_MANUAL=OFF \
         -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none
-    cmake --build "$SDK/build/curl" -j"$JOBS"
-    cmake --install "$SDK/build/curl"
-    rm -rf "$SDK/build/curl"
-    stamp curl
-    log "SDK: libcurl built in $(elapsed "$t0")" | tee -a "$SDK/times.txt"
 }
 
 stage_sdk() {
@@ -244,7 +231,7 @@ stage_sdk() {
     t0=$(now)
     mkdir -p "$SDK"
     SDK=$(cd "$SDK" && pwd)
-    log "SDK: building in $SDK (first build about 60-75 minutes on 2 cores)"
+    log "SDK: building in $SDK (the first build took 45 minutes on 2 cores here, longer while other builds run)"
     make_toolbin
     apt_private
     # libssh2 and libcurl first: minutes, and they show early whether the toolchain works.
