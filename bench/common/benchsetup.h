@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +23,30 @@ inline void requireNamespace(const char *name)
         std::fprintf(stderr, "%s: run it through scripts/netns.sh\n", name);
         std::exit(2);
     }
+}
+
+// A widget benchmark runs headless unless told otherwise; call before QApplication exists.
+inline void gui(const char *name)
+{
+    requireNamespace(name);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Starts the simulator with args and waits for its "ready"; false when it never came.
+inline bool startSimulator(QProcess &sim, const QString &program, const QStringList &args)
+{
+    sim.setProgram(program);
+    sim.setArguments(args);
+    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    sim.start();
+    bool ready = sim.waitForStarted(5000);
+    QByteArray out;
+    while (ready && !out.contains("ready")) {
+        ready = sim.waitForReadyRead(30000);
+        out += sim.readAll();
+    }
+    return ready;
 }
 
 // Per-datagram debug lines would measure the terminal, not the work.

@@ -44,9 +44,7 @@ QString rowText(QListWidget *list, int i)
 
 int main(int argc, char *argv[])
 {
-    Bench::requireNamespace("bench-export");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::gui("bench-export");
     QApplication app(argc, argv);
     initGuiResources();
     installAppStyleSheet(app);

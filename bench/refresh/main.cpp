@@ -26,18 +26,10 @@ constexpr double kGoalMs = 50;
 
 bool startSimulator(QProcess &sim)
 {
-    sim.setProgram(QStringLiteral(QV_NODESIM_PATH));
-    sim.setArguments({"--decoders", QString::number(kNodes / 2), "--encoders", QString::number(kNodes - kNodes / 2),
-                      "--seed", "20", "--spread", QString::number(kSpreadMs)});
-    sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    sim.start();
-    bool ready = sim.waitForStarted(5000);
-    QByteArray out;
-    while (ready && !out.contains("ready")) {
-        ready = sim.waitForReadyRead(30000);
-        out += sim.readAll();
-    }
-    return ready;
+    return Bench::startSimulator(sim, QStringLiteral(QV_NODESIM_PATH),
+                                 {"--decoders", QString::number(kNodes / 2), "--encoders",
+                                  QString::number(kNodes - kNodes / 2), "--seed", "20", "--spread",
+                                  QString::number(kSpreadMs)});
 }
 
 // Runs step from the event loop and returns (longest stall, wall time) until done() holds.
@@ -73,10 +65,8 @@ Figure measure(Step step, Done done)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::gui("quorvane-bench-refresh");
     QApplication app(argc, argv);
-    Bench::requireNamespace("quorvane-bench-refresh");
     Bench::quietDebug();
     initGuiResources();
     installAppStyleSheet(app);

@@ -89,18 +89,9 @@ int main(int argc, char *argv[])
     bool allFound = true;
     for (const int n : {10, 100, 300, 1000}) {
         QProcess sim;
-        sim.setProgram(QStringLiteral(QV_NODESIM_PATH));
-        sim.setArguments({"--decoders", QString::number(n / 2), "--encoders", QString::number(n - n / 2),
-                          "--seed", QString::number(n), "--spread", QString::number(spreadMs)});
-        sim.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        sim.start();
-        bool ready = sim.waitForStarted(5000);
-        QByteArray out;
-        while (ready && !out.contains("ready")) {
-            ready = sim.waitForReadyRead(30000);
-            out += sim.readAll();
-        }
-        if (!ready) {
+        if (!Bench::startSimulator(sim, QStringLiteral(QV_NODESIM_PATH),
+                                   {"--decoders", QString::number(n / 2), "--encoders", QString::number(n - n / 2),
+                                    "--seed", QString::number(n), "--spread", QString::number(spreadMs)})) {
             fprintf(stderr, "simulator did not start for %d nodes\n", n);
             return 1;
         }

@@ -184,9 +184,7 @@ sAppRound appRound(const QString &package, const QStringList &ips, const QString
 
 int main(int argc, char *argv[])
 {
-    Bench::requireNamespace("bench-upgrade");
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Bench::gui("bench-upgrade");
     QApplication app(argc, argv);
     initGuiResources();
     installAppStyleSheet(app);
