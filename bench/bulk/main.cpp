@@ -222,7 +222,7 @@ int main(int argc, char *argv[])
                 "received by the nodes");
     for (const int n : {10, 100, 1000}) {
         Lan lan(n, 0);
-        hub.scanNodes();
+        Bench::scanToEnd(hub);
         if (listed() != n)
             die(QStringLiteral("scan found %1 of %2 nodes").arg(listed()).arg(n));
         page->selectOrCancelAll(1);
@@ -231,20 +231,27 @@ int main(int argc, char *argv[])
 
         // The simulator works through a burst one datagram at a time (about 1 ms each at 1000
         // nodes); what it received is counted once it has caught up, outside the timing.
-        Figures f = measure(meter, [&] { DeviceCommands::restart(job, selection, &hub); });
+        Figures f = measure(meter, [&] {
+            Bench::untilDone([&](auto done) { DeviceCommands::restart(job, selection, &hub, done); });
+        });
         print("restart", n, f, QStringLiteral("1011 x %1").arg(lan.waitFor(1011, n)));
 
-        f = measure(meter, [&] { hub.scanNodes(); });
+        f = measure(meter, [&] { Bench::scanToEnd(hub); });
         print("rescan", n, f, QStringLiteral("listed %1").arg(listed()));
 
-        f = measure(meter, [&] { DeviceCommands::switchType(job, *page->nodeListModel(), selection, &hub); });
+        f = measure(meter, [&] {
+            Bench::untilDone(
+                [&](auto done) { DeviceCommands::switchType(job, *page->nodeListModel(), selection, &hub, done); });
+        });
         print("type switch", n, f, QStringLiteral("1013 x %1").arg(lan.waitFor(1013, n)));
 
         // The plan counts up the last octet from the first node's address and ends at .254.
         const int planned = std::min(n, 254);
         f = measure(meter, [&] {
-            DeviceCommands::configureNetwork(job, selection, addresses.selected.first(), addresses.mask,
-                                             addresses.gateway, &hub);
+            Bench::untilDone([&](auto done) {
+                DeviceCommands::configureNetwork(job, selection, addresses.selected.first(), addresses.mask,
+                                                 addresses.gateway, &hub, done);
+            });
         });
         print("consecutive addresses", n, f, QStringLiteral("1007 x %1").arg(lan.waitFor(1007, planned)));
     }
@@ -252,7 +259,7 @@ int main(int argc, char *argv[])
     {
         const int n = 2000;
         Lan lan(n, 2000);
-        const Figures f = measure(meter, [&] { hub.scanNodes(); });
+        const Figures f = measure(meter, [&] { Bench::scanToEnd(hub); });
         print("scan, answers over 2 s", n, f, QStringLiteral("listed %1").arg(listed()));
         // The one part of a scan left on the GUI thread: filling the table from the stores.
         const Figures refresh = measure(meter, [&] { page->updateDeviceInfo(); });

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QEventLoop>
+#include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 // What every benchmark does before it measures anything.
 namespace Bench {
@@ -56,6 +59,40 @@ inline void quietDebug()
         if (type != QtDebugMsg)
             std::fprintf(stderr, "%s\n", qPrintable(text));
     });
+}
+
+// Runs this thread's event loop until the continuation start was given has run.
+template <typename Start>
+void untilDone(Start start)
+{
+    QEventLoop loop;
+    bool done = false;
+    start([&done, &loop](auto &&...) {
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec();
+}
+
+// The hub's own scan (or a command it started), to its end.
+template <typename Hub, typename Begin>
+void commandToEnd(Hub &hub, Begin begin)
+{
+    untilDone([&hub, &begin](auto done) {
+        auto ended = std::make_shared<QMetaObject::Connection>();
+        *ended = QObject::connect(&hub, &Hub::sigCommandEnded, [ended, done] {
+            QObject::disconnect(*ended);
+            done();
+        });
+        begin();
+    });
+}
+
+template <typename Hub>
+void scanToEnd(Hub &hub)
+{
+    commandToEnd(hub, [&hub] { hub.scanNodes(); });
 }
 
 } // namespace Bench

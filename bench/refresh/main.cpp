@@ -80,7 +80,7 @@ int main(int argc, char *argv[])
     hub.autoRefresh()->setInterval(0); // ticked here, not by its timer
     hub.resize(1366, 768);
     hub.show();
-    hub.scanNodes();
+    Bench::scanToEnd(hub);
     CMainShowWidget *page = hub.mainShowWidget();
     page->selectOrCancelAll(1); // marks to keep through every merge
 

@@ -16,6 +16,7 @@
 #include "dialog/cencodersettingdlg.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/cnetconfigdlg.h"
+#include "dialog/coperationrun.h"
 #include "dialog/cupdatedlg.h"
 #include "dialog/devicecommands.h"
 #include "operations/cscanoperation.h"
@@ -86,20 +87,54 @@ CDeviceManage::CDeviceManage(QWidget *parent)
 
 CDeviceManage::~CDeviceManage()
 {
-    // Its worker scans through the job: it ends first.
+    // A command's operation and the refresh's worker send through the job: they end first.
+    qDeleteAll(findChildren<COperationRun *>(QString(), Qt::FindDirectChildrenOnly));
+    m_hold.reset();
     delete m_autoRefresh;
     delete m_job;
 }
 
-void CDeviceManage::scanNodes()
+void CDeviceManage::beginCommand(menuType type)
+{
+    m_running = true;
+    m_command = type;
+    m_hold = std::make_unique<CAutoRefresh::Hold>(m_autoRefresh);
+}
+
+void CDeviceManage::endCommand()
+{
+    m_hold.reset();
+    m_running = false;
+    emit sigCommandEnded(m_command);
+}
+
+bool CDeviceManage::scanNodes()
+{
+    if (m_running)
+        return false;
+    beginCommand(MenuScanNode);
+    scan([this] { endCommand(); });
+    return true;
+}
+
+void CDeviceManage::scan(const std::function<void()> &then)
 {
     m_autoRefresh->drop();
-    const CAutoRefresh::Hold hold(m_autoRefresh);
     // Closing the indicator early only stops the wait for more answers; the table shows
     // whatever came.
-    CScanOperation scan(*m_job);
-    DeviceCommands::runOperation(scan, DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); }, m_busyMs);
-    m_autoRefresh->noteRefreshed();
+    DeviceCommands::runOperation(
+        std::make_unique<CScanOperation>(*m_job), DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); },
+        m_busyMs,
+        [this, then](COperation &, bool) {
+            m_autoRefresh->noteRefreshed();
+            then();
+        },
+        this);
+}
+
+void CDeviceManage::scanThenEnd()
+{
+    scan([this] { endCommand(); });
 }
 
 void CDeviceManage::fillCardMenu(QMenu *menu)
@@ -148,25 +183,33 @@ bool CDeviceManage::checkPrecondition(menuType type)
 
 void CDeviceManage::switch2SettingWidget(menuType type)
 {
+    if (m_running)
+        return; // one command at a time
     // A command works on the list as it is once any refresh under way has come in.
     m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type] { runCommand(type); });
 }
 
 void CDeviceManage::runCommand(menuType type)
 {
-    // Without a modal busy indicator (tests) the timer could fire between two of its steps.
-    const CAutoRefresh::Hold hold(m_autoRefresh);
-    if (!checkPrecondition(type))
+    if (m_running || !checkPrecondition(type))
         return;
+    beginCommand(type);
     emit sigCommandAccepted(type);
 
-    // Each command's dialog plugs in here; a command without one yet does nothing.
+    const DeviceCommands::Done thenRescan = [this](bool rescan) {
+        if (rescan)
+            scanThenEnd();
+        else
+            endCommand();
+    };
+    // Each command's dialog plugs in here; each ends in endCommand(), most after a rescan.
     switch (type) {
     case MenuScanNode:
-        scanNodes();
+        scanThenEnd();
         break;
     case MenuAbout:
         showAbout();
+        endCommand();
         break;
     case MenuNetConfig: {
         const sSelectedAddresses addresses = m_page->selectedAddresses();
@@ -177,74 +220,73 @@ void CDeviceManage::runCommand(menuType type)
         CNetConfigDlg dlg(addresses.selected.first(), addresses.gateway, addresses.mask, this);
         dlg.setSelectedIps(addresses.selected);
         dlg.setUnselectedIps(addresses.others);
-        if (dlg.exec() != QDialog::Accepted)
+        if (dlg.exec() != QDialog::Accepted) {
+            endCommand();
             break;
-        DeviceCommands::configureNetwork(*m_job, nodes, dlg.startIp(), dlg.mask(), dlg.gateway(), this);
-        scanNodes();
+        }
+        DeviceCommands::configureNetwork(*m_job, nodes, dlg.startIp(), dlg.mask(), dlg.gateway(), this, thenRescan);
         break;
     }
     case MenuAddNode: {
         CAddNodeDlg dlg(this);
         dlg.setFixedSize(480, 218);
-        if (dlg.exec() != QDialog::Accepted)
+        if (dlg.exec() != QDialog::Accepted) {
+            endCommand();
             break;
+        }
         // A rescan starts from empty stores: probing first would lose the node again
         // unless it also answers the broadcast.
-        scanNodes();
-        const QByteArray ip = dlg.ipText().toUtf8();
-        DeviceCommands::runOperation(*CScanOperation::probe(*m_job, ip), DeviceCommands::busyOf(this),
-                                     [this] { m_page->updateDeviceInfo(); });
+        scan([this, ip = dlg.ipText().toUtf8()] {
+            DeviceCommands::runOperation(
+                CScanOperation::probe(*m_job, ip), DeviceCommands::busyOf(this), [this] { m_page->updateDeviceInfo(); },
+                0, [this](COperation &, bool) { endCommand(); }, this);
+        });
         break;
     }
     case MenuDeviceUpdate:
-        runUpgrade(false);
-        break;
     case MenuAppUpdate:
-        runUpgrade(true);
+        thenRescan(runUpgrade(type == MenuAppUpdate));
         break;
     case MenuTypeSwitch:
-        if (DeviceCommands::switchType(*m_job, *m_page->nodeListModel(), m_page->selectedNodeList(), this))
-            scanNodes();
+        DeviceCommands::switchType(*m_job, *m_page->nodeListModel(), m_page->selectedNodeList(), this, thenRescan);
         break;
     case MenuDeviceRestart:
-        if (DeviceCommands::restart(*m_job, m_page->selectedNodeList(), this))
-            scanNodes();
+        DeviceCommands::restart(*m_job, m_page->selectedNodeList(), this, thenRescan);
         break;
     case MenuResumeFactorySet:
-        if (DeviceCommands::factoryReset(*m_job, m_page->selectedNodeList(), this))
-            scanNodes();
+        DeviceCommands::factoryReset(*m_job, m_page->selectedNodeList(), this, thenRescan);
         break;
     case MenuDataImport:
-        if (DeviceCommands::importData(*m_job, this))
-            scanNodes();
+        thenRescan(DeviceCommands::importData(*m_job, this));
         break;
     case MenuDataExport:
-        if (DeviceCommands::exportData(*m_job, m_page->selectedNodeList(), this))
-            scanNodes();
+        thenRescan(DeviceCommands::exportData(*m_job, m_page->selectedNodeList(), this));
         break;
     case MenuSetDeviceTime:
-        DeviceCommands::syncTime(*m_job, this, [this] { scanNodes(); });
+        DeviceCommands::syncTime(
+            *m_job, this, [this](const std::function<void()> &then) { scan(then); }, thenRescan);
         break;
     case MenuModelSwitch:
-        if (DeviceCommands::modelSwitch(*m_job, *m_page->nodeListModel(), this))
-            scanNodes();
+        DeviceCommands::modelSwitch(*m_job, *m_page->nodeListModel(), this, thenRescan);
         break;
     case MenuProxyLogLevel:
         DeviceCommands::proxyLogLevel(this);
+        endCommand();
         break;
     case MenuOneKeyReplace: // hidden in the title bar; no function
+        endCommand();
         break;
     }
 }
 
-void CDeviceManage::runUpgrade(bool application)
+bool CDeviceManage::runUpgrade(bool application)
 {
     CUpdateDlg chooser(this);
     // The chooser's OK confirms the upgrade: its title says how many nodes it reaches.
     chooser.setTitle(QStringLiteral("%1 · %2").arg(application ? tr("app升级") : tr("设备升级"),
                                                    tr("将发送到 %1 个节点").arg(m_page->selectedNodeList().size())));
     if (chooser.exec() != QDialog::Accepted)
-        return;
+        return false;
     // The versions the table lists, for skipping nodes that already run the package's.
     QHash<QString, QByteArray> versions;
     for (const sSelectedNode &node : m_page->selectedNodeList()) {
@@ -260,7 +302,7 @@ void CDeviceManage::runUpgrade(bool application)
             versions.insert(QString::fromUtf8(node.ip), info.version);
     }
     DeviceCommands::upgrade(application, chooser.path(), m_page->selectedNodeList(), this, chooser.rollout(), versions);
-    scanNodes();
+    return true;
 }
 
 void CDeviceManage::showAbout()
@@ -272,36 +314,42 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
+    if (m_running)
+        return; // one command at a time
     m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type, nodeID] { editNode(type, nodeID); });
 }
 
 void CDeviceManage::editNode(ENodeType type, int64_t nodeID)
 {
-    const CAutoRefresh::Hold hold(m_autoRefresh);
+    if (m_running || (type != DecoderNode && type != EncoderNode))
+        return;
+    beginCommand(MenuScanNode); // a node's save ends, as a scan does, in the table's rescan
     CNodeListModel *model = m_page->nodeListModel();
     // The record is read here, on the model's thread; the send and its receive window run
     // off this thread so the window keeps painting.
+    std::unique_ptr<COperation> save;
     if (type == DecoderNode) {
         CDecoderSettingDlg dlg(model, nodeID, this);
-        if (dlg.exec() != QDialog::Accepted)
-            return;
-        // To where the node was: the saved record may carry its new address.
-        sDecoderInfo record;
-        model->findById(record, nodeID);
-        DeviceCommands::runOperation(*SendOperations::decoderSettings(*m_job, nodeID, dlg.openingIp(), record),
-                                     DeviceCommands::busyOf(this));
-    } else if (type == EncoderNode) {
-        CEncoderSettingDlg dlg(model, nodeID, this);
-        if (dlg.exec() != QDialog::Accepted)
-            return;
-        sEncoderInfo record;
-        model->findById(record, nodeID);
-        DeviceCommands::runOperation(*SendOperations::encoderSettings(*m_job, nodeID, dlg.openingIp(), record),
-                                     DeviceCommands::busyOf(this));
+        if (dlg.exec() == QDialog::Accepted) {
+            // To where the node was: the saved record may carry its new address.
+            sDecoderInfo record;
+            model->findById(record, nodeID);
+            save = SendOperations::decoderSettings(*m_job, nodeID, dlg.openingIp(), record);
+        }
     } else {
+        CEncoderSettingDlg dlg(model, nodeID, this);
+        if (dlg.exec() == QDialog::Accepted) {
+            sEncoderInfo record;
+            model->findById(record, nodeID);
+            save = SendOperations::encoderSettings(*m_job, nodeID, dlg.openingIp(), record);
+        }
+    }
+    if (!save) {
+        endCommand();
         return;
     }
-    scanNodes();
+    DeviceCommands::runOperation(std::move(save), DeviceCommands::busyOf(this), {}, 0,
+                                 [this](COperation &, bool) { scanThenEnd(); }, this);
 }
 
 void CDeviceManage::updateTitleBar(const QString &curLang)

@@ -2,7 +2,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
+#include <memory>
 
+#include "dialog/cautorefresh.h"
 #include "dialog/menutype.h"
 #include "model/sdeviceinfo.h"
 
@@ -11,10 +14,11 @@ class QVBoxLayout;
 class CMainShowWidget;
 class CProgressDialog;
 class CDeviceCtrlJob;
-class CAutoRefresh;
 
 // The hub below the title bar: owns the node table page, the busy indicator and the
-// control job; turns each command of the title bar into its dialog and a rescan.
+// control job; turns each command of the title bar into its dialog and a rescan. One
+// command at a time: from its start to the end of its own rescan no other command (nor
+// the auto refresh) starts, and none waits in a nested event loop for the nodes.
 class CDeviceManage final : public QWidget
 {
     Q_OBJECT
@@ -43,12 +47,17 @@ public:
     int busyMs() const { return m_busyMs; }
 
     // Scans on a worker while the window keeps painting; refreshes the table once the
-    // answers have stopped. A refresh under way ends unmerged first. Returns when done.
-    void scanNodes();
+    // answers have stopped. A refresh under way ends unmerged first. Returns at once;
+    // sigCommandEnded follows. False (nothing started) while a command runs.
+    bool scanNodes();
+    // A command (or a scan) runs, from its start to the end of its rescan.
+    bool isCommandRunning() const { return m_running; }
 
 signals:
     // Every command that passed its precondition, before its own handling.
     void sigCommandAccepted(menuType type);
+    // The command that sigCommandAccepted (or scanNodes) started has ended, rescan included.
+    void sigCommandEnded(menuType type);
 
 public slots:
     // Both run once any refresh under way has come in: at once when none runs, else later.
@@ -61,12 +70,17 @@ public slots:
 
 private:
     void runCommand(menuType type);
+    void beginCommand(menuType type);
+    void endCommand();
+    // Scans, then runs then (both from the event loop).
+    void scan(const std::function<void()> &then);
+    void scanThenEnd();
     void editNode(ENodeType type, int64_t nodeID);
     bool checkPrecondition(menuType type);
     void showMessage(const QString &text);
     void showAbout();
-    // Commands 4 and 5: package chooser, then the upgrade dialog, then a rescan.
-    void runUpgrade(bool application);
+    // Commands 4 and 5: package chooser, then the upgrade dialog; true when it ran.
+    bool runUpgrade(bool application);
 
     QVBoxLayout *m_layout = nullptr;
     CMainShowWidget *m_page = nullptr;
@@ -74,4 +88,7 @@ private:
     CDeviceCtrlJob *m_job = nullptr;
     CAutoRefresh *m_autoRefresh = nullptr;
     int m_busyMs = 300;
+    bool m_running = false;
+    menuType m_command = MenuScanNode;
+    std::unique_ptr<CAutoRefresh::Hold> m_hold; // while a command runs
 };

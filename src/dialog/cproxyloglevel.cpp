@@ -3,6 +3,7 @@
 #include "operations/csendoperation.h"
 #include "comm/cdevicectrljob.h"
 #include "dialog/clogexportwidget.h"
+#include "dialog/coperationrun.h"
 #include "dialog/devicecommands.h"
 #include "dialog/filechooser.h"
 #include "model/cdecoderlist.h"
@@ -27,6 +28,8 @@ CProxyLogLevel::CProxyLogLevel(QWidget *parent)
     setOkText(tr("确定"));
     setCancelText(tr("取消"));
     setFixedWidth(480);
+    // OK sends the level from a worker; the dialog closes itself once it has gone out.
+    setKeepOpenOnOk(true);
 
     auto *levelLabel = new QLabel(tr("日志等级"), contentWidget());
     m_level = new CBanWheelComboBox(contentWidget());
@@ -67,13 +70,28 @@ sDeviceInfo CProxyLogLevel::findProxy()
     return proxy;
 }
 
+CProxyLogLevel::~CProxyLogLevel()
+{
+    // A send under way goes before the job it sends through.
+    qDeleteAll(findChildren<COperationRun *>(QString(), Qt::FindDirectChildrenOnly));
+}
+
 void CProxyLogLevel::onOkClicked()
 {
+    if (m_sending)
+        return;
     // Sent from a worker; the dialog takes no second click meanwhile.
     const int level = m_level->currentIndex() + 1;
+    m_sending = true;
     setEnabled(false);
-    DeviceCommands::runOperation(*SendOperations::logLevel(*m_job, level));
-    setEnabled(true);
+    DeviceCommands::runOperation(SendOperations::logLevel(*m_job, level), nullptr, {}, 0,
+                                 [this](COperation &, bool) {
+                                     m_sending = false;
+                                     setEnabled(true);
+                                     emit sigLevelSent();
+                                     accept();
+                                 },
+                                 this);
 }
 
 void CProxyLogLevel::onClickExportLog()

@@ -15,6 +15,7 @@ class CProxyLogLevel final : public CCustomDialog
 
 public:
     explicit CProxyLogLevel(QWidget *parent = nullptr);
+    ~CProxyLogLevel() override;
 
     // The manager of the first decoder, else of the first encoder; defaults when neither is known.
     static sDeviceInfo findProxy();
@@ -22,6 +23,11 @@ public:
     const sDeviceInfo &proxy() const { return m_proxy; }
     CBanWheelComboBox *levelBox() const { return m_level; }
     QPushButton *exportButton() const { return m_exportButton; }
+    // A level is on its way: the dialog takes no input meanwhile.
+    bool isSending() const { return m_sending; }
+
+signals:
+    void sigLevelSent();
 
 public slots:
     void onClickExportLog();
@@ -33,4 +39,5 @@ private:
     sDeviceInfo m_proxy;
     CBanWheelComboBox *m_level = nullptr;
     QPushButton *m_exportButton = nullptr;
+    bool m_sending = false;
 };

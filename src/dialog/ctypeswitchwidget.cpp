@@ -123,24 +123,27 @@ bool CTypeSwitchWidget::showSummary(int total, const QList<sDeviceInfo> &failed,
     return box.exec() == QDialog::Accepted;
 }
 
-bool CTypeSwitchWidget::run(QList<sDeviceInfo> nodes, const Switcher &switcher)
+void CTypeSwitchWidget::run(const QList<sDeviceInfo> &nodes, const Switcher &switcher,
+                            const std::function<void(bool)> &done, bool sent)
 {
-    bool sent = false;
-    while (!nodes.isEmpty()) {
-        QList<sDeviceInfo> chosen;
-        {
-            CTypeSwitchWidget dlg;
-            dlg.setNodeList(nodes);
-            if (dlg.exec() != QDialog::Accepted)
-                return sent;
-            chosen = dlg.nodeList();
-        }
-        QList<sDeviceInfo> failed;
-        switcher(chosen, failed);
-        sent = true;
-        if (!showSummary(chosen.size(), failed))
-            return sent;
-        nodes = failed;
+    if (nodes.isEmpty()) {
+        done(sent);
+        return;
     }
-    return sent;
+    QList<sDeviceInfo> chosen;
+    {
+        CTypeSwitchWidget dlg;
+        dlg.setNodeList(nodes);
+        if (dlg.exec() != QDialog::Accepted) {
+            done(sent);
+            return;
+        }
+        chosen = dlg.nodeList();
+    }
+    switcher(chosen, [switcher, done, total = chosen.size()](const QList<sDeviceInfo> &failed) {
+        if (!showSummary(total, failed))
+            done(true);
+        else
+            run(failed, switcher, done, true);
+    });
 }

@@ -18,8 +18,9 @@ class CTypeSwitchWidget final : public CCustomDialog
     Q_DISABLE_COPY_MOVE(CTypeSwitchWidget)
 
 public:
-    // Sends the new types; fills failed with the nodes whose send failed.
-    using Switcher = std::function<void(const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed)>;
+    // Starts sending the new types; calls switched, once, with the nodes whose send failed.
+    using Switched = std::function<void(const QList<sDeviceInfo> &failed)>;
+    using Switcher = std::function<void(const QList<sDeviceInfo> &nodes, const Switched &switched)>;
 
     explicit CTypeSwitchWidget(QWidget *parent = nullptr);
 
@@ -31,8 +32,10 @@ public:
     // The switch-result box for a failed attempt; true when the operator asks for another.
     static bool showSummary(int total, const QList<sDeviceInfo> &failed, QWidget *parent = nullptr);
     // The whole command: list, switch, summary, and again with the failed nodes
-    // for as long as the operator confirms the summary. True when anything was sent.
-    static bool run(QList<sDeviceInfo> nodes, const Switcher &switcher);
+    // for as long as the operator confirms the summary. done(sent) at the end: sent is
+    // true when anything was sent.
+    static void run(const QList<sDeviceInfo> &nodes, const Switcher &switcher, const std::function<void(bool)> &done,
+                    bool sent = false);
 
     static QString typeText(int nodeType);
     static QString targetTypeText(int nodeType);

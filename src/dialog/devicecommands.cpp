@@ -14,13 +14,13 @@
 #include "dialog/cproxyloglevel.h"
 #include "dialog/csoftwareupdatewidget.h"
 #include "dialog/ctypeswitchwidget.h"
+#include "dialog/coperationrun.h"
 #include "dialog/filechooser.h"
 #include "model/cnodelistmodel.h"
 #include "ui/cmessagedialog.h"
 #include "ui/cprogressdialog.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <algorithm>
 
 // The hub shows these texts, so they translate in its context. Each call is spelt out:
@@ -47,36 +47,11 @@ QString withReach(const QString &question, int nodes)
 
 } // namespace
 
-bool runOperation(COperation &operation, CProgressDialog *busy, const std::function<void()> &whenDone, int lingerMs)
+void runOperation(std::unique_ptr<COperation> operation, CProgressDialog *busy, std::function<void()> whenDone,
+                  int lingerMs, Then then, QObject *context)
 {
-    // Longer than any bulk command; the indicator's own timeout must not end the wait.
-    constexpr int kUntilDone = 24 * 3600 * 1000;
-    QEventLoop loop;
-    bool done = false;
-    QObject::connect(&operation, &COperation::sigIdle, &loop, [&] {
-        done = true;
-        if (whenDone)
-            whenDone();
-        if (!busy)
-            loop.quit();
-        else if (lingerMs > 0)
-            busy->startWaiting(lingerMs);
-        else
-            busy->stopWaiting();
-    });
-    operation.start();
-    if (busy) {
-        busy->startWaiting(kUntilDone);
-        busy->exec();
-        if (!done)
-            operation.cancel(); // the operator closed the indicator
-    } else {
-        loop.exec();
-    }
-    operation.finish(); // waits for the run and writes the history line
-    if (!done && whenDone)
-        whenDone();
-    return done;
+    auto *run = new COperationRun(std::move(operation), busy, std::move(whenDone), lingerMs, std::move(then), context);
+    run->start();
 }
 
 CProgressDialog *busyOf(QWidget *hub)
@@ -108,74 +83,96 @@ QList<sDeviceInfo> recordsOf(const CNodeListModel &model, const SelectedNodeList
     return records;
 }
 
-bool switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const SelectedNodeList &selected,
-                QWidget *hub)
+void switchType(CDeviceCtrlJob &job, const CNodeListModel &model, const SelectedNodeList &selected, QWidget *hub,
+                Done done)
 {
     if (selected.isEmpty()) {
         tell(QCoreApplication::translate("CDeviceManage", "请选择需要切换的设备"), hub);
-        return false;
+        done(false);
+        return;
     }
-    return CTypeSwitchWidget::run(
-        recordsOf(model, selected), [&job, hub](const QList<sDeviceInfo> &nodes, QList<sDeviceInfo> &failed) {
-            const SendOperations::Operation sw = SendOperations::typeSwitch(job, nodes);
-            runOperation(*sw, busyOf(hub));
-            // Nodes a cancel left unsent count as failed, so the summary offers them again;
-            // one without an id is never sent to, nor offered.
-            for (int i = 0; i < sw->count(); ++i) {
-                if (!sw->outcome(i).ok() && nodes.at(i).id > 0)
-                    failed.append(nodes.at(i));
-            }
-        });
+    const auto switcher = [&job, hub](const QList<sDeviceInfo> &nodes, const CTypeSwitchWidget::Switched &switched) {
+        runOperation(SendOperations::typeSwitch(job, nodes), busyOf(hub), {}, 0,
+                     [nodes, switched](COperation &sw, bool) {
+                         // Nodes a cancel left unsent count as failed, so the summary offers
+                         // them again; one without an id is never sent to, nor offered.
+                         QList<sDeviceInfo> failed;
+                         for (int i = 0; i < sw.count(); ++i) {
+                             if (!sw.outcome(i).ok() && nodes.at(i).id > 0)
+                                 failed.append(nodes.at(i));
+                         }
+                         switched(failed);
+                     },
+                     hub);
+    };
+    CTypeSwitchWidget::run(recordsOf(model, selected), switcher, done);
 }
 
-bool restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
+void restart(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub, Done done)
 {
     if (selected.isEmpty()) {
         tell(QCoreApplication::translate("CDeviceManage", "请选择需要重启的设备"), hub);
-        return false;
+        done(false);
+        return;
     }
     if (!ask(QCoreApplication::translate("CDeviceManage", "设备重启"),
-             withReach(QCoreApplication::translate("CDeviceManage", "是否重启设备？"), selected.size()), hub))
-        return false;
-    const SendOperations::Operation reboot = SendOperations::restart(job, selected);
-    // A cancelled restart has reached only some nodes: no verdict, but a rescan.
-    if (!runOperation(*reboot, busyOf(hub)))
-        return true;
-    // The last node with an id decides, as the batch's own result.
-    bool ok = false;
-    for (int i = 0; i < reboot->count(); ++i) {
-        if (reboot->node(i).id > 0)
-            ok = reboot->outcome(i).ok();
+             withReach(QCoreApplication::translate("CDeviceManage", "是否重启设备？"), selected.size()), hub)) {
+        done(false);
+        return;
     }
-    if (!ok) {
-        tell(QCoreApplication::translate("CDeviceManage", "重启失败"), hub);
-        return false;
-    }
-    tell(QCoreApplication::translate("CDeviceManage", "重启成功"), hub);
-    return true;
+    runOperation(SendOperations::restart(job, selected), busyOf(hub), {}, 0,
+                 [hub, done](COperation &reboot, bool finished) {
+                     // A cancelled restart has reached only some nodes: no verdict, but a rescan.
+                     if (!finished) {
+                         done(true);
+                         return;
+                     }
+                     // The last node with an id decides, as the batch's own result.
+                     bool ok = false;
+                     for (int i = 0; i < reboot.count(); ++i) {
+                         if (reboot.node(i).id > 0)
+                             ok = reboot.outcome(i).ok();
+                     }
+                     tell(ok ? QCoreApplication::translate("CDeviceManage", "重启成功")
+                             : QCoreApplication::translate("CDeviceManage", "重启失败"),
+                          hub);
+                     done(ok);
+                 },
+                 hub);
 }
 
-bool factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub)
+void factoryReset(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *hub, Done done)
 {
     if (selected.isEmpty()) {
         tell(QCoreApplication::translate("CDeviceManage", "请选择需要恢复出厂设置的设备"), hub);
-        return false;
+        done(false);
+        return;
     }
     if (!ask(QCoreApplication::translate("CDeviceManage", "恢复出厂设置"),
-             withReach(QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), selected.size()), hub))
-        return false;
-    runOperation(*SendOperations::factoryReset(job, selected), busyOf(hub));
-    return true;
+             withReach(QCoreApplication::translate("CDeviceManage", "是否恢复出厂设置？"), selected.size()), hub)) {
+        done(false);
+        return;
+    }
+    runOperation(SendOperations::factoryReset(job, selected), busyOf(hub), {}, 0,
+                 [done](COperation &, bool) { done(true); }, hub);
 }
 
-void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void()> &rescan)
+void syncTime(CDeviceCtrlJob &job, QWidget *hub, const std::function<void(std::function<void()>)> &rescan,
+              Done done)
 {
     if (!ask(QCoreApplication::translate("CDeviceManage", "同步系统时间"),
-             QCoreApplication::translate("CDeviceManage", "是否同步当前系统时间到所有设备？"), hub))
+             QCoreApplication::translate("CDeviceManage", "是否同步当前系统时间到所有设备？"), hub)) {
+        done(false);
         return;
+    }
+    const auto send = [&job, hub, done] {
+        runOperation(SendOperations::timeSync(job, timeBaseValue()), busyOf(hub), {}, 0,
+                     [done](COperation &, bool) { done(false); }, hub);
+    };
     if (rescan)
-        rescan();
-    runOperation(*SendOperations::timeSync(job, timeBaseValue()), busyOf(hub));
+        rescan(send);
+    else
+        send();
 }
 
 bool importData(CDeviceCtrlJob &job, QWidget *hub)
@@ -214,13 +211,15 @@ bool exportData(CDeviceCtrlJob &job, const SelectedNodeList &selected, QWidget *
     return true;
 }
 
-bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
+void modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub, Done done)
 {
     QList<sDecoderInfo> switched;
     {
         CModelSwitch dlg(&model, hub);
-        if (dlg.exec() != QDialog::Accepted)
-            return false;
+        if (dlg.exec() != QDialog::Accepted) {
+            done(false);
+            return;
+        }
         switched = dlg.resultList();
     }
     // Each node gets its record as the model now holds it (the dialog changed only the
@@ -232,14 +231,16 @@ bool modelSwitch(CDeviceCtrlJob &job, CNodeListModel &model, QWidget *hub)
         if (record.id > 0)
             records.append(record);
     }
-    const SendOperations::Operation modes = SendOperations::modeSwitch(job, records);
-    runOperation(*modes, busyOf(hub));
-    int succeeded = 0;
-    for (int i = 0; i < modes->count(); ++i)
-        succeeded += modes->outcome(i).ok() ? 1 : 0;
-    if (!switched.isEmpty() && succeeded == switched.size())
-        tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
-    return true;
+    runOperation(SendOperations::modeSwitch(job, records), busyOf(hub), {}, 0,
+                 [hub, done, chosen = switched.size()](COperation &modes, bool) {
+                     int succeeded = 0;
+                     for (int i = 0; i < modes.count(); ++i)
+                         succeeded += modes.outcome(i).ok() ? 1 : 0;
+                     if (chosen > 0 && succeeded == chosen)
+                         tell(QCoreApplication::translate("CDeviceManage", "切换成功"), hub);
+                     done(true);
+                 },
+                 hub);
 }
 
 void proxyLogLevel(QWidget *hub)
@@ -249,9 +250,10 @@ void proxyLogLevel(QWidget *hub)
 }
 
 void configureNetwork(CDeviceCtrlJob &job, const SelectedNodeList &nodes, const QString &startIp,
-                      const QString &mask, const QString &gateway, QWidget *hub)
+                      const QString &mask, const QString &gateway, QWidget *hub, Done done)
 {
-    runOperation(*SendOperations::network(job, nodes, startIp, mask, gateway), busyOf(hub));
+    runOperation(SendOperations::network(job, nodes, startIp, mask, gateway), busyOf(hub), {}, 0,
+                 [done](COperation &, bool) { done(true); }, hub);
 }
 
 void upgrade(bool application, const QString &packagePath, const SelectedNodeList &nodes, QWidget *hub,

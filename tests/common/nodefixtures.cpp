@@ -155,6 +155,32 @@ bool waitRows(QListWidget *list, int ms)
         ms);
 }
 
+bool finishCommand(CDeviceManage &hub, const std::function<void()> &start, int ms)
+{
+    bool ended = false;
+    const QMetaObject::Connection c =
+        QObject::connect(&hub, &CDeviceManage::sigCommandEnded, [&ended] { ended = true; });
+    start();
+    const bool came = ended || QTest::qWaitFor([&ended] { return ended; }, ms);
+    QObject::disconnect(c);
+    return came;
+}
+
+bool scanToEnd(CDeviceManage &hub, int ms)
+{
+    return finishCommand(hub, [&hub] { QVERIFY(hub.scanNodes()); }, ms);
+}
+
+std::optional<bool> finishCommand(const std::function<void(const DeviceCommands::Done &)> &start, int ms)
+{
+    // Shared: a continuation that comes after the deadline finds its state still there.
+    auto verdict = std::make_shared<std::optional<bool>>();
+    start([verdict](bool rescan) { *verdict = rescan; });
+    if (!verdict->has_value())
+        (void)QTest::qWaitFor([&verdict] { return verdict->has_value(); }, ms);
+    return *verdict;
+}
+
 std::unique_ptr<CDeviceManage> scannedHub()
 {
     auto hub = std::make_unique<CDeviceManage>();
@@ -163,7 +189,8 @@ std::unique_ptr<CDeviceManage> scannedHub()
     hub->show();
     if (!QTest::qWaitForWindowExposed(hub.get()))
         return nullptr;
-    hub->scanNodes();
+    if (!scanToEnd(*hub))
+        return nullptr;
     return hub;
 }
 

@@ -5,6 +5,7 @@
 
 #include "history/ccommandhistory.h"
 #include "dialog/cdevicemanage.h"
+#include "dialog/devicecommands.h"
 #include "model/sdeviceinfo.h"
 
 #include <QColor>
@@ -13,7 +14,9 @@
 #include <QPixmap>
 #include <QRect>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QListWidget;
 
@@ -64,6 +67,15 @@ public:
 
 // Waits until every row of the list has shown its result.
 bool waitRows(QListWidget *list, int ms = 30000);
+
+// Runs this thread's event loop while the hub command that start begins (or the scan) goes
+// on, until it has ended, rescan included; false when none ended within ms.
+bool finishCommand(CDeviceManage &hub, const std::function<void()> &start, int ms = 60000);
+// The hub's own scan, to its end.
+bool scanToEnd(CDeviceManage &hub, int ms = 60000);
+// Runs a hub command called with its continuation until that has run: its rescan verdict,
+// or nothing when it never came within ms.
+std::optional<bool> finishCommand(const std::function<void(const DeviceCommands::Done &)> &start, int ms = 60000);
 
 // A shown hub that has run its first scan; null when its window never appeared.
 std::unique_ptr<CDeviceManage> scannedHub();

@@ -176,12 +176,18 @@ private slots:
     {
         QList<QList<int64_t>> calls;
         const CTypeSwitchWidget::Switcher switcher = [&calls](const QList<sDeviceInfo> &nodes,
-                                                              QList<sDeviceInfo> &failed) {
+                                                              const CTypeSwitchWidget::Switched &switched) {
+            QList<sDeviceInfo> failed;
             for (const sDeviceInfo &n : nodes) {
                 if (n.id == 12 && calls.isEmpty())
                     failed << n;
             }
             calls << idsOf(nodes);
+            // As an operation's end does: later, from the event loop.
+            QTimer::singleShot(0, [switched, failed] { switched(failed); });
+        };
+        const auto run = [&switcher] {
+            return fixtures::finishCommand([&](auto done) { CTypeSwitchWidget::run(threeNodes(), switcher, done); });
         };
         QStringList summary;
         QList<int64_t> secondList;
@@ -196,7 +202,7 @@ private slots:
             secondList = idsOf(w->nodeList());
             w->accept();
         });
-        QVERIFY(CTypeSwitchWidget::run(threeNodes(), switcher));
+        QCOMPARE(run(), std::optional<bool>(true));
         QCOMPARE(calls, (QList<QList<int64_t>>{{11, 12, 13}, {12}}));
         QCOMPARE(secondList, QList<int64_t>{12});
         const QString all = summary.join(QLatin1Char('|'));
@@ -209,11 +215,11 @@ private slots:
         {
             auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->accept(); });
             auto summary = ModalDriver::expect<CMessageDialog>([](CMessageDialog *m) { m->reject(); });
-            QVERIFY(CTypeSwitchWidget::run(threeNodes(), switcher));
+            QCOMPARE(run(), std::optional<bool>(true));
         }
         QCOMPARE(calls.size(), 1);
         auto cancelled = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->reject(); });
-        QVERIFY(!CTypeSwitchWidget::run(threeNodes(), switcher));
+        QCOMPARE(run(), std::optional<bool>(false));
         QCOMPARE(calls.size(), 1);
     }
 
@@ -224,21 +230,22 @@ private slots:
         CDeviceCtrlJob job(nullptr);
         const SelectedNodeList nodes{sSelectedNode{0, "127.0.1.61", "127.0.1.2", 1}};
         QStringList questions;
-        const std::function<bool()> commands[] = {
-            [&] { return DeviceCommands::restart(job, nodes, nullptr); },
-            [&] { return DeviceCommands::factoryReset(job, nodes, nullptr); },
-            [&] {
-                bool rescan = false;
-                DeviceCommands::syncTime(job, nullptr, [&rescan] { rescan = true; });
-                return rescan;
+        bool scanned = false;
+        const std::function<void(const DeviceCommands::Done &)> commands[] = {
+            [&](const DeviceCommands::Done &done) { DeviceCommands::restart(job, nodes, nullptr, done); },
+            [&](const DeviceCommands::Done &done) { DeviceCommands::factoryReset(job, nodes, nullptr, done); },
+            [&](const DeviceCommands::Done &done) {
+                DeviceCommands::syncTime(
+                    job, nullptr, [&scanned](const std::function<void()> &) { scanned = true; }, done);
             }};
         for (const auto &command : commands) {
             auto ask = ModalDriver::expect<CDeviceRestartDlg>([&questions](CDeviceRestartDlg *dlg) {
                 questions << dlg->text();
                 dlg->reject();
             });
-            QVERIFY(!command()); // no rescan
+            QCOMPARE(fixtures::finishCommand(command, 0), std::optional<bool>(false)); // ended at once, no rescan
         }
+        QVERIFY(!scanned);
         QCOMPARE(questions.size(), 3);
         QCOMPARE(questions.first(), QStringLiteral("是否重启设备？\n将发送到 1 个节点")); // says how many it reaches
     }

@@ -199,15 +199,21 @@ private slots:
 
         const auto yes = [](CDeviceRestartDlg *w) { w->accept(); };
         auto ask = ModalDriver::expect<CDeviceRestartDlg>(yes);
-        QCOMPARE(ModalDriver::messageFrom([&] { QVERIFY(DeviceCommands::restart(job, selection, nullptr)); }),
+        std::optional<bool> rescan;
+        QCOMPARE(ModalDriver::messageFrom([&] {
+                     rescan = fixtures::finishCommand([&](auto done) { DeviceCommands::restart(job, selection, nullptr, done); });
+                 }),
                  QStringLiteral("重启成功"));
+        QCOMPARE(rescan, std::optional<bool>(true));
         QVERIFY(lan.waitForRecords(1011, 2));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(lan.node(i).value("rebootCount").toInt(), i < 2 ? 1 : 0);
 
         {
             auto askReset = ModalDriver::expect<CDeviceRestartDlg>(yes);
-            QVERIFY(DeviceCommands::factoryReset(job, {selection.at(1)}, nullptr));
+            QCOMPARE(fixtures::finishCommand(
+                         [&](auto done) { DeviceCommands::factoryReset(job, {selection.at(1)}, nullptr, done); }),
+                     std::optional<bool>(true));
         }
         QVERIFY(lan.waitForRecords(1012, 1));
         QCOMPARE(lan.records(1012).first().value("node").toString(), lan.node(1).value("ip").toString());
@@ -215,10 +221,17 @@ private slots:
         // No selection needed; rescans first, then broadcasts the time (its value: tst_codec).
         int scansBefore = 0; // set by the rescan only
         auto askTime = ModalDriver::expect<CDeviceRestartDlg>(yes);
-        DeviceCommands::syncTime(job, nullptr, [&] {
-            job.scanNodes();
-            scansBefore = lan.records(1006).size();
+        const std::optional<bool> synced = fixtures::finishCommand([&](auto done) {
+            DeviceCommands::syncTime(
+                job, nullptr,
+                [&](const std::function<void()> &then) {
+                    job.scanNodes();
+                    scansBefore = lan.records(1006).size();
+                    then();
+                },
+                done);
         });
+        QCOMPARE(synced, std::optional<bool>(false));
         QVERIFY(lan.waitForRecords(1008, 1));
         QCOMPARE(lan.records(1008).first().value("node").toString(), QStringLiteral("255.255.255.255"));
         QVERIFY(scansBefore >= 1);
@@ -238,7 +251,9 @@ private slots:
         scan(job, model);
         {
             auto list = ModalDriver::expect<CTypeSwitchWidget>([](CTypeSwitchWidget *w) { w->accept(); });
-            QVERIFY(DeviceCommands::switchType(job, model, selection, nullptr));
+            QCOMPARE(fixtures::finishCommand(
+                         [&](auto done) { DeviceCommands::switchType(job, model, selection, nullptr, done); }),
+                     std::optional<bool>(true));
         }
         auto none = ModalDriver::expectNone();
         QVERIFY(lan.waitForRecords(1013, 2));
@@ -261,8 +276,12 @@ private slots:
             dlg->targetBox()->setCurrentIndex(2);
             dlg->okButton()->click();
         });
-        QCOMPARE(ModalDriver::messageFrom([&] { QVERIFY(DeviceCommands::modelSwitch(job, model, nullptr)); }),
+        std::optional<bool> switched;
+        QCOMPARE(ModalDriver::messageFrom([&] {
+                     switched = fixtures::finishCommand([&](auto done) { DeviceCommands::modelSwitch(job, model, nullptr, done); });
+                 }),
                  QStringLiteral("切换成功"));
+        QCOMPARE(switched, std::optional<bool>(true));
         QVERIFY(lan.waitForRecords(3501, 3));
         for (int i = 0; i < 3; ++i)
             QCOMPARE(lan.records(3501).at(i).value("payload").toObject().value("mode").toInt(), 2);

@@ -9,6 +9,7 @@
 #include "comm/netinterfaces.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
+#include "nodefixtures.h"
 #include "simlan.h"
 
 namespace {
@@ -96,7 +97,7 @@ private slots:
 
         CDeviceManage hub;
         hub.setBusyMs(0);
-        hub.scanNodes();
+        QVERIFY(fixtures::scanToEnd(hub));
         QCOMPARE(shown(hub), m_nodesA + m_nodesB);
         QCOMPARE(received(m_lanA, 1006), QStringList{"255.255.255.255:" + m_nodesA.join(',')});
         QCOMPARE(received(m_lanB, 1006), QStringList{"255.255.255.255:" + m_nodesB.join(',')});
@@ -126,7 +127,7 @@ private slots:
         entries.at(0)->setChecked(false);
         QCOMPARE(configFile().value(QStringLiteral("scanExcludedInterfaces")).toArray(), QJsonArray{"qvcardA"});
         const int asksA = m_lanA.records(1006).size();
-        hub.scanNodes();
+        QVERIFY(fixtures::scanToEnd(hub));
         QCOMPARE(shown(hub), m_nodesB);
         QCOMPARE(m_lanA.records(1006).size(), asksA);
 

@@ -78,7 +78,7 @@ private slots:
         window.deviceManage()->setBusyMs(0);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.deviceManage()->scanNodes();
+        QVERIFY(fixtures::scanToEnd(*window.deviceManage()));
         CMainShowWidget *page = window.deviceManage()->mainShowWidget();
 
         // Every node listed once, in address order, shared addresses marked.
@@ -98,8 +98,14 @@ private slots:
         QCOMPARE(shownIds, expectedIds);
         const auto restartChecked = [&] {
             auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
-            QCOMPARE(ModalDriver::messageFrom([&] { window.deviceManage()->switch2SettingWidget(MenuDeviceRestart); }),
+            bool ended = false;
+            QCOMPARE(ModalDriver::messageFrom([&] {
+                         ended = fixtures::finishCommand(*window.deviceManage(), [&] {
+                             window.deviceManage()->switch2SettingWidget(MenuDeviceRestart);
+                         });
+                     }),
                      QStringLiteral("重启成功"));
+            QVERIFY(ended);
         };
         const auto refreshOnce = [&] {
             QVERIFY(window.autoRefresh()->tick());

@@ -131,7 +131,7 @@ void TestSentBytes::untouchedValuesGoBackAsSent()
     // Nothing edited: leaving does not ask.
     bool asked = true;
     auto leave = ModalDriver::maybe<CEncoderSettingDlg>([&](CEncoderSettingDlg *dlg) { asked = cancelAsks(dlg); });
-    m_hub->nodeSetting(EncoderNode, encoderId);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->nodeSetting(EncoderNode, encoderId); }));
     QVERIFY(leave.came() && !asked);
 
     // A rename sends everything else back as the node sent it.
@@ -139,7 +139,7 @@ void TestSentBytes::untouchedValuesGoBackAsSent()
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("改名"));
         dlg->okButton()->click();
     });
-    m_hub->nodeSetting(DecoderNode, decoderId);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->nodeSetting(DecoderNode, decoderId); }));
     QCOMPARE(m_lan->records(3501).size(), 1);
     const QJsonObject decoderSent{{"name", "改名"}, {"mask", ""},        {"getway", "10.1.1"}, {"macAddr", "3c-6a-2c"},
                                   {"mode", 7},      {"audioOutput", 5}, {"logLevel", 9}};
@@ -149,7 +149,7 @@ void TestSentBytes::untouchedValuesGoBackAsSent()
         child<CLineEdit>(dlg, "nameEdit")->setText(QStringLiteral("Cam"));
         dlg->okButton()->click();
     });
-    m_hub->nodeSetting(EncoderNode, encoderId);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->nodeSetting(EncoderNode, encoderId); }));
     QCOMPARE(m_lan->records(4001).size(), 1);
     const QJsonObject basic{{"name", "Cam"}, {"subMask", "255.255.0"}, {"getway", ""}, {"macAddr", "3c6a2c0102"}, {"logLevel", 7}};
     const QJsonObject stream{{"videoEncodeFmt", "H266"}, {"level", 5}, {"audioEncodeFmt", "OPUS"}};
@@ -184,7 +184,7 @@ void TestSentBytes::editedAddressesMustBeComplete()
         askedAfterEdit = box.came();
         refusals << okMessage(dlg);
     });
-    m_hub->nodeSetting(DecoderNode, node.id);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->nodeSetting(DecoderNode, node.id); }));
     QVERIFY(askedAfterEdit);
     QCOMPARE(refusals, QStringList({"子网掩码无效，请重新输入", "网关无效，请重新输入", "MAC地址无效，请重新输入", ""}));
 
@@ -222,7 +222,7 @@ void TestSentBytes::networkPlanCheckedIsSent()
         child<CIpAddrEdit>(dlg, "startIpEdit")->setText(QStringLiteral("127.0.2.252"));
         refusals << okMessage(dlg);
     });
-    m_hub->switch2SettingWidget(MenuNetConfig);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->switch2SettingWidget(MenuNetConfig); }));
     QCOMPARE(prefilled, old.first());
     QCOMPARE(refusals, QStringList({"将要配置的节点IP和已有未选中节点IP冲突，请重新配置IP",
                                     "起始IP之后的地址不够分配给所有选中的节点，请重新配置IP", ""}));

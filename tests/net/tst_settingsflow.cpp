@@ -102,7 +102,7 @@ void TestSettingsFlow::decoderAndEncoderSettingsReachTheNodes()
         dlg->okButton()->click();
     });
     // What a double-click on the row asks for (tst_nodetable: the click gives this signal).
-    m_hub->nodeSetting(DecoderNode, id);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->nodeSetting(DecoderNode, id); }));
     QVERIFY(watch.came());
 
     // Sent once, to the node's address; the rescan after it shows both changes.
@@ -123,7 +123,7 @@ void TestSettingsFlow::addNodeFindsNodeByAddress()
         child<CIpAddrEdit>(dlg, "ipEdit")->setText(target);
         dlg->okButton()->click();
     });
-    m_hub->switch2SettingWidget(MenuAddNode);
+    QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->switch2SettingWidget(MenuAddNode); }));
     QVERIFY(watch.came());
 
     // The probe goes out after the rescan's broadcast, so its answer stays listed.
