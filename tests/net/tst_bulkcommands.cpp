@@ -28,6 +28,7 @@
 #include "dialog/ctypeswitchwidget.h"
 #include "dialog/devicecommands.h"
 #include "modaldriver.h"
+#include "operations/csendoperation.h"
 #include "nodefixtures.h"
 #include "model/cdecoderlist.h"
 #include "model/cencoderlist.h"
@@ -262,6 +263,32 @@ private slots:
         for (const QJsonObject &r : lan.records(1013))
             switched << r.value("node").toString() + '>' + QString::number(r.value("payload").toObject().value("deviceType").toInt());
         QCOMPARE(switched, (QStringList{lan.node(0).value("ip").toString() + ">2", lan.node(1).value("ip").toString() + ">2"}));
+    }
+
+    // An operation whose view goes away mid-run (the window closed) is cancelled and still
+    // leaves its history line; the view's continuation never runs.
+    void runOutlivedByItsView()
+    {
+        SimLan lan;
+        QVERIFY2(lan.start({"--decoders", "1"}), qPrintable(lan.errorString()));
+        CDeviceCtrlJob job(nullptr);
+        sDeviceInfo absent; // no node answers there, so the switch waits for its deadline
+        absent.id = 77;
+        absent.ip = "127.0.1.99";
+        absent.nodeType = DecoderNode;
+        const int entries = CCommandHistory::instance()->entries().size();
+        bool continued = false;
+        auto view = std::make_unique<QObject>();
+        DeviceCommands::runOperation(SendOperations::typeSwitch(job, {absent}), nullptr, {}, 0,
+                                     [&continued](COperation &, bool) { continued = true; }, view.get());
+        QTest::qWait(100);
+        view.reset();
+        QCOMPARE(CCommandHistory::instance()->entries().size(), entries + 1);
+        const sHistoryEntry newest = CCommandHistory::instance()->entries().value(0);
+        QCOMPARE(CCommandHistory::shown(newest.command), QStringLiteral("类型切换"));
+        QVERIFY(newest.nodes.size() == 1 && !newest.nodes.first().ok);
+        QTest::qWait(100);
+        QVERIFY(!continued);
     }
 
     void modeSwitchAndProxyLevel()

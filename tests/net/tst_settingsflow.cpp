@@ -19,6 +19,8 @@
 #include "comm/ctcpmanager.h"
 #include "dialog/caddnodedlg.h"
 #include "dialog/cdecodersettingdlg.h"
+#include "dialog/cdevicerestartdlg.h"
+#include "ui/cmessagedialog.h"
 #include "dialog/cdevicemanage.h"
 #include "dialog/cmainshowwidget.h"
 #include "dialog/menutype.h"
@@ -50,6 +52,7 @@ private slots:
 
     void decoderAndEncoderSettingsReachTheNodes();
     void addNodeFindsNodeByAddress();
+    void oneCommandAtATime();
 
 private:
     bool startHub(const QStringList &simArgs);
@@ -137,6 +140,45 @@ void TestSettingsFlow::addNodeFindsNodeByAddress()
     QCOMPARE(listed, m_lan->addresses());
     // Listed once and not marked as a conflict with itself.
     QCOMPARE(page()->rows().at(1).conflictState, 0);
+}
+
+
+// While a command or its rescan runs, no other command starts, from a button, a row or
+// the scan; the hub takes commands again once it has ended.
+void TestSettingsFlow::oneCommandAtATime()
+{
+    QVERIFY(startHub({"--decoders", "2"}));
+    const int64_t id = model()->decoders().first().id;
+    page()->selectOrCancelAll(1);
+    QSignalSpy accepted(m_hub.get(), &CDeviceManage::sigCommandAccepted);
+    QSignalSpy ended(m_hub.get(), &CDeviceManage::sigCommandEnded);
+    const int scans = m_lan->records(1006).size();
+    QVERIFY(m_hub->scanNodes());
+    QVERIFY(m_hub->isCommandRunning());
+    {
+        auto none = ModalDriver::expectNone(300);
+        m_hub->switch2SettingWidget(MenuDeviceRestart);
+        m_hub->nodeSetting(DecoderNode, id);
+        QVERIFY(!m_hub->scanNodes());
+        QTest::qWait(300);
+    }
+    QCOMPARE(accepted.count(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_hub->isCommandRunning(), 30000);
+    QCOMPARE(ended.count(), 1);
+    QVERIFY(m_lan->waitForRecords(1006, scans + 1));
+    QTest::qWait(200);
+    QCOMPARE(m_lan->records(1006).size(), scans + 1);
+    QCOMPARE(m_lan->records(1011).size(), 0);
+
+    // Ended: the next one runs to its own end, rescan included (the scan's own empties the marks).
+    page()->selectOrCancelAll(1);
+    auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
+    QCOMPARE(ModalDriver::messageFrom([&] {
+                 QVERIFY(fixtures::finishCommand(*m_hub, [&] { m_hub->switch2SettingWidget(MenuDeviceRestart); }));
+             }),
+             QStringLiteral("重启成功"));
+    QCOMPARE(m_lan->records(1011).size(), 2);
+    QCOMPARE(accepted.count(), 1);
 }
 
 QTEST_MAIN(TestSettingsFlow)
