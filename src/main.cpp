@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
         const QSize s = screen->size();
         window->move((s.width() - window->width()) / 2, (s.height() - window->height()) / 2);
     }
-    // Connected before the first scan: its busy wait already runs the event loop.
+    // Connected before the first scan, which starts before the event loop runs.
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { CAppConfig::instance()->save(); });
     QObject::connect(&app, &QGuiApplication::applicationStateChanged,
                      [](Qt::ApplicationState) { CAppConfig::instance()->save(); });
@@ -92,7 +92,6 @@ int main(int argc, char *argv[])
         notice.exec();
     }
     window->deviceManage()->scanNodes();
-
 
     const int code = QApplication::exec();
     delete window;

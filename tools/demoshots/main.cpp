@@ -187,6 +187,8 @@ int main(int argc, char *argv[])
     CMainShowWidget *page = hub->mainShowWidget();
     hub->setBusyMs(0);
     hub->scanNodes();
+    while (hub->isCommandRunning()) // the scan ends on its own, from the event loop
+        settle(50);
     settle(1200); // past the fade-in
     if (inventory)
         return inventoryShot(window, QString::fromLocal8Bit(argv[4]), out, lang);
