@@ -121,8 +121,13 @@ CMainTitleBar::CMainTitleBar(QWidget *mainWindow)
             m_enLabels.append(QString::fromLatin1(def.english));
         }
         connect(button, &QPushButton::clicked, this, def.slot);
-        // Checked while its command runs (the command returns when it is done), then normal again.
-        connect(button, &QPushButton::clicked, button, [button] { button->setChecked(false); });
+        // Checked while its command runs, then normal again; a click that started nothing
+        // (refused, or ended at once) leaves it normal.
+        const int index = m_commandButtons.size() - 1;
+        connect(button, &QPushButton::clicked, button, [this, button, index] {
+            if (m_runningCommand != index)
+                button->setChecked(false);
+        });
     }
     row->addStretch();
     layout->addWidget(m_commandRow);
@@ -262,6 +267,17 @@ void CMainTitleBar::onMoreButton()
     connect(compareInventory, &QAction::triggered, this, &CMainTitleBar::sigCompareInventory);
 
     menu.exec(m_topRow->mapToGlobal(QPoint(m_moreButton->x(), m_topRow->height())));
+}
+
+void CMainTitleBar::showCommandRunning(menuType type, bool running)
+{
+    if (type < 0 || type >= m_commandButtons.size())
+        return;
+    if (running)
+        m_runningCommand = type;
+    else if (m_runningCommand == type)
+        m_runningCommand = -1;
+    m_commandButtons.at(type)->setChecked(running);
 }
 
 void CMainTitleBar::onLanguageSelected(const QString &code)

@@ -63,6 +63,9 @@ public slots:
     void onMoreButton();
     // "CN" or "EN" from the more menu: widths, then the table, then the translator.
     void onLanguageSelected(const QString &code);
+    // The hub's command of that button has started or ended: its button stays checked
+    // in between.
+    void showCommandRunning(menuType type, bool running);
 
     void onScanNode() { emit sigSwitch2SettingWidget(MenuScanNode); }
     void onTypeSwitch() { emit sigSwitch2SettingWidget(MenuTypeSwitch); }
@@ -100,6 +103,7 @@ private:
     QPushButton *m_maxButton = nullptr;
     QPushButton *m_closeButton = nullptr;
     QList<QPushButton *> m_commandButtons;
+    int m_runningCommand = -1; // the button whose command runs
     QList<QPushButton *> m_widthButtons;
     QStringList m_cnLabels;
     QStringList m_enLabels;

@@ -70,6 +70,10 @@ MainWindow::MainWindow(QWidget *parent)
 
     connect(m_titleBar, &CMainTitleBar::sigSwitch2SettingWidget, m_deviceManage,
             &CDeviceManage::switch2SettingWidget);
+    connect(m_deviceManage, &CDeviceManage::sigCommandAccepted, m_titleBar,
+            [this](menuType type) { m_titleBar->showCommandRunning(type, true); });
+    connect(m_deviceManage, &CDeviceManage::sigCommandEnded, m_titleBar,
+            [this](menuType type) { m_titleBar->showCommandRunning(type, false); });
     connect(m_titleBar, &CMainTitleBar::sigLanguageChange, this, &MainWindow::onLanguageChange);
     connect(m_titleBar, &CMainTitleBar::LanguageChange, m_deviceManage, &CDeviceManage::updateTitleBar);
     connect(m_titleBar, &CMainTitleBar::sigCardMenu, m_deviceManage, &CDeviceManage::fillCardMenu);

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QJsonArray>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -19,6 +20,7 @@
 #include "dialog/cnodescanui/cnodetableview.h"
 #include "dialog/guiresources.h"
 #include "dialog/mainwindow.h"
+#include "ui/cmessagedialog.h"
 #include "model/cnodelistmodel.h"
 #include "nodefixtures.h"
 #include "simlan.h"
@@ -96,16 +98,24 @@ private slots:
             QVERIFY2(r.conflictState == expected, r.ip.constData());
         }
         QCOMPARE(shownIds, expectedIds);
+        // Through the title bar's button, which stays checked until the command's rescan ends.
+        QPushButton *restartButton = window.titleBar()->commandButtons().at(MenuDeviceRestart);
         const auto restartChecked = [&] {
-            auto ask = ModalDriver::expect<CDeviceRestartDlg>([](CDeviceRestartDlg *w) { w->accept(); });
-            bool ended = false;
-            QCOMPARE(ModalDriver::messageFrom([&] {
-                         ended = fixtures::finishCommand(*window.deviceManage(), [&] {
-                             window.deviceManage()->switch2SettingWidget(MenuDeviceRestart);
-                         });
-                     }),
-                     QStringLiteral("重启成功"));
-            QVERIFY(ended);
+            bool checkedWhileAsked = false;
+            bool checkedWhileTold = false;
+            QString told;
+            auto ask = ModalDriver::expect<CDeviceRestartDlg>([&](CDeviceRestartDlg *w) {
+                checkedWhileAsked = restartButton->isChecked();
+                w->accept();
+            });
+            auto box = ModalDriver::expect<CMessageDialog>([&](CMessageDialog *m) {
+                told = ModalDriver::messageText(m);
+                checkedWhileTold = restartButton->isChecked();
+                m->accept();
+            });
+            QVERIFY(fixtures::finishCommand(*window.deviceManage(), [&] { restartButton->click(); }));
+            QCOMPARE(told, QStringLiteral("重启成功"));
+            QVERIFY(checkedWhileAsked && checkedWhileTold && !restartButton->isChecked());
         };
         const auto refreshOnce = [&] {
             QVERIFY(window.autoRefresh()->tick());
