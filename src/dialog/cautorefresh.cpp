@@ -80,9 +80,7 @@ bool CAutoRefresh::settle(CProgressDialog *busy, std::function<void()> then)
     if (busy) {
         // Closed by the operator before the end: what came so far is not the whole LAN.
         m_busyClosed = connect(busy, &QDialog::finished, this, [this] { endSettle(false); });
-        // Longer than any scan; the indicator's own timeout must not end the wait.
-        busy->startWaiting(24 * 3600 * 1000);
-        busy->open();
+        busy->openUntilStopped();
     }
     return true;
 }

@@ -96,7 +96,6 @@ CDeviceManage::~CDeviceManage()
 
 void CDeviceManage::beginCommand(menuType type)
 {
-    m_running = true;
     m_command = type;
     m_hold = std::make_unique<CAutoRefresh::Hold>(m_autoRefresh);
 }
@@ -104,13 +103,12 @@ void CDeviceManage::beginCommand(menuType type)
 void CDeviceManage::endCommand()
 {
     m_hold.reset();
-    m_running = false;
     emit sigCommandEnded(m_command);
 }
 
 bool CDeviceManage::scanNodes()
 {
-    if (m_running)
+    if (isCommandRunning())
         return false;
     beginCommand(MenuScanNode);
     scan([this] { endCommand(); });
@@ -183,7 +181,7 @@ bool CDeviceManage::checkPrecondition(menuType type)
 
 void CDeviceManage::switch2SettingWidget(menuType type)
 {
-    if (m_running)
+    if (isCommandRunning())
         return; // one command at a time
     // A command works on the list as it is once any refresh under way has come in.
     m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type] { runCommand(type); });
@@ -191,7 +189,7 @@ void CDeviceManage::switch2SettingWidget(menuType type)
 
 void CDeviceManage::runCommand(menuType type)
 {
-    if (m_running || !checkPrecondition(type))
+    if (isCommandRunning() || !checkPrecondition(type))
         return;
     beginCommand(type);
     emit sigCommandAccepted(type);
@@ -314,14 +312,14 @@ void CDeviceManage::showAbout()
 
 void CDeviceManage::nodeSetting(ENodeType type, int64_t nodeID)
 {
-    if (m_running)
+    if (isCommandRunning())
         return; // one command at a time
     m_autoRefresh->settle(DeviceCommands::busyOf(this), [this, type, nodeID] { editNode(type, nodeID); });
 }
 
 void CDeviceManage::editNode(ENodeType type, int64_t nodeID)
 {
-    if (m_running || (type != DecoderNode && type != EncoderNode))
+    if (isCommandRunning() || (type != DecoderNode && type != EncoderNode))
         return;
     beginCommand(MenuScanNode); // a node's save ends, as a scan does, in the table's rescan
     CNodeListModel *model = m_page->nodeListModel();

@@ -51,7 +51,7 @@ public:
     // sigCommandEnded follows. False (nothing started) while a command runs.
     bool scanNodes();
     // A command (or a scan) runs, from its start to the end of its rescan.
-    bool isCommandRunning() const { return m_running; }
+    bool isCommandRunning() const { return m_hold != nullptr; }
 
 signals:
     // Every command that passed its precondition, before its own handling.
@@ -88,7 +88,6 @@ private:
     CDeviceCtrlJob *m_job = nullptr;
     CAutoRefresh *m_autoRefresh = nullptr;
     int m_busyMs = 300;
-    bool m_running = false;
     menuType m_command = MenuScanNode;
-    std::unique_ptr<CAutoRefresh::Hold> m_hold; // while a command runs
+    std::unique_ptr<CAutoRefresh::Hold> m_hold; // set exactly while a command runs
 };

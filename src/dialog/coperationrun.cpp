@@ -3,11 +3,6 @@
 #include "operations/coperation.h"
 #include "ui/cprogressdialog.h"
 
-namespace {
-// Longer than any bulk command; the indicator's own timeout must not end the wait.
-constexpr int kUntilDone = 24 * 3600 * 1000;
-} // namespace
-
 COperationRun::COperationRun(std::unique_ptr<COperation> operation, CProgressDialog *busy,
                              std::function<void()> whenDone, int lingerMs, Then then, QObject *context)
     : QObject(context)
@@ -37,8 +32,7 @@ void COperationRun::start()
     connect(m_operation.get(), &COperation::sigIdle, this, &COperationRun::onIdle, Qt::QueuedConnection);
     if (m_busy) {
         m_busyClosed = connect(m_busy.data(), &QDialog::finished, this, &COperationRun::onBusyClosed);
-        m_busy->startWaiting(kUntilDone);
-        m_busy->open();
+        m_busy->openUntilStopped();
     }
     m_operation->start();
 }

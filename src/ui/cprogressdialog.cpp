@@ -51,6 +51,13 @@ void CProgressDialog::startWaiting(int timeoutMs)
         move(area.center().x() - width() / 2, area.center().y() - height() / 2);
 }
 
+void CProgressDialog::openUntilStopped()
+{
+    // Longer than any command or scan.
+    startWaiting(24 * 3600 * 1000);
+    open();
+}
+
 void CProgressDialog::stopWaiting()
 {
     m_timer->stop();

@@ -19,6 +19,9 @@ public:
     ~CProgressDialog() override;
 
     void startWaiting(int timeoutMs = 10000);
+    // Shows it window-modal (no nested loop) until stopWaiting() or the operator closes it:
+    // its own timeout never ends the wait.
+    void openUntilStopped();
     void stopWaiting();
 
     int tickCount() const { return m_tick; }
